@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for openmeet, builds it, and then either opens the program on the
+# demo meets (run) or runs every test (test). Safe to run again: packages already present are not
+# installed again, and the build folder is reused.
+#
+#   ./build.sh run     install what is missing, build, open the program
+#   ./build.sh test    install what is missing, build, run every test with ctest
+#
+# OPENMEET_SANITIZE=1 builds into build-asan with AddressSanitizer and UBSan instead.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(qt6-base-dev libqt6sql6-sqlite cmake g++ ninja-build
+          fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-ocr-b
+          libbenchmark-dev ccache sqlite3 xvfb xauth x11-utils poppler-utils)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    local dir=build flags=()
+    if [ "${OPENMEET_SANITIZE:-0}" = 1 ]; then
+        dir=build-asan
+        flags=(-DOPENMEET_SANITIZE=ON -DOPENMEET_BENCH=OFF)
+    fi
+    [ -n "${CI:-}" ] && flags+=(-DOPENMEET_WERROR=ON)
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S . -B "$dir" -G Ninja "${flags[@]}"
+    fi
+    cmake --build "$dir"
+    builddir=$dir
+}
+
+case "${1:-}" in
+run)
+    install_missing
+    build
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "There is no display to open the window on. To run it on a virtual display:"
+        echo "    xvfb-run -a ./build.sh run"
+        exit 2
+    fi
+    exec "$builddir/bin/openmeet"
+    ;;
+test)
+    install_missing
+    build
+    ctest --test-dir "$builddir" --output-on-failure -j "$(nproc)"
+    ;;
+*)
+    echo "usage: ./build.sh run | test" >&2
+    exit 64
+    ;;
+esac

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+
+namespace Core {
+
+// The options of the existing-file window, as the caller reads them after it closes.
+enum class ExistingFileOption { Overwrite, Append, ChangeName };
+
+struct ExistingFileAnswer
+{
+    bool Ok = false; // "Continue" pressed; false for "Cancel" or a closed window
+    ExistingFileOption Option = ExistingFileOption::Overwrite;
+};
+
+// The one way the logic talks to the user. The windows implement it with Qt dialogs; the tests
+// implement it with a script that answers from a queue and records every text shown. Logic code
+// never opens a dialog of its own, so every message and every answer path can be tested.
+class Prompts
+{
+public:
+    virtual ~Prompts() = default;
+
+    // A modal message box with an OK button.
+    virtual void Message(const QString &text) = 0;
+
+    // The yes/no window `YesNo`; returns true for the first button ("Yes").
+    virtual bool AskYesNo(const QString &question) = 0;
+
+    // A one-line input prompt. Returns std::nullopt when the user cancels.
+    virtual std::optional<QString> Input(const QString &title, const QString &question,
+                                         const QString &defaultText) = 0;
+
+    // Pick one line from a list. Returns the 1-based position of the chosen line, 0 for none.
+    virtual int PickFromList(const QString &caption, const QStringList &lines) = 0;
+
+    // Browse for an existing file. Returns the chosen path, or "" when none was chosen.
+    virtual QString BrowseExistingFile(const QString &caption, const QString &startDir) = 0;
+
+    // The existing-file window `FileDialogue` ("File already exists, what do you want to do?").
+    virtual ExistingFileAnswer AskExistingFile() = 0;
+
+    // Progress text for the main window's `Status` box. Not modal; never waits for an answer.
+    virtual void ShowStatus(const QString &text) = 0;
+};
+
+// The text of the existing-file window and of its options, shared by the window and the tests.
+inline const QString ExistingFileQuestion = QStringLiteral("File already exists, what do you want to do?");
+
+} // namespace Core
