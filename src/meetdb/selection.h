@@ -22,10 +22,10 @@ class IntSelectForm
 public:
     IntSelectForm(Session &session, Core::Prompts &prompts);
 
-    // What is visible. "Known Natamar Database" only when a meet database is listed; "List of
-    // Galas" and "Latest Internal Gala File" after "More Options"; the gala list after "List of
-    // Galas".
-    bool KnownDatabaseShown() const;
+    // What is visible. "Known Natamar Database" only when a meet database was listed when the
+    // form opened; "List of Galas" and "Latest Internal Gala File" after "More Options"; the gala
+    // list after "List of Galas".
+    bool KnownDatabaseShown() const { return m_knownShown; }
     bool GalaListButtonShown() const { return m_moreOptions; }
     bool InternalGalaShown() const { return m_moreOptions; }
     bool DbListShown() const { return m_galaList; }
@@ -33,17 +33,22 @@ public:
 
     // Commands. Every choice closes the form (Closed() becomes true).
     void KnownDatabase();
-    void UnknownDatabase(); // browse for an existing file; stays open when none is chosen
-    void MoreOptions();
-    void ListOfGalas();
-    void ChooseGala(int line); // 1-based line of DbList()
-    void LatestInternalGala();
+    // Browses for an existing file. A chosen file that exists is added to the known meet
+    // databases (unless 100 are listed: "Too Many Natamar Files"); a chosen path becomes
+    // NatamarDb and the form closes whether or not the file exists, since the load reports a
+    // missing one. No file chosen: "No Output File Specified" and the form stays open.
+    void UnknownDatabase();
+    void MoreOptions();        // shows "List of Galas" and "Latest Internal Gala File"
+    void ListOfGalas();        // shows the gala list
+    void ChooseGala(int line); // 1-based line of DbList(); a line outside the list is ignored
+    void LatestInternalGala(); // internal.ini in the program's folder
 
     bool Closed() const { return m_closed; }
 
 private:
     Session &m_session;
     Core::Prompts &m_prompts;
+    bool m_knownShown = false;
     bool m_moreOptions = false;
     bool m_galaList = false;
     bool m_closed = false;
@@ -54,7 +59,7 @@ class NtSelectForm
 public:
     explicit NtSelectForm(Session &session);
     QStringList NtList() const; // the known meet database paths
-    void Choose(int line);      // 1-based; sets NatamarDb and closes
+    void Choose(int line);      // 1-based; sets NatamarDb and closes; other lines are ignored
     bool Closed() const { return m_closed; }
 
 private:
@@ -66,9 +71,9 @@ class ListSelectForm
 {
 public:
     ListSelectForm(const QString &caption, const QStringList &lines);
-    QString Caption() const { return m_caption; }
+    QString Caption() const { return m_caption; } // "Select from List" when given none
     QStringList Lines() const { return m_lines; }
-    void Choose(int line); // 1-based; sets ListSelectChoice and closes
+    void Choose(int line); // 1-based; sets ListSelectChoice and closes; other lines are ignored
     void Cancel();         // ListSelectChoice 0, closes
     int ListSelectChoice() const { return m_choice; }
     bool Closed() const { return m_closed; }
