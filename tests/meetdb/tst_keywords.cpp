@@ -1,0 +1,329 @@
+#include <QHash>
+#include <QObject>
+#include <QTest>
+
+#include "core/galastate.h"
+#include "meetdb/keywords.h"
+#include "support/scriptedprompts.h"
+#include "support/testfiles.h"
+
+using Core::GalaState;
+
+namespace {
+
+// The part of the gala state a table row checks, as one text.
+QString Probe(const GalaState &g, const QString &what)
+{
+    QStringList parts;
+    if (what == u"Events") {
+        // number|print|sequence|sex|group|distance|stroke|date|limit|final|note|bcp|max|sponsor
+        for (const Core::GalaEvent &e : g.Events)
+            parts << QStringList{e.EvNumber,
+                                 e.EvPrintNumber,
+                                 QString::number(e.EvSequence),
+                                 e.EvSex,
+                                 e.EvGroup,
+                                 e.EvDistance,
+                                 e.EvStroke,
+                                 e.EvDate,
+                                 QString::number(e.EvLimitTime),
+                                 e.EvFinalEvent,
+                                 e.EvNote,
+                                 e.EvBcpAge,
+                                 QString::number(e.EvMaxEntries),
+                                 e.EvSponsor}
+                         .join(u'|');
+    } else if (what == u"Dates" || what == u"PrintNumbers") {
+        for (const Core::GalaEvent &e : g.Events)
+            parts << (what == u"Dates" ? e.EvDate : e.EvPrintNumber);
+    } else if (what == u"Groups") {
+        for (const Core::GalaGroup &gr : g.Groups)
+            parts << QStringList{gr.GroupName, gr.GroupDescription, gr.GroupPrint,
+                                 gr.GroupCombinePrint}
+                         .join(u'|');
+    } else if (what == u"Clubs") {
+        for (const Core::GalaClub &c : g.Clubs)
+            parts << c.Code + u'=' + c.Name;
+    } else if (what == u"Combinations") {
+        for (const QStringList &c : g.Combinations)
+            parts << c.join(u' ');
+    } else if (what == u"StrokeFlag") {
+        for (int f : g.StrokeFlag)
+            parts << QString::number(f);
+    } else {
+        const QHash<QString, QString> fields{
+            {u"AgeGroups"_qs, QString::number(g.AgeGroups)},
+            {u"TwoTimes"_qs, QString::number(g.TwoTimes)},
+            {u"Junior"_qs, QString::number(g.Junior)},
+            {u"ProgNotes"_qs, QString::number(g.ProgNotes)},
+            {u"Hdw"_qs, QString::number(g.Hdw)},
+            {u"Aoe"_qs, QString::number(g.Aoe)},
+            {u"SplitLastHeats"_qs, QString::number(g.SplitLastHeats)},
+            {u"Lanes"_qs, QString::number(g.Lanes)},
+            {u"FinalLanes"_qs, QString::number(g.FinalLanes)},
+            {u"HeatReserves"_qs, QString::number(g.HeatReserves)},
+            {u"CardDate"_qs, g.CardDate},
+            {u"GalaName"_qs, g.GalaName},
+            {u"GalaTitle"_qs, g.GalaTitle},
+            {u"GalaDate"_qs, g.GalaDate + u'/' + g.GalaDateText},
+            {u"WwwDir"_qs, g.WwwDir},
+            {u"Announcer"_qs, QString::number(g.AnnouncerOn) + u' ' + g.AnnouncerDb},
+            {u"SwimHeats"_qs, g.SwimHeats.join(u' ')},
+            {u"MandEvents"_qs, g.MandEvents.join(u' ')},
+        };
+        if (!fields.contains(what))
+            qFatal("unknown probe %s", qPrintable(what));
+        return fields.value(what);
+    }
+    return parts.join(u';');
+}
+
+QStringList Numbered(const QString &pattern, int count)
+{
+    QStringList lines;
+    for (int i = 1; i <= count; ++i)
+        lines << pattern.arg(i);
+    return lines;
+}
+
+const QString EventIgnored =
+    u"Event line ignored (needs number, sex, group, distance and stroke): event="_qs;
+
+} // namespace
+
+class TestKeywords : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keywords_data();
+    void keywords();
+    void capacities_data();
+    void capacities();
+    void readFile();
+};
+
+void TestKeywords::keywords_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("probe");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<QStringList>("messages");
+    using L = QStringList;
+    const L none;
+    const QString date = u"galadate=01/06/24"_qs;
+    const QString lanesInvalid = u"Lanes paramater invalid"_qs;
+
+    // Flags: "on" keywords only switch on, "set" keywords follow every line, only "TRUE" is true;
+    // aoe/splitlastheats read true/false in any case or a number.
+    QTest::newRow("on: TRUE") << L{"agegroups=TRUE"} << "AgeGroups"
+                              << "1" << none;
+    QTest::newRow("on: stays on") << L{"agegroups=TRUE", "agegroups=FALSE"} << "AgeGroups"
+                                  << "1" << none;
+    QTest::newRow("on: lower case") << L{"2times=true"} << "TwoTimes"
+                                    << "0" << none;
+    QTest::newRow("set: clears") << L{"junior=TRUE", "junior=yes"} << "Junior"
+                                 << "0" << none;
+    QTest::newRow("set: default cleared") << L{"prognotes=FALSE"} << "ProgNotes"
+                                          << "0" << none;
+    QTest::newRow("set: not trimmed") << L{"hdw=TRUE "} << "Hdw"
+                                      << "0" << none;
+    QTest::newRow("aoe: mixed case") << L{"aoe=True"} << "Aoe"
+                                     << "1" << none;
+    QTest::newRow("aoe: -1") << L{"aoe=-1"} << "Aoe"
+                             << "1" << none;
+    QTest::newRow("aoe: stays on") << L{"aoe=1", "aoe=false", "aoe=0"} << "Aoe"
+                                   << "1" << none;
+    QTest::newRow("aoe: word") << L{"aoe=yes"} << "Aoe"
+                               << "0" << none;
+    QTest::newRow("splitlastheats: blanks") << L{"splitlastheats= 2 "} << "SplitLastHeats"
+                                            << "1" << none;
+
+    // Plain values and messages.
+    QTest::newRow("lanes") << L{"lanes=6"} << "Lanes"
+                           << "6" << none;
+    QTest::newRow("lanes 3 keeps previous") << L{"lanes=7", "lanes=3"} << "Lanes"
+                                            << "7" << L{lanesInvalid};
+    QTest::newRow("lanes text") << L{"lanes=six"} << "Lanes"
+                                << "5" << L{lanesInvalid};
+    QTest::newRow("finallanes 9") << L{"finallanes=9"} << "FinalLanes"
+                                  << "0" << L{lanesInvalid};
+    QTest::newRow("finallanes 8") << L{"finallanes=8"} << "FinalLanes"
+                                  << "8" << none;
+    QTest::newRow("carddate dob") << L{"carddate=yob", "carddate=dob"} << "CardDate"
+                                  << "DOB" << none;
+    QTest::newRow("carddate age") << L{"carddate=age"} << "CardDate"
+                                  << "age" << none;
+    QTest::newRow("carddate Age") << L{"carddate=Age"} << "CardDate"
+                                  << "DOB" << L{"Invalid entry card date of birth option"};
+    QTest::newRow("galadate") << L{date} << "GalaDate"
+                              << "01/06/24/01/06/24" << none;
+    QTest::newRow("wwwdir") << L{"wwwdir=meets\\spring"} << "WwwDir"
+                            << "\\meets\\spring" << none;
+    QTest::newRow("announcer empty") << L{"announcer="} << "Announcer"
+                                     << "0 " << none;
+    QTest::newRow("announcer") << L{"announcer=ann.mdb"} << "Announcer"
+                               << "1 ann.mdb" << none;
+    QTest::newRow("warn") << L{"warn=Check lanes "} << "GalaName"
+                          << "Internal Gala" << L{"Check lanes "};
+    QTest::newRow("split at first =") << L{"galatitle=a=b"} << "GalaTitle"
+                                      << "a=b" << none;
+    QTest::newRow("not trimmed") << L{"galaname= Open "} << "GalaName"
+                                 << " Open " << none;
+    QTest::newRow("integer") << L{"heatreserves=3"} << "HeatReserves"
+                             << "3" << none;
+    QTest::newRow("skipped silently")
+        << L{"lanes 7", "Lanes=7", "lanes =7", "webheader=x", ""} << "Lanes"
+        << "5" << none;
+    QTest::newRow("End stops everything")
+        << L{date, "End=End", "galadate=02/06/24", "warn=late"} << "GalaDate"
+        << "01/06/24/01/06/24" << none;
+    QTest::newRow("stroke switches")
+        << L{"defaultstroke=BR", "inhibitstroke=FLYR", "inhibitstroke=XX", "defaultstroke=fs"}
+        << "StrokeFlag"
+        << "1;1;2;1;1;1;1;1;1;0;1" << none;
+    QTest::newRow("swimheats") << L{"swimheats=1  2", "swimheats=3"} << "SwimHeats"
+                               << "1 2 3" << none;
+    QTest::newRow("swimheats empty") << L{"swimheats=  "} << "SwimHeats"
+                                     << "" << L{"No heats on swimheats parameter"};
+    QTest::newRow("mandevents") << L{"mandevents=4 7", "mandevents=9"} << "MandEvents"
+                                << "4 7 9" << none;
+
+    // Clubs: code before the first blank, name after it.
+    QTest::newRow("clubs") << L{"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"} << "Clubs"
+                           << "VMS=Velmora SC;ABC= X" << none;
+    QTest::newRow("clubcount empties") << L{"club=A a", "clubcount=3", "club=B b"} << "Clubs"
+                                       << "B=b" << none;
+    QTest::newRow("clubcount 0") << L{"clubcount=0", "club=VMS Velmora"} << "Clubs"
+                                 << "" << L{"Must include clubcount"};
+
+    // Events.
+    QTest::newRow("event, five words") << L{date, "event=101 M 10U 50 FS"} << "Events"
+                                       << "101|101|1|M|10U|50|FS|01/06/24|0||||0|" << none;
+    QTest::newRow("event, commas, date, T and M")
+        << L{date, "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"} << "Events"
+        << "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|" << none;
+    QTest::newRow("event, commas, empty date, blanks")
+        << L{date, "event=4, M ,10U,50,FS,,T40,"} << "Events"
+        << "4|4|1|M|10U|50|FS|01/06/24|40||||0|" << none;
+    QTest::newRow("event, every option")
+        << L{"event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"} << "Events"
+        << "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme" << none;
+    QTest::newRow("event, date of that moment")
+        << L{"event=1 M A 50 FS", date, "event=2 F A 50 FS"} << "Dates"
+        << ";01/06/24" << none;
+    QTest::newRow("event, incomplete")
+        << L{"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"} << "Events"
+        << "" << L{EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs};
+    QTest::newRow("eventprintno first")
+        << L{"eventprintno=1 1a", "event=1 M A 50 FS"} << "PrintNumbers"
+        << "1" << L{"Must enter event first"};
+    QTest::newRow("eventprintno every match")
+        << L{"event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS", "eventprintno=1 1a",
+             "eventprintno=2"}
+        << "PrintNumbers"
+        << "1a;2;1a" << none;
+
+    // Groups: 2, 3 and 4+ words.
+    QTest::newRow("group, 2 words") << L{"group=10U Ten"} << "Groups"
+                                    << "10U|Ten|Ten|Ten" << none;
+    QTest::newRow("group, 3 words") << L{"group=10U Ten TEN"} << "Groups"
+                                    << "10U|Ten|TEN|Ten" << none;
+    QTest::newRow("group, 4+ words") << L{"group=10U Ten TEN Ten  and under"} << "Groups"
+                                     << "10U|Ten|TEN|Ten and under" << none;
+    QTest::newRow("group, 1 word")
+        << L{"group=10U"} << "Groups"
+        << "" << L{"Group line ignored (needs name and description): group=10U"};
+
+    // Combinations: 2 to 20 numbers in the order given.
+    QTest::newRow("combine") << L{"combine=5 3 9", "combine=1  2"} << "Combinations"
+                             << "5 3 9;1 2" << none;
+    QTest::newRow("combine one") << L{"combine=1", "combine="} << "Combinations"
+                                 << ""
+                                 << L{"Need 2 events for 'combine'", "Need 2 events for 'combine'"};
+    QTest::newRow("combine 20") << L{u"combine="_qs + Numbered(u"%1"_qs, 20).join(u' ')}
+                                << "Combinations" << Numbered(u"%1"_qs, 20).join(u' ') << none;
+    QTest::newRow("combine 21") << L{u"combine="_qs + Numbered(u"%1"_qs, 21).join(u' ')}
+                                << "Combinations"
+                                << "" << L{"Too Many 'combined' events"};
+}
+
+void TestKeywords::keywords()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, probe);
+    QFETCH(QString, expected);
+    QFETCH(QStringList, messages);
+
+    GalaState gala;
+    Core::ResetGalaState(gala);
+    ScriptedPrompts prompts;
+    MeetDb::ApplyParamLines(gala, lines, prompts);
+    QCOMPARE(Probe(gala, probe), expected);
+    QCOMPARE(prompts.Messages, messages);
+}
+
+void TestKeywords::capacities_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("held");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("1001 events") << Numbered(u"event=%1 M A 50 FS"_qs, 1001) << 1000 << "events"
+                                 << QStringList{"Too many events, event 1001 ignored"};
+    QTest::newRow("21 groups") << Numbered(u"group=G%1 Group"_qs, 21) << 20 << "groups"
+                               << QStringList{"Too many groups, group G21 ignored"};
+    QTest::newRow("club past clubcount")
+        << (QStringList{"clubcount=2"} + Numbered(u"club=C%1 Club"_qs, 3)) << 2 << "clubs"
+        << QStringList{};
+    QTest::newRow("11 seed groups") << Numbered(u"seedgroup=G%1"_qs, 11) << 10 << "seedgroups"
+                                    << QStringList{"Too many groups to seed"};
+    QTest::newRow("201 combinations") << Numbered(u"combine=%1 2"_qs, 201) << 200 << "combinations"
+                                      << QStringList{"Too Many 'combine' Parameters"};
+    QTest::newRow("1001 mandatory events")
+        << QStringList{u"mandevents="_qs + Numbered(u"%1"_qs, 600).join(u' '),
+                       u"mandevents="_qs + Numbered(u"%1"_qs, 401).join(u' ')}
+        << 1000 << "mandevents" << QStringList{};
+}
+
+void TestKeywords::capacities()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, held);
+    QFETCH(QString, table);
+    QFETCH(QStringList, messages);
+
+    GalaState gala;
+    Core::ResetGalaState(gala);
+    ScriptedPrompts prompts;
+    MeetDb::ApplyParamLines(gala, lines, prompts);
+    const QHash<QString, int> sizes{
+        {u"events"_qs, gala.EventCount()},         {u"groups"_qs, gala.GroupCount()},
+        {u"clubs"_qs, gala.ClubTotal()},           {u"seedgroups"_qs, int(gala.SeedGroups.size())},
+        {u"combinations"_qs, gala.CombineCount()}, {u"mandevents"_qs, int(gala.MandEvents.size())},
+    };
+    QCOMPARE(sizes.value(table, -1), held);
+    QCOMPARE(prompts.Messages, messages);
+}
+
+void TestKeywords::readFile()
+{
+    TestDir dir;
+    // A byte-order mark, comments, CRLF endings and no final line ending; the last line is kept.
+    const QString path = dir.Write(u"gala.ini"_qs, "\xEF\xBB\xBFgalaname=Spring\r\n# note\r\n"
+                                                   "\r\nwarn=Bring caps \r\nEnd=End");
+    QStringList lines{"stale"};
+    QVERIFY(MeetDb::ReadGalaParamFile(path, lines));
+    QCOMPARE(lines, (QStringList{"galaname=Spring", "", "warn=Bring caps ", "End=End"}));
+
+    const QString latin1 = dir.Write(u"latin1.ini"_qs, "promoter=Caf\xE9 SC\n");
+    QVERIFY(MeetDb::ReadGalaParamFile(latin1, lines));
+    QCOMPARE(lines, QStringList{u"promoter=Caf\u00E9 SC"_qs});
+
+    QVERIFY(!MeetDb::ReadGalaParamFile(dir.FilePath(u"missing.ini"_qs), lines));
+    QVERIFY(lines.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestKeywords)
+#include "tst_keywords.moc"
