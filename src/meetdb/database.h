@@ -5,7 +5,9 @@
 
 #include <QHash>
 #include <QList>
+#include <QPair>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -21,8 +23,22 @@
  * file that is not a database) throws DbError with a message that names what failed. The
  * command that started the work catches it at its top, shows the message and ends; an open
  * transaction is rolled back by the Transaction guard, so a failed command writes nothing.
+ *
+ * Names of tables, saved queries, fields and parameters are matched exactly first and then
+ * without regard to case, as the engine itself does for identifiers.
+ *
+ * Flags: a flag field is true when its value is greater than 0. SetField writes a bool as 1 or
+ * 0, so a flag written here reads back true; a -1 imported from elsewhere reads as false.
+ *
+ * Saved queries live in the table "Saved Queries" of the same file (see schema.h for the
+ * storage and the placeholder syntax).
  */
 namespace MeetDb {
+
+// The table that holds the saved parameter queries, and the column alias a saved query uses to
+// return the row id of its update table.
+inline const QString SavedQueriesTable = QStringLiteral("Saved Queries");
+inline const QString RowIdColumn = QStringLiteral("_rowid");
 
 class DbError : public std::runtime_error
 {
@@ -44,53 +60,93 @@ public:
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    // Opens an existing database file. Throws DbError when the file is missing or is not a
-    // SQLite database.
+    // Opens an existing database file for reading and writing. Never creates a file. Throws
+    // DbError naming the file when it is missing, empty, not a SQLite database or locked.
     void Open(const QString &path);
     // Creates or opens a file for writing (used when a new database is made).
     void OpenOrCreate(const QString &path);
+    // Closes the file and drops the connection; does nothing when not open. Record sets of this
+    // database must not be used afterwards.
     void Close();
     bool IsOpen() const;
     QString Path() const { return m_path; }
 
-    // An updatable record set over every record of a table.
+    // How long a statement waits for another program's lock before failing with DbError.
+    // Takes effect at the next Open.
+    void SetBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
+
+    bool HasTable(const QString &table);
+    bool HasSavedQuery(const QString &name);
+
+    // An updatable record set over every record of a table, in the order they were added.
+    // Throws DbError when the table does not exist.
     std::unique_ptr<RecordSet> OpenTable(const QString &table);
 
     // A saved parameter query: set its parameters by name, then open it.
     class SavedQuery
     {
     public:
+        // Throws DbError when the query has no parameter of that name. A parameter never set
+        // is bound as Null.
         void SetParameter(const QString &name, const QVariant &value);
+        // Runs the query with the parameters set so far. Updatable through its update table
+        // when it has one; read-only otherwise.
         std::unique_ptr<RecordSet> Open();
         QString Name() const { return m_name; }
+        // The parameter names in order of first appearance in the stored text.
         QStringList ParameterNames() const;
+        QString UpdateTable() const { return m_updateTable; }
 
     private:
         friend class Database;
         Database *m_db = nullptr;
         QString m_name;
-        QString m_sql;          // with {Parameter Name} placeholders
-        QString m_updateTable;  // table that edits, adds and deletes go to; "" for read-only
+        QString m_sql;         // with {Parameter Name} placeholders
+        QString m_updateTable; // table that edits, adds and deletes go to; "" for read-only
         QHash<QString, QVariant> m_values;
     };
+    // Throws DbError when the file has no saved query of that name.
     SavedQuery OpenQuery(const QString &name);
 
-    // Transactions: the updates between Begin and Commit are written together.
+    // Transactions: the updates between Begin and Commit are written together. Begin takes the
+    // write lock at once, so a database locked by another program fails here, before anything
+    // is changed. Nested Begin/Commit pairs become savepoints; a Rollback undoes only the
+    // innermost level.
     void Begin();
     void Commit();
     void Rollback();
+    int TransactionDepth() const { return m_transactionDepth; }
 
     // The underlying connection, for the schema code and the tools.
     QSqlDatabase &Connection() { return m_db; }
 
-    // Runs one statement with named bound values; throws DbError on failure.
+    // Runs one statement with named bound values (keys with or without the leading ':');
+    // throws DbError on failure.
     void Exec(const QString &sql, const QVariantHash &values = {});
+
+    // Quotes a table or field name for use in a statement.
+    QString Quote(const QString &identifier) const;
 
 private:
     friend class RecordSet;
+
+    void Connect(const QString &path, bool create);
+    void RequireOpen() const;
+    // Throws a DbError built from the failed statement's error; `what` says what was attempted.
+    [[noreturn]] void Fail(const QString &what, const QSqlError &error) const;
+    // The table's real name (its stored spelling), or "" when there is none.
+    QString ResolveTable(const QString &table);
+    QStringList TableColumns(const QString &table);
+    QStringList PrimaryKeyColumns(const QString &table);
+    std::unique_ptr<RecordSet> Load(const QString &source, const QString &sql,
+                                    const QVariantHash &binds, const QString &updateTable,
+                                    bool isTable);
+
     QSqlDatabase m_db;
     QString m_connectionName;
     QString m_path;
+    int m_busyTimeoutMs = 5000;
+    int m_transactionDepth = 0;
 };
 
 // Commits on Commit(); rolls back when it goes out of scope first (an exception, an early return).
@@ -99,6 +155,8 @@ class Transaction
 public:
     explicit Transaction(Database &db);
     ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
     void Commit();
 
 private:
@@ -107,33 +165,45 @@ private:
 };
 
 // A snapshot of the selected rows, walked forward from the first. Edits, additions and
-// deletions are written to the underlying table at Update() / Delete().
+// deletions are written to the underlying table at Update() / Delete() and are reflected in the
+// snapshot; changes made by others after opening are not.
 class RecordSet
 {
 public:
+    // The number of records in the snapshot.
     int RecordCount() const;
     void MoveFirst();
+    // After the last record Eof() is true; a further MoveNext stays there.
     void MoveNext();
     void MoveLast();
     bool Eof() const;
 
     // The field's value; a Null QVariant when the field is Null. Throws DbError for an unknown
-    // field name.
+    // field name or when there is no current record.
     QVariant Field(const QString &name) const;
     bool IsNull(const QString &name) const;
-    QString Text(const QString &name) const;   // "" for Null
-    int Int(const QString &name) const;        // 0 for Null
-    bool Flag(const QString &name) const;      // true when greater than 0
+    QString Text(const QString &name) const; // "" for Null
+    int Int(const QString &name) const;      // 0 for Null or text that is not a number
+    bool Flag(const QString &name) const;    // true when greater than 0
     QStringList FieldNames() const;
+    QString Source() const { return m_source; }
 
+    // AddNew or Edit, then SetField for each changed field, then Update writes one INSERT or
+    // UPDATE. After an added record is written it joins the snapshot and becomes the current
+    // record. Fields are those of the update table; throws DbError for a read-only set.
     void AddNew();
     void Edit();
     void SetField(const QString &name, const QVariant &value);
     void Update();
+    // Drops a pending AddNew or Edit without writing.
+    void CancelUpdate();
+    // Deletes the current record. As with a forward walk, the next MoveNext goes to the record
+    // that followed it; until then there is no current record.
     void Delete();
 
-    // Positions on the record whose primary key equals `key` (table record sets only). NoMatch()
-    // tells whether one was found.
+    // Positions on the record whose primary key equals `key` (table record sets only; key
+    // values in the order of the table's primary key fields). NoMatch() tells whether one was
+    // found; after no match there is no current record (Eof() is true).
     void Seek(const QVariantList &key);
     bool NoMatch() const { return m_noMatch; }
 
@@ -141,14 +211,28 @@ private:
     friend class Database;
     RecordSet() = default;
 
+    int FieldIndex(const QString &name) const; // -1 when unknown
+    const QVariantList &CurrentRow(const QString &forField) const;
+    void RequireUpdatable() const;
+    QString ResolveColumn(const QString &name);
+    // Reads one row of the source by row id; false when it is not (or no longer) selected.
+    bool FetchRow(qint64 rowId, QVariantList &row) const;
+
     Database *m_db = nullptr;
+    QString m_source;    // table or saved query name, for messages
+    QString m_selectSql; // the statement that produced the snapshot, with its bound values
+    QVariantHash m_binds;
+    bool m_isTable = false;
     QString m_updateTable;
+    QStringList m_tableColumns; // columns of the update table, read on first need
     QStringList m_fields;
+    int m_rowIdIndex = -1; // column of the row id in the statement's result
     QList<QVariantList> m_rows;
     QList<qint64> m_rowIds;
     int m_pos = 0;
+    bool m_afterDelete = false;
     enum class Mode { None, AddNew, Edit } m_mode = Mode::None;
-    QVariantHash m_pending;
+    QList<QPair<QString, QVariant>> m_pending; // column, value in the order set
     bool m_noMatch = false;
 };
 

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "meetdb/database.h"
+
+/*
+ * The meet database file: its tables and its saved parameter queries.
+ *
+ * Saved queries are stored inside the database file, in the table "Saved Queries":
+ *
+ *     "Name"          text, the query's name ("Events for 1 Meet"); the primary key
+ *     "Sql"           text, one SQLite SELECT statement with parameter placeholders
+ *     "Update Table"  text, the table that edits, additions and deletions go to; empty or Null
+ *                     for a read-only query
+ *
+ * so a query can be corrected in the file (with any SQLite tool) without rebuilding the program.
+ *
+ * Placeholders: a parameter is written as its name in braces, {Enter Meet Code}. When the query
+ * is opened each {...} outside quoted text becomes a bound value, so a parameter's value is never
+ * pasted into the statement. The same name may appear more than once; it takes the same value
+ * everywhere. A parameter left unset is bound as Null. Braces are therefore reserved outside
+ * quotes.
+ *
+ * An updatable query returns the row id of its update table under the column alias "_rowid"
+ * (for example `SELECT s.rowid AS "_rowid", ...`). That column is hidden from the record set's
+ * fields and identifies the row that Edit/Update and Delete change. The fields a query returns
+ * are named by their column aliases; the names of the update table's fields are used for
+ * SetField.
+ *
+ * Stored values: dates ("Meet Date", "Qual Date", "Event Date") are ISO text yyyy-mm-dd, which
+ * sorts as a date; flags are integers, true when greater than 0 and written as 1; times are
+ * text ("1:05.30", "9:99.99" for no time).
+ */
+namespace MeetDb {
+
+// The parameters of the saved queries, by the names callers set them with.
+inline const QString ParamMeetCode = QStringLiteral("Enter Meet Code");
+inline const QString ParamEntrantNumber = QStringLiteral("Enter Entrant Number");
+inline const QString ParamEventNumber = QStringLiteral("Enter Event Number");
+inline const QString ParamSwimmerName = QStringLiteral("Enter Swimmer Name");
+
+// The "Version" stored in new meet databases; 1.0 and later carry "Regno" for entrants.
+constexpr double MeetDbVersion = 1.0;
+
+// The tables the program opens by name, and the saved queries it runs, in that order.
+QStringList MeetDbTableNames();
+QStringList MeetDbQueryNames();
+
+// Creates a new meet database file with every table, index and saved query, and "Version"
+// 1.0. Throws DbError when the file already exists or cannot be written; a half-made file is
+// removed.
+void CreateMeetDatabase(const QString &path);
+
+// Creates a new address database file holding its "Entrant Table". Throws DbError as above.
+void CreateAddressDatabase(const QString &path);
+
+// Stores the program's saved queries in an open database (creating "Saved Queries" when it is
+// missing), replacing queries of the same names and leaving any others alone.
+void WriteSavedQueries(Database &db);
+
+// Checks that an open database has the tables and saved queries the program needs and that
+// each saved query can run against the file. Throws DbError naming the file and the first
+// missing or broken one.
+void CheckMeetDatabase(Database &db);
+
+} // namespace MeetDb
