@@ -1,7 +1,27 @@
 #include <QApplication>
 
+#include "core/startup.h"
+#include "meetdb/session.h"
+#include "windows/pbmain.h"
+#include "windows/qtprompts.h"
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("openmeet"));
+
+    // The program's files (pbsystem.ini, natamar.mdb, internal.ini) live beside the executable.
+    MeetDb::Session session;
+    session.ProgramDir = QCoreApplication::applicationDirPath();
+
+    Windows::QtPrompts prompts;
+    Core::StartUp(session.ProgramDir, session.Settings, session.Gala, prompts);
+    Core::InstallFontSubstitutions();
+
+    Windows::PbMain mainWindow(session, prompts);
+    prompts.SetParentWidget(&mainWindow);
+    prompts.SetStatusSink([&mainWindow](const QString &text) { mainWindow.ShowStatus(text); });
+
+    mainWindow.show();
+    return app.exec();
 }

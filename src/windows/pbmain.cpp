@@ -1,0 +1,152 @@
+#include "windows/pbmain.h"
+
+#include <QFont>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/prompts.h"
+#include "meetdb/session.h"
+
+namespace Windows {
+
+namespace {
+const QString NoneText = QStringLiteral("None");
+
+QLabel *ValueLabel(const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(NoneText, parent);
+    label->setObjectName(name);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setMinimumWidth(320);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+} // namespace
+
+PbMain::PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent)
+    : QMainWindow(parent)
+    , m_session(session)
+    , m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("PbMain"));
+    setWindowTitle(MainTitle);
+
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+
+    m_selectMeetButton = AddCommand(QStringLiteral("SelectMeet"), tr("&Select Competition"));
+    m_addEntryButton = AddCommand(QStringLiteral("AddEntry"), tr("&Add Entry"));
+    m_modifyEntriesButton = AddCommand(QStringLiteral("ModifyEntries"), tr("&Modify Entries"));
+    m_clubNameButton = AddCommand(QStringLiteral("ClubName"), tr("Add &Club Name"));
+    m_printListButton = AddCommand(QStringLiteral("PrintList"), tr("&Print Entrants List"));
+    m_exitButton = AddCommand(QStringLiteral("ExitButton"), tr("E&xit"));
+
+    auto *commands = new QVBoxLayout;
+    for (QPushButton *button : {m_selectMeetButton, m_addEntryButton, m_modifyEntriesButton,
+                                m_clubNameButton, m_printListButton})
+        commands->addWidget(button);
+    commands->addStretch();
+    commands->addWidget(m_exitButton);
+
+    auto *selection = new QGroupBox(tr("Selection"), central);
+    auto *dbCaption = new QLabel(tr("Current Natamar Database"), selection);
+    auto *meetCaption = new QLabel(tr("Currently Selected Competition"), selection);
+    m_selectedDb = ValueLabel(QStringLiteral("NTSelectedDb"), selection);
+    m_selectedMeet = ValueLabel(QStringLiteral("NTSelectedMeet"), selection);
+    auto *selectionLayout = new QVBoxLayout(selection);
+    selectionLayout->addWidget(dbCaption);
+    selectionLayout->addWidget(m_selectedDb);
+    selectionLayout->addSpacing(8);
+    selectionLayout->addWidget(meetCaption);
+    selectionLayout->addWidget(m_selectedMeet);
+    selectionLayout->addStretch();
+
+    m_status = new QPlainTextEdit(central);
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setReadOnly(true);
+    m_status->setFocusPolicy(Qt::NoFocus);
+    m_status->setFixedHeight(m_status->fontMetrics().lineSpacing() * 3 + 12);
+    auto *statusCaption = new QLabel(tr("Status"), central);
+
+    auto *layout = new QGridLayout(central);
+    layout->addLayout(commands, 0, 0);
+    layout->addWidget(selection, 0, 1);
+    layout->addWidget(statusCaption, 1, 0, 1, 2);
+    layout->addWidget(m_status, 2, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(0, 1);
+
+    connect(m_selectMeetButton, &QPushButton::clicked, this, &PbMain::SelectCompetition);
+    connect(m_addEntryButton, &QPushButton::clicked, this,
+            [this] { RunCommand(m_addEntry, m_addEntryButton->text()); });
+    connect(m_modifyEntriesButton, &QPushButton::clicked, this,
+            [this] { RunCommand(m_modifyEntries, m_modifyEntriesButton->text()); });
+    connect(m_clubNameButton, &QPushButton::clicked, this,
+            [this] { RunCommand(m_clubName, m_clubNameButton->text()); });
+    connect(m_printListButton, &QPushButton::clicked, this,
+            [this] { RunCommand(m_printList, m_printListButton->text()); });
+    // Nothing is written on the way out; the meet database is released with the session.
+    connect(m_exitButton, &QPushButton::clicked, this, &QWidget::close);
+
+    RefreshFromSession();
+    resize(640, 360);
+}
+
+QPushButton *PbMain::AddCommand(const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, centralWidget());
+    button->setObjectName(name);
+    button->setMinimumSize(180, 32);
+    return button;
+}
+
+void PbMain::RefreshFromSession()
+{
+    const Core::GalaState &gala = m_session.Gala;
+    const bool fromDb = gala.MeetDbOpen;
+    m_selectedDb->setText(fromDb ? gala.MeetDbPath : NoneText);
+    m_selectedMeet->setText(fromDb ? gala.GalaName : NoneText);
+    m_addEntryButton->setVisible(fromDb);
+    m_modifyEntriesButton->setVisible(fromDb);
+    m_clubNameButton->setVisible(fromDb);
+    if (fromDb)
+        setWindowTitle(gala.GalaName);
+}
+
+void PbMain::ShowStatus(const QString &text)
+{
+    m_status->setPlainText(text);
+    m_status->repaint();
+}
+
+void PbMain::SelectCompetition()
+{
+    if (!m_selectMeet) {
+        m_prompts.Message(tr("Select Competition is not available yet"));
+        return;
+    }
+    if (m_selectMeet())
+        setWindowTitle(m_session.Gala.GalaName);
+    RefreshFromSession();
+}
+
+void PbMain::RunCommand(const CommandHandler &handler, const QString &caption)
+{
+    if (!handler) {
+        QString plain = caption;
+        plain.remove(QLatin1Char('&'));
+        m_prompts.Message(tr("%1 is not available yet").arg(plain));
+        return;
+    }
+    handler();
+}
+
+} // namespace Windows
