@@ -514,14 +514,17 @@ int RecordSet::RecordCount() const
     return int(m_rows.size());
 }
 
+// Moving discards a pending AddNew or Edit, as leaving a record unsaved does.
 void RecordSet::MoveFirst()
 {
+    CancelUpdate();
     m_pos = 0;
     m_afterDelete = false;
 }
 
 void RecordSet::MoveNext()
 {
+    CancelUpdate();
     if (m_afterDelete) {
         m_afterDelete = false; // the deleted record's successor already sits at m_pos
         return;
@@ -532,6 +535,7 @@ void RecordSet::MoveNext()
 
 void RecordSet::MoveLast()
 {
+    CancelUpdate();
     m_pos = m_rows.isEmpty() ? 0 : int(m_rows.size()) - 1;
     m_afterDelete = false;
 }
@@ -804,6 +808,7 @@ void RecordSet::Seek(const QVariantList &key)
     if (!m_isTable)
         throw DbError(QStringLiteral("Seek needs a table; '%1' is a saved query").arg(m_source));
     m_db->RequireOpen();
+    CancelUpdate();
     const QStringList keyColumns = m_db->PrimaryKeyColumns(m_updateTable);
     if (keyColumns.isEmpty())
         throw DbError(QStringLiteral("Table '%1' has no primary key to seek on").arg(m_source));

@@ -190,7 +190,8 @@ public:
 
     // AddNew or Edit, then SetField for each changed field, then Update writes one INSERT or
     // UPDATE. After an added record is written it joins the snapshot and becomes the current
-    // record. Fields are those of the update table; throws DbError for a read-only set.
+    // record. Fields are those of the update table; throws DbError for a read-only set. Moving
+    // to another record before Update discards the change.
     void AddNew();
     void Edit();
     void SetField(const QString &name, const QVariant &value);
