@@ -1,9 +1,11 @@
 #include <QApplication>
 
 #include "core/startup.h"
+#include "meetdb/competitionload.h"
 #include "meetdb/session.h"
 #include "windows/pbmain.h"
 #include "windows/qtprompts.h"
+#include "windows/qtselectionwindows.h"
 
 int main(int argc, char *argv[])
 {
@@ -21,6 +23,10 @@ int main(int argc, char *argv[])
     Windows::PbMain mainWindow(session, prompts);
     prompts.SetParentWidget(&mainWindow);
     prompts.SetStatusSink([&mainWindow](const QString &text) { mainWindow.ShowStatus(text); });
+
+    Windows::QtSelectionWindows selectionWindows(&mainWindow);
+    mainWindow.SetSelectCompetitionHandler(
+        [&] { return MeetDb::LoadCompetition(session, prompts, selectionWindows); });
 
     mainWindow.show();
     return app.exec();

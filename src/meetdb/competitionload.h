@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace Core {
+class Prompts;
+}
+
+/*
+ * "Select Competition": the user chooses the source (the meet database or a gala parameter
+ * file) and, from a database, one meet; the gala state is reset and filled from it.
+ *
+ * Every failure is reported through the prompts and ends the load or lets it go on, as the
+ * message says. A load that ends early leaves the meet database closed, so the main window offers
+ * the entry commands only after a meet has really been loaded.
+ */
+namespace MeetDb {
+
+struct Session;
+class SelectionWindows;
+
+struct MeetListEntry
+{
+    QString Code;
+    QString Name;
+    QString Date; // as stored: yyyy-mm-dd
+};
+
+// The meets newest first, by the exchange sort of the meet list: equal dates keep their order
+// relative to each other only as far as the exchange sort leaves them.
+void SortMeetsNewestFirst(QList<MeetListEntry> &meets);
+
+// The line of the meet list: "03Jun2026: Spring Open".
+QString MeetListLine(const MeetListEntry &meet);
+
+// A date field of the meet database (stored as yyyy-mm-dd) as the program's date text
+// "dd/mm/yyyy"; any other text is returned as it stands.
+QString DbDateText(const QString &stored);
+
+// Runs the whole load. Returns true when a competition was loaded (from either source); the main
+// window then takes GalaName as its caption.
+bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows &windows);
+
+} // namespace MeetDb
