@@ -2,6 +2,7 @@
 
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
+#include "support/dbrows.h"
 #include "support/testfiles.h"
 
 using namespace MeetDb;
@@ -13,44 +14,25 @@ QStringList Split(const QString &text)
     return text.isEmpty() ? QStringList() : text.split(u'|');
 }
 
-// Adds rows given as "value|value|..." under "field|field|..."; an empty value is Null.
-void Rows(Database &db, const QString &table, const QString &fields, const QStringList &rows)
-{
-    QStringList columns, placeholders;
-    for (const QString &field : Split(fields)) {
-        placeholders << QStringLiteral(":f%1").arg(columns.size());
-        columns << db.Quote(field);
-    }
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(db.Quote(table), columns.join(u','), placeholders.join(u','));
-    for (const QString &row : rows) {
-        QVariantHash binds;
-        const QStringList values = row.split(u'|');
-        for (int i = 0; i < values.size(); ++i)
-            binds.insert(placeholders.at(i), values.at(i).isEmpty() ? QVariant() : values.at(i));
-        db.Exec(sql, binds);
-    }
-}
-
 // Meet "M1": groups entered out of order, events 1, 2, 9 and 10 (9 combined into 2), two
 // clubs, three entrants (the third from a club not in the club table) and five swims. Meet "M2"
 // holds one of each, which no "M1" query may return.
 void Fill(Database &db)
 {
-    Rows(db, "Meet Table", "Meet code|Meet Name|Meet Date|Lanes",
-         {"M1|M1 Open|2025-06-03|6", "M2|M2 Open|2025-06-01|6"});
-    Rows(db, "Group Table", "Meet code|Group Order|Group Name",
-         {"M1|2|Boys", "M1|1|Girls", "M2|1|Boys"});
-    Rows(db, "Event Table", "Meet code|Event number|Event Sequence|Distance",
-         {"M1|10|1|100", "M1|9|1|100", "M1|2|1|50", "M1|1|1|50", "M2|1|1|50"});
-    Rows(db, "Club Name Table", "Meet code|Club Code|Club Name",
-         {"M1|VMSC|Velmora Marlets", "M1|ABC|Abc Swim", "M2|VMSC|Velmora Marlets"});
-    Rows(db, "Parameter Table", "Meet code|Parameter Order|Key Word|Parameter",
-         {"M1|2|clubcount|20", "M1|1|renumber|TRUE", "M2|1|renumber|TRUE"});
-    Rows(db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name|club",
-         {"M1|1|Ann Lee|VMSC", "M1|2|Bob Ray|ABC", "M1|3|Zoë O'Brien-Smith|XYZ",
-          "M2|1|Ann Lee|VMSC"});
-    Rows(
+    InsertRows(db, "Meet Table", "Meet code|Meet Name|Meet Date|Lanes",
+               {"M1|M1 Open|2025-06-03|6", "M2|M2 Open|2025-06-01|6"});
+    InsertRows(db, "Group Table", "Meet code|Group Order|Group Name",
+               {"M1|2|Boys", "M1|1|Girls", "M2|1|Boys"});
+    InsertRows(db, "Event Table", "Meet code|Event number|Event Sequence|Distance",
+               {"M1|10|1|100", "M1|9|1|100", "M1|2|1|50", "M1|1|1|50", "M2|1|1|50"});
+    InsertRows(db, "Club Name Table", "Meet code|Club Code|Club Name",
+               {"M1|VMSC|Velmora Marlets", "M1|ABC|Abc Swim", "M2|VMSC|Velmora Marlets"});
+    InsertRows(db, "Parameter Table", "Meet code|Parameter Order|Key Word|Parameter",
+               {"M1|2|clubcount|20", "M1|1|renumber|TRUE", "M2|1|renumber|TRUE"});
+    InsertRows(db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name|club",
+               {"M1|1|Ann Lee|VMSC", "M1|2|Bob Ray|ABC", "M1|3|Zoë O'Brien-Smith|XYZ",
+                "M2|1|Ann Lee|VMSC"});
+    InsertRows(
         db, "Swim Table", "Meet code|Entrant Number|Event number|Combined With|Seed Order|Position",
         {"M1|1|1|1|2|2", "M1|1|2|2||", "M1|2|1|1|1|1", "M1|3|9|2||", "M1|3|10|||", "M2|1|1|1|1|1"});
 }
