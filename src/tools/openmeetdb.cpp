@@ -1,0 +1,184 @@
+// openmeet-db: sets up meet databases from the command line, so that a club official needs no
+// other database software. The work is done by the meet database layer; this file only reads the
+// command line and prints the outcome.
+
+#include <cstdio>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+
+#include "meetdb/database.h"
+#include "meetdb/meetimport.h"
+#include "meetdb/schema.h"
+
+namespace {
+
+const char *const Usage = R"(Usage: openmeet-db COMMAND ARGUMENTS...
+
+Sets up meet databases for the Open Meet Entries Module.
+
+Commands:
+  create FILE                            make a new, empty meet database
+  add-meet FILE GALAFILE [--code CODE]   add a meet from a file of keyword lines
+  list FILE                              list the meets of a meet database
+
+"openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
+command fails and 2 for a wrong command line; messages go to the standard error.
+)";
+
+const char *const CreateHelp = R"(Usage: openmeet-db create FILE
+
+Makes FILE a new meet database with every table and saved query the program needs, and no
+meets. An existing FILE is never touched.
+)";
+
+const char *const AddMeetHelp = R"(Usage: openmeet-db add-meet FILE GALAFILE [--code CODE]
+
+Adds one meet to the meet database FILE from GALAFILE, a file of keyword lines in the form of a
+gala parameter file (keyword=value; lines starting "#" are comments; "End" ends the reading).
+
+  galaname, galatitle, galadate, qualdate, galatype, lanes, ... become the meet's details;
+  group lines become its groups, event lines (with eventprintno) its events, club lines its
+  clubs (unless the file has a clubcount line: then the clubs stay keyword lines, in order);
+  every other keyword line is kept with the meet and applied when the meet is loaded.
+
+The meet's code is CODE, or the file's name upper-cased, letters and digits only, at most 10
+characters (open27.ini gives OPEN27). A code already in the database is refused.
+
+Every line is checked as the program checks it when it loads the meet. Any error is reported
+as "file:line: message" and nothing is added.
+)";
+
+const char *const ListHelp = R"(Usage: openmeet-db list FILE
+
+Lists the meets of the meet database FILE, newest first, one per line: code, date (dd/mm/yyyy),
+name and number of entrants, separated by tabs.
+)";
+
+void Print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+void PrintLine(FILE *stream, const QString &text)
+{
+    Print(stream, text + QLatin1Char('\n'));
+}
+
+int Fail(const QString &message)
+{
+    PrintLine(stderr, QStringLiteral("openmeet-db: ") + message);
+    return 1;
+}
+
+int WrongArguments(const char *help)
+{
+    std::fputs(help, stderr);
+    return 2;
+}
+
+int Create(const QStringList &args)
+{
+    if (args.size() != 1)
+        return WrongArguments(CreateHelp);
+    try {
+        MeetDb::CreateMeetDatabase(args.at(0));
+    } catch (const MeetDb::DbError &error) {
+        return Fail(error.Message());
+    }
+    PrintLine(stdout, QStringLiteral("Created meet database %1").arg(args.at(0)));
+    return 0;
+}
+
+int AddMeet(const QStringList &args)
+{
+    QStringList positional;
+    QString code;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--code")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(AddMeetHelp);
+            code = args.at(++i);
+            if (code.isEmpty())
+                return Fail(QStringLiteral("--code needs a meet code"));
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2)
+        return WrongArguments(AddMeetHelp);
+
+    MeetDb::ImportMessages messages;
+    QString summary;
+    const bool ok =
+        MeetDb::AddMeetFromFile(positional.at(0), positional.at(1), code, messages, &summary);
+    for (const QString &warning : std::as_const(messages.Warnings))
+        PrintLine(stderr, warning);
+    for (const QString &error : std::as_const(messages.Errors))
+        PrintLine(stderr, error);
+    if (!ok) {
+        return Fail(
+            QStringLiteral("no meet added to %1").arg(QFileInfo(positional.at(0)).fileName()));
+    }
+    PrintLine(stdout, summary);
+    return 0;
+}
+
+int List(const QStringList &args)
+{
+    if (args.size() != 1)
+        return WrongArguments(ListHelp);
+    try {
+        MeetDb::Database db;
+        db.Open(args.at(0));
+        MeetDb::CheckMeetDatabase(db);
+        for (const MeetDb::MeetListing &meet : MeetDb::ListMeets(db))
+            PrintLine(stdout, MeetDb::MeetListingLine(meet));
+    } catch (const MeetDb::DbError &error) {
+        return Fail(error.Message());
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The SQL driver is a plugin, which Qt loads only with an application object.
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+
+    if (args.isEmpty())
+        return WrongArguments(Usage);
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+
+    struct Command
+    {
+        const char *Name;
+        const char *Help;
+        int (*Run)(const QStringList &);
+    };
+    const Command commands[] = {
+        {"create", CreateHelp, Create},
+        {"add-meet", AddMeetHelp, AddMeet},
+        {"list", ListHelp, List},
+    };
+    for (const Command &c : commands) {
+        if (command != QLatin1String(c.Name))
+            continue;
+        if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+            std::fputs(c.Help, stdout);
+            return 0;
+        }
+        return c.Run(args);
+    }
+    PrintLine(stderr, QStringLiteral("openmeet-db: unknown command \"%1\"").arg(command));
+    return WrongArguments(Usage);
+}
