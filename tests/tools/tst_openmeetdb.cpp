@@ -1,0 +1,127 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "support/testfiles.h"
+
+// Runs the built openmeet-db as an official would, through its command line.
+namespace {
+
+struct Outcome
+{
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+QString Tool()
+{
+    return QStringLiteral(OPENMEET_RUNTIME_DIR "/openmeet-db");
+}
+
+Outcome Run(const QStringList &args)
+{
+    QProcess process;
+    process.start(Tool(), args);
+    Outcome outcome;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return outcome;
+    outcome.ExitCode = process.exitCode();
+    outcome.Out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    outcome.Err = QString::fromLocal8Bit(process.readAllStandardError());
+    return outcome;
+}
+
+QString DemoFile(const QString &name)
+{
+    return QDir::cleanPath(TestDataPath("../../demo/" + name));
+}
+
+} // namespace
+
+class TestOpenMeetDb : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void createAddAndList();
+    void failures_data();
+    void failures();
+};
+
+void TestOpenMeetDb::initTestCase()
+{
+    QVERIFY2(QFileInfo(Tool()).isExecutable(), "build the openmeet-db target first");
+}
+
+void TestOpenMeetDb::createAddAndList()
+{
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+
+    const Outcome open = Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"});
+    QCOMPARE(open.Err, QString());
+    QCOMPARE(open.ExitCode, 0);
+    QCOMPARE(open.Out, QString("Added meet SPRING27 (Velmora Spring Open): 4 groups, 40 events, "
+                               "20 clubs, 6 parameters\n"));
+    QCOMPARE(Run({"add-meet", db, DemoFile("masters.ini")}).ExitCode, 0);
+
+    const Outcome list = Run({"list", db});
+    QCOMPARE(list.ExitCode, 0);
+    QCOMPARE(list.Out, QString("MASTERS\t24/04/2027\tHarlowmere Masters Open\t0\n"
+                               "SPRING27\t14/03/2027\tVelmora Spring Open\t0\n"));
+}
+
+// Each failure exits non-zero with a message that says what is wrong, and leaves the database as
+// it was.
+void TestOpenMeetDb::failures_data()
+{
+    QTest::addColumn<QStringList>("args"); // DB and BAD stand for the two files
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("create over a file")
+        << QStringList{"create", "DB"} << 1 << "the file already exists";
+    QTest::newRow("bad line") << QStringList{"add-meet", "DB", "BAD"} << 1
+                              << "bad.ini:3: Lanes paramater invalid\n";
+    QTest::newRow("code taken") << QStringList{"add-meet", "DB", DemoFile("open.ini")} << 1
+                                << "meet code OPEN is already in \"Meet Table\"";
+    QTest::newRow("not a meet database")
+        << QStringList{"add-meet", "BAD", DemoFile("open.ini")} << 1 << "bad.ini";
+    QTest::newRow("list of no database") << QStringList{"list", "BAD"} << 1 << "bad.ini";
+    QTest::newRow("missing argument")
+        << QStringList{"add-meet", "DB"} << 2 << "Usage: openmeet-db add-meet FILE GALAFILE";
+    QTest::newRow("unknown command")
+        << QStringList{"drop", "DB"} << 2 << "unknown command \"drop\"";
+}
+
+void TestOpenMeetDb::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString bad = dir.Write("bad.ini", "galaname=Bad\ngalatype=Open\nlanes=12\n");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "OPEN"}).ExitCode, 0);
+    const QByteArray dbBefore = TestDir::Read(db);
+    const QByteArray badBefore = TestDir::Read(bad);
+
+    args.replaceInStrings(QRegularExpression("^DB$"), db);
+    args.replaceInStrings(QRegularExpression("^BAD$"), bad);
+    const Outcome outcome = Run(args);
+    QCOMPARE(outcome.ExitCode, exitCode);
+    QVERIFY2(outcome.Err.contains(message), qPrintable(outcome.Err));
+    QCOMPARE(outcome.Out, QString());
+    QCOMPARE(TestDir::Read(db), dbBefore);
+    QCOMPARE(TestDir::Read(bad), badBefore);
+}
+
+QTEST_GUILESS_MAIN(TestOpenMeetDb)
+#include "tst_openmeetdb.moc"
