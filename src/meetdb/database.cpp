@@ -175,8 +175,18 @@ void Database::Connect(const QString &path, bool create)
         }
     }
     // WAL lets readers carry on while one command writes, and makes each commit one append.
-    // A file on read-only media cannot switch; it is still readable, so a refusal is ignored.
-    QSqlQuery(m_db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    // Only the program's own files are switched (a new file, or one holding one of its tables):
+    // opening some other SQLite file by mistake must leave that file exactly as it was. A file
+    // on read-only media cannot switch; it is still readable, so a refusal is ignored.
+    QSqlQuery ours(m_db);
+    const bool isOurs =
+        create || (ours.exec(QStringLiteral(
+                       "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                       "('Saved Queries', 'Members Table', 'Entrant Table')")) &&
+                   ours.next() && ours.value(0).toInt() > 0);
+    ours = QSqlQuery();
+    if (isOurs)
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
 void Database::Close()
