@@ -1,0 +1,863 @@
+#include "entries/entryform.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include "core/galastate.h"
+#include "core/prompts.h"
+#include "core/textutil.h"
+#include "core/timeutil.h"
+#include "entries/agegroups.h"
+#include "meetdb/session.h"
+
+namespace Entries {
+
+namespace {
+
+const QString WindowTitle = QStringLiteral("Competition Entries");
+
+QString EventCaption(const Core::GalaEvent &event)
+{
+    return event.EvNumber + u':' + event.EvDistance + u' ' + event.EvStroke;
+}
+
+bool IsSex(const QString &sex)
+{
+    return sex == u"F" || sex == u"M" || sex == u"X";
+}
+
+} // namespace
+
+EntryForm::EntryForm(MeetDb::Session &session, Core::Prompts &prompts, EntryDialogs &dialogs,
+                     std::unique_ptr<EntryStore> store)
+    : m_session(session)
+    , m_prompts(prompts)
+    , m_dialogs(dialogs)
+    , m_store(std::move(store))
+{}
+
+EntryForm::~EntryForm() = default;
+
+QString EntryForm::ProperCase(const QString &name)
+{
+    QString result = name;
+    bool wordStart = true;
+    for (QChar &c : result) {
+        if (c.isLetter()) {
+            c = wordStart ? c.toUpper() : c.toLower();
+            wordStart = false;
+        } else {
+            wordStart = c.isSpace() || c == u'-' || c == u'\'' || c == QChar(0x2019);
+        }
+    }
+    return result;
+}
+
+// ---- Set-up -------------------------------------------------------------------------------------
+
+bool EntryForm::Open()
+{
+    const Core::GalaState &gala = m_session.Gala;
+    m_memberGala = Core::IsMemberGala(gala.GalaType);
+
+    Background = Qt::white;
+    for (EventSlot &slot : Slots)
+        slot = EventSlot{};
+    for (StrokePair &pair : Pairs)
+        pair = StrokePair{};
+    SetUpKind();
+    EntryDateVisible = gala.EntryDateCheck;
+    RefreshClubList();
+    GroupCaptions.clear();
+    for (int i = 0; i < gala.GroupCount() && i < Core::MaxGroups; ++i)
+        GroupCaptions << gala.Groups.at(i).GroupDescription;
+    CheckedGroup = -1;
+
+    if (!m_store) {
+        m_prompts.Message(QStringLiteral("Natamar Database is Not Available"));
+        CloseRequested = true;
+        return false;
+    }
+    if (!m_store->Open(m_prompts)) {
+        CloseRequested = true;
+        return false;
+    }
+    m_storeOpen = true;
+
+    OpenAddressDatabase();
+    if (m_memberGala)
+        OpenMemberDatabase();
+    BuildOfferedEvents();
+    RequestFocus(m_memberGala ? FocusBox::ShortName : FocusBox::FullName);
+    return true;
+}
+
+void EntryForm::SetUpKind()
+{
+    const QString &type = m_session.Gala.GalaType;
+    const bool internalOrChamps = type == Core::GalaInternal || type == Core::GalaChamps;
+    AutoCorrectCaption = internalOrChamps ? AutoCorrectOffCaption : AutoCorrectOnCaption;
+
+    ShortNameVisible = m_memberGala;
+    QuickAddVisible = m_memberGala;
+    MemberMenuVisible = m_memberGala;
+    ClubVisible = !m_memberGala;
+    PairsVisible = type == Core::GalaSelect;
+    AgeGroupVisible = type == Core::GalaMasters;
+    if (AgeGroupVisible)
+        AgeGroup.clear();
+}
+
+void EntryForm::RefreshClubList()
+{
+    ClubList.clear();
+    for (const Core::GalaClub &club : m_session.Gala.Clubs)
+        ClubList << club.Name;
+}
+
+void EntryForm::OpenMemberDatabase()
+{
+    const QString path = m_session.Settings.DbFile;
+    if (path.isEmpty() || path == u"NONE" || !Core::FileExists(path)) {
+        m_prompts.Message(
+            QStringLiteral("The member database %1 cannot be found; members cannot "
+                           "be looked up")
+                .arg(path.isEmpty() || path == u"NONE" ? QStringLiteral("(none set)") : path));
+        return;
+    }
+    try {
+        m_memberDb.Open(path);
+        if (!Members::BuildMemberIndex(m_memberDb, m_index, m_prompts)) {
+            m_index.Clear();
+            m_memberDb.Close();
+        }
+    } catch (const MeetDb::DbError &error) {
+        m_index.Clear();
+        m_memberDb.Close();
+        m_prompts.Message(QStringLiteral("The member database cannot be opened; members cannot be "
+                                         "looked up: ") +
+                          error.Message());
+    }
+}
+
+void EntryForm::OpenAddressDatabase()
+{
+    const QString path = m_session.Gala.AddressDb;
+    if (path.isEmpty())
+        return;
+    try {
+        m_addressDb.Open(path);
+        m_addressDb.OpenTable(QStringLiteral("Entrant Table"));
+    } catch (const MeetDb::DbError &error) {
+        m_addressDb.Close();
+        m_prompts.Message(QStringLiteral("The address database cannot be opened; addresses will "
+                                         "not be recorded: ") +
+                          error.Message());
+    }
+}
+
+// ---- Boxes --------------------------------------------------------------------------------------
+
+void EntryForm::OnShortNameChanged()
+{
+    if (ShortName.trimmed().isEmpty() || m_index.Count() == 0)
+        return;
+    const QString key = m_index.CompleteMemberName(ShortName);
+    if (!key.isEmpty())
+        FullName = Core::ForenameFirst(key);
+}
+
+void EntryForm::OnShortNameLeft()
+{
+    if (FullName.trimmed().isEmpty())
+        return;
+    const QString key = Core::SurnameFirst(FullName);
+
+    if (m_store) {
+        const int existing = m_store->FindEntrant(key);
+        if (existing > 0)
+            m_prompts.Message(
+                QStringLiteral("There is already an entry for this swimmer, entrant number ") +
+                QString::number(existing));
+    }
+
+    const int position = m_index.FindIndexEntry(key, 0);
+    if (position == 0 || !m_memberDb.IsOpen())
+        return;
+    Members::Member member;
+    try {
+        if (!Members::ReadMember(m_memberDb, m_index.RecordId(position), member, m_prompts))
+            return;
+    } catch (const MeetDb::DbError &error) {
+        m_prompts.Message(error.Message());
+        return;
+    }
+    m_currentMember = member;
+
+    Info.clear();
+    Info << member.Address1 + QStringLiteral(", ") + member.Address2 + QStringLiteral(", ");
+    Info << member.Town + QStringLiteral(", ") + member.County + QStringLiteral(", ") +
+                member.PostCode;
+    Info << member.Telephone + u' ' + member.Squad;
+    Info << (member.Email.isEmpty() ? QStringLiteral("No e-mail address") : member.Email);
+
+    if (m_currentMember.DateOfBirth.trimmed().isEmpty()) {
+        const std::optional<QString> answer = m_prompts.Input(
+            WindowTitle, QStringLiteral("Enter date of birth .. format dd/mm/yy"), QString());
+        if (!answer || !Core::IsDate(*answer)) {
+            m_prompts.Message(QStringLiteral("Date entered is invalid"));
+            return;
+        }
+        m_currentMember.DateOfBirth = Core::ParseDate(*answer).toString(QStringLiteral("dd/MM/yy"));
+    }
+
+    IntSex = m_currentMember.Sex;
+    ApplySex();
+    IntDob = m_currentMember.DateOfBirth;
+    const int group = MemberAgeGroup(m_session.Gala, m_currentMember.DateOfBirth);
+    if (group >= 0)
+        CheckGroup(group);
+}
+
+void EntryForm::OnFullNameLeft()
+{
+    if (AutoCorrectCaption == AutoCorrectOnCaption)
+        FullName = ProperCase(FullName);
+    if (!m_session.Gala.LastEntries.isEmpty() && !FullName.isEmpty())
+        ReadLastEntries();
+    if (m_session.Gala.AgeGroups)
+        RequestFocus(FocusBox::RegistrationNumber);
+}
+
+void EntryForm::ReadLastEntries()
+{
+    const QString path = m_session.Gala.LastEntries;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        // Said once per opening of the window, not at every name.
+        if (!m_lastEntriesWarned)
+            m_prompts.Message(QStringLiteral("Cannot read the last entries file ") + path);
+        m_lastEntriesWarned = true;
+        return;
+    }
+    QTextStream in(&file);
+    QString line;
+    while (in.readLineInto(&line)) {
+        const QStringList fields = Core::SplitWords(line, u",");
+        if (fields.size() >= 2 && fields.at(1) == FullName) {
+            IntDob = fields.value(2);
+            IntSex = fields.value(4);
+            ApplySex();
+            RequestFocus(FocusBox::IntDob, 0, true);
+            return;
+        }
+    }
+}
+
+void EntryForm::OnDobLeft()
+{
+    if (IntDob.trimmed().isEmpty())
+        return;
+    const AgeResult result = DobLeft(m_session.Gala, IntDob, m_prompts);
+    if (!result.Valid) {
+        RequestFocus(FocusBox::IntDob);
+        return;
+    }
+    if (m_session.Gala.GalaType == Core::GalaMasters) {
+        if (!result.Info.isEmpty())
+            Info << result.Info;
+        AgeGroup = result.MastersGroup;
+        if (result.ClearDob) {
+            IntDob.clear();
+            AgeGroup.clear();
+        }
+    } else if (result.GroupIndex >= 0) {
+        CheckGroup(result.GroupIndex);
+    }
+    RequestFocus(FocusBox::IntSex);
+}
+
+void EntryForm::ApplySex()
+{
+    IntSex = IntSex.toUpper();
+    if (IntSex == u"F")
+        Background = QColor(0xFF, 0x80, 0x80);
+    else if (IntSex == u"M")
+        Background = QColor(0x00, 0xC0, 0xC0);
+    else
+        Background = Qt::white;
+    BuildOfferedEvents();
+}
+
+void EntryForm::OnSexChanged()
+{
+    ApplySex();
+}
+
+void EntryForm::OnSexLeft()
+{
+    ApplySex();
+    if (Slots[0].TimeVisible)
+        RequestFocus(FocusBox::StrokeTime, 0);
+}
+
+void EntryForm::CheckGroup(int group)
+{
+    if (group < 0 || group >= GroupCaptions.size())
+        return;
+    CheckedGroup = group;
+    BuildOfferedEvents();
+}
+
+void EntryForm::OnGroupClicked(int group)
+{
+    CheckGroup(group);
+}
+
+void EntryForm::BuildOfferedEvents()
+{
+    const Core::GalaState &gala = m_session.Gala;
+    if (gala.GalaType == Core::GalaSelect)
+        return;
+    if (IntSex == m_builtSex && CheckedGroup == m_builtGroup)
+        return;
+    m_builtSex = IntSex;
+    m_builtGroup = CheckedGroup;
+
+    for (EventSlot &slot : Slots)
+        slot = EventSlot{};
+    if (CheckedGroup < 0 || CheckedGroup >= gala.GroupCount())
+        return;
+    const QString &group = gala.Groups.at(CheckedGroup).GroupName;
+    const bool withTimes = Core::IsOpenGala(gala.GalaType);
+    int next = 0;
+    for (int i = 0; i < gala.EventCount() && next < MaxSlots; ++i) {
+        const Core::GalaEvent &event = gala.Events.at(i);
+        if (event.EvType == u"Final" || event.EvSex != IntSex || event.EvGroup != group)
+            continue;
+        EventSlot &slot = Slots[next++];
+        slot.Visible = true;
+        slot.TimeVisible = withTimes;
+        slot.Caption = EventCaption(event);
+        slot.EventIndex = i;
+    }
+}
+
+void EntryForm::OnTimeLeft(int slot)
+{
+    if (slot < 0 || slot >= MaxSlots)
+        return;
+    EventSlot &s = Slots[slot];
+    const QString text = s.Time.trimmed();
+    if (text.isEmpty())
+        return;
+    const bool nt = text.compare(NtText, Qt::CaseInsensitive) == 0;
+    if (nt)
+        s.Time = NtText;
+    else
+        s.Time = Core::SecondsToTime(Core::TimeToSeconds(text), m_prompts);
+    s.Checked = true;
+
+    const Core::GalaState &gala = m_session.Gala;
+    if (gala.Graded && !nt && s.EventIndex >= 0 && s.EventIndex < gala.EventCount()) {
+        const float seconds = Core::TimeToSeconds(text);
+        // No time is not a time inside the grade.
+        if (seconds > 0 && seconds < gala.Events.at(s.EventIndex).EvLimitTime)
+            m_prompts.Message(QStringLiteral("Time inside grade time"));
+    }
+}
+
+void EntryForm::OnEntryDateLeft()
+{
+    if (!EntryDateVisible)
+        return;
+    if (EntryDate.trimmed().isEmpty()) {
+        m_prompts.Message(QStringLiteral("Entry date must be specified for this kind of event"));
+        RequestFocus(FocusBox::EntryDate);
+    } else if (!Core::IsDate(EntryDate)) {
+        m_prompts.Message(QStringLiteral("Entry Date is invalid"));
+    }
+}
+
+void EntryForm::OnClubListClicked(int club)
+{
+    if (club >= 0 && club < m_session.Gala.ClubTotal())
+        ClubName = m_session.Gala.Clubs.at(club).Code;
+}
+
+void EntryForm::AutoCorrectClicked()
+{
+    AutoCorrectCaption =
+        AutoCorrectCaption == AutoCorrectOnCaption ? AutoCorrectOffCaption : AutoCorrectOnCaption;
+}
+
+void EntryForm::EnterAll()
+{
+    for (EventSlot &slot : Slots)
+        if (slot.Visible)
+            slot.Checked = true;
+}
+
+void EntryForm::ClearAll()
+{
+    for (EventSlot &slot : Slots)
+        if (slot.Visible)
+            slot.Checked = false;
+}
+
+// ---- Record
+// ---------------------------------------------------------------------------------------
+
+void EntryForm::Record()
+{
+    Info.clear();
+    if (!m_storeOpen)
+        return;
+    if (m_memberGala)
+        RecordMember();
+    else
+        RecordOpen();
+}
+
+int EntryForm::CountCheckedSlots() const
+{
+    int count = 0;
+    for (const EventSlot &slot : Slots)
+        if (slot.Visible && slot.Checked)
+            ++count;
+    return count;
+}
+
+bool EntryForm::WriteEntrant(const EntrantRecord &record, int &number)
+{
+    QString error;
+    if (!m_store->WriteEntrant(record, &number, &error)) {
+        m_prompts.Message(QStringLiteral("The entry was not recorded: ") + error);
+        return false;
+    }
+    return true;
+}
+
+QString EntryForm::SwimInfoLine(const EntrySwimRecord &swim) const
+{
+    const Core::GalaEvent &event = m_session.Gala.Events.at(swim.EventIndex);
+    return event.EvNumber + u' ' + event.EvDistance + QStringLiteral("m ") +
+           Core::StrokeName(event.EvStroke) + u' ' + swim.EntryTime;
+}
+
+void EntryForm::RecordMember()
+{
+    const Core::GalaState &gala = m_session.Gala;
+    if (gala.EntryDateCheck && EntryDate.trimmed().isEmpty()) {
+        m_prompts.Message(QStringLiteral("You must specify an entry date for this kind of gala"));
+        RequestFocus(FocusBox::EntryDate);
+        return;
+    }
+    if (CheckedGroup < 0 || CheckedGroup >= gala.GroupCount()) {
+        m_prompts.Message(QStringLiteral("No Group Checked"));
+        return;
+    }
+    if (FullName.trimmed().isEmpty())
+        return;
+
+    const QString key = Core::SurnameFirst(FullName);
+    Members::Member member;
+    const int position = m_index.FindIndexEntry(key, 0);
+    bool found = false;
+    if (position > 0 && m_memberDb.IsOpen()) {
+        try {
+            found = Members::ReadMember(m_memberDb, m_index.RecordId(position), member, m_prompts);
+            if (found && gala.Mailing) {
+                member.EnvelopeFlag = true;
+                Members::WriteMember(m_memberDb, member);
+            }
+        } catch (const MeetDb::DbError &error) {
+            m_prompts.Message(error.Message());
+            return;
+        }
+    }
+    QString memberName;
+    if (found) {
+        memberName = member.DisplayName();
+    } else {
+        if (!m_prompts.AskYesNo(
+                QStringLiteral("Not on PB file .. check that DOB and Sex are correct")))
+            return;
+        member = Members::Member{};
+        memberName = key;
+        member.DateOfBirth = IntDob;
+        member.Sex = IntSex;
+    }
+    m_currentMember = member;
+
+    // The swims are taken from the slots before the sex box is rewritten: a new sex rebuilds the
+    // slots.
+    QList<EntrySwimRecord> swims;
+    const bool complete =
+        gala.GalaType == Core::GalaSelect ? SelectSwims(member, swims) : MemberSwims(member, swims);
+    IntDob = Core::DateToDdMmmYy(member.DateOfBirth);
+    IntSex = member.Sex;
+    ApplySex();
+
+    EntrantRecord record;
+    record.Kind = EntrantKind::Member;
+    record.Name = memberName;
+    record.FullName = FullName;
+    record.Club = HomeClubCode;
+    record.Address1 = member.Address1;
+    record.Address2 = member.Address2;
+    record.Town = member.Town;
+    record.County = member.County;
+    record.PostCode = member.PostCode;
+    record.Age = gala.EntryDateCheck ? EntryDate : member.DateOfBirth;
+    record.Sex = IntSex;
+    record.Regno = RegistrationNumber;
+    record.Swims = swims;
+
+    int number = 0;
+    if (!WriteEntrant(record, number))
+        return;
+    if (number > 0)
+        Info << QStringLiteral("Set-Up Entrant No %1 %2 %3")
+                    .arg(number)
+                    .arg(memberName, member.DateOfBirth);
+    for (const EntrySwimRecord &swim : swims)
+        Info << SwimInfoLine(swim);
+    // A swim without a personal-best column ends the command after the swims before it.
+    if (!complete) {
+        m_prompts.Message(QStringLiteral("Invalid Stroke/Distance Combination"));
+        return;
+    }
+    ClearAfterRecord();
+}
+
+bool EntryForm::MemberSwims(const Members::Member &member, QList<EntrySwimRecord> &swims)
+{
+    const Core::GalaState &gala = m_session.Gala;
+    for (const EventSlot &slot : Slots) {
+        if (!slot.Visible || !slot.Checked)
+            continue;
+        const Core::GalaEvent &event = gala.Events.at(slot.EventIndex);
+        const int column = Members::PbColumn(m_session.Settings, event.EvDistance, event.EvStroke);
+        if (column < 1)
+            return false;
+        swims << EntrySwimRecord{slot.EventIndex, event.EvNumber, member.PbTimes.value(column - 1),
+                                 QString()};
+    }
+    return true;
+}
+
+bool EntryForm::SelectSwims(const Members::Member &member, QList<EntrySwimRecord> &swims)
+{
+    for (const StrokePair &pair : Pairs) {
+        const QString stroke = pair.Stroke.trimmed().toUpper();
+        const QString distance = pair.Distance.trimmed();
+        if (stroke.isEmpty() || distance.isEmpty())
+            continue;
+        const int column = Members::PbColumn(m_session.Settings, distance, stroke);
+        if (column < 1) {
+            m_prompts.Message(QStringLiteral("Invalid Stroke/Distance Combination"));
+            continue;
+        }
+        const int index = FindOrAddSelectEvent(stroke, distance, member.Sex);
+        if (index < 0)
+            continue;
+        // The same event typed twice is entered once.
+        const QString &number = m_session.Gala.Events.at(index).EvNumber;
+        const bool twice = std::any_of(swims.cbegin(), swims.cend(), [&](const EntrySwimRecord &s) {
+            return s.EventIndex == index;
+        });
+        if (!twice)
+            swims << EntrySwimRecord{index, number, member.PbTimes.value(column - 1), QString()};
+    }
+    return true;
+}
+
+int EntryForm::FindOrAddSelectEvent(const QString &stroke, const QString &distance,
+                                    const QString &sex)
+{
+    Core::GalaState &gala = m_session.Gala;
+    const QString group = gala.Groups.at(CheckedGroup).GroupName;
+    for (int i = 0; i < gala.EventCount(); ++i) {
+        const Core::GalaEvent &event = gala.Events.at(i);
+        if (event.EvStroke == stroke && event.EvDistance == distance && event.EvGroup == group &&
+            event.EvSex == sex)
+            return i;
+    }
+    if (gala.EventCount() >= Core::MaxEvents) {
+        m_prompts.Message(QStringLiteral("Too many events, %1 %2 not added").arg(distance, stroke));
+        return -1;
+    }
+    Core::GalaEvent event;
+    event.EvNumber = QString::number(gala.EventCount() + 1);
+    event.EvPrintNumber = event.EvNumber;
+    event.EvSequence = gala.EventCount() + 1;
+    event.EvSex = sex;
+    event.EvGroup = group;
+    event.EvDistance = distance;
+    event.EvStroke = stroke;
+    event.EvDate = gala.GalaDate;
+    gala.Events.append(event);
+    return gala.EventCount() - 1;
+}
+
+void EntryForm::RecordOpen()
+{
+    const Core::GalaState &gala = m_session.Gala;
+    if (ClubName.trimmed().isEmpty()) {
+        Info << QStringLiteral("Specify Club Name");
+        RequestFocus(FocusBox::ClubName);
+        return;
+    }
+    IntSex = IntSex.trimmed().toUpper();
+    if (!IsSex(IntSex)) {
+        Info << QStringLiteral("Invalid/Missing Sex");
+        RequestFocus(FocusBox::IntSex);
+        return;
+    }
+    const int checked = CountCheckedSlots();
+    const bool relay = gala.GalaType == Core::GalaMasters && CheckedGroup != 0;
+    const int relayEvents = relay ? checked : 0;
+    const int individualEvents = relay ? 0 : checked;
+
+    if (individualEvents > 0 && IntDob.trimmed().isEmpty()) {
+        if (gala.AgeGroups) {
+            if (IntSex != u"X") {
+                Info << QStringLiteral("Specify Date of Birth");
+                RequestFocus(FocusBox::IntDob);
+                return;
+            }
+            if (!m_prompts.AskYesNo(QStringLiteral("Make sure that age group is correct")))
+                return;
+        } else {
+            m_prompts.Message(QStringLiteral("No date of birth specified"));
+        }
+    }
+    if (individualEvents > 0 && FullName.trimmed().isEmpty()) {
+        Info << QStringLiteral("Specify Full Name");
+        RequestFocus(FocusBox::FullName);
+        return;
+    }
+
+    EntrantRecord record;
+    record.Name = FullName;
+    record.FullName = FullName;
+    record.Club = ClubName.trimmed();
+    record.Sex = IntSex;
+    record.Regno = RegistrationNumber;
+    if (relayEvents > 0) {
+        if (CheckedGroup < 1 || CheckedGroup >= gala.GroupCount()) {
+            Info << QStringLiteral("Age Group must be checked for Relays");
+            return;
+        }
+        record.Kind = EntrantKind::Relay;
+        record.Age = gala.Groups.at(CheckedGroup).GroupName;
+    } else {
+        record.Kind = EntrantKind::Individual;
+        record.Age = gala.GalaType == Core::GalaMasters ? AgeGroup : IntDob;
+    }
+    for (const EventSlot &slot : Slots)
+        if (slot.Visible && slot.Checked)
+            record.Swims << EntrySwimRecord{slot.EventIndex,
+                                            gala.Events.at(slot.EventIndex).EvNumber, slot.Time,
+                                            slot.MeetSpecific};
+
+    if (checked == 0) {
+        // Nothing to enter: no number is used, and the stored one is written back as it is.
+        QString error;
+        int next = 0;
+        if (!m_store->KeepNextNumber(&next, &error)) {
+            m_prompts.Message(QStringLiteral("The entry was not recorded: ") + error);
+            return;
+        }
+        ClearAfterRecord();
+        return;
+    }
+
+    int number = 0;
+    if (!WriteEntrant(record, number))
+        return;
+    for (const EntrySwimRecord &swim : record.Swims)
+        Info << SwimInfoLine(swim);
+    Info << QStringLiteral("Set-Up Entrant No %1 %2").arg(number).arg(FullName);
+
+    if (record.Kind == EntrantKind::Individual && m_addressDb.IsOpen()) {
+        AddressRecord address;
+        address.EventsEntered = individualEvents;
+        if (m_dialogs.AskAddress(FullName, number, individualEvents, address)) {
+            try {
+                WriteAddressRecord(m_addressDb, record, number, address);
+            } catch (const MeetDb::DbError &error) {
+                m_prompts.Message(QStringLiteral("The address was not recorded: ") +
+                                  error.Message());
+            }
+        }
+    }
+    ClearAfterRecord();
+}
+
+void EntryForm::ClearAfterRecord()
+{
+    if (m_memberGala) {
+        IntDob.clear();
+        IntSex.clear();
+        ShortName.clear();
+        RegistrationNumber.clear();
+        RequestFocus(FocusBox::ShortName);
+    } else {
+        FullName.clear();
+        IntDob.clear();
+        IntSex.clear();
+        RegistrationNumber.clear();
+        AgeGroup.clear();
+        for (EventSlot &slot : Slots) {
+            slot.Checked = false;
+            slot.Time.clear();
+            slot.MeetSpecific.clear();
+        }
+        RequestFocus(FocusBox::FullName);
+    }
+    ApplySex();
+    const QString &type = m_session.Gala.GalaType;
+    if (type != Core::GalaInternal && type != Core::GalaChamps)
+        AutoCorrectCaption = AutoCorrectOnCaption;
+}
+
+// ---- Members
+// --------------------------------------------------------------------------------------
+
+void EntryForm::QuickAddMember()
+{
+    if (!m_memberDb.IsOpen() || m_index.Count() >= m_index.Capacity()) {
+        m_prompts.Message(QStringLiteral("File Is Full .. Reload program to extend"));
+        return;
+    }
+    if (FullName.trimmed().isEmpty()) {
+        m_prompts.Message(QStringLiteral("No name entered .. invalid"));
+        RequestFocus(FocusBox::FullName);
+        return;
+    }
+    const QString key = Core::SurnameFirst(FullName);
+    if (m_index.FindIndexEntry(key, 0) > 0) {
+        m_prompts.Message(QStringLiteral("Already on File"));
+        RequestFocus(FocusBox::FullName);
+        return;
+    }
+    if (IntDob.trimmed().isEmpty()) {
+        m_prompts.Message(QStringLiteral("No Date of Birth .. invalid"));
+        RequestFocus(FocusBox::IntDob);
+        return;
+    }
+    const QString dob = Core::NormaliseDate(IntDob, m_prompts);
+    if (dob.isEmpty()) {
+        RequestFocus(FocusBox::IntDob);
+        return;
+    }
+    const QString sex = IntSex.trimmed().toUpper();
+    if (sex != u"M" && sex != u"F") {
+        m_prompts.Message(QStringLiteral("Sex not M or F .. invalid"));
+        RequestFocus(FocusBox::IntSex);
+        return;
+    }
+
+    Members::Member member;
+    member.Surname = Core::FirstWord(key);
+    member.Forename = Core::AfterFirstWord(key);
+    if (!key.contains(u' '))
+        member.Forename.clear();
+    member.RecordType = QStringLiteral("A");
+    member.DateOfBirth = dob;
+    member.Sex = sex;
+    try {
+        Members::WriteMember(m_memberDb, member);
+        Members::BuildMemberIndex(m_memberDb, m_index, m_prompts);
+    } catch (const MeetDb::DbError &error) {
+        m_prompts.Message(error.Message());
+        return;
+    }
+    ShortName = key;
+    IntDob = dob;
+    IntSex = sex;
+    ApplySex();
+    RequestFocus(FocusBox::ShortName);
+}
+
+void EntryForm::ShowMemberDetails(MemberDetailsMode mode)
+{
+    MemberDetailsRequest request;
+    request.Mode = mode;
+    switch (mode) {
+    case MemberDetailsMode::Add:
+        request.Caption = QStringLiteral("Add Members to PB/Membership File");
+        request.AddEnabled = true;
+        break;
+    case MemberDetailsMode::Amend:
+        request.Caption = QStringLiteral("Amend Members Details");
+        request.AbbNameVisible = true;
+        request.AmendEnabled = true;
+        break;
+    case MemberDetailsMode::Display:
+        request.Caption = QStringLiteral("Display Members Details");
+        request.AbbNameVisible = true;
+        break;
+    }
+    if (request.AbbNameVisible) {
+        request.AbbName = ShortName;
+        const QString key = FullName.isEmpty() ? ShortName : Core::SurnameFirst(FullName);
+        const int position = m_index.FindIndexEntry(key, 0);
+        if (position > 0 && m_memberDb.IsOpen()) {
+            try {
+                request.MemberFound = Members::ReadMember(m_memberDb, m_index.RecordId(position),
+                                                          request.Member, m_prompts);
+            } catch (const MeetDb::DbError &error) {
+                m_prompts.Message(error.Message());
+            }
+        }
+    }
+    if (mode == MemberDetailsMode::Add)
+        request.Member.RecordType = QStringLiteral("A");
+
+    const MemberDetailsAction action = m_dialogs.ShowMemberDetails(request);
+    if (action == MemberDetailsAction::None || !m_memberDb.IsOpen())
+        return;
+    if (action == MemberDetailsAction::Amend && !request.MemberFound)
+        return;
+    if (action == MemberDetailsAction::Add)
+        request.Member.RecordId = 0; // a new record id
+    try {
+        Members::WriteMember(m_memberDb, request.Member);
+        Members::BuildMemberIndex(m_memberDb, m_index, m_prompts);
+    } catch (const MeetDb::DbError &error) {
+        m_prompts.Message(error.Message());
+    }
+}
+
+// ---- Exit and focus
+// -------------------------------------------------------------------------------
+
+void EntryForm::Exit()
+{
+    if (m_store && m_storeOpen) {
+        QString error;
+        if (!m_store->Close(&error))
+            m_prompts.Message(error);
+        m_storeOpen = false;
+    }
+    m_addressDb.Close();
+    m_memberDb.Close();
+    CloseRequested = true;
+}
+
+void EntryForm::RequestFocus(FocusBox box, int slot, bool selectAll)
+{
+    m_focus = FocusRequest{box, slot, selectAll};
+}
+
+FocusRequest EntryForm::TakeFocus()
+{
+    const FocusRequest focus = m_focus;
+    m_focus = FocusRequest{};
+    return focus;
+}
+
+} // namespace Entries

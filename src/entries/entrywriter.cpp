@@ -1,0 +1,278 @@
+#include "entries/entrywriter.h"
+
+#include <QVariantHash>
+
+#include "core/galastate.h"
+#include "core/prompts.h"
+#include "core/textutil.h"
+#include "meetdb/database.h"
+#include "meetdb/schema.h"
+#include "meetdb/session.h"
+
+namespace Entries {
+
+namespace {
+
+const QString NextNumberField = QStringLiteral("Next Competitor Number");
+const QString DetailsQuery = QStringLiteral("Details of 1 Meet");
+const QString EntrantNumberField = QStringLiteral("Entrant Number");
+
+QVariant TextOrEmpty(const QString &text)
+{
+    // Texts are stored as given, "" rather than Null (QtSql binds a null QString as Null), so the
+    // meet day reads back the same text that was written.
+    return text.isEmpty() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
+bool EntrantExists(MeetDb::Database &db, const QString &meetCode, int number)
+{
+    MeetDb::Database::SavedQuery query = db.OpenQuery(QStringLiteral("Single Entrant Details"));
+    query.SetParameter(MeetDb::ParamMeetCode, meetCode);
+    query.SetParameter(MeetDb::ParamEntrantNumber, number);
+    return query.Open()->RecordCount() > 0;
+}
+
+int HighestEntrantNumber(MeetDb::Database &db, const QString &meetCode)
+{
+    MeetDb::Database::SavedQuery query = db.OpenQuery(QStringLiteral("Entrants for 1 Meet"));
+    query.SetParameter(MeetDb::ParamMeetCode, meetCode);
+    std::unique_ptr<MeetDb::RecordSet> entrants = query.Open();
+    int highest = 0;
+    for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext())
+        highest = std::max(highest, entrants->Int(EntrantNumberField));
+    return highest;
+}
+
+void StoreNextNumber(MeetDb::Database &db, const QString &meetCode, int next)
+{
+    MeetDb::Database::SavedQuery query = db.OpenQuery(DetailsQuery);
+    query.SetParameter(MeetDb::ParamMeetCode, meetCode);
+    std::unique_ptr<MeetDb::RecordSet> meet = query.Open();
+    if (meet->RecordCount() < 1)
+        throw MeetDb::DbError(QStringLiteral("Meet %1 is not in the meet database").arg(meetCode));
+    meet->MoveFirst();
+    meet->Edit();
+    meet->SetField(NextNumberField, next);
+    meet->Update();
+}
+
+void InsertEntrant(MeetDb::Database &db, const Core::GalaState &gala, const EntrantRecord &record,
+                   int number)
+{
+    QVariantHash values{
+        {QStringLiteral("code"), gala.MeetCode},
+        {QStringLiteral("num"), number},
+        {QStringLiteral("name"), TextOrEmpty(record.Name)},
+        {QStringLiteral("club"), TextOrEmpty(record.Club)},
+        {QStringLiteral("age"), TextOrEmpty(record.Age)},
+        {QStringLiteral("sex"), TextOrEmpty(record.Sex)},
+    };
+    QString fields = QStringLiteral(R"("Meet code", "Entrant Number", "Swimmer Name", "club", )"
+                                    R"("age", "Sex", "Card Printed")");
+    QString placeholders = QStringLiteral(":code, :num, :name, :club, :age, :sex, 0");
+    if (record.Kind == EntrantKind::Member) {
+        fields += QStringLiteral(
+            R"(, "Address_Line_1", "Address_Line_2", "Town", "County", "Post Code")");
+        placeholders += QStringLiteral(", :a1, :a2, :town, :county, :post");
+        values.insert(QStringLiteral("a1"), TextOrEmpty(record.Address1));
+        values.insert(QStringLiteral("a2"), TextOrEmpty(record.Address2));
+        values.insert(QStringLiteral("town"), TextOrEmpty(record.Town));
+        values.insert(QStringLiteral("county"), TextOrEmpty(record.County));
+        values.insert(QStringLiteral("post"), TextOrEmpty(record.PostCode));
+    }
+    // Databases older than version 1.0 have no "Regno".
+    if (gala.DbVersion >= 1.0f) {
+        fields += QStringLiteral(R"(, "Regno")");
+        placeholders += QStringLiteral(", :regno");
+        values.insert(QStringLiteral("regno"), TextOrEmpty(record.Regno));
+    }
+    db.Exec(
+        QStringLiteral(R"(INSERT INTO "Entrant Table" (%1) VALUES (%2))").arg(fields, placeholders),
+        values);
+}
+
+void InsertSwim(MeetDb::Database &db, const Core::GalaState &gala, const EntrySwimRecord &swim,
+                int number)
+{
+    const QString time = StoredEntryTime(swim.EntryTime);
+    const int sequence =
+        swim.EventIndex >= 0 ? swim.EventIndex + 1 : gala.FindEvent(swim.EventNumber) + 1;
+    db.Exec(QStringLiteral(
+                R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", "Event number", )"
+                R"("Event Sequence", "Combined With", "Entry Time", "Time", "Confirmed", )"
+                R"("Position", "DQ", "DQ Reason", "Meet Specific", "Seed Order", "DNS", "Notes", )"
+                R"("Points") VALUES (:code, :num, :event, :seq, :combined, :time, :time, 0, 0, 0, )"
+                R"('', :specific, 0, 0, '', 0))"),
+            {
+                {QStringLiteral("code"), gala.MeetCode},
+                {QStringLiteral("num"), number},
+                {QStringLiteral("event"), swim.EventNumber},
+                {QStringLiteral("seq"), sequence},
+                {QStringLiteral("combined"), CombinedWith(gala, swim.EventNumber)},
+                {QStringLiteral("time"), time},
+                {QStringLiteral("specific"), TextOrEmpty(swim.MeetSpecific)},
+            });
+}
+
+} // namespace
+
+QString StoredEntryTime(const QString &time)
+{
+    return time.isEmpty() || time == NtText ? NoTimeText : time;
+}
+
+QString CombinedWith(const Core::GalaState &gala, const QString &evNumber)
+{
+    for (const QStringList &combination : gala.Combinations) {
+        const qsizetype at = combination.indexOf(evNumber);
+        if (at >= 1)
+            return combination.first();
+    }
+    return evNumber;
+}
+
+int ReadNextCompetitorNumber(MeetDb::Database &db, const QString &meetCode)
+{
+    MeetDb::Database::SavedQuery query = db.OpenQuery(DetailsQuery);
+    query.SetParameter(MeetDb::ParamMeetCode, meetCode);
+    std::unique_ptr<MeetDb::RecordSet> meet = query.Open();
+    if (meet->RecordCount() < 1)
+        throw MeetDb::DbError(QStringLiteral("Meet %1 is not in the meet database").arg(meetCode));
+    meet->MoveFirst();
+    if (meet->IsNull(NextNumberField))
+        return 1;
+    return std::max(1, meet->Int(NextNumberField));
+}
+
+void WriteEntrantRecord(MeetDb::Database &db, const Core::GalaState &gala,
+                        const EntrantRecord &record, int number)
+{
+    InsertEntrant(db, gala, record, number);
+    // Member galas move the counter on with the entrant, open galas after the swims; inside one
+    // transaction the order only shows if the engine fails part-way, and then nothing stays.
+    if (record.Kind == EntrantKind::Member)
+        StoreNextNumber(db, gala.MeetCode, number + 1);
+    for (const EntrySwimRecord &swim : record.Swims)
+        InsertSwim(db, gala, swim, number);
+    if (record.Kind != EntrantKind::Member)
+        StoreNextNumber(db, gala.MeetCode, number + 1);
+}
+
+void WriteAddressRecord(MeetDb::Database &addressDb, const EntrantRecord &entrant, int number,
+                        const AddressRecord &address)
+{
+    const QString name = entrant.FullName.isEmpty() ? entrant.Name : entrant.FullName;
+    // A name without a blank is all first name, with no surname.
+    const QString surname = name.trimmed().contains(u' ') ? Core::AfterFirstWord(name) : QString();
+    addressDb.Exec(
+        QStringLiteral(R"(INSERT INTO "Entrant Table" ("First Name", "SurName", "Sex", "club", )"
+                       R"("Address Line 1", "Address Line 2", "Entrant No", "Town", "County", )"
+                       R"("Post Code", "Events Entered", "Fee") VALUES (:first, :sur, :sex, )"
+                       R"(:club, :a1, :a2, :num, :town, :county, :post, :events, :fee))"),
+        {
+            {QStringLiteral("first"), TextOrEmpty(Core::FirstWord(name))},
+            {QStringLiteral("sur"), TextOrEmpty(surname)},
+            {QStringLiteral("sex"), TextOrEmpty(entrant.Sex)},
+            {QStringLiteral("club"), TextOrEmpty(entrant.Club)},
+            {QStringLiteral("a1"), TextOrEmpty(address.Address1)},
+            {QStringLiteral("a2"), TextOrEmpty(address.Address2)},
+            {QStringLiteral("num"), number},
+            {QStringLiteral("town"), TextOrEmpty(address.Town)},
+            {QStringLiteral("county"), TextOrEmpty(address.County)},
+            {QStringLiteral("post"), TextOrEmpty(address.PostCode)},
+            {QStringLiteral("events"), address.EventsEntered},
+            {QStringLiteral("fee"), address.Fee},
+        });
+}
+
+MeetDbEntryStore::MeetDbEntryStore(MeetDb::Session &session)
+    : m_session(session)
+{}
+
+bool MeetDbEntryStore::Open(Core::Prompts &prompts)
+{
+    try {
+        MeetDb::Database::SavedQuery query =
+            m_session.MeetDb.OpenQuery(QStringLiteral("Entrants for 1 Meet"));
+        query.SetParameter(MeetDb::ParamMeetCode, m_session.Gala.MeetCode);
+        if (query.Open()->RecordCount() > 0)
+            prompts.Message(QStringLiteral("Adding to existing entries for this meet"));
+        return true;
+    } catch (const MeetDb::DbError &error) {
+        prompts.Message(error.Message());
+        return false;
+    }
+}
+
+bool MeetDbEntryStore::WriteEntrant(const EntrantRecord &record, int *numberUsed, QString *error)
+{
+    MeetDb::Database &db = m_session.MeetDb;
+    try {
+        MeetDb::Transaction transaction(db);
+        int number = ReadNextCompetitorNumber(db, m_session.Gala.MeetCode);
+        if (EntrantExists(db, m_session.Gala.MeetCode, number))
+            number = HighestEntrantNumber(db, m_session.Gala.MeetCode) + 1;
+        WriteEntrantRecord(db, m_session.Gala, record, number);
+        transaction.Commit();
+        m_session.Gala.NextCompetitorNumber = number + 1;
+        if (numberUsed)
+            *numberUsed = number;
+        return true;
+    } catch (const MeetDb::DbError &failure) {
+        if (error)
+            *error = failure.Message();
+        return false;
+    }
+}
+
+bool MeetDbEntryStore::KeepNextNumber(int *nextNumber, QString *error)
+{
+    MeetDb::Database &db = m_session.MeetDb;
+    try {
+        MeetDb::Transaction transaction(db);
+        const int next = ReadNextCompetitorNumber(db, m_session.Gala.MeetCode);
+        StoreNextNumber(db, m_session.Gala.MeetCode, next);
+        transaction.Commit();
+        m_session.Gala.NextCompetitorNumber = next;
+        if (nextNumber)
+            *nextNumber = next;
+        return true;
+    } catch (const MeetDb::DbError &failure) {
+        if (error)
+            *error = failure.Message();
+        return false;
+    }
+}
+
+int MeetDbEntryStore::FindEntrant(const QString &swimmerName)
+{
+    try {
+        MeetDb::Database::SavedQuery query =
+            m_session.MeetDb.OpenQuery(QStringLiteral("Entrants for 1 Meet"));
+        query.SetParameter(MeetDb::ParamMeetCode, m_session.Gala.MeetCode);
+        std::unique_ptr<MeetDb::RecordSet> entrants = query.Open();
+        for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext()) {
+            if (entrants->Text(QStringLiteral("Swimmer Name")) == swimmerName)
+                return entrants->Int(EntrantNumberField);
+        }
+    } catch (const MeetDb::DbError &) {
+        // The look-up only warns; a database that cannot answer leaves nothing to warn about.
+    }
+    return 0;
+}
+
+bool MeetDbEntryStore::Close(QString *)
+{
+    // Every record was committed when it was written; the meet database stays open for the
+    // other windows.
+    return true;
+}
+
+std::unique_ptr<EntryStore> MakeEntryStore(MeetDb::Session &session)
+{
+    if (session.Gala.MeetDbOpen && session.MeetDb.IsOpen())
+        return std::make_unique<MeetDbEntryStore>(session);
+    return nullptr;
+}
+
+} // namespace Entries

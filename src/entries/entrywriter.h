@@ -1,0 +1,162 @@
+#pragma once
+
+#include <memory>
+
+#include <QList>
+#include <QString>
+
+namespace Core {
+class Prompts;
+struct GalaState;
+} // namespace Core
+
+namespace MeetDb {
+class Database;
+struct Session;
+} // namespace MeetDb
+
+/*
+ * What one "Record" of the entry window writes, and the stores it is written to.
+ *
+ * The entry window builds an EntrantRecord (the entrant and its swims, with the entry times as
+ * the operator left them) and hands it to an EntryStore. Each store applies its own spelling of
+ * the times: the meet database writes "9:99.99" for an empty time and for "NT"; the entry files
+ * keep "NT" for individuals and an empty time for members. A store writes a whole record or
+ * nothing: the entrant number is taken, the entrant and every swim written and the next number
+ * stored together, so a crash or a failure loses at most the record in progress and two
+ * entrants never share a number.
+ */
+namespace Entries {
+
+// The text stored for a swim without an entry time, and the time the operator may type for it.
+inline const QString NoTimeText = QStringLiteral("9:99.99");
+inline const QString NtText = QStringLiteral("NT");
+// The home club's code, the club of every member-gala entrant.
+inline const QString HomeClubCode = QStringLiteral("VMSC");
+
+enum class EntrantKind {
+    Member,     // member galas: a club member with personal-best entry times
+    Individual, // open galas: one swimmer
+    Relay,      // masters relays: a team entered under the relay's group
+};
+
+struct EntrySwimRecord
+{
+    int EventIndex = -1; // 0-based position in the gala's event list
+    QString EventNumber;
+    QString EntryTime;    // as left in the window or taken from the member: "", "NT" or a time
+    QString MeetSpecific; // open galas only
+};
+
+struct EntrantRecord
+{
+    EntrantKind Kind = EntrantKind::Individual;
+    // Members: the member's name in key form (surname first). Others: the full name as typed, or
+    // the relay team's name (may be empty).
+    QString Name;
+    QString FullName; // as in the window, forename first
+    QString Club;
+    // "age": members the entry date or the date of birth; open galas the date of birth as typed;
+    // masters individuals the age-group letter; relays the group name.
+    QString Age;
+    QString Sex;
+    QString Regno;
+    // Members of member galas only.
+    QString Address1, Address2, Town, County, PostCode;
+    QList<EntrySwimRecord> Swims; // in slot order
+};
+
+// The postal address of an open-gala entrant, for the address database.
+struct AddressRecord
+{
+    QString Address1, Address2, Town, County, PostCode;
+    int EventsEntered = 0;
+    double Fee = 0;
+};
+
+/*
+ * Where the entry window records. The meet database store is MeetDbEntryStore below; the entry
+ * files implement the same interface.
+ *
+ * Failures come back as false with a message for the caller to show; a store never shows a
+ * message from WriteEntrant or KeepNextNumber itself, so the window decides how to report it.
+ */
+class EntryStore
+{
+public:
+    virtual ~EntryStore() = default;
+
+    // Called when the entry window opens. May ask questions and show messages through
+    // `prompts`. Returns false when the window is to close.
+    virtual bool Open(Core::Prompts &prompts) = 0;
+
+    // Writes the entrant and its swims under the next entrant number and stores the number
+    // after it, all or nothing. `numberUsed` receives the number (0 for a store that numbers
+    // no entrants). A store may write nothing for a record without swims where its format has
+    // no place for one (member swim lines). Returns false with `error` set when nothing was
+    // written.
+    virtual bool WriteEntrant(const EntrantRecord &record, int *numberUsed, QString *error) = 0;
+
+    // "Record" with no event checked in an open gala: no entrant and no number are used, but
+    // the stored next number is written back as it stands (a missing number becomes 1).
+    // `nextNumber` receives it.
+    virtual bool KeepNextNumber(int *nextNumber, QString *error) = 0;
+
+    // The entrant number of the first entrant of the meet recorded under `swimmerName`
+    // (compared exactly), 0 when none or when the store cannot tell.
+    virtual int FindEntrant(const QString &swimmerName) = 0;
+
+    // "Exit". Returns false with `error` set when the store could not be closed cleanly.
+    virtual bool Close(QString *error) = 0;
+};
+
+/*
+ * The meet database store. Each record runs in one transaction that begins by taking the write
+ * lock: "Next Competitor Number" of "Details of 1 Meet" is read inside it (Null counts as 1), so
+ * two programs on one file never hand out the same number. A number that is already taken in
+ * the meet (the stored counter fell behind) is passed over for one above the highest in use, so
+ * an entry is never refused or written over. The session must outlive the store.
+ */
+class MeetDbEntryStore : public EntryStore
+{
+public:
+    explicit MeetDbEntryStore(MeetDb::Session &session);
+
+    // Shows "Adding to existing entries for this meet" when the meet has entrants already.
+    bool Open(Core::Prompts &prompts) override;
+    bool WriteEntrant(const EntrantRecord &record, int *numberUsed, QString *error) override;
+    bool KeepNextNumber(int *nextNumber, QString *error) override;
+    int FindEntrant(const QString &swimmerName) override;
+    bool Close(QString *error) override;
+
+private:
+    MeetDb::Session &m_session;
+};
+
+// The store for the session: the meet database store when the meet database is open; nullptr
+// otherwise (the entry window then reports that the meet database is not available).
+std::unique_ptr<EntryStore> MakeEntryStore(MeetDb::Session &session);
+
+// The "Combined With" of a swim in `evNumber`: the first event of the first combination that
+// holds it as its second or later member; otherwise the number itself.
+QString CombinedWith(const Core::GalaState &gala, const QString &evNumber);
+
+// The entry time as the meet database stores it: "9:99.99" for "" and for "NT".
+QString StoredEntryTime(const QString &time);
+
+// Writes one record to the meet database inside the caller's transaction: the "Entrant Table"
+// record under `number`, then (member galas) the next-number update, the "Swim Table" records in
+// order, then (open galas) the next-number update. Throws MeetDb::DbError.
+void WriteEntrantRecord(MeetDb::Database &db, const Core::GalaState &gala,
+                        const EntrantRecord &record, int number);
+
+// The number the next entrant is to take, read from "Details of 1 Meet" (Null or less than 1
+// gives 1). Throws MeetDb::DbError, also when the meet is not in the file.
+int ReadNextCompetitorNumber(MeetDb::Database &db, const QString &meetCode);
+
+// One record of the address database's "Entrant Table" for an open-gala entrant: "First Name"
+// is the full name's first word, "SurName" the rest. Throws MeetDb::DbError.
+void WriteAddressRecord(MeetDb::Database &addressDb, const EntrantRecord &entrant, int number,
+                        const AddressRecord &address);
+
+} // namespace Entries
