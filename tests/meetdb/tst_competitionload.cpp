@@ -269,6 +269,8 @@ private Q_SLOTS:
         QTest::newRow("empty file") << "empty" << 1 << QStringList{"natamar.mdb"};
         QTest::newRow("random bytes") << "random" << 1 << QStringList{"natamar.mdb"};
         QTest::newRow("text file") << "text" << 1 << QStringList{"natamar.mdb"};
+        QTest::newRow("another program's database")
+            << "foreign" << 1 << QStringList{"is not a meet database"};
         QTest::newRow("no meet table") << "noMeetTable" << 1 << QStringList{"Meet Table"};
         QTest::newRow("no saved query") << "noQuery" << 1 << QStringList{"Events for 1 Meet"};
         QTest::newRow("no meets") << "noMeets" << 1
@@ -296,6 +298,11 @@ private Q_SLOTS:
             dir.Write("natamar.mdb", bytes);
         } else if (kind == "text") {
             dir.Write("natamar.mdb", "Meet code,Meet Name\r\nM1,Velmora Open\r\n");
+        } else if (kind == "foreign") {
+            Database db;
+            db.OpenOrCreate(path);
+            db.Exec(R"(CREATE TABLE "Accounts" ("Name" TEXT))");
+            db.Exec(R"(PRAGMA journal_mode=DELETE)");
         } else if (kind != "missing") {
             CreateMeetDatabase(path);
             Database db;
@@ -308,6 +315,7 @@ private Q_SLOTS:
                 db.Exec(R"(DELETE FROM "Saved Queries" WHERE "Name" = 'Events for 1 Meet')");
         }
 
+        const QByteArray before = TestDir::Read(path);
         Session session;
         session.Gala.GalaDate = "01/01/2025"; // kept from an earlier load
         KnowDatabase(session, path);
@@ -324,6 +332,9 @@ private Q_SLOTS:
         QCOMPARE(session.Gala.GalaName, QStringLiteral("Internal Gala"));
         QCOMPARE(session.Gala.EventCount(), 0);
         QCOMPARE(session.Gala.GalaDate, QStringLiteral("01/01/2025"));
+        // A file that is not a meet database is left exactly as it was.
+        if (kind != "noMeets" && kind != "meet")
+            QCOMPARE(TestDir::Read(path), before);
     }
 
     void capacities()
