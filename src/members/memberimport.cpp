@@ -1,0 +1,285 @@
+// Loading members from a CSV file, so that a club can fill its member database from a
+// spreadsheet (and the demo kit from a readable text file).
+
+#include <algorithm>
+#include <utility>
+
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringDecoder>
+#include <QVariant>
+#include <QVariantHash>
+
+#include "core/timeutil.h"
+#include "meetdb/database.h"
+#include "members/memberdb.h"
+#include "members/memberfields.h"
+
+namespace Members {
+
+namespace {
+
+class CsvError
+{
+public:
+    int Line;
+    QString Text;
+};
+
+// Splits one line into fields. A field may be quoted ("..."), with "" standing for a quote
+// inside it; text round a quoted field is not allowed. Throws CsvError for an unclosed quote.
+QStringList SplitCsvLine(const QString &line, int lineNumber)
+{
+    QStringList fields;
+    QString field;
+    qsizetype i = 0;
+    const qsizetype size = line.size();
+    while (true) {
+        field.clear();
+        if (i < size && line.at(i) == u'"') {
+            ++i;
+            while (true) {
+                if (i >= size)
+                    throw CsvError{lineNumber, QStringLiteral("a quoted field is not closed")};
+                if (line.at(i) == u'"') {
+                    if (i + 1 < size && line.at(i + 1) == u'"') {
+                        field += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += line.at(i++);
+            }
+            if (i < size && line.at(i) != u',')
+                throw CsvError{lineNumber,
+                               QStringLiteral("text after the closing quote of field %1")
+                                   .arg(fields.size() + 1)};
+        } else {
+            while (i < size && line.at(i) != u',')
+                field += line.at(i++);
+        }
+        fields << field;
+        if (i >= size)
+            return fields;
+        ++i; // the comma
+    }
+}
+
+QString DecodeFile(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+// The field names of the table, by their names in lower case.
+QHash<QString, QString> KnownFields()
+{
+    QStringList names{QStringLiteral("Record Id"), QStringLiteral("Date of Birth"),
+                      QStringLiteral("Envelope Flag")};
+    names << MemberTextFieldNames();
+    for (int column = 1; column <= MaxPbColumns; ++column)
+        names << PbTimeField(column) << PbDateField(column);
+    QHash<QString, QString> known;
+    for (const QString &name : std::as_const(names))
+        known.insert(name.toLower(), name);
+    return known;
+}
+
+bool ReadFlag(const QString &text, int &flag)
+{
+    const QString word = text.trimmed().toLower();
+    if (word.isEmpty() || word == u"0" || word == u"no" || word == u"n" || word == u"false") {
+        flag = 0;
+        return true;
+    }
+    if (word == u"1" || word == u"-1" || word == u"yes" || word == u"y" || word == u"true") {
+        flag = 1;
+        return true;
+    }
+    return false;
+}
+
+// Checks one value and turns it into what is stored. Throws CsvError naming the field.
+QVariant StoredValue(const QString &field, const QString &text, int line)
+{
+    const auto bad = [&](const QString &why) {
+        return CsvError{line, QStringLiteral("%1 \"%2\" %3").arg(field, text, why)};
+    };
+    if (field == u"Envelope Flag") {
+        int flag = 0;
+        if (!ReadFlag(text, flag))
+            throw bad(QStringLiteral("is not 1/0, yes/no or true/false"));
+        return flag;
+    }
+    if (text.isEmpty())
+        return QVariant();
+    if (field == u"Date of Birth" || field.startsWith(u"PB Date ")) {
+        if (!Core::IsDate(text))
+            throw bad(QStringLiteral("is not a date (day/month/year)"));
+        return StoredDate(text);
+    }
+    if (field.startsWith(u"PB Time ")) {
+        const QString time = Core::SecondsToTimeQuiet(Core::TimeToSeconds(text));
+        if (time.isEmpty())
+            throw bad(QStringLiteral("is not a time (minutes:seconds.hundredths)"));
+        return time;
+    }
+    if (field == u"Sex" && text != u"M" && text != u"F")
+        throw bad(QStringLiteral("is not M or F"));
+    return text;
+}
+
+} // namespace
+
+void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
+{
+    QFile file(csvPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw MeetDb::DbError(
+            QStringLiteral("%1: cannot read the file: %2").arg(csvPath, file.errorString()));
+    const QStringList lines = DecodeFile(file.readAll()).split(u'\n');
+    file.close();
+
+    try {
+        // The header.
+        int headerLine = 0;
+        while (headerLine < lines.size() && lines.at(headerLine).trimmed().isEmpty())
+            ++headerLine;
+        if (headerLine == lines.size())
+            throw CsvError{1, QStringLiteral("the file is empty; the first line must name the "
+                                             "fields")};
+        const QHash<QString, QString> known = KnownFields();
+        QString headerText = lines.at(headerLine);
+        if (headerText.endsWith(u'\r'))
+            headerText.chop(1);
+        QStringList fields;
+        for (const QString &name : SplitCsvLine(headerText, headerLine + 1)) {
+            const QString field = known.value(name.trimmed().toLower());
+            if (field.isEmpty())
+                throw CsvError{
+                    headerLine + 1,
+                    QStringLiteral("\"%1\" is not a field of \"%2\"").arg(name, MembersTable)};
+            if (fields.contains(field))
+                throw CsvError{headerLine + 1, QStringLiteral("\"%1\" is named twice").arg(field)};
+            fields << field;
+        }
+        const int idColumn = int(fields.indexOf(QStringLiteral("Record Id")));
+        const int surnameColumn = int(fields.indexOf(QStringLiteral("Surname")));
+        const int forenameColumn = int(fields.indexOf(QStringLiteral("Forename")));
+        const int typeColumn = int(fields.indexOf(QStringLiteral("Record Type")));
+        if (surnameColumn < 0)
+            throw CsvError{headerLine + 1, QStringLiteral("the header has no \"Surname\" field")};
+
+        // What the table already holds, so that clashes are reported against the line.
+        QSet<int> usedIds;
+        QHash<QString, int> activeKeys; // key -> line, 0 for a member already in the table
+        {
+            QSqlQuery query(db.Connection());
+            query.setForwardOnly(true);
+            if (!query.exec(QStringLiteral("SELECT \"Record Id\", \"Surname\", \"Forename\", "
+                                           "\"Record Type\" FROM %1")
+                                .arg(db.Quote(MembersTable))))
+                throw MeetDb::DbError(QStringLiteral("%1 is not a member database: %2")
+                                          .arg(db.Path(), query.lastError().text()));
+            while (query.next()) {
+                usedIds.insert(query.value(0).toInt());
+                if (query.value(3).toString() == u"A")
+                    activeKeys.insert(
+                        MemberKey(query.value(1).toString(), query.value(2).toString()), 0);
+            }
+        }
+        int nextId = NextMemberId(db);
+
+        QStringList columns{db.Quote(QStringLiteral("Record Id"))};
+        QStringList placeholders{QStringLiteral(":id")};
+        for (int i = 0; i < fields.size(); ++i) {
+            if (i == idColumn)
+                continue;
+            columns << db.Quote(fields.at(i));
+            placeholders << QStringLiteral(":v%1").arg(i);
+        }
+        const QString insert =
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(db.Quote(MembersTable), columns.join(u','), placeholders.join(u','));
+
+        MeetDb::Transaction transaction(db);
+        for (int n = headerLine + 1; n < lines.size(); ++n) {
+            const int lineNumber = n + 1;
+            QString line = lines.at(n);
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            if (line.trimmed().isEmpty())
+                continue;
+            const QStringList values = SplitCsvLine(line, lineNumber);
+            if (values.size() != fields.size())
+                throw CsvError{lineNumber, QStringLiteral("%1 fields where the header names %2")
+                                               .arg(values.size())
+                                               .arg(fields.size())};
+            if (values.at(surnameColumn).trimmed().isEmpty())
+                throw CsvError{lineNumber, QStringLiteral("the surname is empty")};
+
+            int id = 0;
+            if (idColumn >= 0 && !values.at(idColumn).trimmed().isEmpty()) {
+                bool ok = false;
+                id = values.at(idColumn).trimmed().toInt(&ok);
+                if (!ok || id <= 0)
+                    throw CsvError{lineNumber, QStringLiteral("Record Id \"%1\" is not a whole "
+                                                              "number above 0")
+                                                   .arg(values.at(idColumn))};
+                if (usedIds.contains(id))
+                    throw CsvError{lineNumber,
+                                   QStringLiteral("Record Id %1 is used twice").arg(id)};
+            } else {
+                while (usedIds.contains(nextId))
+                    ++nextId;
+                id = nextId;
+            }
+            usedIds.insert(id);
+            nextId = std::max(nextId, id + 1);
+
+            if (typeColumn >= 0 && values.at(typeColumn) == u"A") {
+                const QString key =
+                    MemberKey(values.at(surnameColumn),
+                              forenameColumn >= 0 ? values.at(forenameColumn) : QString());
+                if (activeKeys.contains(key)) {
+                    const int earlier = activeKeys.value(key);
+                    throw CsvError{lineNumber,
+                                   QStringLiteral("active member \"%1\" is already %2; the name "
+                                                  "index holds each name once")
+                                       .arg(key, earlier > 0
+                                                     ? QStringLiteral("on line %1").arg(earlier)
+                                                     : QStringLiteral("in the member database"))};
+                }
+                activeKeys.insert(key, lineNumber);
+            }
+
+            QVariantHash binds{{QStringLiteral("id"), id}};
+            for (int i = 0; i < fields.size(); ++i) {
+                if (i != idColumn)
+                    binds.insert(QStringLiteral("v%1").arg(i),
+                                 StoredValue(fields.at(i), values.at(i), lineNumber));
+            }
+            try {
+                db.Exec(insert, binds);
+            } catch (const MeetDb::DbError &error) {
+                throw CsvError{lineNumber, error.Message()};
+            }
+        }
+        transaction.Commit();
+    } catch (const CsvError &error) {
+        throw MeetDb::DbError(
+            QStringLiteral("%1:%2: %3").arg(csvPath).arg(error.Line).arg(error.Text));
+    }
+}
+
+} // namespace Members
