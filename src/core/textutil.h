@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QIODevice>
 #include <QString>
 #include <QStringList>
@@ -21,26 +22,32 @@ QString AfterFirstWord(const QString &name);
 // "Jane Ann Brown" becomes "Ann Brown Jane": the first word moves to the end. A name without a
 // blank is unchanged. This key form is used for every look-up of a member by name.
 QString SurnameFirst(const QString &name);
-// The inverse of SurnameFirst for a key of two parts: "Brown Jane" becomes "Jane Brown".
+// A member key turned back forename first: the text after the first blank, a blank, then the
+// text before it ("Brown Jane" becomes "Jane Brown"). For a key of two parts this undoes
+// SurnameFirst; trailing blanks are removed and a key without a blank is unchanged.
 QString ForenameFirst(const QString &key);
 // Exactly `width` characters: a longer text is cut to width-1 characters and ">", a shorter one
-// is padded with blanks.
+// is padded with blanks. A width below 1 gives "".
 QString PadToWidth(const QString &text, int width);
 
-// Splits at each separator (a blank when `separator` is empty), dropping empty words, at most
-// MaxWords words.
+// Splits at each occurrence of `separator` (a blank when it is empty), dropping empty words.
+// Words past MaxWords are not returned; the scan stops there, so a huge text costs no more.
 QStringList SplitWords(QStringView text, QStringView separator = {});
 
-// True when the file can be opened for reading.
+// True when the file can be opened for reading; false for a folder, an empty path and any
+// failure.
 bool FileExists(const QString &path);
 
-// True when `evNumber` equals the number of one of the loaded events (exact text comparison).
+// True when `evNumber` equals the number of one of the loaded events (exact text comparison);
+// false when no events are loaded.
 bool EventExists(const GalaState &gala, const QString &evNumber);
 
 // Reads keyword lines ("keyword=value") from an open device. Comment lines (first character
 // "#") are skipped, and the last line of the file is never returned, so a file that the system
-// rewrites ends with "End=End". Lines are cut at MaxParamLineLength characters, so that a
-// damaged or binary file is read in bounded time and memory.
+// rewrites ends with "End=End". Lines end with LF or CR LF and are decoded as UTF-8 (bytes that
+// are not UTF-8 become replacement characters). A line longer than MaxParamLineLength bytes is
+// cut there and the rest of it skipped unread into memory, so that a damaged or binary file is
+// read in bounded time and memory.
 class ParamLineReader
 {
 public:
@@ -48,21 +55,26 @@ public:
 
     explicit ParamLineReader(QIODevice &device);
 
-    // Reads the next parameter line. Returns false at the end of the file, and for a line
-    // without "=", after showing "Invalid Parameter".
+    // Reads the next parameter line. Returns false at the end of the file (a line is returned
+    // only when another line, even a comment, follows it), and for a line without "=", after
+    // showing "Invalid Parameter"; a blank line is such a line. After a false return from a line
+    // without "=" the next call goes on with the following line.
     bool ReadParamLine(Prompts &prompts);
 
     QString ParamKeyword; // text before the first "=", not trimmed
     QString ParamValue;   // text after it, not trimmed
     QStringList Words;    // ParamValue split at blanks (WordCount = Words.size())
-    int LineNumber = 0;   // 1-based number of the line last read, for messages
+    int LineNumber = 0;   // 1-based physical number of the line last handed out, for messages
 
 private:
     bool ReadRawLine(QString &line);
+    bool NextLine(QString &line);
 
     QIODevice &m_device;
+    QByteArray m_buffer; // the raw bytes of one line, reused
     QString m_pending;
     bool m_havePending = false;
+    int m_physicalLines = 0;
 };
 
 } // namespace Core
