@@ -479,6 +479,9 @@ void EntryForm::RecordMember()
     QString memberName;
     if (found) {
         memberName = member.DisplayName();
+        // A date of birth asked for at the short-name look-up is not in the member file.
+        if (member.DateOfBirth.trimmed().isEmpty() && m_currentMember.RecordId == member.RecordId)
+            member.DateOfBirth = m_currentMember.DateOfBirth;
     } else {
         if (!m_prompts.AskYesNo(
                 QStringLiteral("Not on PB file .. check that DOB and Sex are correct")))
