@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -115,6 +116,8 @@ QString StoredDate(const QString &text, const QVariant &stored)
 
 QString DisplayDate(const QString &stored)
 {
+    if (stored.isEmpty())
+        return stored;
     QDate date = QDate::fromString(stored, Qt::ISODate);
     if (!date.isValid())
         date = Core::ParseDate(stored);
@@ -238,18 +241,23 @@ bool ReadMember(MeetDb::Database &db, int recordId, Member &member, Core::Prompt
 
     // Fields the file lacks read as empty, so an older file with fewer PB columns still reads.
     const QSqlRecord record = query.record();
+    QHash<QString, int> columns;
+    columns.reserve(record.count());
+    for (int i = 0; i < record.count(); ++i)
+        columns.insert(record.fieldName(i), i);
+    const auto text = [&](const QString &field) { return TextAt(query, columns.value(field, -1)); };
+
     Member read;
-    read.RecordId = query.value(record.indexOf(RecordIdField)).toInt();
+    read.RecordId = query.value(columns.value(RecordIdField)).toInt();
     for (const TextField &field : TextFields)
-        read.*field.member = TextAt(query, record.indexOf(QString::fromLatin1(field.name)));
-    read.DateOfBirth = DisplayDate(TextAt(query, record.indexOf(DateOfBirthField)));
-    const int flag = record.indexOf(EnvelopeFlagField);
-    read.EnvelopeFlag = flag >= 0 && query.value(flag).toInt() > 0;
+        read.*field.member = text(QString::fromLatin1(field.name));
+    read.DateOfBirth = DisplayDate(text(DateOfBirthField));
+    read.EnvelopeFlag = text(EnvelopeFlagField).toInt() > 0;
     read.PbTimes.reserve(MaxPbColumns);
     read.PbDates.reserve(MaxPbColumns);
     for (int column = 1; column <= MaxPbColumns; ++column) {
-        read.PbTimes << TextAt(query, record.indexOf(PbTimeField(column)));
-        read.PbDates << DisplayDate(TextAt(query, record.indexOf(PbDateField(column))));
+        read.PbTimes << text(PbTimeField(column));
+        read.PbDates << DisplayDate(text(PbDateField(column)));
     }
     member = read;
     return true;
