@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include "meetdb/database.h"
 #include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
+#include "members/memberdb.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ Commands:
   create FILE                            make a new, empty meet database
   add-meet FILE GALAFILE [--code CODE]   add a meet from a file of keyword lines
   list FILE                              list the meets of a meet database
+  create-members FILE CSVFILE            make a new member database from a CSV file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -55,6 +58,15 @@ const char *const ListHelp = R"(Usage: openmeet-db list FILE
 
 Lists the meets of the meet database FILE, newest first, one per line: code, date (dd/mm/yyyy),
 name and number of entrants, separated by tabs.
+)";
+
+const char *const CreateMembersHelp = R"(Usage: openmeet-db create-members FILE CSVFILE
+
+Makes a new member database FILE (the club's members with their personal bests, pbsys.mdb beside
+the program) and fills it from CSVFILE. The first line of CSVFILE names the columns with the
+"Members Table" field names ("Surname", "Forename", "Record Type", "Date of Birth", "Sex",
+"PB Time 1" ...); every further line is one member. FILE must not exist yet. A bad line is
+reported with its line number and no file is left behind.
 )";
 
 void Print(FILE *stream, const QString &text)
@@ -142,6 +154,33 @@ int List(const QStringList &args)
     return 0;
 }
 
+int CreateMembers(const QStringList &args)
+{
+    if (args.size() != 2)
+        return WrongArguments(CreateMembersHelp);
+    const QString &path = args.at(0);
+    try {
+        Members::CreateMemberDatabase(path);
+    } catch (const MeetDb::DbError &error) {
+        return Fail(error.Message());
+    }
+    try {
+        MeetDb::Database db;
+        db.Open(path);
+        Members::ImportMembersCsv(db, args.at(1));
+        PrintLine(stdout, QStringLiteral("Created member database %1 with %2 members")
+                              .arg(path)
+                              .arg(Members::CountMembers(db)));
+    } catch (const MeetDb::DbError &error) {
+        // The file was made by this command, so nothing of the user's is lost by removing it.
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-wal"));
+        QFile::remove(path + QStringLiteral("-shm"));
+        return Fail(error.Message());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -169,6 +208,7 @@ int main(int argc, char *argv[])
         {"create", CreateHelp, Create},
         {"add-meet", AddMeetHelp, AddMeet},
         {"list", ListHelp, List},
+        {"create-members", CreateMembersHelp, CreateMembers},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void createAddAndList();
     void failures_data();
     void failures();
+    void createMembers();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -121,6 +122,23 @@ void TestOpenMeetDb::failures()
     QCOMPARE(outcome.Out, QString());
     QCOMPARE(TestDir::Read(db), dbBefore);
     QCOMPARE(TestDir::Read(bad), badBefore);
+}
+
+void TestOpenMeetDb::createMembers()
+{
+    TestDir dir;
+    const QString pb = dir.FilePath("pbsys.mdb");
+    const Outcome made = Run({"create-members", pb, DemoFile("members.csv")});
+    QCOMPARE(made.ExitCode, 0);
+    QVERIFY2(made.Out.contains("with 200 members"), qPrintable(made.Out));
+
+    // A bad line names the file and line and leaves no half-made member database behind.
+    const QString bad = dir.Write("bad.csv", "Surname,Forename,Sex\nBrown,Jane,F\nGrey,Sam,Q\n");
+    const QString other = dir.FilePath("other.mdb");
+    const Outcome refused = Run({"create-members", other, bad});
+    QCOMPARE(refused.ExitCode, 1);
+    QVERIFY2(refused.Err.contains("bad.csv:3"), qPrintable(refused.Err));
+    QVERIFY(!QFileInfo::exists(other));
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)
