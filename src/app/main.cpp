@@ -3,6 +3,7 @@
 #include "core/startup.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/session.h"
+#include "windows/intentries.h"
 #include "windows/pbmain.h"
 #include "windows/qtprompts.h"
 #include "windows/qtselectionwindows.h"
@@ -27,6 +28,12 @@ int main(int argc, char *argv[])
     Windows::QtSelectionWindows selectionWindows(&mainWindow);
     mainWindow.SetSelectCompetitionHandler(
         [&] { return MeetDb::LoadCompetition(session, prompts, selectionWindows); });
+
+    mainWindow.SetAddEntryHandler([&] {
+        Windows::IntEntries entries(session, prompts, &mainWindow);
+        if (entries.Start())
+            entries.exec();
+    });
 
     mainWindow.show();
     return app.exec();

@@ -851,6 +851,13 @@ void EntryForm::Exit()
     CloseRequested = true;
 }
 
+void EntryForm::ShowNotAvailable(const QString &command)
+{
+    QString plain = command;
+    plain.remove(u'&');
+    m_prompts.Message(QStringLiteral("%1 is not available yet").arg(plain));
+}
+
 void EntryForm::RequestFocus(FocusBox box, int slot, bool selectAll)
 {
     m_focus = FocusRequest{box, slot, selectAll};

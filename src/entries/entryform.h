@@ -147,6 +147,8 @@ public:
     // Called by the window after the club name table window closed: refills ClubList.
     void RefreshClubList();
     void Exit();
+    // A command whose window is not part of this program yet: "<command> is not available yet".
+    void ShowNotAvailable(const QString &command);
 
     // The focus the last command asked for; cleared by the call.
     FocusRequest TakeFocus();
