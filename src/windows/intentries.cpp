@@ -305,8 +305,9 @@ void IntEntries::BuildBoxes()
     m_clearAll->setObjectName(QStringLiteral("Command5"));
     m_quickAdd = new QPushButton(tr("&Quick Add Member"), this);
     m_quickAdd->setObjectName(QStringLiteral("QuickAddMember"));
-    for (QPushButton *button :
-         {m_record, m_exit, m_deleteButton, m_enterAll, m_clearAll, m_quickAdd, m_clubAddButton})
+    // No default button: Return in a box must not record half an entrant or toggle a caption.
+    for (QPushButton *button : {m_record, m_exit, m_deleteButton, m_enterAll, m_clearAll,
+                                m_quickAdd, m_clubAddButton, m_autoCorrect})
         button->setAutoDefault(false);
 }
 

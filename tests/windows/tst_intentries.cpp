@@ -155,6 +155,9 @@ private Q_SLOTS:
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.FullNameBox()->setText("Jane Brown");
+        QTest::keyClick(window.FullNameBox(), Qt::Key_Return); // no default button to press
+        QCOMPARE(window.AutoCorrectButton()->text(), QStringLiteral("Auto Correct On"));
+        QVERIFY(window.InfoBox()->toPlainText().isEmpty());
         QTest::mouseClick(window.RecordButton(), Qt::LeftButton);
         QCOMPARE(window.InfoBox()->toPlainText(), QStringLiteral("Specify Club Name"));
         QCOMPARE(window.focusWidget(), window.ClubBox());
