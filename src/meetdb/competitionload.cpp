@@ -72,18 +72,30 @@ QString DistanceText(const RecordSet &rs)
 class DbLoader
 {
 public:
-    DbLoader(Session &session, Core::Prompts &prompts, SelectionWindows &windows)
+    DbLoader(Session &session, Core::Prompts &prompts, SelectionWindows *windows)
         : m_gala(session.Gala)
         , m_db(session.MeetDb)
         , m_prompts(prompts)
         , m_windows(windows)
     {}
 
+    // Reads the version, lets the user choose the meet, and loads it.
     bool Run()
     {
         ReadVersion();
-        if (!ChooseMeet())
-            return false;
+        return ChooseMeet() && LoadChosenMeet();
+    }
+
+    // Loads the meet whose code is already in the gala state.
+    bool RunForCode()
+    {
+        ReadVersion();
+        return LoadChosenMeet();
+    }
+
+private:
+    bool LoadChosenMeet()
+    {
         if (!ReadDetails())
             return false;
         ReadGroups();
@@ -93,7 +105,6 @@ public:
         return true;
     }
 
-private:
     std::unique_ptr<RecordSet> RunQuery(const QString &name)
     {
         Database::SavedQuery query = m_db.OpenQuery(name);
@@ -136,7 +147,7 @@ private:
         for (const MeetListEntry &meet : std::as_const(meets))
             lines.append(MeetListLine(meet));
         ListSelectForm form(QStringLiteral("Select Competition"), lines);
-        m_windows.ShowListSelect(form);
+        m_windows->ShowListSelect(form);
         const int choice = form.ListSelectChoice();
         m_gala.MeetCode =
             choice >= 1 && choice <= meets.size() ? meets[choice - 1].Code : QString();
@@ -295,13 +306,28 @@ private:
     Core::GalaState &m_gala;
     Database &m_db;
     Core::Prompts &m_prompts;
-    SelectionWindows &m_windows;
+    SelectionWindows *m_windows; // only for choosing the meet from the list
 };
 
 void CloseMeetDb(Session &session)
 {
     session.MeetDb.Close();
     session.Gala.MeetDbOpen = false;
+}
+
+bool OpenMeetDb(Session &session, const QString &path, Core::Prompts &prompts)
+{
+    try {
+        session.MeetDb.Open(path);
+        CheckMeetDatabase(session.MeetDb);
+    } catch (const DbError &error) {
+        session.MeetDb.Close();
+        prompts.Message(error.Message());
+        return false;
+    }
+    session.Gala.MeetDbPath = path;
+    session.Gala.MeetDbOpen = true;
+    return true;
 }
 
 // Paths in the settings may be relative; they are taken from the program's folder.
@@ -363,16 +389,8 @@ bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows 
             prompts.Message(QStringLiteral("Cannot find Natamar Database"));
             return false;
         }
-        try {
-            session.MeetDb.Open(path);
-            CheckMeetDatabase(session.MeetDb);
-        } catch (const DbError &error) {
-            session.MeetDb.Close();
-            prompts.Message(error.Message());
+        if (!OpenMeetDb(session, path, prompts))
             return false;
-        }
-        gala.MeetDbPath = path;
-        gala.MeetDbOpen = true;
     } else {
         gala.GalaParamFile = FromProgramDir(session, gala.GalaParamFile);
         if (!Core::FileExists(gala.GalaParamFile)) {
@@ -392,7 +410,7 @@ bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows 
         ApplyParamLines(gala, lines, prompts);
     } else {
         try {
-            DbLoader loader(session, prompts, windows);
+            DbLoader loader(session, prompts, &windows);
             if (!loader.Run()) {
                 CloseMeetDb(session);
                 return false;
@@ -404,6 +422,33 @@ bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows 
         }
     }
 
+    Core::FinishGalaLoad(gala, prompts);
+    return true;
+}
+
+bool LoadMeetByCode(Session &session, const QString &path, const QString &meetCode,
+                    Core::Prompts &prompts)
+{
+    Core::GalaState &gala = session.Gala;
+    Core::ResetGalaState(gala);
+    if (gala.MeetDbOpen)
+        CloseMeetDb(session);
+    gala.UseMeetDb = true;
+    if (!OpenMeetDb(session, path, prompts))
+        return false;
+    gala.GalaDateText.clear();
+    gala.MeetCode = meetCode;
+    try {
+        DbLoader loader(session, prompts, nullptr);
+        if (!loader.RunForCode()) {
+            CloseMeetDb(session);
+            return false;
+        }
+    } catch (const DbError &error) {
+        prompts.Message(error.Message());
+        CloseMeetDb(session);
+        return false;
+    }
     Core::FinishGalaLoad(gala, prompts);
     return true;
 }

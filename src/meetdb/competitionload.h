@@ -42,4 +42,10 @@ QString DbDateText(const QString &stored);
 // window then takes GalaName as its caption.
 bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows &windows);
 
+// Loads the meet `meetCode` of the meet database at `path` as "Select Competition" would, but
+// without asking anything: for the tools. Messages go through `prompts`; returns false when the
+// load ended early (the database is then closed).
+bool LoadMeetByCode(Session &session, const QString &path, const QString &meetCode,
+                    Core::Prompts &prompts);
+
 } // namespace MeetDb

@@ -449,6 +449,28 @@ private Q_SLOTS:
         QVERIFY(!session.Gala.UseMeetDb);
     }
 
+    void loadByCodeAsksNothing()
+    {
+        TestDir dir;
+        const QString path = dir.FilePath("natamar.mdb");
+        CreateMeetDatabase(path);
+        {
+            Database db;
+            db.Open(path);
+            FillMeet(db);
+        }
+        Session session;
+        ScriptedPrompts prompts;
+        QVERIFY(LoadMeetByCode(session, path, "M1", prompts));
+        QCOMPARE(Probe(session.Gala, "Counts"), QStringLiteral("2 groups, 3 events, 2 clubs"));
+        QVERIFY(session.Gala.UseMeetDb && session.Gala.MeetDbOpen);
+
+        QVERIFY(!LoadMeetByCode(session, path, "NOSUCH", prompts));
+        QCOMPARE(prompts.Messages,
+                 QStringList{"Cannot find details of this event .. is the meet code correct?"});
+        QVERIFY(!session.MeetDb.IsOpen());
+    }
+
     void reloadClosesTheDatabaseAndResets()
     {
         TestDir dir;
