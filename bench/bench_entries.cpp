@@ -9,28 +9,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "core/prompts.h"
+#include "core/captureprompts.h"
 #include "entries/entrydeletion.h"
 #include "entries/entryfiles.h"
 
 namespace {
 
-class CountingPrompts : public Core::Prompts
-{
-public:
-    void Message(const QString &) override { ++Messages; }
-    bool AskYesNo(const QString &) override { return true; }
-    std::optional<QString> Input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    int PickFromList(const QString &, const QStringList &) override { return 0; }
-    QString BrowseExistingFile(const QString &, const QString &) override { return {}; }
-    Core::ExistingFileAnswer AskExistingFile() override { return {}; }
-    void ShowStatus(const QString &) override {}
-
-    int Messages = 0;
-};
+using CountingPrompts = Core::CapturePrompts;
 
 // A swim-layout intent.vb of 20,000 lines: 2,000 members with 10 swims each, the lines of one
 // member spread through the file as a club's entries arrive.
@@ -56,6 +41,7 @@ void BM_DeleteMemberFromSwimFile(benchmark::State &state)
     const QByteArray file = LargeSwimFile();
     const QString path = QDir(dir.path()).filePath(Entries::EntryFileName);
     CountingPrompts prompts;
+    prompts.YesAnswer = true;
     for (auto _ : state) {
         state.PauseTiming();
         QFile out(path);

@@ -10,8 +10,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "core/captureprompts.h"
 #include "core/galastate.h"
-#include "core/prompts.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
@@ -20,22 +20,7 @@
 
 namespace {
 
-class QuietPrompts : public Core::Prompts
-{
-public:
-    void Message(const QString &) override { ++Messages; }
-    bool AskYesNo(const QString &) override { return false; }
-    std::optional<QString> Input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    int PickFromList(const QString &, const QStringList &) override { return 0; }
-    QString BrowseExistingFile(const QString &, const QString &) override { return {}; }
-    Core::ExistingFileAnswer AskExistingFile() override { return {}; }
-    void ShowStatus(const QString &) override {}
-
-    int Messages = 0;
-};
+using QuietPrompts = Core::CapturePrompts;
 
 // "Known Natamar Database", then the first meet of the list.
 class FirstMeetWindows : public MeetDb::SelectionWindows
@@ -154,7 +139,8 @@ void BM_LoadLargestMeet(benchmark::State &state)
     }
     const Core::GalaState &g = session.Gala;
     if (g.EventCount() != Core::MaxEvents || g.GroupCount() != Core::MaxGroups ||
-        g.ClubTotal() != Core::DefaultClubCount || g.CombineCount() != 150 || prompts.Messages != 0)
+        g.ClubTotal() != Core::DefaultClubCount || g.CombineCount() != 150 ||
+        !prompts.Messages.isEmpty())
         state.SkipWithError("the meet loaded incompletely");
     session.MeetDb.Close();
 }

@@ -9,29 +9,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "core/prompts.h"
+#include "core/captureprompts.h"
 #include "meetdb/database.h"
 #include "members/memberdb.h"
 
 namespace {
 
-class QuietPrompts : public Core::Prompts
-{
-public:
-    void Message(const QString &) override { ++Messages; }
-    bool AskYesNo(const QString &) override { return false; }
-    std::optional<QString> Input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    int PickFromList(const QString &, const QStringList &) override { return 0; }
-    QString BrowseExistingFile(const QString &, const QString &) override { return {}; }
-    Core::ExistingFileAnswer AskExistingFile() override { return {}; }
-    void ShowStatus(const QString &) override { ++Statuses; }
-
-    int Messages = 0;
-    int Statuses = 0;
-};
+using QuietPrompts = Core::CapturePrompts;
 
 constexpr int MemberCount = 5000;
 

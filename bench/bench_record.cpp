@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "core/captureprompts.h"
 #include "core/galastate.h"
-#include "core/prompts.h"
 #include "entries/entryform.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
@@ -15,22 +15,7 @@
 
 namespace {
 
-class SilentPrompts : public Core::Prompts
-{
-public:
-    void Message(const QString &) override { ++Messages; }
-    bool AskYesNo(const QString &) override { return true; }
-    std::optional<QString> Input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    int PickFromList(const QString &, const QStringList &) override { return 0; }
-    QString BrowseExistingFile(const QString &, const QString &) override { return {}; }
-    Core::ExistingFileAnswer AskExistingFile() override { return {}; }
-    void ShowStatus(const QString &) override {}
-
-    int Messages = 0;
-};
+using SilentPrompts = Core::CapturePrompts;
 
 class NoDialogs : public Entries::EntryDialogs
 {
@@ -75,6 +60,7 @@ void BM_RecordTenSwims(benchmark::State &state)
     gala.MeetDbOpen = gala.UseMeetDb = true;
 
     SilentPrompts prompts;
+    prompts.YesAnswer = true;
     NoDialogs dialogs;
     Entries::EntryForm form(session, prompts, dialogs, Entries::MakeEntryStore(session));
     if (!form.Open()) {
@@ -96,7 +82,7 @@ void BM_RecordTenSwims(benchmark::State &state)
         }
         form.Record();
     }
-    if (prompts.Messages != 0 || form.Info.size() != 11)
+    if (!prompts.Messages.isEmpty() || form.Info.size() != 11)
         state.SkipWithError("a record was refused");
     state.counters["entrants"] = entrant;
 }

@@ -8,28 +8,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "core/prompts.h"
+#include "core/captureprompts.h"
 #include "core/settings.h"
 #include "core/sysparams.h"
 
 namespace {
 
-class CountingPrompts : public Core::Prompts
-{
-public:
-    void Message(const QString &) override { ++Messages; }
-    bool AskYesNo(const QString &) override { return false; }
-    std::optional<QString> Input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    int PickFromList(const QString &, const QStringList &) override { return 0; }
-    QString BrowseExistingFile(const QString &, const QString &) override { return {}; }
-    Core::ExistingFileAnswer AskExistingFile() override { return {}; }
-    void ShowStatus(const QString &) override {}
-
-    int Messages = 0;
-};
+using CountingPrompts = Core::CapturePrompts;
 
 // A 10,000-line pbsystem.ini: every table filled to its limit (the grade table, 100 gala files
 // and meet databases, 20 conversion rows of 150 entries, a badge table), the rest comments and
@@ -88,7 +73,7 @@ void BM_ReadSystemParams10000Lines(benchmark::State &state)
         Core::ReadSystemParams(dir.path(), settings, prompts);
         benchmark::DoNotOptimize(settings.PbEventLabel.size());
     }
-    state.counters["messages"] = double(prompts.Messages) / double(state.iterations());
+    state.counters["messages"] = double(prompts.Messages.size()) / double(state.iterations());
     state.counters["pbEvents"] = settings.PbEventCount();
     state.SetItemsProcessed(state.iterations() * 10000);
 }

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "core/prompts.h"
+#include "core/captureprompts.h"
 #include "core/timeutil.h"
 
 namespace {
@@ -19,20 +19,7 @@ const std::array<QString, 8> TimeTexts = {QStringLiteral("1:05.30"),  QStringLit
 const std::array<float, 8> TimeSeconds = {65.3f,   45.2f,  600.0f,   28.91f,
                                           151.07f, 59.99f, 1199.99f, 3600.0f};
 
-class SilentPrompts : public Core::Prompts
-{
-public:
-    void Message(const QString &) override {}
-    bool AskYesNo(const QString &) override { return false; }
-    std::optional<QString> Input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    int PickFromList(const QString &, const QStringList &) override { return 0; }
-    QString BrowseExistingFile(const QString &, const QString &) override { return {}; }
-    Core::ExistingFileAnswer AskExistingFile() override { return {}; }
-    void ShowStatus(const QString &) override {}
-};
+using SilentPrompts = Core::CapturePrompts;
 
 void BM_TimeToSeconds(benchmark::State &state)
 {

@@ -13,6 +13,7 @@
 #include <QStringDecoder>
 #include <QVariant>
 
+#include "core/captureprompts.h"
 #include "core/prompts.h"
 #include "core/timeutil.h"
 #include "meetdb/competitionload.h"
@@ -52,22 +53,7 @@ const QString EndKeyword = QStringLiteral("End");
 
 // Keeps the messages the keyword logic shows, so that each becomes an error of its line. The
 // keyword logic only ever shows messages; it asks nothing.
-class CapturePrompts : public Core::Prompts
-{
-public:
-    void Message(const QString &text) override { Messages.append(text); }
-    bool AskYesNo(const QString &) override { return false; }
-    std::optional<QString> Input(const QString &, const QString &, const QString &) override
-    {
-        return std::nullopt;
-    }
-    int PickFromList(const QString &, const QStringList &) override { return 0; }
-    QString BrowseExistingFile(const QString &, const QString &) override { return {}; }
-    Core::ExistingFileAnswer AskExistingFile() override { return {}; }
-    void ShowStatus(const QString &) override {}
-
-    QStringList Messages;
-};
+using Core::CapturePrompts;
 
 bool IsGalaType(const QString &type)
 {
