@@ -10,9 +10,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/captureprompts.h"
+#include "entries/entryimport.h"
+#include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
+#include "meetdb/session.h"
 #include "members/memberdb.h"
 
 namespace {
@@ -25,6 +29,7 @@ Commands:
   create FILE                            make a new, empty meet database
   add-meet FILE GALAFILE [--code CODE]   add a meet from a file of keyword lines
   list FILE                              list the meets of a meet database
+  add-entries FILE CODE CSVFILE          add the entries of a CSV file to a meet
   create-members FILE CSVFILE            make a new member database from a CSV file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
@@ -58,6 +63,22 @@ const char *const ListHelp = R"(Usage: openmeet-db list FILE
 
 Lists the meets of the meet database FILE, newest first, one per line: code, date (dd/mm/yyyy),
 name and number of entrants, separated by tabs.
+)";
+
+const char *const AddEntriesHelp = R"(Usage: openmeet-db add-entries FILE CODE CSVFILE
+
+Adds the entrants and swims of CSVFILE to the meet CODE of the meet database FILE, numbered and
+written exactly as the entry window's "Record" writes them. The first line of CSVFILE is a
+header; lines starting "#" are comments; every other line is one entrant:
+
+  Kind,Name,Club,Sex,Age,Regno,Events
+  I,Zoe Ashby,ASHB,F,05/03/16,123456,11=35.50 12=1:02.30 13=NT
+
+Kind is I (a swimmer of an open or masters meet; Age is the date of birth, or the masters
+age-group letter), R (a masters relay team; Age is the relay's group name) or M (a club member
+of a member gala; Name forename first, Age the date of birth). Events are blank-separated
+event=time pairs; the time may be empty or NT. A bad line is reported with its line number and
+nothing is added.
 )";
 
 const char *const CreateMembersHelp = R"(Usage: openmeet-db create-members FILE CSVFILE
@@ -154,6 +175,29 @@ int List(const QStringList &args)
     return 0;
 }
 
+int AddEntries(const QStringList &args)
+{
+    if (args.size() != 3)
+        return WrongArguments(AddEntriesHelp);
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
+    for (const QString &message : std::as_const(prompts.Messages))
+        PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
+    if (!loaded)
+        return Fail(QStringLiteral("no entries added"));
+
+    QStringList errors;
+    int written = 0;
+    const bool ok = Entries::ImportEntriesCsv(session, args.at(2), errors, &written);
+    for (const QString &error : std::as_const(errors))
+        PrintLine(stderr, error);
+    if (!ok)
+        return Fail(QStringLiteral("no entries added"));
+    PrintLine(stdout, QStringLiteral("Added %1 entrants to meet %2").arg(written).arg(args.at(1)));
+    return 0;
+}
+
 int CreateMembers(const QStringList &args)
 {
     if (args.size() != 2)
@@ -208,6 +252,7 @@ int main(int argc, char *argv[])
         {"create", CreateHelp, Create},
         {"add-meet", AddMeetHelp, AddMeet},
         {"list", ListHelp, List},
+        {"add-entries", AddEntriesHelp, AddEntries},
         {"create-members", CreateMembersHelp, CreateMembers},
     };
     for (const Command &c : commands) {

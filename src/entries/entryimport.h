@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace MeetDb {
+struct Session;
+}
+
+/*
+ * Entries taken from a CSV file into the loaded meet of the meet database, written exactly as the
+ * entry window's "Record" writes them. Used to give a meet entries that arrived by e-mail or
+ * on paper lists, and to fill the demo meets.
+ *
+ * The file's first line is a header; lines starting "#" are comments. Fields are separated by
+ * commas (a name cannot hold one):
+ *
+ *     Kind,Name,Club,Sex,Age,Regno,Events
+ *     I,Zoe Ashby,ASHB,F,05/03/16,123456,11=35.50 12=1:02.30 13=NT
+ *
+ * Kind is I (one swimmer of an open gala), R (a masters relay team: Age is the relay's group
+ * name) or M (a club member of a member gala: Name forename first, Age the date of birth, Club
+ * ignored). Events are blank-separated "event=time" pairs; the time may be empty or "NT".
+ */
+namespace Entries {
+
+// Checks every line against the meet and then writes all of them, all or nothing. On failure
+// returns false with one "file:line: reason" per fault in `errors`, and nothing is written.
+// `written` receives the number of entrants written.
+bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringList &errors,
+                      int *written = nullptr);
+
+} // namespace Entries
