@@ -1,8 +1,10 @@
 #include <QApplication>
 
 #include "core/startup.h"
+#include "entries/clubtable.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/session.h"
+#include "windows/clublistamend.h"
 #include "windows/intentries.h"
 #include "windows/pbmain.h"
 #include "windows/qtprompts.h"
@@ -16,6 +18,8 @@ int main(int argc, char *argv[])
     // The program's files (pbsystem.ini, natamar.mdb, internal.ini) live beside the executable.
     MeetDb::Session session;
     session.ProgramDir = QCoreApplication::applicationDirPath();
+    // asaclubcodes.csv, read on first use and held for the rest of the run.
+    Entries::ClubCodeFile clubCodes;
 
     Windows::QtPrompts prompts;
     Core::StartUp(session.ProgramDir, session.Settings, session.Gala, prompts);
@@ -34,6 +38,9 @@ int main(int argc, char *argv[])
         if (entries.Start())
             entries.exec();
     });
+
+    mainWindow.SetClubNameHandler(
+        [&] { Windows::RunClubListAmend(session, clubCodes, prompts, &mainWindow); });
 
     mainWindow.show();
     return app.exec();
