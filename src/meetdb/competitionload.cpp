@@ -330,6 +330,22 @@ bool OpenMeetDb(Session &session, const QString &path, Core::Prompts &prompts)
     return true;
 }
 
+// Reads the meet from the open meet database: the one the user chooses from the list when
+// `windows` is given, else the one whose code is in the gala state. An early end closes the
+// database, so no half-loaded meet is offered for entries.
+bool ReadOpenMeetDb(Session &session, Core::Prompts &prompts, SelectionWindows *windows)
+{
+    try {
+        DbLoader loader(session, prompts, windows);
+        if (windows ? loader.Run() : loader.RunForCode())
+            return true;
+    } catch (const DbError &error) {
+        prompts.Message(error.Message());
+    }
+    CloseMeetDb(session);
+    return false;
+}
+
 // Paths in the settings may be relative; they are taken from the program's folder.
 QString FromProgramDir(const Session &session, const QString &path)
 {
@@ -408,18 +424,8 @@ bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows 
             return false;
         }
         ApplyParamLines(gala, lines, prompts);
-    } else {
-        try {
-            DbLoader loader(session, prompts, &windows);
-            if (!loader.Run()) {
-                CloseMeetDb(session);
-                return false;
-            }
-        } catch (const DbError &error) {
-            prompts.Message(error.Message());
-            CloseMeetDb(session);
-            return false;
-        }
+    } else if (!ReadOpenMeetDb(session, prompts, &windows)) {
+        return false;
     }
 
     Core::FinishGalaLoad(gala, prompts);
@@ -438,17 +444,8 @@ bool LoadMeetByCode(Session &session, const QString &path, const QString &meetCo
         return false;
     gala.GalaDateText.clear();
     gala.MeetCode = meetCode;
-    try {
-        DbLoader loader(session, prompts, nullptr);
-        if (!loader.RunForCode()) {
-            CloseMeetDb(session);
-            return false;
-        }
-    } catch (const DbError &error) {
-        prompts.Message(error.Message());
-        CloseMeetDb(session);
+    if (!ReadOpenMeetDb(session, prompts, nullptr))
         return false;
-    }
     Core::FinishGalaLoad(gala, prompts);
     return true;
 }

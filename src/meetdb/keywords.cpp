@@ -329,9 +329,11 @@ void ApplyLine(GalaState &gala, const QString &keyword, const QString &value,
 
 } // namespace
 
-bool ReadGalaParamFile(const QString &path, QStringList &lines)
+bool ReadGalaParamFile(const QString &path, QStringList &lines, QList<int> *lineNumbers)
 {
     lines.clear();
+    if (lineNumbers)
+        lineNumbers->clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
@@ -348,11 +350,15 @@ bool ReadGalaParamFile(const QString &path, QStringList &lines)
     QStringList raw = text.split(u'\n');
     if (!raw.isEmpty() && raw.last().isEmpty())
         raw.removeLast(); // the piece after the final line ending
-    for (QString &line : raw) {
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        QString &line = raw[i];
         if (line.endsWith(u'\r'))
             line.chop(1);
-        if (!line.startsWith(u'#'))
-            lines.append(line);
+        if (line.startsWith(u'#'))
+            continue;
+        lines.append(line);
+        if (lineNumbers)
+            lineNumbers->append(int(i + 1));
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -28,7 +29,8 @@ namespace MeetDb {
 // Reads a gala parameter file: every line whose first character is not "#", in order, without
 // its line ending. The text is read as UTF-8, or as Latin-1 when it is not valid UTF-8. Returns
 // false (and shows no message) when the file cannot be opened; `lines` is then left empty.
-bool ReadGalaParamFile(const QString &path, QStringList &lines);
+// `lineNumbers`, when given, receives the 1-based file line of each kept line, for messages.
+bool ReadGalaParamFile(const QString &path, QStringList &lines, QList<int> *lineNumbers = nullptr);
 
 // Applies the lines in order. Lines without "=" and unknown keywords are skipped silently; a line
 // with keyword "End" ends the processing. Messages go through `prompts`; the offending line is

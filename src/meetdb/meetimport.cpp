@@ -10,7 +10,6 @@
 #include <QPair>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStringDecoder>
 #include <QVariant>
 
 #include "core/captureprompts.h"
@@ -399,30 +398,14 @@ void WriteEvents(Database &db, const QString &code, const Core::GalaState &g)
 
 bool ReadNumberedLines(const QString &path, QList<NumberedLine> &lines)
 {
-    lines.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-
     // Read as the program reads a gala parameter file.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-
-    QStringList raw = text.split(u'\n');
-    if (!raw.isEmpty() && raw.constLast().isEmpty())
-        raw.removeLast();
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        QString &line = raw[i];
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (!line.startsWith(u'#'))
-            lines.append({int(i + 1), line});
-    }
+    lines.clear();
+    QStringList texts;
+    QList<int> numbers;
+    if (!ReadGalaParamFile(path, texts, &numbers))
+        return false;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        lines.append({numbers[i], texts[i]});
     return true;
 }
 
