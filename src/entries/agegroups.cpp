@@ -24,6 +24,21 @@ QString SignedNumber(int value)
     return value < 0 ? QString::number(value) : u' ' + QString::number(value);
 }
 
+// The checks every kind of meet makes on leaving the box: nothing to do for an empty box,
+// "Date is invalid" for a text that is not a date. Returns true when the age is to be worked
+// out.
+bool DobToWorkOn(const QString &dob, Core::Prompts &prompts, AgeResult &result)
+{
+    if (IsBlank(dob))
+        return false;
+    if (!Core::IsDate(dob)) {
+        prompts.Message(DateInvalid);
+        result.Valid = false;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int AgeOnQualDate(const QString &birth, const QString &qualDate)
@@ -53,13 +68,8 @@ int OpenAgeGroup(const Core::GalaState &gala, double age)
 AgeResult OpenMeetAge(const Core::GalaState &gala, const QString &dob, Core::Prompts &prompts)
 {
     AgeResult result;
-    if (IsBlank(dob))
+    if (!DobToWorkOn(dob, prompts, result))
         return result;
-    if (!Core::IsDate(dob)) {
-        prompts.Message(DateInvalid);
-        result.Valid = false;
-        return result;
-    }
     if (!gala.AgeGroups)
         return result;
     result.GroupIndex = OpenAgeGroup(gala, AgeOnQualDate(dob, gala.QualDate));
@@ -84,13 +94,8 @@ QString MastersLetter(int age, bool junior)
 AgeResult MastersAge(const Core::GalaState &gala, const QString &dob, Core::Prompts &prompts)
 {
     AgeResult result;
-    if (IsBlank(dob))
+    if (!DobToWorkOn(dob, prompts, result))
         return result;
-    if (!Core::IsDate(dob)) {
-        prompts.Message(DateInvalid);
-        result.Valid = false;
-        return result;
-    }
 
     const int qual = Core::DateNumber(gala.QualDate);
     const int birth = Core::DateNumber(dob);
