@@ -78,15 +78,19 @@ bool EntryForm::Open()
         CloseRequested = true;
         return false;
     }
+    // The member database opens first: a new entries file may offer to clear its envelope flags.
+    if (m_memberGala)
+        OpenMemberDatabase();
+    m_store->SetMemberDatabase(&m_memberDb);
     if (!m_store->Open(m_prompts)) {
+        m_index.Clear();
+        m_memberDb.Close();
         CloseRequested = true;
         return false;
     }
     m_storeOpen = true;
 
     OpenAddressDatabase();
-    if (m_memberGala)
-        OpenMemberDatabase();
     BuildOfferedEvents();
     RequestFocus(m_memberGala ? FocusBox::ShortName : FocusBox::FullName);
     return true;
@@ -435,6 +439,8 @@ bool EntryForm::WriteEntrant(const EntrantRecord &record, int &number)
         m_prompts.Message(QStringLiteral("The entry was not recorded: ") + error);
         return false;
     }
+    if (!error.isEmpty())
+        m_prompts.Message(error);
     return true;
 }
 
@@ -731,7 +737,13 @@ void EntryForm::ClearAfterRecord()
 
 void EntryForm::QuickAddMember()
 {
-    if (!m_memberDb.IsOpen() || m_index.Count() >= m_index.Capacity()) {
+    if (!m_memberDb.IsOpen()) {
+        m_prompts.Message(QStringLiteral("The member database is not open; members cannot be "
+                                         "added"));
+        return;
+    }
+    // The index holds every active member; a full one could not take the new member.
+    if (m_index.Count() >= m_index.Capacity()) {
         m_prompts.Message(QStringLiteral("File Is Full .. Reload program to extend"));
         return;
     }
@@ -751,7 +763,8 @@ void EntryForm::QuickAddMember()
         RequestFocus(FocusBox::IntDob);
         return;
     }
-    const QString dob = Core::NormaliseDate(IntDob, m_prompts);
+    // NormaliseDate says "Invalid Date" itself.
+    const QString dob = Core::NormaliseDate(IntDob.trimmed(), m_prompts);
     if (dob.isEmpty()) {
         RequestFocus(FocusBox::IntDob);
         return;
@@ -763,17 +776,23 @@ void EntryForm::QuickAddMember()
         return;
     }
 
+    // The key puts the text after the first blank first, so that text is the surname and the
+    // first word the forename ("Mary Ann Jones": surname "Ann Jones", forename "Mary"); the
+    // member's key then equals the name key exactly.
     Members::Member member;
-    member.Surname = Core::FirstWord(key);
-    member.Forename = Core::AfterFirstWord(key);
-    if (!key.contains(u' '))
-        member.Forename.clear();
+    if (key.contains(u' ')) {
+        member.Surname = Core::AfterFirstWord(FullName);
+        member.Forename = Core::FirstWord(FullName);
+    } else {
+        member.Surname = key;
+    }
     member.RecordType = QStringLiteral("A");
     member.DateOfBirth = dob;
     member.Sex = sex;
     try {
         Members::WriteMember(m_memberDb, member);
-        Members::BuildMemberIndex(m_memberDb, m_index, m_prompts);
+        if (!Members::BuildMemberIndex(m_memberDb, m_index, m_prompts))
+            m_index.Clear();
     } catch (const MeetDb::DbError &error) {
         m_prompts.Message(error.Message());
         return;
@@ -821,10 +840,17 @@ void EntryForm::ShowMemberDetails(MemberDetailsMode mode)
         request.Member.RecordType = QStringLiteral("A");
 
     const MemberDetailsAction action = m_dialogs.ShowMemberDetails(request);
-    if (action == MemberDetailsAction::None || !m_memberDb.IsOpen())
+    if (action == MemberDetailsAction::None)
         return;
-    if (action == MemberDetailsAction::Amend && !request.MemberFound)
+    if (!m_memberDb.IsOpen()) {
+        m_prompts.Message(QStringLiteral("The member database is not open; nothing was saved"));
         return;
+    }
+    if (action == MemberDetailsAction::Amend && !request.MemberFound) {
+        m_prompts.Message(QStringLiteral("%1 is not on the member file; nothing was amended")
+                              .arg(request.AbbName));
+        return;
+    }
     if (action == MemberDetailsAction::Add)
         request.Member.RecordId = 0; // a new record id
     try {
@@ -833,6 +859,19 @@ void EntryForm::ShowMemberDetails(MemberDetailsMode mode)
     } catch (const MeetDb::DbError &error) {
         m_prompts.Message(error.Message());
     }
+}
+
+// ---- Delete
+// ---------------------------------------------------------------------------------------
+
+DeleteResult EntryForm::Delete()
+{
+    if (!m_store || !m_storeOpen)
+        return DeleteResult::Failed;
+    // The entries go from wherever this window records them.
+    EntryFiles *files = m_store->Files();
+    MeetDb::Database *meetDb = files ? nullptr : &m_session.MeetDb;
+    return DeleteEntries(m_session.Gala, meetDb, files, FullName, m_prompts);
 }
 
 // ---- Exit and focus

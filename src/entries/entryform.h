@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "entries/entrydeletion.h"
 #include "entries/entrywriter.h"
 #include "meetdb/database.h"
 #include "members/memberdb.h"
@@ -142,6 +143,9 @@ public:
     void EnterAll();
     void ClearAll();
     void Record();
+    // "Delete": the entries of the swimmer named in FullName, from the meet database or the
+    // entry files the window records into.
+    DeleteResult Delete();
     void QuickAddMember();
     void ShowMemberDetails(MemberDetailsMode mode);
     // Called by the window after the club name table window closed: refills ClubList.

@@ -5,6 +5,7 @@
 #include "core/galastate.h"
 #include "core/prompts.h"
 #include "core/textutil.h"
+#include "entries/entryfilesstore.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
@@ -270,6 +271,8 @@ bool MeetDbEntryStore::Close(QString *)
 
 std::unique_ptr<EntryStore> MakeEntryStore(MeetDb::Session &session)
 {
+    if (!session.Gala.UseMeetDb)
+        return std::make_unique<EntryFilesStore>(session);
     if (session.Gala.MeetDbOpen && session.MeetDb.IsOpen())
         return std::make_unique<MeetDbEntryStore>(session);
     return nullptr;

@@ -28,6 +28,8 @@ struct Session;
  */
 namespace Entries {
 
+class EntryFiles;
+
 // The text stored for a swim without an entry time, and the time the operator may type for it.
 inline const QString NoTimeText = QStringLiteral("9:99.99");
 inline const QString NtText = QStringLiteral("NT");
@@ -94,7 +96,8 @@ public:
     // after it, all or nothing. `numberUsed` receives the number (0 for a store that numbers
     // no entrants). A store may write nothing for a record without swims where its format has
     // no place for one (member swim lines). Returns false with `error` set when nothing was
-    // written.
+    // written. On success `error` may still be set, to a warning for the caller to show: the
+    // record is stored, but something after it failed (the entry files' flush).
     virtual bool WriteEntrant(const EntrantRecord &record, int *numberUsed, QString *error) = 0;
 
     // "Record" with no event checked in an open gala: no entrant and no number are used, but
@@ -108,6 +111,14 @@ public:
 
     // "Exit". Returns false with `error` set when the store could not be closed cleanly.
     virtual bool Close(QString *error) = 0;
+
+    // The club's member database, for a store that needs it while it opens (the entry files
+    // offer to clear the envelope flags). Not owned; null when there is none. Given before Open.
+    virtual void SetMemberDatabase(MeetDb::Database *memberDb) { (void)memberDb; }
+
+    // The entry files the store records into, for commands that rewrite them (entry deletion);
+    // nullptr for a store without files.
+    virtual EntryFiles *Files() { return nullptr; }
 };
 
 /*
@@ -133,8 +144,10 @@ private:
     MeetDb::Session &m_session;
 };
 
-// The store for the session: the meet database store when the meet database is open; nullptr
-// otherwise (the entry window then reports that the meet database is not available).
+// The store for the session: the entry files (EntryFilesStore) when the operator did not choose
+// the meet database (UseMeetDb false); the meet database store when it was chosen and is open;
+// nullptr when it was chosen but is not open (the entry window then reports that the meet
+// database is not available).
 std::unique_ptr<EntryStore> MakeEntryStore(MeetDb::Session &session);
 
 // The "Combined With" of a swim in `evNumber`: the first event of the first combination that

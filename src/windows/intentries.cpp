@@ -143,7 +143,7 @@ public:
         add->setEnabled(request.AddEnabled);
         auto *amend = new QPushButton(tr("A&mend"), this);
         amend->setObjectName(QStringLiteral("MemberAmend"));
-        amend->setEnabled(request.AmendEnabled && request.MemberFound);
+        amend->setEnabled(request.AmendEnabled);
         auto *close = new QPushButton(tr("C&lose"), this);
         connect(add, &QPushButton::clicked, this,
                 [this] { Finish(Entries::MemberDetailsAction::Add); });
@@ -432,13 +432,8 @@ void IntEntries::Connect()
         m_clubAdd();
         Run([this] { m_form->RefreshClubList(); });
     });
-    connect(m_deleteButton, &QPushButton::clicked, this, [this] {
-        if (!m_delete) {
-            Run([this] { m_form->ShowNotAvailable(tr("Delete")); });
-            return;
-        }
-        Run([this] { m_delete(*m_form); });
-    });
+    connect(m_deleteButton, &QPushButton::clicked, this,
+            [this] { Run([this] { m_form->Delete(); }); });
 }
 
 void IntEntries::SetTabOrder()

@@ -52,13 +52,10 @@ public:
     // said why); the caller then does not show it.
     bool Start();
 
-    // Commands that other windows provide: "Add New Club" (the club name table window) and
-    // "Delete". Without a handler the command says it is not available yet.
+    // "Add New Club" opens the club name table window, which another part of the program
+    // provides; the club list is refilled after it. Without a handler the command says it is
+    // not available yet.
     void SetClubAddHandler(std::function<void()> handler) { m_clubAdd = std::move(handler); }
-    void SetDeleteHandler(std::function<void(Entries::EntryForm &)> handler)
-    {
-        m_delete = std::move(handler);
-    }
 
     Entries::EntryForm &Form() { return *m_form; }
 
@@ -102,7 +99,6 @@ private:
     std::unique_ptr<Entries::EntryForm> m_form;
     bool m_running = false; // a command is running: focus changes it makes leave nothing
     std::function<void()> m_clubAdd;
-    std::function<void(Entries::EntryForm &)> m_delete;
 
     QMenuBar *m_menu;
     QLabel *m_shortNameLabel;

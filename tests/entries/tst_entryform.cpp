@@ -13,16 +13,21 @@
 
 using namespace Entries;
 
+Q_DECLARE_METATYPE(Entries::FocusBox)
+Q_DECLARE_METATYPE(Entries::MemberDetailsMode)
+
 namespace {
 
 class ScriptedDialogs : public EntryDialogs
 {
 public:
     bool AskAddress(const QString &, int, int, AddressRecord &) override { return false; }
-    MemberDetailsAction ShowMemberDetails(MemberDetailsRequest &) override
+    MemberDetailsAction ShowMemberDetails(MemberDetailsRequest &request) override
     {
+        LastRequest = request;
         return MemberDetailsAction::None;
     }
+    MemberDetailsRequest LastRequest;
 };
 
 // A meet "M1" of the given kind, loaded into a session by hand. Groups: IND (or U/12) first,
@@ -75,6 +80,22 @@ struct Meet
     {
         form = std::make_unique<EntryForm>(session, prompts, dialogs, MakeEntryStore(session));
         QVERIFY(form->Open());
+    }
+
+    // pbsys.mdb beside the program holding Jane Brown, and the settings that find it.
+    void AddMemberDb()
+    {
+        const QString path = dir.FilePath("pbsys.mdb");
+        Members::CreateMemberDatabase(path);
+        MeetDb::Database db;
+        db.Open(path);
+        Members::Member jane;
+        jane.Surname = "Brown";
+        jane.Forename = "Jane";
+        jane.RecordType = "A";
+        jane.Sex = "F";
+        Members::WriteMember(db, jane);
+        Core::ReadSystemParams(dir.Path(), session.Settings, prompts);
     }
 
     QStringList Column(const QString &table, const QString &field)
@@ -170,6 +191,7 @@ private Q_SLOTS:
     void noMeetDatabase()
     {
         MeetDb::Session session;
+        session.Gala.UseMeetDb = true; // chosen, but not open
         ScriptedPrompts prompts;
         ScriptedDialogs dialogs;
         EntryForm form(session, prompts, dialogs, MakeEntryStore(session));
@@ -494,6 +516,112 @@ private Q_SLOTS:
                  QStringLiteral("Not on PB file .. check that DOB and Sex are correct"));
         QCOMPARE(meet.Column("Entrant Table", "Swimmer Name").last(), QStringLiteral("Green Ann"));
         QCOMPARE(meet.Column("Meet Table", "Next Competitor Number"), QStringList{"3"});
+    }
+
+    // The checks of "Quick Add Member" in their order; each leaves the member file alone.
+    void quickAddChecks_data()
+    {
+        QTest::addColumn<QString>("fields"); // name|dob|sex
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<FocusBox>("focus");
+        QTest::newRow("no name first") << "||"
+                                       << "No name entered .. invalid" << FocusBox::FullName;
+        QTest::newRow("already on file") << "Jane Brown||"
+                                         << "Already on File" << FocusBox::FullName;
+        QTest::newRow("no date of birth") << "Jo Bloggs||Q"
+                                          << "No Date of Birth .. invalid" << FocusBox::IntDob;
+        QTest::newRow("not a date") << "Jo Bloggs|31/02/09|M"
+                                    << "Invalid Date" << FocusBox::IntDob;
+        QTest::newRow("sex") << "Jo Bloggs|5/3/09|X"
+                             << "Sex not M or F .. invalid" << FocusBox::IntSex;
+    }
+    void quickAddChecks()
+    {
+        QFETCH(QString, fields);
+        QFETCH(QString, message);
+        QFETCH(FocusBox, focus);
+        Meet meet(Core::GalaInternal);
+        meet.AddMemberDb();
+        meet.Open();
+        const QStringList f = fields.split(u'|');
+        meet.form->FullName = f.at(0);
+        meet.form->IntDob = f.at(1);
+        meet.form->IntSex = f.at(2);
+        meet.form->QuickAddMember();
+        QCOMPARE(meet.prompts.Messages, QStringList{message});
+        QCOMPARE(meet.form->TakeFocus().Box, focus);
+        QCOMPARE(meet.form->MemberIndex().Count(), 1);
+        QCOMPARE(meet.form->ShortName, QString());
+    }
+
+    void quickAddMember()
+    {
+        Meet meet(Core::GalaInternal);
+        meet.AddMemberDb();
+        meet.Open();
+        EntryForm &form = *meet.form;
+        form.FullName = "Jo Bloggs";
+        form.IntDob = "5/3/09";
+        form.IntSex = "m";
+        form.QuickAddMember();
+        QCOMPARE(meet.prompts.Messages, QStringList());
+        QCOMPARE(form.ShortName, QStringLiteral("Bloggs Jo"));
+        QCOMPARE(form.IntDob, QStringLiteral("05/03/09"));
+        QCOMPARE(form.IntSex, QStringLiteral("M"));
+        QCOMPARE(form.TakeFocus().Box, FocusBox::ShortName);
+        const int position = form.MemberIndex().FindIndexEntry("Bloggs Jo", 0);
+        QVERIFY(position > 0);
+
+        MeetDb::Database db;
+        db.Open(meet.dir.FilePath("pbsys.mdb"));
+        Members::Member jo;
+        QVERIFY(Members::ReadMember(db, form.MemberIndex().RecordId(position), jo, meet.prompts));
+        QCOMPARE(QStringList({jo.Surname, jo.Forename, jo.DateOfBirth, jo.Sex, jo.RecordType,
+                              jo.Address1, jo.Email}),
+                 QStringList({"Bloggs", "Jo", "05/03/09", "M", "A", "", ""}));
+        QCOMPARE(jo.RecordId, 2);
+
+        // The short-name look-up then goes on with the new member.
+        form.OnShortNameLeft();
+        QCOMPARE(form.CurrentMember().RecordId, 2);
+
+        form.QuickAddMember();
+        QCOMPARE(meet.prompts.Messages, QStringList{"Already on File"});
+    }
+
+    void memberDetailsRequest_data()
+    {
+        QTest::addColumn<MemberDetailsMode>("mode");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("abbName"); // "-" hidden
+        QTest::addColumn<bool>("add");
+        QTest::addColumn<bool>("amend");
+        QTest::newRow("add") << MemberDetailsMode::Add << "Add Members to PB/Membership File"
+                             << "-" << true << false;
+        QTest::newRow("amend") << MemberDetailsMode::Amend << "Amend Members Details"
+                               << "Bro J" << false << true;
+        QTest::newRow("display") << MemberDetailsMode::Display << "Display Members Details"
+                                 << "Bro J" << false << false;
+    }
+    void memberDetailsRequest()
+    {
+        QFETCH(MemberDetailsMode, mode);
+        QFETCH(QString, caption);
+        QFETCH(QString, abbName);
+        QFETCH(bool, add);
+        QFETCH(bool, amend);
+        Meet meet(Core::GalaInternal);
+        meet.AddMemberDb();
+        meet.Open();
+        meet.form->ShortName = "Bro J";
+        meet.form->FullName = "Jane Brown";
+        meet.form->ShowMemberDetails(mode);
+        const MemberDetailsRequest &request = meet.dialogs.LastRequest;
+        QCOMPARE(request.Caption, caption);
+        QCOMPARE(request.AbbNameVisible ? request.AbbName : QStringLiteral("-"), abbName);
+        QCOMPARE(request.AddEnabled, add);
+        QCOMPARE(request.AmendEnabled, amend);
+        QCOMPARE(request.MemberFound, mode != MemberDetailsMode::Add);
     }
 
     void selectPairs()

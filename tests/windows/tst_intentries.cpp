@@ -1,9 +1,12 @@
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include "core/galastate.h"
 #include "meetdb/database.h"
@@ -67,6 +70,17 @@ QStringList Rows(MeetDb::Database &db, const QString &table, const QStringList &
     return rows;
 }
 
+// An "Internal" gala recorded into the entry files of `dir`, with no member database.
+void LoadInternalGala(MeetDb::Session &session, const TestDir &dir)
+{
+    session.ProgramDir = dir.Path();
+    Core::GalaState &gala = session.Gala;
+    gala.GalaType = Core::GalaInternal;
+    gala.GalaDir = dir.Path();
+    gala.UseMeetDb = false;
+    gala.Groups << Core::GalaGroup{"OPEN", "Open", "Open", "Open"};
+}
+
 } // namespace
 
 class TestIntEntries : public QObject
@@ -77,10 +91,76 @@ private Q_SLOTS:
     void noMeetDatabaseCloses()
     {
         MeetDb::Session session;
+        session.Gala.UseMeetDb = true; // chosen, but not open
         ScriptedPrompts prompts;
         IntEntries window(session, prompts);
         QVERIFY(!window.Start());
         QCOMPARE(prompts.Messages, QStringList{"Natamar Database is Not Available"});
+    }
+
+    void memberDetailsFromMenu_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("abbName");
+        QTest::addColumn<bool>("add");
+        QTest::addColumn<bool>("amend");
+        QTest::newRow("add") << "PbAddCon"
+                             << "Add Members to PB/Membership File" << false << true << false;
+        QTest::newRow("amend") << "PbAmendCon"
+                               << "Amend Members Details" << true << false << true;
+        QTest::newRow("display") << "PbShowCon"
+                                 << "Display Members Details" << true << false << false;
+    }
+    void memberDetailsFromMenu()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, caption);
+        QFETCH(bool, abbName);
+        QFETCH(bool, add);
+        QFETCH(bool, amend);
+        TestDir dir;
+        MeetDb::Session session;
+        LoadInternalGala(session, dir);
+        ScriptedPrompts prompts;
+        IntEntries window(session, prompts);
+        QVERIFY(window.Start());
+        window.show();
+        window.ShortNameBox()->setText("Bro J");
+
+        QStringList seen;
+        QTimer::singleShot(0, &window, [&seen] {
+            auto *details = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!details)
+                return;
+            auto *abb = details->findChild<QLineEdit *>("AbbName");
+            seen << details->windowTitle()
+                 << (abb->isHidden() ? QStringLiteral("hidden") : abb->text())
+                 << QString::number(details->findChild<QPushButton *>("MemberAdd")->isEnabled())
+                 << QString::number(details->findChild<QPushButton *>("MemberAmend")->isEnabled());
+            details->reject();
+        });
+        auto *menuAction = window.findChild<QAction *>(action);
+        QVERIFY(menuAction);
+        menuAction->trigger();
+        QCOMPARE(seen, QStringList({caption, abbName ? QStringLiteral("Bro J") : "hidden",
+                                    QString::number(add), QString::number(amend)}));
+    }
+
+    // "Delete" asks about the name in the full-name box, then works on the window's store.
+    void deleteButtonAsks()
+    {
+        TestDir dir;
+        MeetDb::Session session;
+        LoadInternalGala(session, dir);
+        ScriptedPrompts prompts;
+        IntEntries window(session, prompts);
+        QVERIFY(window.Start());
+        window.show();
+        window.FullNameBox()->setText("Jane Brown");
+        prompts.No();
+        QTest::mouseClick(window.findChild<QPushButton *>("Command3"), Qt::LeftButton);
+        QCOMPARE(prompts.Questions, QStringList{"Confirm delete entries for Jane Brown"});
     }
 
     // A whole entrant from the keyboard alone: Tab between the boxes, the times typed into the
