@@ -35,6 +35,8 @@ int main(int argc, char *argv[])
 
     mainWindow.SetAddEntryHandler([&] {
         Windows::IntEntries entries(session, prompts, &mainWindow);
+        entries.SetClubAddHandler(
+            [&] { Windows::RunClubListAmend(session, clubCodes, prompts, &entries); });
         if (entries.Start())
             entries.exec();
     });

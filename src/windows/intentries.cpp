@@ -511,10 +511,12 @@ void IntEntries::Push()
         SetText(m_distances[i], f.Pairs[i].Distance);
     }
 
-    if (m_clubList->count() != f.ClubList.size()) {
+    // Compared whole: the club name table window may rename a club or add one in code order.
+    if (m_shownClubs != f.ClubList) {
         const QSignalBlocker blocker(m_clubList);
         m_clubList->clear();
         m_clubList->addItems(f.ClubList);
+        m_shownClubs = f.ClubList;
     }
 
     for (int i = 0; i < int(m_groups.size()); ++i) {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include "entries/entryform.h"
 
@@ -110,6 +111,7 @@ private:
     QPushButton *m_clubAddButton;
     QLabel *m_clubListLabel;
     QListWidget *m_clubList;
+    QStringList m_shownClubs; // what m_clubList holds
     QLineEdit *m_dob;
     QLineEdit *m_sex;
     QLabel *m_ageGroupLabel;

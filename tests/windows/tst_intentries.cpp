@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -145,6 +146,27 @@ private Q_SLOTS:
         menuAction->trigger();
         QCOMPARE(seen, QStringList({caption, abbName ? QStringLiteral("Bro J") : "hidden",
                                     QString::number(add), QString::number(amend)}));
+    }
+
+    // "Add New Club" runs the club window's handler, then shows the club table as it now is.
+    void addNewClubRefillsTheList()
+    {
+        TestDir dir;
+        MeetDb::Session session;
+        LoadOpenMeet(session, dir.FilePath("natamar.mdb"));
+        ScriptedPrompts prompts;
+        IntEntries window(session, prompts);
+        // A rename changes no count.
+        window.SetClubAddHandler(
+            [&session] { session.Gala.Clubs.first().Name = "Velmora Marlins"; });
+        QVERIFY(window.Start());
+        window.show();
+        QTest::mouseClick(window.findChild<QPushButton *>("Club_Add"), Qt::LeftButton);
+        auto *list = window.findChild<QListWidget *>("ClubList");
+        QStringList shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->item(i)->text();
+        QCOMPARE(shown, QStringList{"Velmora Marlins"});
     }
 
     // "Delete" asks about the name in the full-name box, then works on the window's store.
