@@ -14,7 +14,6 @@
 using namespace Entries;
 
 Q_DECLARE_METATYPE(Entries::FocusBox)
-Q_DECLARE_METATYPE(Entries::MemberDetailsMode)
 
 namespace {
 
@@ -22,12 +21,10 @@ class ScriptedDialogs : public EntryDialogs
 {
 public:
     bool AskAddress(const QString &, int, int, AddressRecord &) override { return false; }
-    MemberDetailsAction ShowMemberDetails(MemberDetailsRequest &request) override
+    MemberDetailsAction ShowMemberDetails(MemberDetailsRequest &) override
     {
-        LastRequest = request;
         return MemberDetailsAction::None;
     }
-    MemberDetailsRequest LastRequest;
 };
 
 // A meet "M1" of the given kind, loaded into a session by hand. Groups: IND (or U/12) first,
@@ -587,41 +584,6 @@ private Q_SLOTS:
 
         form.QuickAddMember();
         QCOMPARE(meet.prompts.Messages, QStringList{"Already on File"});
-    }
-
-    void memberDetailsRequest_data()
-    {
-        QTest::addColumn<MemberDetailsMode>("mode");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("abbName"); // "-" hidden
-        QTest::addColumn<bool>("add");
-        QTest::addColumn<bool>("amend");
-        QTest::newRow("add") << MemberDetailsMode::Add << "Add Members to PB/Membership File"
-                             << "-" << true << false;
-        QTest::newRow("amend") << MemberDetailsMode::Amend << "Amend Members Details"
-                               << "Bro J" << false << true;
-        QTest::newRow("display") << MemberDetailsMode::Display << "Display Members Details"
-                                 << "Bro J" << false << false;
-    }
-    void memberDetailsRequest()
-    {
-        QFETCH(MemberDetailsMode, mode);
-        QFETCH(QString, caption);
-        QFETCH(QString, abbName);
-        QFETCH(bool, add);
-        QFETCH(bool, amend);
-        Meet meet(Core::GalaInternal);
-        meet.AddMemberDb();
-        meet.Open();
-        meet.form->ShortName = "Bro J";
-        meet.form->FullName = "Jane Brown";
-        meet.form->ShowMemberDetails(mode);
-        const MemberDetailsRequest &request = meet.dialogs.LastRequest;
-        QCOMPARE(request.Caption, caption);
-        QCOMPARE(request.AbbNameVisible ? request.AbbName : QStringLiteral("-"), abbName);
-        QCOMPARE(request.AddEnabled, add);
-        QCOMPARE(request.AmendEnabled, amend);
-        QCOMPARE(request.MemberFound, mode != MemberDetailsMode::Add);
     }
 
     void selectPairs()
