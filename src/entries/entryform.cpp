@@ -166,7 +166,11 @@ void EntryForm::OnShortNameChanged()
 {
     if (ShortName.trimmed().isEmpty() || m_index.Count() == 0)
         return;
-    const QString key = m_index.CompleteMemberName(ShortName);
+    QString key = m_index.CompleteMemberName(ShortName);
+    // Officials type fast and often in small letters; member names are stored capitalised, so a
+    // short name that matches nothing as typed is tried again in proper case ("bro j").
+    if (key.isEmpty())
+        key = m_index.CompleteMemberName(ProperCase(ShortName));
     if (!key.isEmpty())
         FullName = Core::ForenameFirst(key);
 }

@@ -471,7 +471,7 @@ private Q_SLOTS:
         EntryForm &form = *meet.form;
         QVERIFY(form.MemberDbOpen());
 
-        form.ShortName = "Bro J";
+        form.ShortName = "bro j"; // typed in small letters
         form.OnShortNameChanged();
         QCOMPARE(form.FullName, QStringLiteral("Jane Brown"));
         meet.prompts.Type("20/3/10");
