@@ -37,11 +37,13 @@ void Fill(Database &db)
         {"M1|1|1|1|2|2", "M1|1|2|2||", "M1|2|1|1|1|1", "M1|3|9|2||", "M1|3|10|||", "M2|1|1|1|1|1"});
 }
 
-std::unique_ptr<RecordSet> Run(Database &db, const QString &query, const QVariantHash &params)
+// A saved query for meet "M1"; `param` is "name=value" for its other parameter, if any.
+std::unique_ptr<RecordSet> Run(Database &db, const QString &query, const QString &param = {})
 {
     Database::SavedQuery saved = db.OpenQuery(query);
-    for (auto it = params.cbegin(); it != params.cend(); ++it)
-        saved.SetParameter(it.key(), it.value());
+    saved.SetParameter(ParamMeetCode, "M1");
+    if (!param.isEmpty())
+        saved.SetParameter(param.section(u'=', 0, 0), param.section(u'=', 1));
     return saved.Open();
 }
 
@@ -53,18 +55,12 @@ QString Column(RecordSet &rs, const QString &field)
     return values.join(u'|');
 }
 
-const QString SwimFields =
-    "Meet code|Entrant Number|Event number|Event Sequence|Combined With|"
-    "Entry Time|Time|Confirmed|Position|DQ|DQ Reason|Meet Specific|Seed Order|"
-    "DNS|Notes|Points|Heat No|Lane No|Progref";
-const QString MeetFields =
-    "Meet code|Meet Name|Meet Title|Meet Date|Qual Date|Age Groups|Meet Type|Promoter|Lanes|"
-    "Final lanes|HDW|Program Notes|AOE|AOE Online|Announcer|Junior|Club Scores|WWW Directory|"
-    "One Card|All Heats|Meet Specific|Print Times|Split Last Heats|Next Competitor Number|"
-    "Multi Session|WWW Style|WWW Class|WWW Header|WWW Footer|Gala Directory|Work Directory";
-const QString PoolEventFields =
-    "Event number|Entrant Number|Swimmer Name|age|Time|Confirmed|"
-    "Points|Alt Club|club|Notes|Meet Specific|Position|DQ Reason|Progref";
+const QString SwimFields = "Meet code|Entrant Number|Event number|Event Sequence|Combined With|"
+                           "Entry Time|Time|Confirmed|Position|DQ|DQ Reason|Meet Specific|"
+                           "Seed Order|DNS|Notes|Points|Heat No|Lane No|Progref";
+const QString PoolEventFields = "Event number|Entrant Number|Swimmer Name|age|Time|Confirmed|"
+                                "Points|Alt Club|club|Notes|Meet Specific|Position|DQ Reason|"
+                                "Progref";
 
 } // namespace
 
@@ -78,156 +74,114 @@ class TstSchema : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        m_path = m_dir.FilePath(QStringLiteral("natamar.db"));
+        m_path = m_dir.FilePath("natamar.db");
         CreateMeetDatabase(m_path);
         Database db;
         db.Open(m_path);
         Fill(db);
     }
 
-    void tables_data()
+    // A new meet database passes its own check; an existing file is never overwritten.
+    void createdFiles()
     {
-        QTest::addColumn<QString>("create"); // "meet" or "address"
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("fields");
-        auto row = [](const char *tag, const QString &create, const QString &table,
-                      const QString &fields) { QTest::newRow(tag) << create << table << fields; };
-        row("Version", "meet", "Version Table", "Version");
-        row("Meet", "meet", "Meet Table", MeetFields);
-        row("Entrant", "meet", "Entrant Table",
-            "Meet code|Entrant Number|Swimmer Name|club|Address_Line_1|Address_Line_2|Town|County|"
-            "Post Code|age|Sex|Card Printed|Regno");
-        row("Swim", "meet", "Swim Table", SwimFields);
-        row("Club Name", "meet", "Club Name Table", "Meet code|Club Code|Club Name");
-        row("address", "address", "Entrant Table",
-            "First Name|SurName|Sex|club|Address Line 1|Address Line 2|Entrant No|Town|County|"
-            "Post Code|Events Entered|Fee");
-    }
-    void tables()
-    {
-        QFETCH(QString, create);
-        QFETCH(QString, table);
-        QFETCH(QString, fields);
-        TestDir dir;
-        const QString path = dir.FilePath(QStringLiteral("new.db"));
-        create == u"meet" ? CreateMeetDatabase(path) : CreateAddressDatabase(path);
         Database db;
-        db.Open(path);
-        QCOMPARE(db.OpenTable(table)->FieldNames(), Split(fields));
-        if (create == u"meet") {
-            auto version = db.OpenTable(QStringLiteral("Version Table"));
-            version->MoveLast();
-            QCOMPARE(version->Field(QStringLiteral("Version")).toDouble(), 1.0);
-            CheckMeetDatabase(db);
-        }
-        // An existing file is never overwritten.
-        const QByteArray before = TestDir::Read(path);
-        QVERIFY_THROWS_EXCEPTION(DbError, CreateMeetDatabase(path));
-        QCOMPARE(TestDir::Read(path), before);
+        db.Open(m_path);
+        CheckMeetDatabase(db);
+        const QByteArray before = TestDir::Read(m_path);
+        QVERIFY_THROWS_EXCEPTION(DbError, CreateMeetDatabase(m_path));
+        QVERIFY_THROWS_EXCEPTION(DbError, CreateAddressDatabase(m_path));
+        QCOMPARE(TestDir::Read(m_path), before);
     }
 
-    // Each saved query for meet M1: the fields it returns (the row id hidden) and the values of
-    // one field down its rows, in the query's order.
+    // Each saved query for meet M1: the fields it returns (the row id hidden) and one field down
+    // its rows ("field=value|value"), in the query's order.
     void queries_data()
     {
         QTest::addColumn<QString>("query");
-        QTest::addColumn<QString>("param"); // besides "Enter Meet Code"
-        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("param");
         QTest::addColumn<QString>("fields");
-        QTest::addColumn<QString>("keyField");
-        QTest::addColumn<QString>("keys");
-        auto row = [](const char *tag, const QString &query, const QString &param,
-                      const QVariant &value, const QString &fields, const QString &keyField,
-                      const QString &keys) {
-            QTest::newRow(tag) << query << param << value << fields << keyField << keys;
+        QTest::addColumn<QString>("column");
+        auto row = [](const QString &query, const QString &param, const QString &fields,
+                      const QString &column, const QString &variant = {}) {
+            QTest::newRow(qPrintable(variant.isEmpty() ? query : query + ", " + variant))
+                << query << param << fields << column;
         };
-        const QString pool = QStringLiteral("Entrants for 1 Pool Event");
-        row("Details of 1 Meet", "Details of 1 Meet", "", {}, MeetFields.mid(10), "Meet Name",
-            "M1 Open");
-        row("Groups for 1 Meet", "Groups for 1 Meet", "", {},
-            "Group Name|Group Description|Group Print|Group Combine Print", "Group Name",
-            "Girls|Boys");
-        row("Events for 1 Meet", "Events for 1 Meet", "", {},
+        const QString entrant = "Enter Entrant Number=", event = "Enter Event Number=";
+        row("Details of 1 Meet", "",
+            "Meet Name|Meet Title|Meet Date|Qual Date|Age Groups|Meet Type|Promoter|Lanes|"
+            "Final lanes|HDW|Program Notes|AOE|AOE Online|Announcer|Junior|Club Scores|"
+            "WWW Directory|One Card|All Heats|Meet Specific|Print Times|Split Last Heats|"
+            "Next Competitor Number|Multi Session|WWW Style|WWW Class|WWW Header|WWW Footer|"
+            "Gala Directory|Work Directory",
+            "Meet Name=M1 Open");
+        row("Groups for 1 Meet", "", "Group Name|Group Description|Group Print|Group Combine Print",
+            "Group Name=Girls|Boys");
+        row("Events for 1 Meet", "",
             "Event number|Event Sequence|Event Print Number|Sex|Group|Distance|Stroke|session|"
             "Event Date|Limit Time|Record Time|BCP Age|Maximum Entries|Final Event|NOTE|Sponsor|"
             "Meet Specific|Event Print Group|Event Type|Combine With",
-            "Event number", "1|2|9|10");
-        row("Clubs for 1 Meet", "Clubs for 1 Meet", "", {}, "Club Code|Club Name", "Club Code",
-            "ABC|VMSC");
-        row("Parameters for 1 Meet", "Parameters for 1 Meet", "", {}, "Key Word|Parameter",
-            "Key Word", "renumber|clubcount");
-        row("Entrants for 1 Meet", "Entrants for 1 Meet", "", {},
-            "Entrant Number|Swimmer Name|club|age|Sex", "Entrant Number", "1|2|3");
-        row("Single Entrant Details", "Single Entrant Details", ParamEntrantNumber, 2,
-            "Swimmer Name|club|age|Sex|Regno", "Swimmer Name", "Bob Ray");
-        row("Single Entrant by Name", "Single Entrant by Name", ParamSwimmerName,
-            "Zoë O'Brien-Smith", "Entrant Number", "Swimmer Name", "Zoë O'Brien-Smith");
-        row("by Name, other case", "Single Entrant by Name", ParamSwimmerName, "bob RAY",
-            "Entrant Number", "Entrant Number", "2");
-        row("Events for 1 Entrant", "Events for 1 Entrant", ParamEntrantNumber, "3", SwimFields,
-            "Event number", "9|10");
-        row("Entrants for 1 Event", "Entrants for 1 Event", ParamEventNumber, 1,
+            "Event number=1|2|9|10");
+        row("Clubs for 1 Meet", "", "Club Code|Club Name", "Club Code=ABC|VMSC");
+        row("Parameters for 1 Meet", "", "Key Word|Parameter", "Key Word=renumber|clubcount");
+        row("Entrants for 1 Meet", "", "Entrant Number|Swimmer Name|club|age|Sex",
+            "Entrant Number=1|2|3");
+        row("Single Entrant Details", entrant + "2", "Swimmer Name|club|age|Sex|Regno",
+            "Swimmer Name=Bob Ray");
+        row("Single Entrant by Name", "Enter Swimmer Name=Zoë O'Brien-Smith", "Entrant Number",
+            "Entrant Number=3");
+        row("Single Entrant by Name", "Enter Swimmer Name=bob RAY", "Entrant Number",
+            "Entrant Number=2", "other case");
+        row("Events for 1 Entrant", entrant + "3", SwimFields, "Event number=9|10");
+        row("Entrants for 1 Event", event + "1",
             "Entrant Number|Entry Time|Seed Order|Combined With|Time|DNS|Notes|Points|Heat No|"
             "Lane No|Progref",
-            "Entrant Number", "1|2");
-        row("Swims for 1 Meet", "Swims for 1 Meet", "", {}, SwimFields, "Event number",
-            "1|1|2|9|10");
-        row("Meet Swim Record", "Meet Swim Record", "", {},
+            "Entrant Number=1|2");
+        row("Swims for 1 Meet", "", SwimFields, "Event number=1|1|2|9|10");
+        row("Meet Swim Record", "",
             "Entrant Number|Swimmer Name|club|Regno|age|Sex|Event number|Entry Time|Confirmed|"
             "Combined With|Meet Specific",
-            "Event number", "1|2|1|9|10");
-        row("Pool Event, seeded", pool, ParamEventNumber, "1", PoolEventFields, "Entrant Number",
-            "2|1");
-        row("Pool Event, combined", pool, ParamEventNumber, "2", PoolEventFields, "Event number",
-            "2|9");
-        row("Pool Event, club without name", pool, ParamEventNumber, "10", PoolEventFields,
-            "Alt Club", "");
-        row("Results for 1 Event", "Results for 1 Event", ParamEventNumber, "1", PoolEventFields,
-            "Alt Club", "Abc Swim|Velmora Marlets");
-        row("Swims for 1 Pool Event", "Swims for 1 Pool Event", ParamEventNumber, "2",
-            "Entrant Number|Heat No|Lane No", "Event number", "2|9");
+            "Event number=1|2|1|9|10");
+        const QString pool = "Entrants for 1 Pool Event";
+        row(pool, event + "1", PoolEventFields, "Entrant Number=2|1", "seeded");
+        row(pool, event + "2", PoolEventFields, "Event number=2|9", "combined");
+        row(pool, event + "10", PoolEventFields, "Alt Club=", "club without name");
+        row("Results for 1 Event", event + "1", PoolEventFields,
+            "Alt Club=Abc Swim|Velmora Marlets");
+        row("Swims for 1 Pool Event", event + "2", "Entrant Number|Heat No|Lane No",
+            "Event number=2|9");
     }
     void queries()
     {
         QFETCH(QString, query);
         QFETCH(QString, param);
-        QFETCH(QVariant, value);
         QFETCH(QString, fields);
-        QFETCH(QString, keyField);
-        QFETCH(QString, keys);
+        QFETCH(QString, column);
         Database db;
         db.Open(m_path);
-        QVariantHash params{{ParamMeetCode, "M1"}};
-        if (!param.isEmpty())
-            params.insert(param, value);
-        QCOMPARE(db.OpenQuery(query).ParameterNames().size(), params.size());
-        auto rs = Run(db, query, params);
+        QCOMPARE(db.OpenQuery(query).ParameterNames().size(), param.isEmpty() ? 1 : 2);
+        auto rs = Run(db, query, param);
         const QStringList names = rs->FieldNames();
         for (const QString &field : Split(fields))
             QVERIFY2(names.contains(field), qPrintable(field));
         QVERIFY(!names.contains(RowIdColumn));
-        QCOMPARE(Column(*rs, keyField), keys);
+        QCOMPARE(Column(*rs, column.section(u'=', 0, 0)), column.section(u'=', 1));
     }
 
     // Writes through the saved queries land in their update tables.
     void updates()
     {
-        TestDir dir;
-        const QString path = dir.FilePath(QStringLiteral("copy.db"));
+        const QString path = m_dir.FilePath("copy.db");
         CreateMeetDatabase(path);
         Database db;
         db.Open(path);
         Fill(db);
-        const QVariantHash meet{{ParamMeetCode, "M1"}};
-        const QVariantHash entrant2{{ParamMeetCode, "M1"}, {ParamEntrantNumber, 2}};
-
-        auto details = Run(db, "Details of 1 Meet", meet);
+        auto details = Run(db, "Details of 1 Meet");
         details->Edit();
         details->SetField("Next Competitor Number", 4);
         details->Update();
-        QCOMPARE(Run(db, "Details of 1 Meet", meet)->Int("Next Competitor Number"), 4);
+        QCOMPARE(Run(db, "Details of 1 Meet")->Int("Next Competitor Number"), 4);
 
-        auto swims = Run(db, "Events for 1 Entrant", entrant2);
+        auto swims = Run(db, "Events for 1 Entrant", "Enter Entrant Number=2");
         swims->AddNew();
         swims->SetField("Meet code", "M1");
         swims->SetField("Entrant Number", 2);
@@ -236,39 +190,31 @@ private Q_SLOTS:
         QCOMPARE(Column(*swims, "Event number"), "1|10");
 
         // Entry deletion: the entrant through its name, then its swims one by one.
-        Run(db, "Single Entrant by Name", {{ParamMeetCode, "M1"}, {ParamSwimmerName, "Bob Ray"}})
-            ->Delete();
-        auto left = Run(db, "Events for 1 Entrant", entrant2);
-        while (left->RecordCount() > 0) {
-            left->MoveFirst();
-            left->Delete();
-        }
-        QCOMPARE(Run(db, "Entrants for 1 Meet", meet)->RecordCount(), 2);
-        QCOMPARE(Run(db, "Swims for 1 Meet", meet)->RecordCount(), 4);
+        Run(db, "Single Entrant by Name", "Enter Swimmer Name=Bob Ray")->Delete();
+        for (swims->MoveFirst(); !swims->Eof(); swims->MoveFirst())
+            swims->Delete();
+        QCOMPARE(Run(db, "Entrants for 1 Meet")->RecordCount(), 2);
+        QCOMPARE(Run(db, "Swims for 1 Meet")->RecordCount(), 4);
     }
 
     void checkMeetDatabase_data()
     {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("table missing")
-            << "DROP TABLE \"Club Name Table\""
-            << "is not a meet database: table 'Club Name Table' not found";
-        QTest::newRow("no saved queries")
-            << "DROP TABLE \"Saved Queries\""
-            << "is not a meet database: table 'Saved Queries' not found";
+        QTest::newRow("table missing") << R"(DROP TABLE "Club Name Table")"
+                                       << "is not a meet database: table 'Club Name Table' "
+                                          "not found";
         QTest::newRow("query missing")
-            << "DELETE FROM \"Saved Queries\" WHERE \"Name\" = 'Meet Swim Record'"
+            << R"(DELETE FROM "Saved Queries" WHERE "Name" = 'Meet Swim Record')"
             << "saved query 'Meet Swim Record' not found";
-        QTest::newRow("query broken") << "DROP TABLE \"Group Table\""
+        QTest::newRow("query broken") << R"(DROP TABLE "Group Table")"
                                       << "saved query 'Groups for 1 Meet' does not run";
     }
     void checkMeetDatabase()
     {
         QFETCH(QString, damage);
         QFETCH(QString, expected);
-        TestDir dir;
-        const QString path = dir.FilePath(QStringLiteral("damaged.db"));
+        const QString path = m_dir.FilePath(QStringLiteral("%1.db").arg(QTest::currentDataTag()));
         CreateMeetDatabase(path);
         Database db;
         db.Open(path);
@@ -278,7 +224,7 @@ private Q_SLOTS:
             QFAIL("damage not found");
         } catch (const DbError &error) {
             QVERIFY2(error.Message().contains(expected), qPrintable(error.Message()));
-            QVERIFY2(error.Message().contains("damaged.db"), qPrintable(error.Message()));
+            QVERIFY2(error.Message().contains(path), qPrintable(error.Message()));
         }
     }
 };
