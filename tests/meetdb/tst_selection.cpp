@@ -15,12 +15,9 @@ class TestSelection : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void knownDatabaseOfferedOnlyWhenListed_data();
-    void knownDatabaseOfferedOnlyWhenListed();
-    void knownDatabaseChoosesTheMeetDatabase();
+    void knownDatabase();
     void unknownDatabase_data();
     void unknownDatabase();
-    void moreOptionsThenListOfGalas();
     void chooseGala_data();
     void chooseGala();
     void latestInternalGala();
@@ -37,37 +34,16 @@ void ListDatabases(Session &session, int count)
 }
 } // namespace
 
-void TestSelection::knownDatabaseOfferedOnlyWhenListed_data()
+void TestSelection::knownDatabase()
 {
-    QTest::addColumn<int>("listed");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("none listed") << 0 << false;
-    QTest::newRow("one listed") << 1 << true;
-    QTest::newRow("several listed") << 3 << true;
-}
-
-void TestSelection::knownDatabaseOfferedOnlyWhenListed()
-{
-    QFETCH(int, listed);
-    QFETCH(bool, shown);
     Session session;
-    ListDatabases(session, listed);
     ScriptedPrompts prompts;
-    IntSelectForm form(session, prompts);
-    QCOMPARE(form.KnownDatabaseShown(), shown);
-    QVERIFY(!form.GalaListButtonShown());
-    QVERIFY(!form.InternalGalaShown());
-    QVERIFY(!form.DbListShown());
-    QVERIFY(!form.Closed());
-}
-
-void TestSelection::knownDatabaseChoosesTheMeetDatabase()
-{
-    Session session;
+    QVERIFY(!IntSelectForm(session, prompts).KnownDatabaseShown());
     ListDatabases(session, 1);
     session.Gala.GalaParamFile = QStringLiteral("/old/gala.ini");
-    ScriptedPrompts prompts;
     IntSelectForm form(session, prompts);
+    QVERIFY(form.KnownDatabaseShown());
+    QVERIFY(!form.GalaListButtonShown() && !form.InternalGalaShown() && !form.DbListShown());
     form.KnownDatabase();
     QVERIFY(form.Closed());
     QVERIFY(session.Gala.UseMeetDb);
@@ -83,8 +59,6 @@ void TestSelection::unknownDatabase_data()
     QTest::addColumn<QStringList>("messages");
 
     QTest::newRow("existing file") << 0 << "<existing>" << true << true << QStringList{};
-    QTest::newRow("existing file, one already known")
-        << 1 << "<existing>" << true << true << QStringList{};
     QTest::newRow("nothing chosen")
         << 0 << "" << false << false << QStringList{"No Output File Specified"};
     QTest::newRow("file that does not exist")
@@ -123,33 +97,11 @@ void TestSelection::unknownDatabase()
     QCOMPARE(session.Settings.NatamarDbFiles.contains(chosen), listed);
 }
 
-void TestSelection::moreOptionsThenListOfGalas()
-{
-    Session session;
-    session.Settings.GalaFileNames = {"Spring Gala", "Club Champs"};
-    session.Settings.GalaFilePaths = {"/galas/spring.ini", "/galas/champs.ini"};
-    ScriptedPrompts prompts;
-    IntSelectForm form(session, prompts);
-
-    form.MoreOptions();
-    QVERIFY(form.GalaListButtonShown());
-    QVERIFY(form.InternalGalaShown());
-    QVERIFY(!form.DbListShown());
-    QVERIFY(!form.Closed());
-
-    form.ListOfGalas();
-    QVERIFY(form.DbListShown());
-    QVERIFY(!form.Closed());
-    QCOMPARE(form.DbList(), QStringList({"Spring Gala", "Club Champs"}));
-    QVERIFY(!session.Gala.UseMeetDb);
-}
-
 void TestSelection::chooseGala_data()
 {
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("galaParamFile"); // "" when the choice is ignored
     QTest::newRow("first line") << 1 << "/galas/spring.ini";
-    QTest::newRow("last line") << 2 << "/galas/champs.ini";
     QTest::newRow("no line") << 0 << "";
     QTest::newRow("past the end") << 3 << "";
 }
@@ -164,7 +116,10 @@ void TestSelection::chooseGala()
     ScriptedPrompts prompts;
     IntSelectForm form(session, prompts);
     form.MoreOptions();
+    QVERIFY(form.GalaListButtonShown() && form.InternalGalaShown() && !form.DbListShown());
     form.ListOfGalas();
+    QVERIFY(form.DbListShown() && !form.Closed());
+    QCOMPARE(form.DbList(), QStringList({"Spring Gala", "Club Champs"}));
     form.ChooseGala(line);
     QCOMPARE(form.Closed(), !galaParamFile.isEmpty());
     QCOMPARE(session.Gala.GalaParamFile, galaParamFile);
@@ -191,7 +146,6 @@ void TestSelection::ntSelectChoosesALine_data()
     QTest::addColumn<bool>("closed");
     QTest::newRow("first") << 1 << "/db/meet1.mdb" << true;
     QTest::newRow("third") << 3 << "/db/meet3.mdb" << true;
-    QTest::newRow("none") << 0 << "/db/old.mdb" << false;
     QTest::newRow("past the end") << 4 << "/db/old.mdb" << false;
 }
 
@@ -212,18 +166,14 @@ void TestSelection::ntSelectChoosesALine()
 
 void TestSelection::listSelect()
 {
-    ListSelectForm untitled(QString(), {"a"});
-    QCOMPARE(untitled.Caption(), QStringLiteral("Select from List"));
-
+    QCOMPARE(ListSelectForm(QString(), {"a"}).Caption(), QStringLiteral("Select from List"));
     ListSelectForm chosen(QStringLiteral("Select Competition"), {"03Jun2026: B", "01Jun2026: A"});
     QCOMPARE(chosen.Caption(), QStringLiteral("Select Competition"));
-    QCOMPARE(chosen.ListSelectChoice(), 0);
     chosen.Choose(5);
     QVERIFY(!chosen.Closed());
     chosen.Choose(2);
     QVERIFY(chosen.Closed());
     QCOMPARE(chosen.ListSelectChoice(), 2);
-
     ListSelectForm cancelled(QStringLiteral("Select Competition"), {"x", "y"});
     cancelled.Cancel();
     QVERIFY(cancelled.Closed());
