@@ -8,7 +8,6 @@
 #include "meetdb/keywords.h"
 #include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
-#include "meetdb/selection.h"
 #include "meetdb/session.h"
 #include "support/dbrows.h"
 #include "support/scriptedprompts.h"
@@ -18,73 +17,38 @@ using namespace MeetDb;
 
 namespace {
 
-// The user picks "Known Natamar Database" and then the first meet of the list.
-class KnownDbFirstMeet : public SelectionWindows
-{
-public:
-    void ShowIntSelect(IntSelectForm &form) override { form.KnownDatabase(); }
-    void ShowNtSelect(NtSelectForm &form) override { form.Choose(1); }
-    void ShowListSelect(ListSelectForm &form) override { form.Choose(1); }
-};
-
 QString DemoFile(const QString &name)
 {
     return QDir::cleanPath(TestDataPath("../../demo/" + name));
 }
 
-// Loads the newest meet of the database as the program does.
-bool LoadNewestMeet(Session &session, const QString &dbPath, ScriptedPrompts &prompts)
-{
-    session.Settings.NatamarDb = dbPath;
-    session.Settings.NatamarDbFiles = {dbPath};
-    KnownDbFirstMeet windows;
-    return LoadCompetition(session, prompts, windows);
-}
-
-// Everything a load sets that a gala file can give, one field per line, so that a difference
+// Everything a load sets that a gala file can give, one item per line, so that a difference
 // shows up as a readable diff.
 QStringList Dump(const Core::GalaState &g)
 {
-    auto flag = [](bool b) { return QString(b ? "1" : "0"); };
+    auto n = [](auto value) { return QString::number(value); };
+    QString flags;
+    for (bool flag : {g.AgeGroups, g.Hdw, g.ProgNotes, g.Aoe, g.AnnouncerOn, g.Junior, g.OneCard,
+                      g.AllHeats, g.PrintTimes, g.SplitLastHeats, g.Renumber})
+        flags += flag ? u'1' : u'0';
     QStringList out{
-        "name " + g.GalaName,
-        "type " + g.GalaType,
-        "title " + g.GalaTitle,
-        "promoter " + g.Promoter,
-        "date " + g.GalaDate,
-        "qual " + g.QualDate,
-        "lanes " + QString::number(g.Lanes) + "/" + QString::number(g.FinalLanes),
-        "flags " + flag(g.AgeGroups) + flag(g.Hdw) + flag(g.ProgNotes) + flag(g.Aoe) +
-            flag(g.AnnouncerOn) + flag(g.Junior) + flag(g.OneCard) + flag(g.AllHeats) +
-            flag(g.PrintTimes) + flag(g.SplitLastHeats) + flag(g.Renumber),
-        "texts " + QStringList{g.AoeOnline, g.AnnouncerDb, g.ClubScores, g.WwwDir, g.WebStyle,
-                               g.WebClass, g.GalaDir, g.WorkDir, g.SessionTitle, g.CardDate}
-                       .join('|'),
-        "reserves " + QString::number(g.HeatReserves) + "/" + QString::number(g.FinalReserves),
-        "clubcount " + QString::number(g.ClubCount),
-    };
+        g.GalaName,         g.GalaType,    g.GalaTitle,   g.Promoter,      g.GalaDate,
+        g.QualDate,         g.AoeOnline,   g.AnnouncerDb, g.ClubScores,    g.WwwDir,
+        g.WebStyle,         g.WebClass,    g.GalaDir,     g.WorkDir,       g.SessionTitle,
+        g.CardDate,         flags,         n(g.Lanes),    n(g.FinalLanes), n(g.HeatReserves),
+        n(g.FinalReserves), n(g.ClubCount)};
     for (const QStringList &c : g.Combinations)
         out << "combine " + c.join(' ');
     for (const Core::GalaGroup &gr : g.Groups)
-        out << "group " + QStringList{gr.GroupName, gr.GroupDescription, gr.GroupPrint,
-                                      gr.GroupCombinePrint}
-                              .join('|');
-    for (const Core::GalaEvent &e : g.Events)
-        out << "event " + QStringList{e.EvNumber,
-                                      QString::number(e.EvSequence),
-                                      e.EvPrintNumber,
-                                      e.EvSex,
-                                      e.EvGroup,
-                                      e.EvDistance,
-                                      e.EvStroke,
-                                      e.EvDate,
-                                      QString::number(e.EvLimitTime),
-                                      e.EvFinalEvent,
-                                      e.EvNote,
-                                      e.EvSponsor,
-                                      e.EvBcpAge,
-                                      QString::number(e.EvMaxEntries)}
-                              .join('|');
+        out << "group " + gr.GroupName + '|' + gr.GroupDescription + '|' + gr.GroupPrint + '|' +
+                   gr.GroupCombinePrint;
+    for (const Core::GalaEvent &e : g.Events) {
+        const QStringList fields{e.EvNumber,       n(e.EvSequence),  e.EvPrintNumber, e.EvSex,
+                                 e.EvGroup,        e.EvDistance,     e.EvStroke,      e.EvDate,
+                                 n(e.EvLimitTime), e.EvFinalEvent,   e.EvNote,        e.EvSponsor,
+                                 e.EvBcpAge,       n(e.EvMaxEntries)};
+        out << "event " + fields.join('|');
+    }
     QStringList clubs;
     for (const Core::GalaClub &c : g.Clubs)
         clubs << c.Code + " " + c.Name;
@@ -142,46 +106,51 @@ class TestMeetImport : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void demoInternalGalaLoads();
+    void demoMeetsListedAndLoaded();
     void loadsAsTheGalaFileWould_data();
     void loadsAsTheGalaFileWould();
     void badInputChangesNothing_data();
     void badInputChangesNothing();
     void defaultMeetCode_data();
     void defaultMeetCode();
-    void listNewestFirstWithEntrants();
 };
 
-void TestMeetImport::demoInternalGalaLoads()
+void TestMeetImport::demoMeetsListedAndLoaded()
 {
     TestDir dir;
     const QString db = dir.FilePath("natamar.mdb");
     CreateMeetDatabase(db);
     ImportMessages messages;
-    QVERIFY2(AddMeetFromFile(db, DemoFile("internal.ini"), {}, messages),
+    QVERIFY2(AddMeetFromFile(db, DemoFile("internal.ini"), {}, messages) &&
+                 AddMeetFromFile(db, DemoFile("masters.ini"), {}, messages),
              qPrintable(messages.Errors.join('\n')));
     QCOMPARE(messages.Warnings, QStringList());
+    {
+        Database database;
+        database.Open(db);
+        InsertRows(database, "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
+                   {"INTERNAL|1|Ann Lee", "INTERNAL|2|Bob Ray"});
+        QStringList lines;
+        for (const MeetListing &meet : ListMeets(database))
+            lines << MeetListingLine(meet);
+        QCOMPARE(lines, (QStringList{"MASTERS\t24/04/2027\tHarlowmere Masters Open\t0",
+                                     "INTERNAL\t16/01/2027\tVelmora Winter Internal Gala\t2"}));
+    }
 
     Session session;
     ScriptedPrompts prompts;
-    QVERIFY(LoadNewestMeet(session, db, prompts));
+    QVERIFY(LoadMeetByCode(session, db, "INTERNAL", prompts));
     QCOMPARE(prompts.Messages, QStringList());
     const Core::GalaState &g = session.Gala;
-    QCOMPARE(g.MeetCode, QString("INTERNAL"));
-    QCOMPARE(g.GalaName, QString("Velmora Winter Internal Gala"));
-    QCOMPARE(g.GalaType, QString("Internal"));
-    QCOMPARE(g.GalaDate, QString("16/01/2027"));
-    QVERIFY(g.AgeGroups);
-    QVERIFY(g.Hdw); // set by the "Internal" kind
-    QCOMPARE(g.EventCount(), 32);
-    QCOMPARE(g.Events[8].EvNumber, QString("9"));
-    QCOMPARE(g.Events[8].EvGroup, QString("U/11"));
-    QCOMPARE(g.Events[8].EvDistance, QString("50"));
-    QCOMPARE(g.Events[8].EvDate, QString("16/01/2027"));
-    QCOMPARE(g.GroupCount(), 4);
-    QCOMPARE(g.Groups[1].GroupPrint, QString("Under-11"));
-    QCOMPARE(g.Groups[1].GroupCombinePrint, QString("Juniors"));
-    QCOMPARE(g.ClubTotal(), 1);
+    QCOMPARE(QStringList({g.GalaName, g.GalaType, g.GalaDate}),
+             QStringList({"Velmora Winter Internal Gala", "Internal", "16/01/2027"}));
+    QVERIFY(g.AgeGroups && g.Hdw); // Hdw set by the "Internal" kind
+    QCOMPARE(QStringLiteral("%1 %2 %3").arg(g.EventCount()).arg(g.GroupCount()).arg(g.ClubTotal()),
+             "32 4 1");
+    const Core::GalaEvent &e = g.Events[8];
+    QCOMPARE(QStringList({e.EvNumber, e.EvGroup, e.EvDistance, e.EvDate}),
+             QStringList({"9", "U/11", "50", "16/01/2027"}));
+    QCOMPARE(g.Groups[1].GroupPrint + '|' + g.Groups[1].GroupCombinePrint, "Under-11|Juniors");
 }
 
 // A meet set up from a file must load into the same gala state, with the same messages, as the
@@ -215,7 +184,7 @@ void TestMeetImport::loadsAsTheGalaFileWould()
     QVERIFY2(AddMeetFromFile(db, file, "M1", messages), qPrintable(messages.Errors.join('\n')));
     Session session;
     ScriptedPrompts dbPrompts;
-    QVERIFY(LoadNewestMeet(session, db, dbPrompts));
+    QVERIFY(LoadMeetByCode(session, db, "M1", dbPrompts));
 
     QCOMPARE(Dump(session.Gala), Dump(fromFile));
     QCOMPARE(dbPrompts.Messages, filePrompts.Messages);
@@ -233,35 +202,28 @@ void TestMeetImport::badInputChangesNothing_data()
     QTest::addColumn<QString>("code");
     QTest::addColumn<QStringList>("errors");
 
+    auto row = [](const char *tag, const QByteArray &body, const QStringList &errors,
+                  const QString &code = "B1") { QTest::newRow(tag) << body << code << errors; };
     const QByteArray head = "galaname=Bad\ngalatype=Open\ngaladate=01/02/2027\n";
-    QTest::newRow("lanes") << head + "lanes=9\nfinallanes=3\n"
-                           << "B1"
-                           << QStringList{"bad.ini:4: Lanes paramater invalid",
-                                          "bad.ini:5: Lanes paramater invalid"};
-    QTest::newRow("date") << head + "qualdate=31/02/2027\nevent=1 F A 50 FS 2027-13-01\n"
-                          << "B1"
-                          << QStringList{
-                                 "bad.ini:4: qualdate: \"31/02/2027\" is not a date (dd/mm/yyyy)",
-                                 "bad.ini:5: event 1: \"2027-13-01\" is not a date (dd/mm/yyyy)"};
-    QTest::newRow("type") << QByteArray("galatype=Gala\n") << "B1"
-                          << QStringList{"bad.ini:1: unknown galatype \"Gala\" (Internal, Champs, "
-                                         "Graded, Masters, Open or Select)"};
-    QTest::newRow("events")
-        << head + "event=1 F A 50\nevent=2 F A 50 FS\nevent=2 M A fifty FS\neventprintno=2\n"
-        << "B1"
-        << QStringList{"bad.ini:4: Event line ignored (needs number, sex, group, distance and "
-                       "stroke): event=1 F A 50",
-                       "bad.ini:6: event 2 is given twice (first on line 5)",
-                       "bad.ini:6: event 2: distance \"fifty\" is not a number"};
-    QTest::newRow("clubs") << head + "club=VMSC One\nclub=VMSC Two\n"
-                           << "B1"
-                           << QStringList{"bad.ini:5: club VMSC is given twice (first on line 4)"};
-    QTest::newRow("code taken") << head << "old"
-                                << QStringList{"natamar.mdb: meet code old is already in \"Meet "
-                                               "Table\""};
-    QTest::newRow("code invalid") << head << "NEW-1"
-                                  << QStringList{"meet code \"NEW-1\" is not valid: use 1 to 10 "
-                                                 "letters and digits"};
+    row("lanes", head + "lanes=9\nfinallanes=3\n",
+        {"bad.ini:4: Lanes paramater invalid", "bad.ini:5: Lanes paramater invalid"});
+    row("date", head + "qualdate=31/02/2027\nevent=1 F A 50 FS 2027-13-01\n",
+        {"bad.ini:4: qualdate: \"31/02/2027\" is not a date (dd/mm/yyyy)",
+         "bad.ini:5: event 1: \"2027-13-01\" is not a date (dd/mm/yyyy)"});
+    row("type", "galatype=Gala\n",
+        {"bad.ini:1: unknown galatype \"Gala\" (Internal, Champs, Graded, Masters, Open or "
+         "Select)"});
+    row("events",
+        head + "event=1 F A 50\nevent=2 F A 50 FS\nevent=2 M A fifty FS\neventprintno=2\n",
+        {"bad.ini:4: Event line ignored (needs number, sex, group, distance and stroke): "
+         "event=1 F A 50",
+         "bad.ini:6: event 2 is given twice (first on line 5)",
+         "bad.ini:6: event 2: distance \"fifty\" is not a number"});
+    row("clubs", head + "club=VMSC One\nclub=VMSC Two\n",
+        {"bad.ini:5: club VMSC is given twice (first on line 4)"});
+    row("code taken", head, {"natamar.mdb: meet code old is already in \"Meet Table\""}, "old");
+    row("code invalid", head, {"meet code \"NEW-1\" is not valid: use 1 to 10 letters and digits"},
+        "NEW-1");
 }
 
 void TestMeetImport::badInputChangesNothing()
@@ -301,26 +263,6 @@ void TestMeetImport::defaultMeetCode()
     QFETCH(QString, file);
     QFETCH(QString, code);
     QCOMPARE(DefaultMeetCode(file), code);
-}
-
-void TestMeetImport::listNewestFirstWithEntrants()
-{
-    TestDir dir;
-    const QString db = dir.FilePath("natamar.mdb");
-    CreateMeetDatabase(db);
-    ImportMessages messages;
-    QVERIFY(AddMeetFromFile(db, DemoFile("internal.ini"), "WINTER", messages));
-    QVERIFY(AddMeetFromFile(db, DemoFile("masters.ini"), {}, messages));
-
-    Database database;
-    database.Open(db);
-    InsertRows(database, "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
-               {"WINTER|1|Ann Lee", "WINTER|2|Bob Ray"});
-    QStringList lines;
-    for (const MeetListing &meet : ListMeets(database))
-        lines << MeetListingLine(meet);
-    QCOMPARE(lines, (QStringList{"MASTERS\t24/04/2027\tHarlowmere Masters Open\t0",
-                                 "WINTER\t16/01/2027\tVelmora Winter Internal Gala\t2"}));
 }
 
 QTEST_GUILESS_MAIN(TestMeetImport)
