@@ -10,76 +10,59 @@
 #include <QTimer>
 
 #include "core/galastate.h"
-#include "meetdb/database.h"
-#include "meetdb/schema.h"
-#include "meetdb/session.h"
-#include "support/dbrows.h"
-#include "support/scriptedprompts.h"
-#include "support/testfiles.h"
+#include "support/entryfixture.h"
 #include "windows/intentries.h"
 
 using Windows::IntEntries;
 
 namespace {
 
-// An "Open" meet with age groups U/12 and OPEN and five girls' events in each.
-void LoadOpenMeet(MeetDb::Session &session, const QString &path)
+// Five girls' events in each of U/12 and OPEN.
+QStringList OpenEvents()
 {
-    MeetDb::CreateMeetDatabase(path);
-    Core::GalaState &gala = session.Gala;
-    gala.GalaType = Core::GalaOpen;
-    gala.MeetCode = QStringLiteral("M1");
-    gala.QualDate = QStringLiteral("31/12/2026");
-    gala.AgeGroups = true;
-    gala.DbVersion = 1.0f;
-    gala.Groups << Core::GalaGroup{"U/12", "U/12", "U/12", "U/12"}
-                << Core::GalaGroup{"OPEN", "Open", "Open", "Open"};
-    int number = 1;
+    QStringList events;
     for (const char *group : {"U/12", "OPEN"})
-        for (const char *stroke : {"FS", "BK", "BR", "FLY", "MED"}) {
-            Core::GalaEvent event;
-            event.EvNumber = QString::number(number++);
-            event.EvSex = QStringLiteral("F");
-            event.EvGroup = QString::fromLatin1(group);
-            event.EvDistance = QStringLiteral("50");
-            event.EvStroke = QString::fromLatin1(stroke);
-            gala.Events << event;
-        }
-    gala.Clubs << Core::GalaClub{"VMSC", "Velmora Marlets"};
-    session.MeetDb.Open(path);
-    InsertRows(session.MeetDb, "Meet Table", "Meet code|Meet Name", {"M1|Spring"});
-    gala.MeetDbOpen = gala.UseMeetDb = true;
+        for (const char *stroke : {"FS", "BK", "BR", "FLY", "MED"})
+            events << QStringLiteral("%1|F|%2|50|%3").arg(events.size() + 1).arg(group, stroke);
+    return events;
 }
+
+// The entry window over an "Open" meet with age groups U/12 and OPEN recorded into the meet
+// database, or over an "Internal" gala recorded into the entry files with no member database.
+struct Window : EntryGala
+{
+    std::unique_ptr<IntEntries> window;
+
+    explicit Window(const QString &type)
+        : EntryGala(type, type == Core::GalaOpen ? OpenEvents() : QStringList())
+    {
+        if (type == Core::GalaOpen) {
+            session.Gala.AgeGroups = true;
+            session.Gala.Groups = {Core::GalaGroup{"U/12", "U/12", "U/12", "U/12"},
+                                   Core::GalaGroup{"OPEN", "Open", "Open", "Open"}};
+            session.Gala.Clubs = {Core::GalaClub{"VMSC", "Velmora Marlets"}};
+            UseMeetDb();
+        }
+        window = std::make_unique<IntEntries>(session, prompts);
+    }
+
+    // Started and shown; made the active window when keys are to reach it.
+    void Show(bool active = false)
+    {
+        QVERIFY(window->Start());
+        window->show();
+        if (active) {
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        }
+    }
+};
 
 // Types any text, accents included, one key at a time as a keyboard would.
 void Type(QWidget *widget, const QString &text)
 {
     for (const QChar c : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-QStringList Rows(MeetDb::Database &db, const QString &table, const QStringList &fields)
-{
-    QStringList rows;
-    std::unique_ptr<MeetDb::RecordSet> rs = db.OpenTable(table);
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-        QStringList values;
-        for (const QString &field : fields)
-            values << rs->Text(field);
-        rows << values.join(u'|');
-    }
-    return rows;
-}
-
-// An "Internal" gala recorded into the entry files of `dir`, with no member database.
-void LoadInternalGala(MeetDb::Session &session, const TestDir &dir)
-{
-    session.ProgramDir = dir.Path();
-    Core::GalaState &gala = session.Gala;
-    gala.GalaType = Core::GalaInternal;
-    gala.GalaDir = dir.Path();
-    gala.UseMeetDb = false;
-    gala.Groups << Core::GalaGroup{"OPEN", "Open", "Open", "Open"};
 }
 
 } // namespace
@@ -89,141 +72,83 @@ class TestIntEntries : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void noMeetDatabaseCloses()
-    {
-        MeetDb::Session session;
-        session.Gala.UseMeetDb = true; // chosen, but not open
-        ScriptedPrompts prompts;
-        IntEntries window(session, prompts);
-        QVERIFY(!window.Start());
-        QCOMPARE(prompts.Messages, QStringList{"Natamar Database is Not Available"});
-    }
-
+    // The member details window as each menu entry opens it: caption|short name box|Add|Amend.
     void memberDetailsFromMenu_data()
     {
         QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("abbName");
-        QTest::addColumn<bool>("add");
-        QTest::addColumn<bool>("amend");
+        QTest::addColumn<QString>("seen");
         QTest::newRow("add") << "PbAddCon"
-                             << "Add Members to PB/Membership File" << false << true << false;
+                             << "Add Members to PB/Membership File|hidden|1|0";
         QTest::newRow("amend") << "PbAmendCon"
-                               << "Amend Members Details" << true << false << true;
+                               << "Amend Members Details|Bro J|0|1";
         QTest::newRow("display") << "PbShowCon"
-                                 << "Display Members Details" << true << false << false;
+                                 << "Display Members Details|Bro J|0|0";
     }
     void memberDetailsFromMenu()
     {
         QFETCH(QString, action);
-        QFETCH(QString, caption);
-        QFETCH(bool, abbName);
-        QFETCH(bool, add);
-        QFETCH(bool, amend);
-        TestDir dir;
-        MeetDb::Session session;
-        LoadInternalGala(session, dir);
-        ScriptedPrompts prompts;
-        IntEntries window(session, prompts);
-        QVERIFY(window.Start());
-        window.show();
-        window.ShortNameBox()->setText("Bro J");
-
-        QStringList seen;
-        QTimer::singleShot(0, &window, [&seen] {
+        QFETCH(QString, seen);
+        Window w(Core::GalaInternal);
+        w.Show();
+        w.window->ShortNameBox()->setText("Bro J");
+        QStringList shown;
+        QTimer::singleShot(0, w.window.get(), [&shown] {
             auto *details = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             if (!details)
                 return;
             auto *abb = details->findChild<QLineEdit *>("AbbName");
-            seen << details->windowTitle()
-                 << (abb->isHidden() ? QStringLiteral("hidden") : abb->text())
-                 << QString::number(details->findChild<QPushButton *>("MemberAdd")->isEnabled())
-                 << QString::number(details->findChild<QPushButton *>("MemberAmend")->isEnabled());
+            shown << details->windowTitle()
+                  << (abb->isHidden() ? QStringLiteral("hidden") : abb->text())
+                  << QString::number(details->findChild<QPushButton *>("MemberAdd")->isEnabled())
+                  << QString::number(details->findChild<QPushButton *>("MemberAmend")->isEnabled());
             details->reject();
         });
-        auto *menuAction = window.findChild<QAction *>(action);
+        auto *menuAction = w.window->findChild<QAction *>(action);
         QVERIFY(menuAction);
         menuAction->trigger();
-        QCOMPARE(seen, QStringList({caption, abbName ? QStringLiteral("Bro J") : "hidden",
-                                    QString::number(add), QString::number(amend)}));
+        QCOMPARE(shown.join(u'|'), seen);
     }
 
-    // "Add New Club" runs the club window's handler, then shows the club table as it now is.
+    // "Add New Club" runs the club window's handler, then shows the club table as it now is
+    // (a rename, which changes no count).
     void addNewClubRefillsTheList()
     {
-        TestDir dir;
-        MeetDb::Session session;
-        LoadOpenMeet(session, dir.FilePath("natamar.mdb"));
-        ScriptedPrompts prompts;
-        IntEntries window(session, prompts);
-        // A rename changes no count.
-        window.SetClubAddHandler(
-            [&session] { session.Gala.Clubs.first().Name = "Velmora Marlins"; });
-        QVERIFY(window.Start());
-        window.show();
-        QTest::mouseClick(window.findChild<QPushButton *>("Club_Add"), Qt::LeftButton);
-        auto *list = window.findChild<QListWidget *>("ClubList");
-        QStringList shown;
-        for (int i = 0; i < list->count(); ++i)
-            shown << list->item(i)->text();
-        QCOMPARE(shown, QStringList{"Velmora Marlins"});
-    }
-
-    // "Delete" asks about the name in the full-name box, then works on the window's store.
-    void deleteButtonAsks()
-    {
-        TestDir dir;
-        MeetDb::Session session;
-        LoadInternalGala(session, dir);
-        ScriptedPrompts prompts;
-        IntEntries window(session, prompts);
-        QVERIFY(window.Start());
-        window.show();
-        window.FullNameBox()->setText("Jane Brown");
-        prompts.No();
-        QTest::mouseClick(window.findChild<QPushButton *>("Command3"), Qt::LeftButton);
-        QCOMPARE(prompts.Questions, QStringList{"Confirm delete entries for Jane Brown"});
+        Window w(Core::GalaOpen);
+        w.window->SetClubAddHandler(
+            [&w] { w.session.Gala.Clubs.first().Name = "Velmora Marlins"; });
+        w.Show();
+        QTest::mouseClick(w.window->findChild<QPushButton *>("Club_Add"), Qt::LeftButton);
+        auto *list = w.window->findChild<QListWidget *>("ClubList");
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Velmora Marlins"));
     }
 
     // A whole entrant from the keyboard alone: Tab between the boxes, the times typed into the
     // boxes the window moves to, Ctrl+Return to record from inside the last time box.
     void keyboardEntry()
     {
-        TestDir dir;
-        MeetDb::Session session;
-        LoadOpenMeet(session, dir.FilePath("natamar.mdb"));
-        ScriptedPrompts prompts;
-        IntEntries window(session, prompts);
-        QVERIFY(window.Start());
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCOMPARE(window.focusWidget(), window.FullNameBox());
-
-        Type(window.focusWidget(), QString::fromUtf8("zoë o'brien-smith"));
-        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+        Window w(Core::GalaOpen);
+        w.Show(true);
+        IntEntries &window = *w.window;
+        const std::pair<QWidget *, QString> boxes[] = {
+            {window.FullNameBox(), QString::fromUtf8("zoë o'brien-smith")},
+            {window.RegnoBox(), "123456"},
+            {window.ClubBox(), "VMSC"},
+            {window.DobBox(), "05/03/16"},
+            {window.SexBox(), "f"}};
+        for (const auto &[box, text] : boxes) {
+            QCOMPARE(window.focusWidget(), box);
+            Type(box, text);
+            QTest::keyClick(box, Qt::Key_Tab);
+        }
         QCOMPARE(window.FullNameBox()->text(), QString::fromUtf8("Zoë O'Brien-Smith"));
-        QCOMPARE(window.focusWidget(), window.RegnoBox());
-        QTest::keyClicks(window.focusWidget(), "123456");
-        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
-        QCOMPARE(window.focusWidget(), window.ClubBox());
-        QTest::keyClicks(window.focusWidget(), "VMSC");
-        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
-        QCOMPARE(window.focusWidget(), window.DobBox());
-        QTest::keyClicks(window.focusWidget(), "05/03/16");
-        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
-        QVERIFY(window.GroupOption(0)->isChecked()); // 10 on the qualifying date: U/12
-        QCOMPARE(window.focusWidget(), window.SexBox());
-        QTest::keyClicks(window.focusWidget(), "f");
         QCOMPARE(window.SexBox()->text(), QStringLiteral("F"));
-        QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
-        QCOMPARE(window.focusWidget(), window.SlotTime(0));
+        QVERIFY(window.GroupOption(0)->isChecked()); // 10 on the qualifying date: U/12
         QCOMPARE(window.SlotCheck(4)->text(), QStringLiteral("5:50 MED"));
-
         const QStringList times{"35.5", "1.02.3", "NT", "41", "1:30"};
         for (int i = 0; i < times.size(); ++i) {
             QCOMPARE(window.focusWidget(), window.SlotTime(i));
-            QTest::keyClicks(window.focusWidget(), times.at(i));
+            Type(window.focusWidget(), times.at(i));
             if (i + 1 < times.size()) {
                 QTest::keyClick(window.focusWidget(), Qt::Key_Tab); // to the next check box
                 QTest::keyClick(window.focusWidget(), Qt::Key_Tab); // to its time
@@ -231,10 +156,10 @@ private Q_SLOTS:
         }
         QTest::keyClick(window.focusWidget(), Qt::Key_Return, Qt::ControlModifier);
 
-        QCOMPARE(Rows(session.MeetDb, "Entrant Table",
-                      {"Entrant Number", "Swimmer Name", "club", "age", "Sex", "Regno"}),
+        QCOMPARE(TableRows(w.session.MeetDb, "Entrant Table",
+                           {"Entrant Number", "Swimmer Name", "club", "age", "Sex", "Regno"}),
                  QStringList{QString::fromUtf8("1|Zoë O'Brien-Smith|VMSC|05/03/16|F|123456")});
-        QCOMPARE(Rows(session.MeetDb, "Swim Table", {"Event number", "Entry Time"}),
+        QCOMPARE(TableRows(w.session.MeetDb, "Swim Table", {"Event number", "Entry Time"}),
                  QStringList({"1|35.50", "2|1:02.30", "3|9:99.99", "4|41.00", "5|1:30.00"}));
         QCOMPARE(window.InfoBox()->toPlainText().split(u'\n').last(),
                  QString::fromUtf8("Set-Up Entrant No 1 Zoë O'Brien-Smith"));
@@ -242,20 +167,13 @@ private Q_SLOTS:
         QCOMPARE(window.ClubBox()->text(), QStringLiteral("VMSC"));
         QVERIFY(!window.SlotCheck(0)->isVisible());
         QCOMPARE(window.focusWidget(), window.FullNameBox());
-        QCOMPARE(window.palette().color(QPalette::Window), QColor(Qt::white));
     }
 
-    void recordRefusalShowsInInfo()
+    void recordRefusalShowsInInfoAndDeleteAsks()
     {
-        TestDir dir;
-        MeetDb::Session session;
-        LoadOpenMeet(session, dir.FilePath("natamar.mdb"));
-        ScriptedPrompts prompts;
-        IntEntries window(session, prompts);
-        QVERIFY(window.Start());
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        Window w(Core::GalaOpen);
+        w.Show(true);
+        IntEntries &window = *w.window;
         window.FullNameBox()->setText("Jane Brown");
         QTest::keyClick(window.FullNameBox(), Qt::Key_Return); // no default button to press
         QCOMPARE(window.AutoCorrectButton()->text(), QStringLiteral("Auto Correct On"));
@@ -263,10 +181,15 @@ private Q_SLOTS:
         QTest::mouseClick(window.RecordButton(), Qt::LeftButton);
         QCOMPARE(window.InfoBox()->toPlainText(), QStringLiteral("Specify Club Name"));
         QCOMPARE(window.focusWidget(), window.ClubBox());
-        QVERIFY(prompts.Messages.isEmpty());
+        QVERIFY(w.prompts.Messages.isEmpty());
         QCOMPARE(window.RecordButton()->text(), QStringLiteral("&Record"));
         QTest::mouseClick(window.AutoCorrectButton(), Qt::LeftButton);
         QCOMPARE(window.AutoCorrectButton()->text(), QStringLiteral("Auto Correct Off"));
+
+        // "Delete" asks about the name in the full-name box.
+        w.prompts.No();
+        QTest::mouseClick(window.findChild<QPushButton *>("Command3"), Qt::LeftButton);
+        QCOMPARE(w.prompts.Questions, QStringList{"Confirm delete entries for Jane Brown"});
     }
 };
 
