@@ -17,22 +17,14 @@ QString Probe(const GalaState &g, const QString &what)
     QStringList parts;
     if (what == u"Events") {
         // number|print|sequence|sex|group|distance|stroke|date|limit|final|note|bcp|max|sponsor
-        for (const Core::GalaEvent &e : g.Events)
-            parts << QStringList{e.EvNumber,
-                                 e.EvPrintNumber,
-                                 QString::number(e.EvSequence),
-                                 e.EvSex,
-                                 e.EvGroup,
-                                 e.EvDistance,
-                                 e.EvStroke,
-                                 e.EvDate,
-                                 QString::number(e.EvLimitTime),
-                                 e.EvFinalEvent,
-                                 e.EvNote,
-                                 e.EvBcpAge,
-                                 QString::number(e.EvMaxEntries),
-                                 e.EvSponsor}
-                         .join(u'|');
+        for (const Core::GalaEvent &e : g.Events) {
+            QStringList fields;
+            fields << e.EvNumber << e.EvPrintNumber << QString::number(e.EvSequence) << e.EvSex
+                   << e.EvGroup << e.EvDistance << e.EvStroke << e.EvDate
+                   << QString::number(e.EvLimitTime) << e.EvFinalEvent << e.EvNote << e.EvBcpAge
+                   << QString::number(e.EvMaxEntries) << e.EvSponsor;
+            parts << fields.join(u'|');
+        }
     } else if (what == u"Dates" || what == u"PrintNumbers") {
         for (const Core::GalaEvent &e : g.Events)
             parts << (what == u"Dates" ? e.EvDate : e.EvPrintNumber);
@@ -61,7 +53,6 @@ QString Probe(const GalaState &g, const QString &what)
             {u"SplitLastHeats"_qs, QString::number(g.SplitLastHeats)},
             {u"Lanes"_qs, QString::number(g.Lanes)},
             {u"FinalLanes"_qs, QString::number(g.FinalLanes)},
-            {u"HeatReserves"_qs, QString::number(g.HeatReserves)},
             {u"CardDate"_qs, g.CardDate},
             {u"GalaName"_qs, g.GalaName},
             {u"GalaTitle"_qs, g.GalaTitle},
@@ -109,143 +100,90 @@ void TestKeywords::keywords_data()
     QTest::addColumn<QString>("probe");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QStringList>("messages");
-    using L = QStringList;
-    const L none;
+    auto row = [](const char *tag, const QStringList &lines, const QString &probe,
+                  const QString &expected, const QStringList &messages = {}) {
+        QTest::newRow(tag) << lines << probe << expected << messages;
+    };
     const QString date = u"galadate=01/06/24"_qs;
     const QString lanesInvalid = u"Lanes paramater invalid"_qs;
 
     // Flags: "on" keywords only switch on, "set" keywords follow every line, only "TRUE" is true;
     // aoe/splitlastheats read true/false in any case or a number.
-    QTest::newRow("on: TRUE") << L{"agegroups=TRUE"} << "AgeGroups"
-                              << "1" << none;
-    QTest::newRow("on: stays on") << L{"agegroups=TRUE", "agegroups=FALSE"} << "AgeGroups"
-                                  << "1" << none;
-    QTest::newRow("on: lower case") << L{"2times=true"} << "TwoTimes"
-                                    << "0" << none;
-    QTest::newRow("set: clears") << L{"junior=TRUE", "junior=yes"} << "Junior"
-                                 << "0" << none;
-    QTest::newRow("set: default cleared") << L{"prognotes=FALSE"} << "ProgNotes"
-                                          << "0" << none;
-    QTest::newRow("set: not trimmed") << L{"hdw=TRUE "} << "Hdw"
-                                      << "0" << none;
-    QTest::newRow("aoe: mixed case") << L{"aoe=True"} << "Aoe"
-                                     << "1" << none;
-    QTest::newRow("aoe: -1") << L{"aoe=-1"} << "Aoe"
-                             << "1" << none;
-    QTest::newRow("aoe: stays on") << L{"aoe=1", "aoe=false", "aoe=0"} << "Aoe"
-                                   << "1" << none;
-    QTest::newRow("aoe: word") << L{"aoe=yes"} << "Aoe"
-                               << "0" << none;
-    QTest::newRow("splitlastheats: blanks") << L{"splitlastheats= 2 "} << "SplitLastHeats"
-                                            << "1" << none;
+    row("on: stays on", {"agegroups=TRUE", "agegroups=FALSE"}, "AgeGroups", "1");
+    row("on: lower case", {"2times=true"}, "TwoTimes", "0");
+    row("set: clears", {"junior=TRUE", "junior=yes"}, "Junior", "0");
+    row("set: not trimmed", {"hdw=TRUE "}, "Hdw", "0");
+    row("aoe: mixed case", {"aoe=True"}, "Aoe", "1");
+    row("aoe: -1", {"aoe=-1"}, "Aoe", "1");
+    row("aoe: stays on", {"aoe=1", "aoe=false", "aoe=0"}, "Aoe", "1");
+    row("splitlastheats: blanks", {"splitlastheats= 2 "}, "SplitLastHeats", "1");
 
     // Plain values and messages.
-    QTest::newRow("lanes") << L{"lanes=6"} << "Lanes"
-                           << "6" << none;
-    QTest::newRow("lanes 3 keeps previous") << L{"lanes=7", "lanes=3"} << "Lanes"
-                                            << "7" << L{lanesInvalid};
-    QTest::newRow("lanes text") << L{"lanes=six"} << "Lanes"
-                                << "5" << L{lanesInvalid};
-    QTest::newRow("finallanes 9") << L{"finallanes=9"} << "FinalLanes"
-                                  << "0" << L{lanesInvalid};
-    QTest::newRow("finallanes 8") << L{"finallanes=8"} << "FinalLanes"
-                                  << "8" << none;
-    QTest::newRow("carddate dob") << L{"carddate=yob", "carddate=dob"} << "CardDate"
-                                  << "DOB" << none;
-    QTest::newRow("carddate age") << L{"carddate=age"} << "CardDate"
-                                  << "age" << none;
-    QTest::newRow("carddate Age") << L{"carddate=Age"} << "CardDate"
-                                  << "DOB" << L{"Invalid entry card date of birth option"};
-    QTest::newRow("galadate") << L{date} << "GalaDate"
-                              << "01/06/24/01/06/24" << none;
-    QTest::newRow("wwwdir") << L{"wwwdir=meets\\spring"} << "WwwDir"
-                            << "\\meets\\spring" << none;
-    QTest::newRow("announcer empty") << L{"announcer="} << "Announcer"
-                                     << "0 " << none;
-    QTest::newRow("announcer") << L{"announcer=ann.mdb"} << "Announcer"
-                               << "1 ann.mdb" << none;
-    QTest::newRow("warn") << L{"warn=Check lanes "} << "GalaName"
-                          << "Internal Gala" << L{"Check lanes "};
-    QTest::newRow("split at first =") << L{"galatitle=a=b"} << "GalaTitle"
-                                      << "a=b" << none;
-    QTest::newRow("not trimmed") << L{"galaname= Open "} << "GalaName"
-                                 << " Open " << none;
-    QTest::newRow("integer") << L{"heatreserves=3"} << "HeatReserves"
-                             << "3" << none;
-    QTest::newRow("skipped silently")
-        << L{"lanes 7", "Lanes=7", "lanes =7", "webheader=x", ""} << "Lanes"
-        << "5" << none;
-    QTest::newRow("End stops everything")
-        << L{date, "End=End", "galadate=02/06/24", "warn=late"} << "GalaDate"
-        << "01/06/24/01/06/24" << none;
-    QTest::newRow("stroke switches")
-        << L{"defaultstroke=BR", "inhibitstroke=FLYR", "inhibitstroke=XX", "defaultstroke=fs"}
-        << "StrokeFlag"
-        << "1;1;2;1;1;1;1;1;1;0;1" << none;
-    QTest::newRow("swimheats") << L{"swimheats=1  2", "swimheats=3"} << "SwimHeats"
-                               << "1 2 3" << none;
-    QTest::newRow("swimheats empty") << L{"swimheats=  "} << "SwimHeats"
-                                     << "" << L{"No heats on swimheats parameter"};
-    QTest::newRow("mandevents") << L{"mandevents=4 7", "mandevents=9"} << "MandEvents"
-                                << "4 7 9" << none;
+    row("lanes 3 keeps previous", {"lanes=7", "lanes=3"}, "Lanes", "7", {lanesInvalid});
+    row("finallanes 9", {"finallanes=9"}, "FinalLanes", "0", {lanesInvalid});
+    row("finallanes 8", {"finallanes=8"}, "FinalLanes", "8");
+    row("carddate age", {"carddate=age"}, "CardDate", "age");
+    row("carddate Age", {"carddate=Age"}, "CardDate", "DOB",
+        {"Invalid entry card date of birth option"});
+    row("galadate", {date}, "GalaDate", "01/06/24/01/06/24");
+    row("wwwdir", {"wwwdir=meets\\spring"}, "WwwDir", "\\meets\\spring");
+    row("announcer empty", {"announcer="}, "Announcer", "0 ");
+    row("announcer", {"announcer=ann.mdb"}, "Announcer", "1 ann.mdb");
+    row("warn", {"warn=Check lanes "}, "GalaName", "Internal Gala", {"Check lanes "});
+    row("split at first =", {"galatitle=a=b"}, "GalaTitle", "a=b");
+    row("not trimmed", {"galaname= Open "}, "GalaName", " Open ");
+    row("skipped silently", {"lanes 7", "Lanes=7", "lanes =7", "webheader=x", ""}, "Lanes", "5");
+    row("End stops everything", {date, "End=End", "galadate=02/06/24", "warn=late"}, "GalaDate",
+        "01/06/24/01/06/24");
+    row("stroke switches",
+        {"defaultstroke=BR", "inhibitstroke=FLYR", "inhibitstroke=XX", "defaultstroke=fs"},
+        "StrokeFlag", "1;1;2;1;1;1;1;1;1;0;1");
+    row("swimheats", {"swimheats=1  2", "swimheats=3"}, "SwimHeats", "1 2 3");
+    row("swimheats empty", {"swimheats=  "}, "SwimHeats", "", {"No heats on swimheats parameter"});
+    row("mandevents", {"mandevents=4 7", "mandevents=9"}, "MandEvents", "4 7 9");
 
     // Clubs: code before the first blank, name after it.
-    QTest::newRow("clubs") << L{"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"} << "Clubs"
-                           << "VMS=Velmora SC;ABC= X" << none;
-    QTest::newRow("clubcount empties") << L{"club=A a", "clubcount=3", "club=B b"} << "Clubs"
-                                       << "B=b" << none;
-    QTest::newRow("clubcount 0") << L{"clubcount=0", "club=VMS Velmora"} << "Clubs"
-                                 << "" << L{"Must include clubcount"};
+    row("clubs", {"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"}, "Clubs",
+        "VMS=Velmora SC;ABC= X");
+    row("clubcount empties", {"club=A a", "clubcount=3", "club=B b"}, "Clubs", "B=b");
+    row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "",
+        {"Must include clubcount"});
 
-    // Events.
-    QTest::newRow("event, five words") << L{date, "event=101 M 10U 50 FS"} << "Events"
-                                       << "101|101|1|M|10U|50|FS|01/06/24|0||||0|" << none;
-    QTest::newRow("event, commas, date, T and M")
-        << L{date, "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"} << "Events"
-        << "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|" << none;
-    QTest::newRow("event, commas, empty date, blanks")
-        << L{date, "event=4, M ,10U,50,FS,,T40,"} << "Events"
-        << "4|4|1|M|10U|50|FS|01/06/24|40||||0|" << none;
-    QTest::newRow("event, every option")
-        << L{"event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"} << "Events"
-        << "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme" << none;
-    QTest::newRow("event, date of that moment")
-        << L{"event=1 M A 50 FS", date, "event=2 F A 50 FS"} << "Dates"
-        << ";01/06/24" << none;
-    QTest::newRow("event, incomplete")
-        << L{"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"} << "Events"
-        << "" << L{EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs};
-    QTest::newRow("eventprintno first")
-        << L{"eventprintno=1 1a", "event=1 M A 50 FS"} << "PrintNumbers"
-        << "1" << L{"Must enter event first"};
-    QTest::newRow("eventprintno every match")
-        << L{"event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS", "eventprintno=1 1a",
-             "eventprintno=2"}
-        << "PrintNumbers"
-        << "1a;2;1a" << none;
+    row("event, five words", {date, "event=101 M 10U 50 FS"}, "Events",
+        "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
+    row("event, commas, date, T and M", {date, "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
+        "Events", "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|");
+    row("event, commas, empty date, blanks", {date, "event=4, M ,10U,50,FS,,T40,"}, "Events",
+        "4|4|1|M|10U|50|FS|01/06/24|40||||0|");
+    row("event, every option", {"event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"},
+        "Events", "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme");
+    row("event, date of that moment", {"event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates",
+        ";01/06/24");
+    row("event, incomplete", {"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"}, "Events", "",
+        {EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs});
+    row("eventprintno first", {"eventprintno=1 1a", "event=1 M A 50 FS"}, "PrintNumbers", "1",
+        {"Must enter event first"});
+    row("eventprintno every match",
+        {"event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS", "eventprintno=1 1a",
+         "eventprintno=2"},
+        "PrintNumbers", "1a;2;1a");
 
     // Groups: 2, 3 and 4+ words.
-    QTest::newRow("group, 2 words") << L{"group=10U Ten"} << "Groups"
-                                    << "10U|Ten|Ten|Ten" << none;
-    QTest::newRow("group, 3 words") << L{"group=10U Ten TEN"} << "Groups"
-                                    << "10U|Ten|TEN|Ten" << none;
-    QTest::newRow("group, 4+ words") << L{"group=10U Ten TEN Ten  and under"} << "Groups"
-                                     << "10U|Ten|TEN|Ten and under" << none;
-    QTest::newRow("group, 1 word")
-        << L{"group=10U"} << "Groups"
-        << "" << L{"Group line ignored (needs name and description): group=10U"};
+    row("group, 2 words", {"group=10U Ten"}, "Groups", "10U|Ten|Ten|Ten");
+    row("group, 3 words", {"group=10U Ten TEN"}, "Groups", "10U|Ten|TEN|Ten");
+    row("group, 4+ words", {"group=10U Ten TEN Ten  and under"}, "Groups",
+        "10U|Ten|TEN|Ten and under");
+    row("group, 1 word", {"group=10U"}, "Groups", "",
+        {"Group line ignored (needs name and description): group=10U"});
 
     // Combinations: 2 to 20 numbers in the order given.
-    QTest::newRow("combine") << L{"combine=5 3 9", "combine=1  2"} << "Combinations"
-                             << "5 3 9;1 2" << none;
-    QTest::newRow("combine one") << L{"combine=1", "combine="} << "Combinations"
-                                 << ""
-                                 << L{"Need 2 events for 'combine'", "Need 2 events for 'combine'"};
-    QTest::newRow("combine 20") << L{u"combine="_qs + Numbered(u"%1"_qs, 20).join(u' ')}
-                                << "Combinations" << Numbered(u"%1"_qs, 20).join(u' ') << none;
-    QTest::newRow("combine 21") << L{u"combine="_qs + Numbered(u"%1"_qs, 21).join(u' ')}
-                                << "Combinations"
-                                << "" << L{"Too Many 'combined' events"};
+    row("combine", {"combine=5 3 9", "combine=1  2"}, "Combinations", "5 3 9;1 2");
+    row("combine one", {"combine=1", "combine="}, "Combinations", "",
+        {"Need 2 events for 'combine'", "Need 2 events for 'combine'"});
+    row("combine 20", {u"combine="_qs + Numbered(u"%1"_qs, 20).join(u' ')}, "Combinations",
+        Numbered(u"%1"_qs, 20).join(u' '));
+    row("combine 21", {u"combine="_qs + Numbered(u"%1"_qs, 21).join(u' ')}, "Combinations", "",
+        {"Too Many 'combined' events"});
 }
 
 void TestKeywords::keywords()
