@@ -1,6 +1,3 @@
-#include <QByteArray>
-#include <QObject>
-#include <QStringList>
 #include <QTest>
 
 #include "core/settings.h"
@@ -16,7 +13,6 @@ namespace {
 
 const QString BadgeWarning = u"ASA Badge Times Incorrect"_s;
 const QString GradeWarning = u"ASA Grade Times Incorrect"_s;
-const QStringList BothWarnings{BadgeWarning, GradeWarning};
 
 // `pattern` with %1 running from 1 to `count`, joined with `separator`.
 QString Numbered(const QString &pattern, int count, QChar separator = u'\n')
@@ -41,7 +37,9 @@ QString Times(const QList<float> &t)
 // The settings the table below checks, one "Name=value" each.
 QStringList Summary(const SystemSettings &s)
 {
-    QStringList gala, bag, dist50;
+    QStringList gala, bag, dist50, pb;
+    for (const Core::PbEvent &event : s.PbEventLabel)
+        pb.append(event.Label);
     for (int i = 0; i < s.GalaFileCount(); ++i)
         gala.append(s.GalaFileNames[i] + u',' + s.GalaFilePaths[i]);
     for (const Core::BagRow &r : s.BagTable)
@@ -57,7 +55,8 @@ QStringList Summary(const SystemSettings &s)
             u"Badge="_s + Times(s.AsaBadgeTimes),
             u"Gala="_s + gala.join(u'|'),
             u"Bag="_s + bag.join(u'|'),
-            u"Dist50="_s + dist50.join(u'|')};
+            u"Dist50="_s + dist50.join(u'|'),
+            u"Pb="_s + pb.join(u' ')};
 }
 
 // Writes `content` as pbsystem.ini into a fresh folder and reads it.
@@ -77,33 +76,22 @@ class TestSysParams : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void simpleModeWithoutFile_data()
-    {
-        QTest::addColumn<QStringList>("present");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("no database") << QStringList{} << u"NONE"_s;
-        QTest::newRow("both: pbsys first")
-            << QStringList{u"zarnpb.mdb"_s, u"pbsys.mdb"_s} << u"pbsys.mdb"_s;
-    }
     void simpleModeWithoutFile()
     {
-        QFETCH(QStringList, present);
-        QFETCH(QString, expected);
         TestDir dir;
-        for (const QString &name : present)
-            dir.Write(name, "db");
         SystemSettings s;
         s.ClubName = u"left over"_s;
         ScriptedPrompts prompts;
         Core::ReadSystemParams(dir.Path(), s, prompts);
-
-        const QString db = expected == u"NONE" ? expected : dir.FilePath(expected);
-        QCOMPARE(s.PbSystemMode, u"Simple"_s);
-        QCOMPARE(s.DbFiles, QStringList{db});
-        QCOMPARE(s.ClubName, u"Velmora"_s);
+        QCOMPARE(s.PbSystemMode + s.DbFiles.join(u'|') + s.ClubName, u"SimpleNONEVelmora"_s);
         QCOMPARE(s.PbEventCount(), 22);
         QCOMPARE(s.PbEventLabel.first().Label + s.PbEventLabel.last().Label, u"25/FS400/MED"_s);
         QCOMPARE(s.RecAges.size(), 11);
+        // With both member databases present, pbsys.mdb is taken.
+        dir.Write(u"zarnpb.mdb"_s, "db");
+        dir.Write(u"pbsys.mdb"_s, "db");
+        Core::ReadSystemParams(dir.Path(), s, prompts);
+        QCOMPARE(s.DbFiles, QStringList{dir.FilePath(u"pbsys.mdb"_s)});
     }
 
     // One row per message, with the effect of the lines on the settings.
@@ -112,54 +100,51 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("message"); // shown (once or more) before the warnings
-        auto row = [](const char *name, const QString &lines, const QString &expected,
-                      const QString &message = {}) {
+        auto r = [](const char *name, const QString &lines, const QString &expected,
+                    const QString &message = {}) {
             QTest::newRow(name) << lines.toUtf8() << expected << message;
         };
-        row("only comments", u"# club settings\n#pbfile=x.mdb"_s, u"PbFile=NONE"_s);
-        row("value not trimmed", u"clubname= Velmora "_s, u"ClubName= Velmora "_s);
-        row("blanks round = make another keyword", u"pbfile = x.mdb"_s, u"PbFile=NONE"_s);
-        row("keywords are case-sensitive", u"PBFILE=x.mdb"_s, u"PbFile=NONE"_s);
-        row("blank line stops reading", u"clubname=A\n\nclubname=B"_s, u"ClubName=A"_s,
-            u"Invalid Parameter"_s);
-        row("11 dbfiles", Numbered(u"dbfile=d%1"_s, 11),
-            u"Db=d11>"_s + Numbered(u"d%1"_s, 10, u'|'), u"Too Many DB Files"_s);
-        row("101 natamardbs", Numbered(u"natamardb=n%1"_s, 101),
-            u"Natamar=n101>"_s + Numbered(u"n%1"_s, 100, u'|'), u"Too Many Natamar Files"_s);
-        row("galafile with two commas", u"galafile=a,b,c\ngalafile=G,c:\\g.ini"_s,
-            u"Gala=G,c:\\g.ini"_s, u"Invalid Galafile Parameter"_s);
-        row("102 galafiles: each extra one replaces entry 100",
-            Numbered(u"galafile=g%1,p%1"_s, 102),
-            u"Gala="_s + Numbered(u"g%1,p%1"_s, 99, u'|') + u"|g102,p102"_s,
-            u"Too many gala files"_s);
-        row("bagtime rows",
-            u"bagpoints=10 20\nbagmax=2\nbagtime=G 9 10 BR 61.5 55\nbagtime=B 11 12 FS 40"_s,
-            u"Bag=G:19:BR:2:61.5:55|B:23:FS:2:40:0"_s);
-        row("bagtime before bagmax", u"bagpoints=10\nbagtime=G 9 10 BR 61"_s, u"Bag="_s,
-            u"BAG points array not defined"_s);
-        row("bagtime beyond bagmax; bagmax empties the table",
-            u"bagpoints=10\nbagmax=1\nbagtime=A 1 2 X 3\nbagtime=B 1 2 X 3\n"
-            "bagmax=1\nbagtime=C 1 2 X 4"_s,
-            u"Bag=C:3:X:1:4:4"_s, u"BAG Table full"_s);
-        row("asadist needs 2 words", u"asadist=50 1\nasadist=100"_s, u"Counts=1 0"_s,
-            u"Invalid Asa Distance Parameter"_s);
-        row("26 asadists", Numbered(u"asadist=%1 x"_s, 26), u"Counts=25 0"_s,
-            u"Too Many Asa Distances"_s);
-        row("21 squads", Numbered(u"squad=s%1 v"_s, 21), u"Counts=0 20"_s,
-            u"Too Many Squad Parameters"_s);
-        row("asagrade times",
-            u"asagrade=F 10 50 FS 45.5 1:05.30 1.05.30 NT\nasagrade=F 10 50 FS 1 2 3"_s,
-            u"Grade=4:45.5:0"_s, u"Incorrect ASA Grade Parameter"_s);
-        row("asagrade refused from 541 held", Numbered(u"asagrade=F %1 50 FS 1 2 3 4"_s, 137),
-            u"Grade=544:1:4"_s, u"Too many Asa Grade Times"_s);
-        row("asa times", u"asa=G 1 1:00 2:00.5 3:00\nasa=G 1 2 3"_s, u"Badge=3:60:180"_s,
-            u"Incorrect ASA Badge Time Parameter"_s);
-        row("asa refused from 10 held", Numbered(u"asa=G %1 1 2 3"_s, 5), u"Badge=12:1:3"_s,
-            u"Too many ASA times"_s);
-        row("50conv joins the current row",
-            u"50conv=1:00 9\n50dist=100 BR\n50conv=1:05.5 3\n50conv=30 4\n"
-            "50dist=200 FS\n50conv=2:00 5"_s,
-            u"Dist50=100:2:65.5:30:3 4|200:1:120:120:5"_s);
+        r("value not trimmed", "clubname= Velmora ", "ClubName= Velmora ");
+        // Blanks round "=" make another keyword; keywords are case-sensitive.
+        r("not keywords", "# x\npbfile = x.mdb\nPBFILE=x.mdb", "PbFile=NONE");
+        r("blank line ends", "clubname=A\n\nclubname=B", "ClubName=A", "Invalid Parameter");
+        r("11 dbfiles", Numbered("dbfile=d%1", 11), "Db=d11>" + Numbered("d%1", 10, u'|'),
+          "Too Many DB Files");
+        r("101 natamardbs", Numbered("natamardb=n%1", 101),
+          "Natamar=n101>" + Numbered("n%1", 100, u'|'), "Too Many Natamar Files");
+        r("two commas", "galafile=a,b,c\ngalafile=G,c:g", "Gala=G,c:g",
+          "Invalid Galafile Parameter");
+        r("102 galafiles: each extra one replaces entry 100", Numbered("galafile=g%1,p%1", 102),
+          "Gala=" + Numbered("g%1,p%1", 99, u'|') + "|g102,p102", "Too many gala files");
+        r("bagtime rows",
+          "bagpoints=10 20\nbagmax=2\nbagtime=G 9 10 BR 61.5 55\nbagtime=B 11 12 FS 40",
+          "Bag=G:19:BR:2:61.5:55|B:23:FS:2:40:0");
+        r("no bagmax", "bagpoints=10\nbagtime=G 9 10 BR 61",
+          "Bag=", "BAG points array not defined");
+        // A row beyond bagmax is refused; bagmax empties the table.
+        r("bag full",
+          "bagpoints=10\nbagmax=1\nbagtime=A 1 2 X 3\nbagtime=B 1 2 X 3\nbagmax=1\n"
+          "bagtime=C 1 2 X 4",
+          "Bag=C:3:X:1:4:4", "BAG Table full");
+        r("asadist", "asadist=50 1\nasadist=100", "Counts=1 0", "Invalid Asa Distance Parameter");
+        r("26 asadists", Numbered("asadist=%1 x", 26), "Counts=25 0", "Too Many Asa Distances");
+        r("21 squads", Numbered("squad=s%1 v", 21), "Counts=0 20", "Too Many Squad Parameters");
+        r("asagrade", "asagrade=F 10 50 FS 45.5 1:05.30 1.05.30 NT\nasagrade=F 10 50 FS 1 2 3",
+          "Grade=4:45.5:0", "Incorrect ASA Grade Parameter");
+        r("asagrade 541 held", Numbered("asagrade=F %1 50 FS 1 2 3 4", 137), "Grade=544:1:4",
+          "Too many Asa Grade Times");
+        r("asa", "asa=G 1 1:00 2:00.5 3\nasa=G 1 2 3", "Badge=3:60:3",
+          "Incorrect ASA Badge Time Parameter");
+        r("asa 10 held", Numbered("asa=G %1 1 2 3", 5), "Badge=12:1:3", "Too many ASA times");
+        r("50conv joins the current row",
+          "50conv=1:00 9\n50dist=100 BR\n50conv=1:05.5 3\n50conv=30 4\n50dist=200 FS\n"
+          "50conv=2:00 5",
+          "Dist50=100:2:65.5:30:3 4|200:1:120:120:5");
+        // The stroke codes come after the lists: the labels are built once reading is over.
+        r("pb labels",
+          "pballstrokes=50 100\npbfreestyle=400\npbmedley=200 400\nrecages=9 10 Op\nfreestyle=FR\n"
+          "breaststroke=BS\nbackstroke=BA\nbutterfly=FL\nmedley=IM",
+          "Pb=50/FR 50/BS 50/BA 50/FL 100/FR 100/BS 100/BA 100/FL 400/FR 200/IM 400/IM");
 
         // Damaged files. Every byte value: the first line after the good one holds no "=".
         QByteArray binary("clubname=Binary\n");
@@ -171,11 +156,10 @@ private Q_SLOTS:
         QTest::newRow("1 MB line") << "pbfile=" + QByteArray(1000 * 1000, 'x') + "\nclubname=After"
                                    << u"ClubName=After"_s << QString();
         // Only the head of a huge file is read: the setting at its end is never reached.
-        const QByteArray comment("# ................................................ comment\n");
-        QTest::newRow("50 MB") << "clubname=Early\n" +
-                                      comment.repeated(50 * 1024 * 1024 / comment.size()) +
-                                      "clubname=Late"
-                               << u"ClubName=Early"_s << QString();
+        const QByteArray line("# ................................................ comment\n");
+        const QByteArray huge = line.repeated(50 * 1024 * 1024 / line.size());
+        QTest::newRow("50 MB") << "clubname=Early\n" + huge + "clubname=Late" << u"ClubName=Early"_s
+                               << QString();
     }
     void keywords()
     {
@@ -194,44 +178,21 @@ private Q_SLOTS:
         QCOMPARE(shown, message.isEmpty() ? QStringList{} : QStringList{message});
     }
 
-    void warnings_data()
-    {
-        QTest::addColumn<int>("badgeLines");
-        QTest::addColumn<int>("gradeLines");
-        QTest::addColumn<bool>("closingLine");
-        QTest::addColumn<QStringList>("warnings");
-        QTest::newRow("both tables complete") << 4 << 136 << true << QStringList{};
-        QTest::newRow("badge short") << 3 << 136 << true << QStringList{BadgeWarning};
-        QTest::newRow("grade short") << 4 << 135 << true << QStringList{GradeWarning};
-        // The table-completing line is then the file's last line, which is never used.
-        QTest::newRow("last line never used") << 4 << 136 << false << QStringList{GradeWarning};
-    }
     void warnings()
     {
-        QFETCH(int, badgeLines);
-        QFETCH(int, gradeLines);
-        QFETCH(bool, closingLine);
-        QFETCH(QStringList, warnings);
-        const QString lines = Numbered(u"asa=G %1 1 2 3"_s, badgeLines) + u'\n' +
-                              Numbered(u"asagrade=F %1 50 FS 1 2 3 4"_s, gradeLines);
-        ScriptedPrompts prompts;
-        Read(closingLine ? File(lines) : lines.toUtf8(), prompts);
-        QCOMPARE(prompts.Messages, warnings);
-    }
-
-    void pbEventLabelOrder()
-    {
-        // The stroke codes come after the lists: the labels are built once reading is over.
-        const QString lines = u"pballstrokes=50 100\npbfreestyle=400\npbmedley=200 400\n"
-                              "recages=9 10 Op\nfreestyle=FR\nbreaststroke=BS\nbackstroke=BA\n"
-                              "butterfly=FL\nmedley=IM"_s;
-        ScriptedPrompts prompts;
-        const SystemSettings s = Read(File(lines), prompts);
-        QStringList labels;
-        for (const Core::PbEvent &event : s.PbEventLabel)
-            labels.append(event.Label);
-        QCOMPARE(labels.join(u' '), u"50/FR 50/BS 50/BA 50/FL 100/FR 100/BS 100/BA 100/FL 400/FR "
-                                    "200/IM 400/IM"_s);
+        // Badge lines, grade lines, whether a closing line follows, and the warnings. Without
+        // the closing line the table-completing line is the last one, which is never used.
+        const std::tuple<int, int, bool, QStringList> cases[] = {{4, 136, true, {}},
+                                                                 {3, 136, true, {BadgeWarning}},
+                                                                 {4, 135, true, {GradeWarning}},
+                                                                 {4, 136, false, {GradeWarning}}};
+        for (const auto &[badgeLines, gradeLines, closingLine, warnings] : cases) {
+            const QString lines = Numbered(u"asa=G %1 1 2 3"_s, badgeLines) + u'\n' +
+                                  Numbered(u"asagrade=F %1 50 FS 1 2 3 4"_s, gradeLines);
+            ScriptedPrompts prompts;
+            Read(closingLine ? File(lines) : lines.toUtf8(), prompts);
+            QCOMPARE(prompts.Messages, warnings);
+        }
     }
 };
 
