@@ -9,11 +9,6 @@ using namespace MeetDb;
 
 namespace {
 
-QStringList Split(const QString &text)
-{
-    return text.isEmpty() ? QStringList() : text.split(u'|');
-}
-
 // Meet "M1": groups entered out of order, events 1, 2, 9 and 10 (9 combined into 2), two
 // clubs, three entrants (the third from a club not in the club table) and five swims. Meet "M2"
 // holds one of each, which no "M1" query may return.
@@ -161,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(db.OpenQuery(query).ParameterNames().size(), param.isEmpty() ? 1 : 2);
         auto rs = Run(db, query, param);
         const QStringList names = rs->FieldNames();
-        for (const QString &field : Split(fields))
+        for (const QString &field : fields.split(u'|'))
             QVERIFY2(names.contains(field), qPrintable(field));
         QVERIFY(!names.contains(RowIdColumn));
         QCOMPARE(Column(*rs, column.section(u'=', 0, 0)), column.section(u'=', 1));
@@ -223,8 +218,8 @@ private Q_SLOTS:
             CheckMeetDatabase(db);
             QFAIL("damage not found");
         } catch (const DbError &error) {
-            QVERIFY2(error.Message().contains(expected), qPrintable(error.Message()));
-            QVERIFY2(error.Message().contains(path), qPrintable(error.Message()));
+            QVERIFY2(error.Message().contains(expected) && error.Message().contains(path),
+                     qPrintable(error.Message()));
         }
     }
 };
