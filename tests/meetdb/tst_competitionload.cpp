@@ -37,10 +37,9 @@ public:
 
 // A meet database holding meet "M1" dated 3 June 2025 (two groups, three events, event 2 dated
 // the 4th, two clubs); `more` adds to it.
-QString MeetFile(const TestDir &dir, const std::function<void(Database &)> &more = {},
-                 const QString &name = "natamar.mdb")
+QString MeetFile(const TestDir &dir, const std::function<void(Database &)> &more = {})
 {
-    const QString path = dir.FilePath(name);
+    const QString path = dir.FilePath("natamar.mdb");
     CreateMeetDatabase(path);
     Database db;
     db.Open(path);
@@ -90,7 +89,7 @@ QString Probe(const Core::GalaState &gala, const QString &what)
         {"GalaType", gala.GalaType},
         {"GalaDate", gala.GalaDate},
         {"Dates", dates.join(u' ')},
-        {"Hdw", gala.Hdw ? "true" : "false"},
+        {"Hdw", n(gala.Hdw)},
         {"Combinations", combinations.join(u' ')},
         {"Limit1", QString::number(gala.Events.value(0).EvLimitTime)},
         {"Counts", u"%1 groups, %2 events, %3 clubs"_qs.arg(
@@ -155,7 +154,7 @@ private Q_SLOTS:
         row("unknown type becomes Internal", R"(UPDATE "Meet Table" SET "Meet Type" = 'Gala')",
             none, "GalaType", "Internal", {"Internal Gala Assumed"});
         row("masters forces hdw", R"(UPDATE "Meet Table" SET "Meet Type" = 'Masters', "HDW" = 0)",
-            none, "Hdw", "true");
+            none, "Hdw", "1");
         row("no groups, no events", R"(DELETE FROM "Group Table"; DELETE FROM "Event Table")", none,
             "Counts", "0 groups, 0 events, 2 clubs",
             {"No Groups Defined", "No Events Defined", "Warning: No event details loaded"});
@@ -188,21 +187,24 @@ private Q_SLOTS:
         QCOMPARE(gala.DbVersion, 1.0f); // the last row of the version table
     }
 
+    // `kind` names the file laid down; a statement damages the fixture instead.
     void endsEarly_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message"); // a part of the one message shown
-
         auto row = [](const char *tag, const char *kind, const char *message) {
             QTest::newRow(tag) << QString(kind) << QString(message);
         };
         row("missing file", "missing", "Cannot find Natamar Database");
-        row("empty file", "empty", "natamar.mdb");
-        row("random bytes", "random", "natamar.mdb");
-        row("text file", "text", "natamar.mdb");
+        row("empty file", "empty", "natamar.mdb: the file is empty");
+        row("random bytes", "random", "natamar.mdb: it is not a SQLite database");
+        row("text file", "Meet code,Meet Name\r\nM1,Velmora Open\r\n", "not a SQLite database");
         row("another program's database", "foreign", "is not a meet database");
-        row("no meet table", "noMeetTable", "Meet Table");
-        row("no saved query", "noQuery", "Events for 1 Meet");
+        row("no meet table", R"(DROP TABLE "Meet Table")", "table 'Meet Table' not found");
+        row("no saved query", R"(DELETE FROM "Saved Queries" WHERE "Name" = 'Events for 1 Meet')",
+            "saved query 'Events for 1 Meet' not found");
+        row("saved query broken", R"(DROP TABLE "Group Table")",
+            "saved query 'Groups for 1 Meet' does not run");
         row("no meets", "noMeets", "No meets on database .. seems serious!");
         row("no meet chosen", "cancel",
             "Cannot find details of this event .. is the meet code correct?");
@@ -215,14 +217,12 @@ private Q_SLOTS:
 
         TestDir dir;
         QString path = dir.FilePath("natamar.mdb");
-        if (kind == "empty") {
-            dir.Write("natamar.mdb", {});
-        } else if (kind == "random") {
-            QByteArray bytes(8192, '\0');
-            QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(bytes.data()), 2048);
-            dir.Write("natamar.mdb", bytes);
-        } else if (kind == "text") {
-            dir.Write("natamar.mdb", "Meet code,Meet Name\r\nM1,Velmora Open\r\n");
+        QByteArray bytes(8192, '\0');
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(bytes.data()), 2048);
+        if (kind == "empty" || kind == "random") {
+            dir.Write("natamar.mdb", kind == "empty" ? QByteArray() : bytes);
+        } else if (kind.startsWith("Meet code")) {
+            dir.Write("natamar.mdb", kind.toUtf8());
         } else if (kind == "foreign") {
             Database db;
             db.OpenOrCreate(path);
@@ -232,11 +232,8 @@ private Q_SLOTS:
             CreateMeetDatabase(path);
         } else if (kind != "missing") {
             MeetFile(dir, [&](Database &db) {
-                if (kind.startsWith("no"))
-                    db.Exec(
-                        kind == "noMeetTable"
-                            ? R"(DROP TABLE "Meet Table")"
-                            : R"(DELETE FROM "Saved Queries" WHERE "Name" = 'Events for 1 Meet')");
+                if (kind != "cancel")
+                    db.Exec(kind);
             });
         }
 
@@ -286,8 +283,7 @@ private Q_SLOTS:
         Load load(MeetFile(dir));
         Session &session = load.session;
         session.ProgramDir = dir.Path();
-        QVERIFY(load.Run());
-        QVERIFY(session.MeetDb.IsOpen());
+        QVERIFY(load.Run() && session.MeetDb.IsOpen());
 
         dir.Write("internal.ini", "galaname=Winter Gala\ngalatype=Internal\n"
                                   "group=U/9 U/9\nevent=1 F U/9 25 FS\nEnd=End\n");
