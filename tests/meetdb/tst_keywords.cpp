@@ -18,12 +18,12 @@ QString Probe(const GalaState &g, const QString &what)
     if (what == u"Events") {
         // number|print|sequence|sex|group|distance|stroke|date|limit|final|note|bcp|max|sponsor
         for (const Core::GalaEvent &e : g.Events) {
-            QStringList fields;
-            fields << e.EvNumber << e.EvPrintNumber << QString::number(e.EvSequence) << e.EvSex
-                   << e.EvGroup << e.EvDistance << e.EvStroke << e.EvDate
-                   << QString::number(e.EvLimitTime) << e.EvFinalEvent << e.EvNote << e.EvBcpAge
-                   << QString::number(e.EvMaxEntries) << e.EvSponsor;
-            parts << fields.join(u'|');
+            QStringList f;
+            f << e.EvNumber << e.EvPrintNumber << QString::number(e.EvSequence) << e.EvSex
+              << e.EvGroup << e.EvDistance << e.EvStroke << e.EvDate
+              << QString::number(e.EvLimitTime) << e.EvFinalEvent << e.EvNote << e.EvBcpAge
+              << QString::number(e.EvMaxEntries) << e.EvSponsor;
+            parts << f.join(u'|');
         }
     } else if (what == u"Dates" || what == u"PrintNumbers") {
         for (const Core::GalaEvent &e : g.Events)
@@ -43,11 +43,19 @@ QString Probe(const GalaState &g, const QString &what)
         for (int f : g.StrokeFlag)
             parts << QString::number(f);
     } else {
+        QStringList counts; // the tables that hold anything
+        for (const auto &[count, name] : {std::pair{g.EventCount(), "events"},
+                                          {g.GroupCount(), "groups"},
+                                          {g.ClubTotal(), "clubs"},
+                                          {int(g.SeedGroups.size()), "seed groups"},
+                                          {g.CombineCount(), "combinations"},
+                                          {int(g.MandEvents.size()), "mandatory"}})
+            if (count > 0)
+                counts << QString::number(count) + u' ' + QLatin1String(name);
         const QHash<QString, QString> fields{
             {u"AgeGroups"_qs, QString::number(g.AgeGroups)},
             {u"TwoTimes"_qs, QString::number(g.TwoTimes)},
             {u"Junior"_qs, QString::number(g.Junior)},
-            {u"ProgNotes"_qs, QString::number(g.ProgNotes)},
             {u"Hdw"_qs, QString::number(g.Hdw)},
             {u"Aoe"_qs, QString::number(g.Aoe)},
             {u"SplitLastHeats"_qs, QString::number(g.SplitLastHeats)},
@@ -60,11 +68,9 @@ QString Probe(const GalaState &g, const QString &what)
             {u"WwwDir"_qs, g.WwwDir},
             {u"Announcer"_qs, QString::number(g.AnnouncerOn) + u' ' + g.AnnouncerDb},
             {u"SwimHeats"_qs, g.SwimHeats.join(u' ')},
-            {u"MandEvents"_qs, g.MandEvents.join(u' ')},
+            {u"Counts"_qs, counts.join(u", ")},
         };
-        if (!fields.contains(what))
-            qFatal("unknown probe %s", qPrintable(what));
-        return fields.value(what);
+        return fields.value(what, u"unknown probe"_qs);
     }
     return parts.join(u';');
 }
@@ -87,181 +93,144 @@ class TestKeywords : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void keywords_data();
-    void keywords();
-    void capacities_data();
-    void capacities();
-    void readFile();
+    void keywords_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("probe");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("messages");
+        auto row = [](const char *tag, const QStringList &lines, const QString &probe,
+                      const QString &expected, const QStringList &messages = {}) {
+            QTest::newRow(tag) << lines << probe << expected << messages;
+        };
+        const QString date = u"galadate=01/06/24"_qs;
+        const QString lanesInvalid = u"Lanes paramater invalid"_qs;
+
+        // Flags: "on" keywords only switch on, "set" keywords follow every line, only "TRUE" is
+        // true; aoe/splitlastheats read true/false in any case or a number.
+        row("on: stays on", {"agegroups=TRUE", "agegroups=FALSE"}, "AgeGroups", "1");
+        row("on: lower case", {"2times=true"}, "TwoTimes", "0");
+        row("set: clears", {"junior=TRUE", "junior=yes"}, "Junior", "0");
+        row("set: not trimmed", {"hdw=TRUE "}, "Hdw", "0");
+        row("aoe: mixed case", {"aoe=True"}, "Aoe", "1");
+        row("aoe: stays on", {"aoe=1", "aoe=false", "aoe=0"}, "Aoe", "1");
+        row("splitlastheats: blanks", {"splitlastheats= 2 "}, "SplitLastHeats", "1");
+
+        // Plain values and messages.
+        row("lanes 3 keeps previous", {"lanes=7", "lanes=3"}, "Lanes", "7", {lanesInvalid});
+        row("finallanes 9", {"finallanes=9"}, "FinalLanes", "0", {lanesInvalid});
+        row("carddate Age", {"carddate=Age"}, "CardDate", "DOB",
+            {"Invalid entry card date of birth option"});
+        row("galadate", {date}, "GalaDate", "01/06/24/01/06/24");
+        row("wwwdir", {"wwwdir=meets\\spring"}, "WwwDir", "\\meets\\spring");
+        row("announcer empty", {"announcer="}, "Announcer", "0 ");
+        row("announcer", {"announcer=ann.mdb"}, "Announcer", "1 ann.mdb");
+        row("warn", {"warn=Check lanes "}, "GalaName", "Internal Gala", {"Check lanes "});
+        row("split at first =, not trimmed", {"galatitle= a=b "}, "GalaTitle", " a=b ");
+        row("skipped silently", {"lanes 7", "Lanes=7", "lanes =7", "webheader=x", ""}, "Lanes",
+            "5");
+        row("End stops everything", {date, "End=End", "galadate=02/06/24", "warn=late"}, "GalaDate",
+            "01/06/24/01/06/24");
+        row("stroke switches",
+            {"defaultstroke=BR", "inhibitstroke=FLYR", "inhibitstroke=XX", "defaultstroke=fs"},
+            "StrokeFlag", "1;1;2;1;1;1;1;1;1;0;1");
+        row("swimheats", {"swimheats=1  2", "swimheats=3"}, "SwimHeats", "1 2 3");
+        row("swimheats empty", {"swimheats=  "}, "SwimHeats", "",
+            {"No heats on swimheats parameter"});
+
+        // Clubs: code before the first blank, name after it.
+        row("clubs", {"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"}, "Clubs",
+            "VMS=Velmora SC;ABC= X");
+        row("clubcount empties", {"club=A a", "clubcount=3", "club=B b"}, "Clubs", "B=b");
+        row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "",
+            {"Must include clubcount"});
+
+        row("event, five words", {date, "event=101 M 10U 50 FS"}, "Events",
+            "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
+        row("event, commas, date, T and M", {date, "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
+            "Events", "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|");
+        row("event, commas, empty date, blanks", {date, "event=4, M ,10U,50,FS,,T40,"}, "Events",
+            "4|4|1|M|10U|50|FS|01/06/24|40||||0|");
+        row("event, every option",
+            {"event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"}, "Events",
+            "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme");
+        row("event, date of that moment", {"event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates",
+            ";01/06/24");
+        row("event, incomplete", {"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"}, "Events", "",
+            {EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs});
+        row("eventprintno first", {"eventprintno=1 1a", "event=1 M A 50 FS"}, "PrintNumbers", "1",
+            {"Must enter event first"});
+        row("eventprintno every match",
+            {"event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS", "eventprintno=1 1a",
+             "eventprintno=2"},
+            "PrintNumbers", "1a;2;1a");
+
+        // Groups: 2, 3 and 4+ words.
+        row("group, 2 words", {"group=10U Ten"}, "Groups", "10U|Ten|Ten|Ten");
+        row("group, 3 words", {"group=10U Ten TEN"}, "Groups", "10U|Ten|TEN|Ten");
+        row("group, 4+ words", {"group=10U Ten TEN Ten  and under"}, "Groups",
+            "10U|Ten|TEN|Ten and under");
+        row("group, 1 word", {"group=10U"}, "Groups", "",
+            {"Group line ignored (needs name and description): group=10U"});
+
+        // Capacities: what is held, and the message for the first line over.
+        row("1001 events", Numbered(u"event=%1 M A 50 FS"_qs, 1001), "Counts", "1000 events",
+            {"Too many events, event 1001 ignored"});
+        row("21 groups", Numbered(u"group=G%1 Group"_qs, 21), "Counts", "20 groups",
+            {"Too many groups, group G21 ignored"});
+        row("club past clubcount", QStringList{"clubcount=2"} + Numbered(u"club=C%1 Club"_qs, 3),
+            "Counts", "2 clubs");
+        row("11 seed groups", Numbered(u"seedgroup=G%1"_qs, 11), "Counts", "10 seed groups",
+            {"Too many groups to seed"});
+        row("201 combinations", Numbered(u"combine=%1 2"_qs, 201), "Counts", "200 combinations",
+            {"Too Many 'combine' Parameters"});
+        row("1001 mandatory events", Numbered(u"mandevents=%1"_qs, 1001), "Counts",
+            "1000 mandatory");
+
+        // Combinations: 2 to 20 numbers in the order given.
+        row("combine", {"combine=5 3 9", "combine=1  2"}, "Combinations", "5 3 9;1 2");
+        row("combine one", {"combine=1", "combine="}, "Combinations", "",
+            {"Need 2 events for 'combine'", "Need 2 events for 'combine'"});
+        row("combine 20", {u"combine="_qs + Numbered(u"%1"_qs, 20).join(u' ')}, "Combinations",
+            Numbered(u"%1"_qs, 20).join(u' '));
+        row("combine 21", {u"combine="_qs + Numbered(u"%1"_qs, 21).join(u' ')}, "Combinations", "",
+            {"Too Many 'combined' events"});
+    }
+
+    void keywords()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, probe);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, messages);
+
+        GalaState gala;
+        Core::ResetGalaState(gala);
+        ScriptedPrompts prompts;
+        MeetDb::ApplyParamLines(gala, lines, prompts);
+        QCOMPARE(Probe(gala, probe), expected);
+        QCOMPARE(prompts.Messages, messages);
+    }
+
+    void readFile()
+    {
+        TestDir dir;
+        // A byte-order mark, comments, CRLF endings and no final line ending; the last line is
+        // kept.
+        const QString path = dir.Write(u"gala.ini"_qs, "\xEF\xBB\xBFgalaname=Spring\r\n# note\r\n"
+                                                       "\r\nwarn=Bring caps \r\nEnd=End");
+        QStringList lines{"stale"};
+        QVERIFY(MeetDb::ReadGalaParamFile(path, lines));
+        QCOMPARE(lines, (QStringList{"galaname=Spring", "", "warn=Bring caps ", "End=End"}));
+
+        const QString latin1 = dir.Write(u"latin1.ini"_qs, "promoter=Caf\xE9 SC\n");
+        QVERIFY(MeetDb::ReadGalaParamFile(latin1, lines));
+        QCOMPARE(lines, QStringList{u"promoter=Caf\u00E9 SC"_qs});
+
+        QVERIFY(!MeetDb::ReadGalaParamFile(dir.FilePath(u"missing.ini"_qs), lines));
+        QVERIFY(lines.isEmpty());
+    }
 };
-
-void TestKeywords::keywords_data()
-{
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QString>("probe");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QStringList>("messages");
-    auto row = [](const char *tag, const QStringList &lines, const QString &probe,
-                  const QString &expected, const QStringList &messages = {}) {
-        QTest::newRow(tag) << lines << probe << expected << messages;
-    };
-    const QString date = u"galadate=01/06/24"_qs;
-    const QString lanesInvalid = u"Lanes paramater invalid"_qs;
-
-    // Flags: "on" keywords only switch on, "set" keywords follow every line, only "TRUE" is true;
-    // aoe/splitlastheats read true/false in any case or a number.
-    row("on: stays on", {"agegroups=TRUE", "agegroups=FALSE"}, "AgeGroups", "1");
-    row("on: lower case", {"2times=true"}, "TwoTimes", "0");
-    row("set: clears", {"junior=TRUE", "junior=yes"}, "Junior", "0");
-    row("set: not trimmed", {"hdw=TRUE "}, "Hdw", "0");
-    row("aoe: mixed case", {"aoe=True"}, "Aoe", "1");
-    row("aoe: -1", {"aoe=-1"}, "Aoe", "1");
-    row("aoe: stays on", {"aoe=1", "aoe=false", "aoe=0"}, "Aoe", "1");
-    row("splitlastheats: blanks", {"splitlastheats= 2 "}, "SplitLastHeats", "1");
-
-    // Plain values and messages.
-    row("lanes 3 keeps previous", {"lanes=7", "lanes=3"}, "Lanes", "7", {lanesInvalid});
-    row("finallanes 9", {"finallanes=9"}, "FinalLanes", "0", {lanesInvalid});
-    row("finallanes 8", {"finallanes=8"}, "FinalLanes", "8");
-    row("carddate age", {"carddate=age"}, "CardDate", "age");
-    row("carddate Age", {"carddate=Age"}, "CardDate", "DOB",
-        {"Invalid entry card date of birth option"});
-    row("galadate", {date}, "GalaDate", "01/06/24/01/06/24");
-    row("wwwdir", {"wwwdir=meets\\spring"}, "WwwDir", "\\meets\\spring");
-    row("announcer empty", {"announcer="}, "Announcer", "0 ");
-    row("announcer", {"announcer=ann.mdb"}, "Announcer", "1 ann.mdb");
-    row("warn", {"warn=Check lanes "}, "GalaName", "Internal Gala", {"Check lanes "});
-    row("split at first =", {"galatitle=a=b"}, "GalaTitle", "a=b");
-    row("not trimmed", {"galaname= Open "}, "GalaName", " Open ");
-    row("skipped silently", {"lanes 7", "Lanes=7", "lanes =7", "webheader=x", ""}, "Lanes", "5");
-    row("End stops everything", {date, "End=End", "galadate=02/06/24", "warn=late"}, "GalaDate",
-        "01/06/24/01/06/24");
-    row("stroke switches",
-        {"defaultstroke=BR", "inhibitstroke=FLYR", "inhibitstroke=XX", "defaultstroke=fs"},
-        "StrokeFlag", "1;1;2;1;1;1;1;1;1;0;1");
-    row("swimheats", {"swimheats=1  2", "swimheats=3"}, "SwimHeats", "1 2 3");
-    row("swimheats empty", {"swimheats=  "}, "SwimHeats", "", {"No heats on swimheats parameter"});
-    row("mandevents", {"mandevents=4 7", "mandevents=9"}, "MandEvents", "4 7 9");
-
-    // Clubs: code before the first blank, name after it.
-    row("clubs", {"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"}, "Clubs",
-        "VMS=Velmora SC;ABC= X");
-    row("clubcount empties", {"club=A a", "clubcount=3", "club=B b"}, "Clubs", "B=b");
-    row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "",
-        {"Must include clubcount"});
-
-    row("event, five words", {date, "event=101 M 10U 50 FS"}, "Events",
-        "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
-    row("event, commas, date, T and M", {date, "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
-        "Events", "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|");
-    row("event, commas, empty date, blanks", {date, "event=4, M ,10U,50,FS,,T40,"}, "Events",
-        "4|4|1|M|10U|50|FS|01/06/24|40||||0|");
-    row("event, every option", {"event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"},
-        "Events", "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme");
-    row("event, date of that moment", {"event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates",
-        ";01/06/24");
-    row("event, incomplete", {"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"}, "Events", "",
-        {EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs});
-    row("eventprintno first", {"eventprintno=1 1a", "event=1 M A 50 FS"}, "PrintNumbers", "1",
-        {"Must enter event first"});
-    row("eventprintno every match",
-        {"event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS", "eventprintno=1 1a",
-         "eventprintno=2"},
-        "PrintNumbers", "1a;2;1a");
-
-    // Groups: 2, 3 and 4+ words.
-    row("group, 2 words", {"group=10U Ten"}, "Groups", "10U|Ten|Ten|Ten");
-    row("group, 3 words", {"group=10U Ten TEN"}, "Groups", "10U|Ten|TEN|Ten");
-    row("group, 4+ words", {"group=10U Ten TEN Ten  and under"}, "Groups",
-        "10U|Ten|TEN|Ten and under");
-    row("group, 1 word", {"group=10U"}, "Groups", "",
-        {"Group line ignored (needs name and description): group=10U"});
-
-    // Combinations: 2 to 20 numbers in the order given.
-    row("combine", {"combine=5 3 9", "combine=1  2"}, "Combinations", "5 3 9;1 2");
-    row("combine one", {"combine=1", "combine="}, "Combinations", "",
-        {"Need 2 events for 'combine'", "Need 2 events for 'combine'"});
-    row("combine 20", {u"combine="_qs + Numbered(u"%1"_qs, 20).join(u' ')}, "Combinations",
-        Numbered(u"%1"_qs, 20).join(u' '));
-    row("combine 21", {u"combine="_qs + Numbered(u"%1"_qs, 21).join(u' ')}, "Combinations", "",
-        {"Too Many 'combined' events"});
-}
-
-void TestKeywords::keywords()
-{
-    QFETCH(QStringList, lines);
-    QFETCH(QString, probe);
-    QFETCH(QString, expected);
-    QFETCH(QStringList, messages);
-
-    GalaState gala;
-    Core::ResetGalaState(gala);
-    ScriptedPrompts prompts;
-    MeetDb::ApplyParamLines(gala, lines, prompts);
-    QCOMPARE(Probe(gala, probe), expected);
-    QCOMPARE(prompts.Messages, messages);
-}
-
-void TestKeywords::capacities_data()
-{
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<int>("held");
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QStringList>("messages");
-
-    QTest::newRow("1001 events") << Numbered(u"event=%1 M A 50 FS"_qs, 1001) << 1000 << "events"
-                                 << QStringList{"Too many events, event 1001 ignored"};
-    QTest::newRow("21 groups") << Numbered(u"group=G%1 Group"_qs, 21) << 20 << "groups"
-                               << QStringList{"Too many groups, group G21 ignored"};
-    QTest::newRow("club past clubcount")
-        << (QStringList{"clubcount=2"} + Numbered(u"club=C%1 Club"_qs, 3)) << 2 << "clubs"
-        << QStringList{};
-    QTest::newRow("11 seed groups") << Numbered(u"seedgroup=G%1"_qs, 11) << 10 << "seedgroups"
-                                    << QStringList{"Too many groups to seed"};
-    QTest::newRow("201 combinations") << Numbered(u"combine=%1 2"_qs, 201) << 200 << "combinations"
-                                      << QStringList{"Too Many 'combine' Parameters"};
-    QTest::newRow("1001 mandatory events")
-        << QStringList{u"mandevents="_qs + Numbered(u"%1"_qs, 600).join(u' '),
-                       u"mandevents="_qs + Numbered(u"%1"_qs, 401).join(u' ')}
-        << 1000 << "mandevents" << QStringList{};
-}
-
-void TestKeywords::capacities()
-{
-    QFETCH(QStringList, lines);
-    QFETCH(int, held);
-    QFETCH(QString, table);
-    QFETCH(QStringList, messages);
-
-    GalaState gala;
-    Core::ResetGalaState(gala);
-    ScriptedPrompts prompts;
-    MeetDb::ApplyParamLines(gala, lines, prompts);
-    const QHash<QString, int> sizes{
-        {u"events"_qs, gala.EventCount()},         {u"groups"_qs, gala.GroupCount()},
-        {u"clubs"_qs, gala.ClubTotal()},           {u"seedgroups"_qs, int(gala.SeedGroups.size())},
-        {u"combinations"_qs, gala.CombineCount()}, {u"mandevents"_qs, int(gala.MandEvents.size())},
-    };
-    QCOMPARE(sizes.value(table, -1), held);
-    QCOMPARE(prompts.Messages, messages);
-}
-
-void TestKeywords::readFile()
-{
-    TestDir dir;
-    // A byte-order mark, comments, CRLF endings and no final line ending; the last line is kept.
-    const QString path = dir.Write(u"gala.ini"_qs, "\xEF\xBB\xBFgalaname=Spring\r\n# note\r\n"
-                                                   "\r\nwarn=Bring caps \r\nEnd=End");
-    QStringList lines{"stale"};
-    QVERIFY(MeetDb::ReadGalaParamFile(path, lines));
-    QCOMPARE(lines, (QStringList{"galaname=Spring", "", "warn=Bring caps ", "End=End"}));
-
-    const QString latin1 = dir.Write(u"latin1.ini"_qs, "promoter=Caf\xE9 SC\n");
-    QVERIFY(MeetDb::ReadGalaParamFile(latin1, lines));
-    QCOMPARE(lines, QStringList{u"promoter=Caf\u00E9 SC"_qs});
-
-    QVERIFY(!MeetDb::ReadGalaParamFile(dir.FilePath(u"missing.ini"_qs), lines));
-    QVERIFY(lines.isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestKeywords)
 #include "tst_keywords.moc"
