@@ -6,48 +6,30 @@
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 #include "support/dbrows.h"
-#include "support/scriptedprompts.h"
-#include "support/testfiles.h"
+#include "support/entryfixture.h"
 
 using namespace Entries;
 
 namespace {
 
-Core::GalaState Gala(const QString &type, bool oneCard = false)
+// A meet "M1" of the given kind; "Champs1" is a "Champs" meet with OneCard.
+Core::GalaState Gala(const QString &type)
 {
     Core::GalaState gala;
-    gala.GalaType = type;
-    gala.OneCard = oneCard;
+    gala.OneCard = type == u"Champs1";
+    gala.GalaType = gala.OneCard ? Core::GalaChamps : type;
     gala.MeetCode = QStringLiteral("M1");
     return gala;
 }
 
-// "meet:number" per entrant and "meet:number:event" per swim, in table order.
-QString Rows(MeetDb::Database &db, const QString &table)
+// Swim lines from "event:key|event:key|...".
+QByteArray Swims(const QString &lines)
 {
-    QStringList rows;
-    std::unique_ptr<MeetDb::RecordSet> rs = db.OpenTable(table);
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        rows << rs->Text("Meet code") + u':' + rs->Text("Entrant Number") +
-                    (table == u"Swim Table" ? u':' + rs->Text("Event number") : QString());
-    return rows.join(u' ');
+    QByteArray out;
+    for (const QString &line : lines.split(u'|'))
+        out += ('"' + QString(line).replace(u':', "\",\"") + "\",\"01/02/10\",\"\"\r\n").toUtf8();
+    return out;
 }
-
-QByteArray SwimLineBytes(const QString &event, const QString &key)
-{
-    return QStringLiteral("\"%1\",\"%2\",\"01/02/10\",\"1:00.00\"\r\n").arg(event, key).toUtf8();
-}
-
-// Opens the entry files in `dir` for appending, as the entries window does before a deletion.
-bool OpenForAppend(EntryFiles &store, const Core::GalaState &gala, const TestDir &dir,
-                   ScriptedPrompts &prompts)
-{
-    prompts.Exists(true, Core::ExistingFileOption::Append).Yes();
-    return store.Open(gala, dir.Path(), prompts);
-}
-
-const QByteArray JaneBlock = "2,\"Jane Brown\",\"VMSC\",\"01/02/10\",\"F\"\r\n1\r\n"
-                             "\"1\",\"1:05.30\",#FALSE#\r\n";
 
 } // namespace
 
@@ -64,18 +46,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QString>("left"); // entrants, then "/" and the swims
 
-        const QString all = "M1:1 M1:2 M1:3 M1:4 M2:1/M1:1:1 M1:1:2 M1:2:1 M1:4:3 M2:1:1";
+        const QString all = "M1|1 M1|2 M1|3 M1|4 M2|1/M1|1|1 M1|1|2 M1|2|1 M1|4|3 M2|1|1";
+        const int deleted = int(DeleteResult::Deleted);
         // clang-format off
-        QTest::newRow("same name twice: only the first") << "Open" << "Ann Lee" << int(DeleteResult::Deleted)
-            << QStringList{"Deleting entries for  2 swims"} << "M1:2 M1:3 M1:4 M2:1/M1:2:1 M1:4:3 M2:1:1";
-        QTest::newRow("no swims: no count message") << "Masters" << "Bob Ray" << int(DeleteResult::Deleted)
-            << QStringList{} << "M1:1 M1:2 M1:4 M2:1/" + all.section(u'/', 1);
-        QTest::newRow("member gala asks by name key") << "Internal" << "Ann Lee" << int(DeleteResult::Deleted)
-            << QStringList{"Deleting entries for  1 swims"} << "M1:1 M1:2 M1:3 M2:1/M1:1:1 M1:1:2 M1:2:1 M2:1:1";
-        QTest::newRow("not found") << "Open" << "Nobody" << int(DeleteResult::NotFound)
-            << QStringList{"Entrant Not Found"} << all;
-        QTest::newRow("declined") << "Open" << "Ann Lee" << int(DeleteResult::Cancelled)
-            << QStringList{} << all;
+        QTest::newRow("same name twice: only the first") << "Open" << "Ann Lee" << deleted << QStringList{"Deleting entries for  2 swims"} << "M1|2 M1|3 M1|4 M2|1/M1|2|1 M1|4|3 M2|1|1";
+        QTest::newRow("no swims: no count message") << "Masters" << "Bob Ray" << deleted << QStringList{} << "M1|1 M1|2 M1|4 M2|1/" + all.section(u'/', 1);
+        QTest::newRow("member gala asks by name key") << "Internal" << "Ann Lee" << deleted << QStringList{"Deleting entries for  1 swims"} << "M1|1 M1|2 M1|3 M2|1/M1|1|1 M1|1|2 M1|2|1 M2|1|1";
+        QTest::newRow("not found") << "Open" << "Nobody" << int(DeleteResult::NotFound) << QStringList{"Entrant Not Found"} << all;
+        QTest::newRow("declined") << "Open" << "Ann Lee" << int(DeleteResult::Cancelled) << QStringList{} << all;
         // clang-format on
     }
 
@@ -91,8 +69,7 @@ private Q_SLOTS:
         MeetDb::CreateMeetDatabase(dir.FilePath("natamar.mdb"));
         MeetDb::Database db;
         db.Open(dir.FilePath("natamar.mdb"));
-        // Entrants 1 and 2 share a name; 3 has no swims; 4 is stored in key form, as member
-        // galas store names; meet M2 holds an "Ann Lee" that no M1 deletion may touch.
+        // 1 and 2 share a name, 3 has no swims, 4 is in key form as in member galas; M2 is apart.
         InsertRows(
             db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
             {"M1|1|Ann Lee", "M1|2|Ann Lee", "M1|3|Bob Ray", "M1|4|Lee Ann", "M2|1|Ann Lee"});
@@ -103,94 +80,65 @@ private Q_SLOTS:
         QCOMPARE(int(DeleteEntries(Gala(type), &db, nullptr, name, prompts)), result);
         QCOMPARE(prompts.Questions, QStringList{"Confirm delete entries for " + name});
         QCOMPARE(prompts.Messages, messages);
-        QCOMPARE(Rows(db, "Entrant Table") + u'/' + Rows(db, "Swim Table"), left);
+        const QStringList key{"Meet code", "Entrant Number"};
+        QCOMPARE(TableRows(db, "Entrant Table", key).join(u' ') + u'/' +
+                     TableRows(db, "Swim Table", key + QStringList{"Event number"}).join(u' '),
+                 left);
         QCOMPARE(db.TransactionDepth(), 0);
     }
 
-    // Every line of the member goes, one message each; the others are kept byte for byte, the
-    // old file stays as intent.tmp, and the store goes on appending to the new file.
-    void swimLayout()
+    void files_data()
     {
-        const QByteArray other = SwimLineBytes("2", "Lee Ann") + SwimLineBytes("9", "Brown Janet");
-        const QByteArray three = SwimLineBytes("1", "Brown Jane") + SwimLineBytes("2", "Lee Ann") +
-                                 SwimLineBytes("3", "Brown Jane") +
-                                 SwimLineBytes("9", "Brown Janet") +
-                                 SwimLineBytes("7", "Brown Jane");
-        for (const auto &[before, after] :
-             {std::pair{three, other}, std::pair{QByteArray(), QByteArray()}}) {
-            TestDir dir;
-            dir.Write(EntryFileName, before);
-            dir.Write(ScratchFileName, "an older scratch file");
-            ScriptedPrompts prompts;
-            const Core::GalaState gala = Gala(Core::GalaInternal);
-            EntryFiles store;
-            QVERIFY(OpenForAppend(store, gala, dir, prompts));
-            const DeleteResult result = DeleteEntries(gala, nullptr, &store, "Jane Brown", prompts);
-            QCOMPARE(result, before.isEmpty() ? DeleteResult::NotFound : DeleteResult::Deleted);
-            QCOMPARE(prompts.Messages,
-                     QStringList(before.isEmpty() ? 0 : 3, "Deleting One Record"));
-            QCOMPARE(TestDir::Read(dir.FilePath(EntryFileName)), after);
-            QCOMPARE(TestDir::Read(dir.FilePath(ScratchFileName)), before);
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("messages"); // DIR for the folder
+        QTest::addColumn<QByteArray>("after");
 
-            QVERIFY(store.AppendSwimLine({"5", "Ray Bob", "01/02/10", "1:00.00"}, nullptr));
-            QVERIFY(store.Flush(nullptr));
-            QCOMPARE(TestDir::Read(dir.FilePath(EntryFileName)),
-                     after + SwimLineBytes("5", "Ray Bob"));
-        }
-    }
-
-    // An entrant-layout file loses the entrant's whole blocks from both files; a name that only
-    // starts with the same text stays, and the numbering goes on.
-    void entrantLayout()
-    {
+        const int deleted = int(DeleteResult::Deleted);
+        // clang-format off
+        const QByteArray jane = "2,\"Jane Brown\",\"VMSC\",\"01/02/10\",\"F\"\r\n1\r\n\"1\",\"1:05.30\",#FALSE#\r\n";
         const QByteArray team = "1,\"Jane Brown Team\",\"VMSC\"\r\n\"B\",\"X\"\r\n0\r\n";
-        const QByteArray bob = "3,\"Bob Ray\",\"ABC\",\"02/02/09\",\"M\"\r\n2\r\n"
-                               "\"1\",\"NT\",#FALSE#\r\n\"4\",\"9:99.99\",#FALSE#\r\n";
-        TestDir dir;
-        dir.Write(EntryFileName, team + JaneBlock + bob);
-        dir.Write(CardFileName, team + JaneBlock + bob);
-        dir.Write(ControlFileName, "4\r\n");
-        ScriptedPrompts prompts;
-        const Core::GalaState gala = Gala(Core::GalaChamps, true);
-        EntryFiles store;
-        QVERIFY(OpenForAppend(store, gala, dir, prompts));
-        QCOMPARE(DeleteEntries(gala, nullptr, &store, "Jane Brown", prompts),
-                 DeleteResult::Deleted);
-        QCOMPARE(prompts.Messages, QStringList{"Deleting entrant 2"});
-        QCOMPARE(TestDir::Read(dir.FilePath(EntryFileName)), team + bob);
-        QCOMPARE(TestDir::Read(dir.FilePath(CardFileName)), team + bob);
-        QCOMPARE(TestDir::Read(dir.FilePath(ScratchFileName)), team + JaneBlock + bob);
-
-        QVERIFY(store.AppendEntrant({0, "Ann Lee", "", "", "", {}}, nullptr));
-        QVERIFY(store.Close(nullptr));
-        QVERIFY(TestDir::Read(dir.FilePath(CardFileName)).startsWith(team + bob + "4,\"Ann Lee\""));
+        const QByteArray bob = "3,\"Bob Ray\",\"ABC\",\"02/02/09\",\"M\"\r\n1\r\n\"4\",\"9:99.99\",#FALSE#\r\n";
+        const QByteArray damaged = Swims("1:Brown Jane") + "\"2\",\"Brown Jane\r\n";
+        QTest::newRow("swim lines") << "Internal" << Swims("1:Brown Jane|2:Lee Ann|3:Brown Jane|9:Brown Janet|7:Brown Jane") << deleted << QStringList(3, "Deleting One Record") << Swims("2:Lee Ann|9:Brown Janet");
+        QTest::newRow("entrant blocks") << "Champs1" << team + jane + bob << deleted << QStringList{"Deleting entrant 2"} << team + bob;
+        QTest::newRow("masters refused") << "Masters" << jane << int(DeleteResult::Refused) << QStringList{"Can't do this for masters entries .. sorry!"} << jane;
+        QTest::newRow("damaged file") << "Graded" << damaged << int(DeleteResult::Failed) << QStringList{"DIR/intent.vb, line 2, swim 2: a quoted text is not closed on its line"} << damaged;
+        // clang-format on
     }
 
-    // Masters files are refused, and a damaged file is not rewritten (its message names the
-    // file and the record); either way the files stay as they were and the store stays usable.
-    void refused()
+    // Every line or block of the member goes, from both files of the entrant layout, one message
+    // each; a longer name stays. The old file stays as intent.tmp, and the store, open for
+    // appending as the entries window has it, appends to the new file. A refusal changes nothing.
+    void files()
     {
-        const QByteArray damaged = SwimLineBytes("1", "Brown Jane") + "\"2\",\"Brown Jane\r\n";
-        for (const auto &[type, file, message] :
-             {std::tuple{Core::GalaMasters, JaneBlock,
-                         "Can't do this for masters entries .. sorry!"},
-              std::tuple{Core::GalaGraded, damaged,
-                         "/intent.vb, line 2, swim 2: a quoted text is not closed on its line"}}) {
-            TestDir dir;
-            dir.Write(EntryFileName, file);
-            dir.Write(ControlFileName, "3\r\n");
-            ScriptedPrompts prompts;
-            const Core::GalaState gala = Gala(type);
-            EntryFiles store;
-            QVERIFY(OpenForAppend(store, gala, dir, prompts));
-            QCOMPARE(DeleteEntries(gala, nullptr, &store, "Jane Brown", prompts),
-                     type == Core::GalaMasters ? DeleteResult::Refused : DeleteResult::Failed);
-            QCOMPARE(prompts.Messages.size(), 1);
-            QVERIFY2(prompts.Messages[0].endsWith(message), qPrintable(prompts.Messages[0]));
-            QCOMPARE(TestDir::Read(dir.FilePath(EntryFileName)), file);
-            QVERIFY(!QFile::exists(dir.FilePath(ScratchFileName)));
-            QVERIFY(store.Flush(nullptr));
-        }
+        QFETCH(QString, type);
+        QFETCH(QByteArray, before);
+        QFETCH(int, result);
+        QFETCH(QStringList, messages);
+        QFETCH(QByteArray, after);
+
+        TestDir dir;
+        const Core::GalaState gala = Gala(type);
+        for (const QString &name : {EntryFileName, CardFileName, ControlFileName, ScratchFileName})
+            dir.Write(name, name == ControlFileName   ? "4\r\n"
+                            : name == ScratchFileName ? "an older scratch file"
+                                                      : before);
+        ScriptedPrompts prompts;
+        prompts.Exists(true, Core::ExistingFileOption::Append).Yes();
+        EntryFiles store;
+        QVERIFY(store.Open(gala, dir.Path(), prompts));
+        QCOMPARE(int(DeleteEntries(gala, nullptr, &store, "Jane Brown", prompts)), result);
+        QCOMPARE(prompts.Messages.replaceInStrings(dir.Path(), "DIR"), messages);
+        QCOMPARE(TestDir::Read(dir.FilePath(EntryFileName)), after);
+        QCOMPARE(TestDir::Read(dir.FilePath(CardFileName)),
+                 LayoutFor(gala) == EntryLayout::Entrant ? after : before);
+        QCOMPARE(TestDir::Read(dir.FilePath(ScratchFileName)),
+                 result == int(DeleteResult::Deleted) ? before : "an older scratch file");
+        QVERIFY(store.AppendMember({"Bob", "Bob", "01/02/10", "M", "A", {{"5", ""}}}, nullptr));
+        QVERIFY(store.Close(nullptr));
+        QVERIFY(TestDir::Read(dir.FilePath(EntryFileName)).mid(after.size()).contains("Bob"));
     }
 };
 
