@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "core/sysparams.h"
 #include "entries/entryform.h"
 #include "meetdb/database.h"
 #include "support/dbrows.h"
@@ -77,29 +78,21 @@ private Q_SLOTS:
     // The sex and group pick the events offered (never a final) and colour the window.
     void offeredEvents_data()
     {
-        QTest::addColumn<QString>("sex");
-        QTest::addColumn<int>("group");
-        QTest::addColumn<QStringList>("captions");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("girls open")
-            << "f" << 2 << QStringList{"1:50 FS", "3:100 BK"} << QColor(0xFF, 0x80, 0x80);
-        QTest::newRow("boys open")
-            << "M" << 2 << QStringList{"2:50 FS"} << QColor(0x00, 0xC0, 0xC0);
-        QTest::newRow("relay") << "X" << 1 << QStringList{"6:200 FSR"} << QColor(Qt::white);
-        QTest::newRow("no group") << "F" << -1 << QStringList() << QColor(0xFF, 0x80, 0x80);
+        QTest::addColumn<QString>("row"); // sex|group|captions|colour
+        for (const char *row : {"f|2|1:50 FS,3:100 BK|#ff8080", "M|2|2:50 FS|#00c0c0",
+                                "X|1|6:200 FSR|#ffffff", "F|-1||#ff8080"})
+            QTest::newRow(row) << QString::fromLatin1(row);
     }
     void offeredEvents()
     {
-        QFETCH(QString, sex);
-        QFETCH(int, group);
-        QFETCH(QStringList, captions);
-        QFETCH(QColor, colour);
+        QFETCH(QString, row);
+        const QStringList f = row.split(u'|');
         Meet meet(Core::GalaOpen);
         meet.Open();
-        meet.Fill("Jane Brown", "VMSC", "", sex, group);
-        QCOMPARE(meet.Captions(), captions);
-        QCOMPARE(meet.form->IntSex, sex.toUpper());
-        QCOMPARE(meet.form->Background, colour);
+        meet.Fill("Jane Brown", "VMSC", "", f.at(0), f.at(1).toInt());
+        QCOMPARE(meet.Captions(), f.at(2).split(u',', Qt::SkipEmptyParts));
+        QCOMPARE(meet.form->IntSex, f.at(0).toUpper());
+        QCOMPARE(meet.form->Background, QColor(f.at(3)));
         for (const EventSlot &slot : meet.form->Slots)
             QCOMPARE(slot.TimeVisible, slot.Visible);
     }
@@ -112,8 +105,7 @@ private Q_SLOTS:
         Meet meet(Core::GalaOpen, events);
         meet.Open();
         meet.Fill("Jane Brown", "VMSC", "", "F", 2);
-        QCOMPARE(meet.Captions().size(), MaxSlots);
-        QCOMPARE(meet.Captions().last(), QStringLiteral("28:50 FS"));
+        QVERIFY(meet.Captions().size() == MaxSlots && meet.Captions().last() == "28:50 FS");
     }
 
     // graded|typed|shown|checked|message
@@ -143,41 +135,39 @@ private Q_SLOTS:
     // The checks of "Record" in open galas, in their order; the first failure writes nothing.
     void openRecordChecks_data()
     {
-        // type|age groups|full name|club|sex|date of birth|group|yes/no answer|last Info line
+        // type|age groups|full name|club|sex|date of birth|group|yes/no answer|last Info line|
+        // prompt shown (A the age group question, D the date of birth warning)|age written
+        // ("-" for no entrant)
         QTest::addColumn<QString>("form");
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QStringList>("written"); // "age" of the entrants written
-        const QStringList none, empty{""};
-        const QStringList ageGroupAsked{"yesno: Make sure that age group is correct"};
-        QTest::newRow("club first") << "Open|1|Jane Brown||Q||2||Specify Club Name" << none << none;
-        QTest::newRow("then sex") << "Open|1|Jane Brown|VMSC|Q||2||Invalid/Missing Sex" << none
-                                  << none;
-        QTest::newRow("then date of birth")
-            << "Open|1||VMSC|F||2||Specify Date of Birth" << none << none;
-        QTest::newRow("mixed without date of birth, declined")
-            << "Open|1|Jane Brown|VMSC|X||1|no|" << ageGroupAsked << none;
-        QTest::newRow("mixed without date of birth, accepted")
-            << "Open|1|Team A|VMSC|X||1|yes|Set-Up Entrant No 1 Team A" << ageGroupAsked << empty;
-        QTest::newRow("no age groups: warning only")
-            << "Open|0|Jane Brown|VMSC|F||2||Set-Up Entrant No 1 Jane Brown"
-            << QStringList{"message: No date of birth specified"} << empty;
-        QTest::newRow("then full name")
-            << "Open|1||VMSC|F|05/03/10|2||Specify Full Name" << none << none;
-        QTest::newRow("open individual")
-            << "Open|1|Jane Brown|VMSC|F|05/03/10|2||Set-Up Entrant No 1 Jane Brown" << none
-            << QStringList{"05/03/10"};
-        QTest::newRow("masters relay needs no name or date of birth")
-            << "Masters|0||VMSC|X||1||Set-Up Entrant No 1 " << none << QStringList{"R72"};
-        QTest::newRow("masters individual is entered under the letter")
-            << "Masters|0|Jane Brown|VMSC|F|05/03/80|0||Set-Up Entrant No 1 Jane Brown" << none
-            << QStringList{"E"};
+        const auto row = [](const char *name, const char *form) {
+            QTest::newRow(name) << QString(form);
+        };
+        row("club first", "Open|1|Jane Brown||Q||2||Specify Club Name||-");
+        row("then sex", "Open|1|Jane Brown|VMSC|Q||2||Invalid/Missing Sex||-");
+        row("then date of birth", "Open|1||VMSC|F||2||Specify Date of Birth||-");
+        row("mixed without date of birth, declined", "Open|1|Jane Brown|VMSC|X||1|no||A|-");
+        row("mixed without date of birth, accepted",
+            "Open|1|Team A|VMSC|X||1|yes|Set-Up Entrant No 1 Team A|A|");
+        row("no age groups: warning only",
+            "Open|0|Jane Brown|VMSC|F||2||Set-Up Entrant No 1 Jane Brown|D|");
+        row("then full name", "Open|1||VMSC|F|05/03/10|2||Specify Full Name||-");
+        row("open individual",
+            "Open|1|Jane Brown|VMSC|F|05/03/10|2||Set-Up Entrant No 1 Jane Brown||05/03/10");
+        row("masters relay needs no name or date of birth",
+            "Masters|0||VMSC|X||1||Set-Up Entrant No 1 ||R72");
+        row("masters individual is entered under the letter",
+            "Masters|0|Jane Brown|VMSC|F|05/03/80|0||Set-Up Entrant No 1 Jane Brown||E");
     }
     void openRecordChecks()
     {
         QFETCH(QString, form);
-        QFETCH(QStringList, shown);
-        QFETCH(QStringList, written);
         const QStringList f = form.split(u'|');
+        const QStringList written = f.at(10) == u"-" ? QStringList() : QStringList{f.at(10)};
+        const QStringList shown =
+            f.at(9).isEmpty()
+                ? QStringList()
+                : QStringList{f.at(9) == u"A" ? "yesno: Make sure that age group is correct"
+                                              : "message: No date of birth specified"};
         Meet meet(f.at(0));
         meet.session.Gala.AgeGroups = f.at(1) == u"1";
         meet.Open();
@@ -346,10 +336,7 @@ private Q_SLOTS:
         Meet meet(Core::GalaSelect, {"1|F|OPEN|50|FS"});
         meet.prompts.RequireAllAnswersUsed = false;
         meet.Open();
-        Core::SystemSettings &settings = meet.session.Settings;
-        settings.PbAllStrokeDist = QStringList{"25", "50", "100", "200"};
-        settings.PbFreestyleDist = QStringList{"400", "800", "1500"};
-        settings.PbMedleyDist = QStringList{"100", "200", "400"};
+        Core::ReadSystemParams(meet.dir.Path(), meet.session.Settings, meet.prompts); // PB events
         meet.Fill("Ann Green", "", "01/02/11", "F", 2);
         EntryForm &form = *meet.form;
         form.Pairs[0] = {"fs", "50"};
