@@ -1,30 +1,26 @@
 #include <QTest>
 
 #include "entries/clubtable.h"
-#include "meetdb/database.h"
 #include "meetdb/schema.h"
-#include "meetdb/session.h"
-#include "support/scriptedprompts.h"
-#include "support/testfiles.h"
+#include "support/dbrows.h"
+#include "support/entryfixture.h"
 
 using namespace Entries;
 
 namespace {
 
-const QByteArray ClubCodes = "Ashbury Barracudas SC,ASHB,North Region,AS01,Active\r\n"
-                             "Kestwick Amateur SC,KESW,North Region,KE01,Active\r\n"
-                             "Kestwick Masters SC,KESM,North Region,KE01,Active\r\n"
-                             "Upton Lea Swimming Club,UPTL,North Region,UP01,Active\r\n"
-                             "Velmora Marlets SC  ,VMSC,North Region,VM01,Active\r\n"
-                             "\r\n"
-                             "Yarrowdale Herons,YARR\r\n";
+// A short last row and a blank line, as such files come.
+const QByteArray ClubCodes =
+    "Kestwick Amateur SC,KESW,N,KE01,Active\r\nKestwick Masters SC,KESM,N,KE01,Active\r\n"
+    "Upton Lea Swimming Club,UPTL,N,UP01,Active\r\nVelmora Marlets SC  ,VMSC,N\r\n"
+    "\r\nYarrowdale Herons,YARR\r\n";
 
 QString InputShown(const QString &question, const QString &offered = QString())
 {
     return "input: " + ClubTableTitle + " | " + question + " | " + offered;
 }
 
-// A session whose table holds "CODE:Name" clubs, with the club code file beside the program.
+// A session whose table holds "CODE:Name|..." clubs, with the club code file beside the program.
 struct Fixture
 {
     explicit Fixture(const QString &clubs)
@@ -33,18 +29,6 @@ struct Fixture
         session.ProgramDir = dir.Path();
         for (const QString &club : clubs.split(u'|'))
             session.Gala.Clubs << Core::GalaClub{club.section(u':', 0, 0), club.section(u':', 1)};
-    }
-    // Queues answers written "type:text", "cancel" or "pick:N", separated by "|".
-    void Script(const QString &answers)
-    {
-        for (const QString &answer : answers.split(u'|', Qt::SkipEmptyParts)) {
-            if (answer == u"cancel")
-                prompts.CancelInput();
-            else if (answer.startsWith(u"pick:"))
-                prompts.Pick(answer.mid(5).toInt());
-            else
-                prompts.Type(answer.mid(5));
-        }
     }
     QString List() const { return form.ClubNameList().join(u'|'); }
 
@@ -62,106 +46,66 @@ class TestClubTable : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void addRule_data()
-    {
-        QTest::addColumn<int>("capacity");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("after");
-
-        const QString table = "BBB:Bravo|DDD:Delta|FFF:Foxtrot";
-        const QString codeUsed = "This ID has already been used";
-        // clang-format off
-        QTest::newRow("sorts first")     << 9 << "AAA" << "Alpha" << "" << "AAA:Alpha|" + table;
-        // Codes compare exactly, by character code: every capital before every small letter.
-        QTest::newRow("small letters")   << 9 << "ddd" << "D" << "" << table + "|ddd:D";
-        QTest::newRow("same code")       << 9 << "DDD" << "D" << codeUsed << table;
-        QTest::newRow("same name")       << 9 << "ZZZ" << "Foxtrot"
-                                         << "This club already exists .. code is : FFF" << table;
-        QTest::newRow("full")            << 3 << "ZZZ" << "Z" << "Sorry .. Table of club names is full!"
-                                         << table;
-        QTest::newRow("full, same code") << 3 << "BBB" << "Z" << codeUsed << table;
-        QTest::newRow("full, same name") << 3 << "ZZZ" << "Delta"
-                                         << "This club already exists .. code is : DDD" << table;
-        // clang-format on
-    }
-
-    void addRule()
-    {
-        QFETCH(int, capacity);
-        QFETCH(QString, code);
-        QFETCH(QString, name);
-        QFETCH(QString, message);
-        QFETCH(QString, after);
-
-        Fixture f("BBB:Bravo|DDD:Delta|FFF:Foxtrot");
-        f.session.Gala.ClubCount = capacity;
-        QCOMPARE(f.form.AddClub(code, name) == AddClubResult::Added, message.isEmpty());
-        QCOMPARE(f.prompts.Messages, message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(f.List(), after);
-        if (message.isEmpty())
-            QCOMPARE(f.form.ClubNameList().at(f.form.LastAddedLine()), code + u':' + name);
-    }
-
-    // The three commands of the window, by the prompts they show and the table they leave.
+    // The three commands of the window, by the prompts they show and the table they leave. A club
+    // added by hand or from the club code file goes through the add rule: the code is checked
+    // first, then the name, then the room left ("full" rows have room for three clubs).
     void commands_data()
     {
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("answers");
+        QTest::addColumn<QStringList>("answers"); // typed; "" cancels; "#N" picks line N
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("after");
 
         const QString code = InputShown("Enter new club abbreviation");
         const QString name = InputShown("Enter new club name");
         const QString search = InputShown("Enter name of club");
-        const QString confirm = "Confirm/edit club name";
         const QString pick = "pick: Select club";
         const QString renameD = InputShown("Enter revised name for code DDD", "Delta");
+        const QString codeUsed = "message: This ID has already been used";
+        const QString exists = "message: This club already exists .. code is : ";
+        const QString t = "BBB:Bravo|DDD:Delta|FFF:Foxtrot";
         // clang-format off
-        QTest::newRow("hand, trimmed") << "hand" << "type: AAA |type:Alpha Club "
-            << QStringList{code, name} << "AAA:Alpha Club|DDD:Delta";
-        QTest::newRow("hand, cancelled") << "hand" << "type:AAA|cancel"
-            << QStringList{code, name} << "DDD:Delta";
-        QTest::newRow("one, any case") << "asa" << "type:upton|type:Upton Lea"
-            << QStringList{search, InputShown(confirm, "Upton Lea Swimming Club")}
-            << "DDD:Delta|UPTL:Upton Lea";
-        QTest::newRow("SC dropped") << "asa" << "type:Velmora|type:Velmora Marlets"
-            << QStringList{search, InputShown(confirm, "Velmora Marlets")}
-            << "DDD:Delta|VMSC:Velmora Marlets";
-        QTest::newRow("several") << "asa" << "type:Kestwick|pick:2|type:Kestwick M"
-            << QStringList{search, pick, InputShown(confirm, "Kestwick Masters")}
-            << "DDD:Delta|KESM:Kestwick M";
-        QTest::newRow("none chosen") << "asa" << "type:kestwick|pick:0"
-            << QStringList{search, pick, "message: No club selected"} << "DDD:Delta";
-        QTest::newRow("not found") << "asa" << "type:Zebra"
-            << QStringList{search, "message: Club not found"} << "DDD:Delta";
-        QTest::newRow("then the add rule") << "asa" << "type:Ashbury|type:Delta"
-            << QStringList{search, InputShown(confirm, "Ashbury Barracudas"),
-                           "message: This club already exists .. code is : DDD"} << "DDD:Delta";
-        QTest::newRow("renamed") << "rename" << "type: Delta Dolphins "
-            << QStringList{renameD} << "DDD:Delta Dolphins";
-        QTest::newRow("rename cancelled") << "rename" << "cancel" << QStringList{renameD} << "DDD:Delta";
+        const auto confirm = [](const QString &offered) { return InputShown("Confirm/edit club name", offered); };
+        QTest::newRow("sorts first, trimmed") << "hand" << QStringList{" AAA ", "Alpha Club "} << QStringList{code, name} << "AAA:Alpha Club|" + t;
+        // Codes compare exactly, by character code: every capital before every small letter.
+        QTest::newRow("small letters") << "hand" << QStringList{"ddd", "D"} << QStringList{code, name} << t + "|ddd:D";
+        QTest::newRow("same code") << "hand" << QStringList{"DDD", "D"} << QStringList{code, name, codeUsed} << t;
+        QTest::newRow("same name") << "hand" << QStringList{"ZZZ", "Foxtrot"} << QStringList{code, name, exists + "FFF"} << t;
+        QTest::newRow("full") << "hand" << QStringList{"ZZZ", "Z"} << QStringList{code, name, "message: Sorry .. Table of club names is full!"} << t;
+        QTest::newRow("full, same code") << "hand" << QStringList{"BBB", "Z"} << QStringList{code, name, codeUsed} << t;
+        QTest::newRow("full, same name") << "hand" << QStringList{"ZZZ", "Delta"} << QStringList{code, name, exists + "DDD"} << t;
+        QTest::newRow("hand, cancelled") << "hand" << QStringList{"AAA", ""} << QStringList{code, name} << t;
+        QTest::newRow("one, any case") << "asa" << QStringList{"upton", "Upton Lea"} << QStringList{search, confirm("Upton Lea Swimming Club")} << t + "|UPTL:Upton Lea";
+        QTest::newRow("SC dropped") << "asa" << QStringList{"Velmora", "Velmora Marlets"} << QStringList{search, confirm("Velmora Marlets")} << t + "|VMSC:Velmora Marlets";
+        QTest::newRow("several") << "asa" << QStringList{"Kestwick", "#2", "Kestwick M"} << QStringList{search, pick, confirm("Kestwick Masters")} << t + "|KESM:Kestwick M";
+        QTest::newRow("none chosen") << "asa" << QStringList{"kestwick", "#0"} << QStringList{search, pick, "message: No club selected"} << t;
+        QTest::newRow("not found") << "asa" << QStringList{"Zebra"} << QStringList{search, "message: Club not found"} << t;
+        QTest::newRow("then the add rule") << "asa" << QStringList{"Yarrow", "Delta"} << QStringList{search, confirm("Yarrowdale Herons"), exists + "DDD"} << t;
+        QTest::newRow("renamed") << "rename" << QStringList{" Delta Dolphins "} << QStringList{renameD} << "BBB:Bravo|DDD:Delta Dolphins|FFF:Foxtrot";
+        QTest::newRow("rename cancelled") << "rename" << QStringList{""} << QStringList{renameD} << t;
         // clang-format on
     }
 
     void commands()
     {
         QFETCH(QString, command);
-        QFETCH(QString, answers);
+        QFETCH(QStringList, answers);
         QFETCH(QStringList, shown);
         QFETCH(QString, after);
 
-        Fixture f("DDD:Delta");
-        f.Script(answers);
-        if (command == u"hand") {
+        Fixture f("BBB:Bravo|DDD:Delta|FFF:Foxtrot");
+        f.session.Gala.ClubCount = QByteArray(QTest::currentDataTag()).startsWith("full") ? 3 : 9;
+        for (const QString &answer : answers)
+            answer.isEmpty()          ? f.prompts.CancelInput()
+            : answer.startsWith(u'#') ? f.prompts.Pick(answer.mid(1).toInt())
+                                      : f.prompts.Type(answer);
+        f.form.RenameClub(3); // no such line: nothing asked
+        if (command == u"hand")
             f.form.AddClubByHand();
-        } else if (command == u"asa") {
+        else if (command == u"asa")
             f.form.AddFromClubCodeFile();
-        } else {
-            f.form.RenameClub(1); // no such line: nothing asked
-            f.form.RenameClub(0);
-        }
+        else
+            f.form.RenameClub(1);
         QCOMPARE(f.prompts.Shown, shown);
         if (shown.contains(u"pick: Select club"))
             QCOMPARE(f.prompts.PickLists.value(0),
@@ -169,6 +113,8 @@ private Q_SLOTS:
         QCOMPARE(f.List(), after);
     }
 
+    // With the meet database the record is written first and the parameter file left alone; a
+    // club the file holds but the table in memory does not is refused by the file.
     void meetDatabase()
     {
         Fixture f("BBB:Bravo");
@@ -178,69 +124,40 @@ private Q_SLOTS:
         f.session.Gala.MeetDbOpen = true;
         f.session.Gala.MeetCode = "M1";
         f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\nEnd=End\r\n");
-        // A club the file holds but the table in memory does not: the file refuses it again.
-        f.session.MeetDb.Exec("INSERT INTO \"Club Name Table\" VALUES ('M1', 'CCC', 'C')");
+        InsertRows(f.session.MeetDb, "Club Name Table", "Meet code|Club Code|Club Name",
+                   {"M1|CCC|C"});
 
         QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
         QCOMPARE(f.form.AddClub("BBB", "Other"), AddClubResult::CodeUsed);
         QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
-        QCOMPARE(f.prompts.Messages.size(), 2);
         QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo");
         QVERIFY(f.form.Exit());
         QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
-
-        QStringList rows;
-        std::unique_ptr<MeetDb::RecordSet> rs = f.session.MeetDb.OpenTable("Club Name Table");
-        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-            rows << rs->Text("Meet code") + u'|' + rs->Text("Club Code") + u'|' +
-                        rs->Text("Club Name");
-        QCOMPARE(rows, (QStringList{"M1|CCC|C", "M1|AAA|Alpha"}));
-        // With the meet database the parameter file is left alone.
+        QCOMPARE(
+            TableRows(f.session.MeetDb, "Club Name Table", {"Meet code", "Club Code", "Club Name"}),
+            (QStringList{"M1|CCC|C", "M1|AAA|Alpha"}));
         QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\nEnd=End\r\n");
     }
 
+    // Without the club code file beside the program the user is asked for one, and choosing none
+    // ends the command. The rows are read once and kept after the file is gone.
     void codeFileMissing()
     {
         Fixture f("BBB:Bravo");
-        QVERIFY(QFile::remove(f.dir.FilePath(ClubCodeFileName)));
-        const QString elsewhere = f.dir.Write("other/codes.csv", ClubCodes);
-
-        // Nothing chosen: the command ends, and the next one asks again.
-        f.prompts.Browse(QString());
+        const QString elsewhere = f.dir.FilePath("codes.csv");
+        QVERIFY(QFile::rename(f.dir.FilePath(ClubCodeFileName), elsewhere));
+        f.prompts.Browse(QString()).Browse(elsewhere).Type("Upton").Type("Upton Lea");
         f.form.AddFromClubCodeFile();
-        QCOMPARE(f.prompts.Shown, (QStringList{"browse: Locate ASA club code file",
-                                               "message: No Input File Specified"}));
-        f.prompts.Browse(elsewhere).Type("Upton").Type("Upton Lea");
         f.form.AddFromClubCodeFile();
-        QCOMPARE(f.prompts.Shown.at(2), "browse: Locate ASA club code file");
-
-        // Read once: later look-ups use the rows in memory even after the file is gone.
         QVERIFY(QFile::remove(elsewhere));
         f.prompts.Type("Yarrow").Type("Yarrowdale Herons");
         f.form.AddFromClubCodeFile();
-        QCOMPARE(f.prompts.Shown.at(5), InputShown("Enter name of club"));
+        const QString browse = "browse: Locate ASA club code file";
+        QCOMPARE(f.prompts.Shown.mid(0, 3),
+                 (QStringList{browse, "message: No Input File Specified", browse}));
+        QCOMPARE(f.prompts.Shown.size(), 7);
         QCOMPARE(f.List(), "BBB:Bravo|UPTL:Upton Lea|YARR:Yarrowdale Herons");
-        QCOMPARE(f.codes.Rows().size(), 6); // the blank line is not a row
-        QCOMPARE(f.codes.Rows().at(0).Field5, "Active");
-    }
-
-    void exitRewritesClubLines()
-    {
-        Fixture f("BBB:Bravo|DDD:Delta");
-        f.session.Gala.GalaDir = f.dir.FilePath("gala");
-        f.session.Gala.GalaParamFile =
-            f.dir.Write("gala/open.ini", "galaname=Spring Open\r\nclub=DDD Delta\r\nlanes=6\r\n"
-                                         "club=BBB Bravo\r\nEnd=End\r\n");
-        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
-        f.prompts.Type("Delta Dolphins");
-        f.form.RenameClub(2);
-        QVERIFY(f.form.Exit());
-        QVERIFY(f.form.Exit()); // a second leave writes nothing more
-
-        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile),
-                 "galaname=Spring Open\r\nlanes=6\r\nclub=AAA Alpha\r\nclub=BBB Bravo\r\n"
-                 "club=DDD Delta Dolphins\r\nEnd=End\r\n");
-        QVERIFY(f.prompts.Messages.isEmpty());
+        QCOMPARE(f.codes.Rows().size(), 5); // the blank line is not a row
     }
 };
 
