@@ -46,15 +46,13 @@ struct Window : EntryGala
         window = std::make_unique<IntEntries>(session, prompts);
     }
 
-    // Started and shown; made the active window when keys are to reach it.
-    void Show(bool active = false)
+    // Started, shown and made the active window so that keys reach it.
+    void Show()
     {
         QVERIFY(window->Start());
         window->show();
-        if (active) {
-            window->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        }
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 };
 
@@ -108,7 +106,7 @@ private Q_SLOTS:
     void keyboardEntry()
     {
         Window w(Core::GalaOpen);
-        w.Show(true);
+        w.Show();
         IntEntries &window = *w.window;
         const QList<QWidget *> boxes{window.FullNameBox(), window.RegnoBox(), window.ClubBox(),
                                      window.DobBox(), window.SexBox()};
@@ -147,7 +145,7 @@ private Q_SLOTS:
     void recordRefusalShowsInInfoAndDeleteAsks()
     {
         Window w(Core::GalaOpen);
-        w.Show(true);
+        w.Show();
         IntEntries &window = *w.window;
         window.FullNameBox()->setText("Jane Brown");
         QTest::keyClick(window.FullNameBox(), Qt::Key_Return); // no default button to press
