@@ -17,20 +17,13 @@ Core::GalaState Gala(const QString &type, const QStringList &descriptions,
     gala.GalaType = type;
     gala.QualDate = qualDate;
     gala.AgeGroups = true;
-    for (const QString &description : descriptions) {
-        Core::GalaGroup group;
-        group.GroupName = description;
-        group.GroupDescription = description;
-        gala.Groups.append(group);
-    }
+    for (const QString &description : descriptions)
+        gala.Groups.append({description, description, description, description});
     return gala;
 }
 
 // A date of birth that makes a swimmer exactly `age` on 31/12/2025 (four-digit year).
-QString BornForAge(int age)
-{
-    return QStringLiteral("31/12/%1").arg(2025 - age);
-}
+const auto BornForAge = [](int age) { return QStringLiteral("31/12/%1").arg(2025 - age); };
 
 } // namespace
 
@@ -63,167 +56,114 @@ private Q_SLOTS:
         QCOMPARE(ExactAgeOnQualDate(birth, qual), exact);
     }
 
-    void MastersLetters_data()
-    {
-        QTest::addColumn<int>("age");
-        QTest::addColumn<bool>("junior");
-        QTest::addColumn<QString>("letter");
-        QTest::addColumn<QString>("refusal");
-        const QString tooYoung = QStringLiteral("Too Young for Event");
-        const QString notMasters = QStringLiteral("Too Young for Masters");
-        for (bool junior : {false, true}) {
-            const char *tag = junior ? "junior" : "senior";
-            QTest::addRow("18 %s", tag) << 18 << junior << "" << tooYoung;
-            QTest::addRow("19 %s", tag)
-                << 19 << junior << (junior ? "0" : "") << (junior ? "" : notMasters);
-            QTest::addRow("25 %s", tag) << 25 << junior << "A" << QString();
-        }
-        // Both ends of every five-year band from 25 to 94, then 95 and a very old swimmer.
-        const QString letters = QStringLiteral("ABCDEFGHJKLMNO");
-        for (int band = 0; band < letters.size(); ++band) {
-            const int low = 25 + band * 5;
-            QTest::addRow("%d", low) << low << false << QString(letters[band]) << "";
-            QTest::addRow("%d", low + 4) << low + 4 << false << QString(letters[band]) << "";
-        }
-        QTest::newRow("95") << 95 << false << "P" << QString();
-        QTest::newRow("104") << 104 << false << "P" << QString();
-    }
-
-    void MastersLetters()
-    {
-        QFETCH(int, age);
-        QFETCH(bool, junior);
-        QFETCH(QString, letter);
-        QFETCH(QString, refusal);
-        QCOMPARE(MastersLetter(age, junior), letter);
-
-        // The same through the date-of-birth box, which also writes the Info line.
-        Core::GalaState gala = Gala(Core::GalaMasters, {QStringLiteral("Individual")});
-        gala.Junior = junior;
-        ScriptedPrompts prompts;
-        const AgeResult result = MastersAge(gala, BornForAge(age), prompts);
-        QVERIFY(result.Valid);
-        QCOMPARE(result.MastersGroup, letter);
-        QCOMPARE(result.ClearDob, !refusal.isEmpty());
-        QCOMPARE(prompts.Messages, refusal.isEmpty() ? QStringList() : QStringList{refusal});
-        QCOMPARE(result.Info, QStringLiteral("Age on 31Dec25 =  %1 Years").arg(age));
-    }
-
-    void MastersNegativeAgeMovesBack100Years_data()
+    // The masters letter at each end of every band, with the refusals below 25 and the Info line;
+    // a negative age (a birth year read into the wrong century) is moved back 100 years.
+    void MastersAge_data()
     {
         QTest::addColumn<QString>("birth");
         QTest::addColumn<QString>("qual");
-        QTest::addColumn<QString>("info");
+        QTest::addColumn<bool>("junior");
         QTest::addColumn<QString>("letter");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("info");
+        const auto add = [](int age, bool junior, const QString &letter, const QString &message) {
+            QTest::addRow("%d%s", age, junior ? " junior" : "")
+                << BornForAge(age) << "31/12/2025" << junior << letter << message
+                << QStringLiteral("Age on 31Dec25 =  %1 Years").arg(age);
+        };
+        for (const bool junior : {false, true}) {
+            add(18, junior, "", "Too Young for Event");
+            for (const int age : {19, 24})
+                add(age, junior, junior ? "0" : "", junior ? "" : "Too Young for Masters");
+        }
+        add(25, true, "A", "");
+        // Both ends of every five-year band from 25 on; 95 and over is "P".
+        const QString letters = QStringLiteral("ABCDEFGHJKLMNO");
+        for (int age = 25; age < 105; age += age % 5 == 0 ? 4 : 1)
+            add(age, false, age < 95 ? QString(letters[(age - 25) / 5]) : "P", "");
         // clang-format off
-        QTest::newRow("four-digit future year")  << "15/06/2095" << "31/12/2025" << "Age on 31Dec25 =  30 Years" << "B";
-        QTest::newRow("birthday after qual day") << "15/06/2095" << "01/06/2025" << "Age on 01Jun25 =  29 Years" << "A";
-        // clang-format on
-        // A two-digit year a few years ahead is always read into the next century; the qualifying
-        // date moves with the clock so the case never goes stale.
+        QTest::newRow("four-digit future year")  << "15/06/2095" << "31/12/2025" << false << "B" << "Check age!" << "Age on 31Dec25 =  30 Years";
+        QTest::newRow("birthday after qual day") << "15/06/2095" << "01/06/2025" << false << "A" << "Check age!" << "Age on 01Jun25 =  29 Years";
+        // A two-digit year a few years ahead is read into the next century, and the age moved back.
         const int year = QDate::currentDate().year();
-        QTest::newRow("two-digit year read ahead")
-            << QStringLiteral("15/06/%1").arg((year + 5) % 100, 2, 10, QLatin1Char('0'))
-            << QStringLiteral("31/12/%1").arg(year)
-            << QStringLiteral("Age on 31Dec%1 =  95 Years").arg(year % 100, 2, 10, QLatin1Char('0'))
-            << "P";
+        const auto yy = [](int y) { return QString::number(y % 100).rightJustified(2, u'0'); };
+        QTest::newRow("two-digit year read ahead") << "15/06/" + yy(year + 5) << "31/12/" + QString::number(year) << false << "P" << "Check age!" << "Age on 31Dec" + yy(year) + " =  95 Years";
+        // clang-format on
     }
 
-    void MastersNegativeAgeMovesBack100Years()
+    void MastersAge()
     {
         QFETCH(QString, birth);
         QFETCH(QString, qual);
-        QFETCH(QString, info);
+        QFETCH(bool, junior);
         QFETCH(QString, letter);
-        const Core::GalaState gala = Gala(Core::GalaMasters, {}, qual);
+        QFETCH(QString, message);
+        QFETCH(QString, info);
+        Core::GalaState gala = Gala(Core::GalaMasters, {}, qual);
+        gala.Junior = junior;
         ScriptedPrompts prompts;
-        const AgeResult result = MastersAge(gala, birth, prompts);
-        QCOMPARE(prompts.Messages, QStringList{QStringLiteral("Check age!")});
-        QCOMPARE(result.Info, info);
+        const AgeResult result = Entries::MastersAge(gala, birth, prompts);
         QCOMPARE(result.MastersGroup, letter);
-        QVERIFY(!result.ClearDob);
+        QCOMPARE(result.ClearDob, message.startsWith(u"Too Young"));
+        QCOMPARE(prompts.Messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(result.Info, info);
     }
 
-    void OpenGroupWalk_data()
-    {
-        QTest::addColumn<QStringList>("groups");
-        QTest::addColumn<int>("age");
-        QTest::addColumn<int>("index");
-        const QStringList mixed{"U/10", "U/12", "Open"};
-        QTest::newRow("9 under 10") << mixed << 9 << 0;
-        QTest::newRow("10 goes to U/12") << mixed << 10 << 1;
-        QTest::newRow("12 goes to Open") << mixed << 12 << 2;
-        const QStringList allUnder{"U/10", "U/12", "U/14"};
-        QTest::newRow("14 at last limit") << allUnder << 14 << -1;
-        QTest::newRow("Open first takes all") << QStringList{"Open", "U/10"} << 8 << 0;
-        QTest::newRow("order is not sorted") << QStringList{"U/12", "U/10"} << 9 << 0;
-        QTest::newRow("lower case is not U/") << QStringList{"u/10", "U/12"} << 11 << 0;
-        QTest::newRow("limit with text after") << QStringList{"U/12 yrs", "Open"} << 11 << 0;
-        QTest::newRow("no groups") << QStringList{} << 10 << -1;
-    }
-
-    void OpenGroupWalk()
-    {
-        QFETCH(QStringList, groups);
-        QFETCH(int, age);
-        QFETCH(int, index);
-        const Core::GalaState gala = Gala(Core::GalaOpen, groups);
-        QCOMPARE(OpenAgeGroup(gala, age), index);
-
-        ScriptedPrompts prompts;
-        const AgeResult result = DobLeft(gala, BornForAge(age), prompts);
-        QVERIFY(result.Valid);
-        QCOMPARE(result.GroupIndex, index);
-        QCOMPARE(prompts.Messages,
-                 index < 0 ? QStringList{"Out of age groups for this event"} : QStringList());
-        QVERIFY(result.MastersGroup.isEmpty() && result.Info.isEmpty());
-    }
-
-    // Member galas take the group straight from the member file's date; no date, no group.
-    void MemberWalk()
-    {
-        Core::GalaState gala = Gala(Core::GalaInternal, {"U/10", "U/12", "Open"});
-        const QList<std::pair<QString, int>> cases{{"01/01/2014", 1},
-                                                   {"31/12/2013", 2},
-                                                   {"01Jan14", 1},
-                                                   {"       ", -1},
-                                                   {"99/99/99", -1}};
-        for (const auto &[dob, index] : cases)
-            QCOMPARE(MemberAgeGroup(gala, dob), index);
-        gala.AgeGroups = false;
-        QCOMPARE(MemberAgeGroup(gala, "01/01/2014"), -1);
-    }
-
-    // A bad date says "Date is invalid" whatever the meet; an empty one is no error. Neither,
-    // nor a meet without age groups, selects a group.
-    void InvalidAndEmptyDates_data()
+    // The U/ walk: the first group whose "U/" limit is above the age, or the first without one.
+    // A bad date is refused whatever the meet; an empty one is no error. Member galas take the
+    // group straight from the member file's date.
+    void DobLeftGroups_data()
     {
         QTest::addColumn<QString>("type");
         QTest::addColumn<bool>("ageGroups");
+        QTest::addColumn<QStringList>("groups");
         QTest::addColumn<QString>("dob");
-        QTest::addColumn<bool>("valid");
-        for (const QString &type : {Core::GalaOpen, Core::GalaMasters, Core::GalaGraded}) {
-            QTest::addRow("%s empty", qPrintable(type)) << type << true << "" << true;
-            QTest::addRow("%s 31 Feb", qPrintable(type)) << type << true << "31/02/10" << false;
-        }
-        QTest::newRow("Open no groups valid") << Core::GalaOpen << false << "01/01/2010" << true;
-        QTest::newRow("Open no groups invalid") << Core::GalaOpen << false << "32/01/2010" << false;
-        QTest::newRow("Graded valid") << Core::GalaGraded << true << "01/01/2010" << true;
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("message");
+        const QStringList mixed{"U/10", "U/12", "Open"};
+        // clang-format off
+        const QString open = Core::GalaOpen, member = Core::GalaInternal, out = "Out of age groups for this event", bad = "Date is invalid";
+        QTest::newRow("9 under 10")            << open << true << mixed << BornForAge(9) << 0 << "";
+        QTest::newRow("10 goes to U/12")       << open << true << mixed << BornForAge(10) << 1 << "";
+        QTest::newRow("12 goes to Open")       << open << true << mixed << BornForAge(12) << 2 << "";
+        QTest::newRow("14 at last limit")      << open << true << QStringList{"U/10", "U/12", "U/14"} << BornForAge(14) << -1 << out;
+        QTest::newRow("order is not sorted")   << open << true << QStringList{"U/12", "U/10"} << BornForAge(9) << 0 << "";
+        QTest::newRow("lower case is not U/")  << open << true << QStringList{"u/10", "U/12"} << BornForAge(11) << 0 << "";
+        QTest::newRow("limit with text after") << open << true << QStringList{"U/12 yrs", "Open"} << BornForAge(11) << 0 << "";
+        QTest::newRow("no groups")             << open << true << QStringList{} << BornForAge(10) << -1 << out;
+        QTest::newRow("empty date")            << open << true << mixed << "" << -1 << "";
+        QTest::newRow("31 Feb")                << open << true << mixed << "31/02/10" << -1 << bad;
+        QTest::newRow("Masters 31 Feb")        << Core::GalaMasters << true << mixed << "31/02/10" << -1 << bad;
+        QTest::newRow("Graded: no group")      << Core::GalaGraded << true << mixed << "01/01/2010" << -1 << "";
+        QTest::newRow("member 9")              << member << true << mixed << "01/01/2014" << 1 << "";
+        QTest::newRow("member 12")             << member << true << mixed << "31/12/2013" << 2 << "";
+        QTest::newRow("member compact date")   << member << true << mixed << "01Jan14" << 1 << "";
+        QTest::newRow("member no date")        << member << true << mixed << "       " << -1 << "";
+        QTest::newRow("member bad date")       << member << true << mixed << "99/99/99" << -1 << "";
+        QTest::newRow("member no age groups")  << member << false << mixed << "01/01/2014" << -1 << "";
+        QTest::newRow("no age groups")         << open << false << mixed << "01/01/2010" << -1 << "";
+        // clang-format on
     }
 
-    void InvalidAndEmptyDates()
+    void DobLeftGroups()
     {
         QFETCH(QString, type);
         QFETCH(bool, ageGroups);
+        QFETCH(QStringList, groups);
         QFETCH(QString, dob);
-        QFETCH(bool, valid);
-        Core::GalaState gala = Gala(type, {"U/10", "Open"});
+        QFETCH(int, index);
+        QFETCH(QString, message);
+        Core::GalaState gala = Gala(type, groups);
         gala.AgeGroups = ageGroups;
+        if (type == Core::GalaInternal) {
+            QCOMPARE(MemberAgeGroup(gala, dob), index);
+            return;
+        }
         ScriptedPrompts prompts;
         const AgeResult result = DobLeft(gala, dob, prompts);
-        QCOMPARE(result.Valid, valid);
-        QCOMPARE(prompts.Messages, valid ? QStringList() : QStringList{"Date is invalid"});
-        QCOMPARE(result.GroupIndex, -1);
+        QCOMPARE(result.Valid, message != u"Date is invalid");
+        QCOMPARE(result.GroupIndex, index);
+        QCOMPARE(prompts.Messages, message.isEmpty() ? QStringList() : QStringList{message});
         QVERIFY(result.MastersGroup.isEmpty() && result.Info.isEmpty() && !result.ClearDob);
     }
 };
