@@ -15,18 +15,6 @@ namespace Entries {
 
 namespace {
 
-bool ReadWhole(const QString &path, QByteArray &data, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    data = file.readAll();
-    return true;
-}
-
 // The bytes of a record as they stand in the file, ending in a line end even when the file's
 // last line had none, so that what follows starts on a line of its own.
 void CopyRecord(QByteArray &out, const QByteArray &data, qsizetype begin, qsizetype end)

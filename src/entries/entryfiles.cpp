@@ -257,18 +257,6 @@ private:
     int m_recordLine = 1;
 };
 
-bool ReadWhole(const QString &path, QByteArray &data, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    data = file.readAll();
-    return true;
-}
-
 bool OpenFile(QFile &file, const QString &path, QIODevice::OpenMode mode, QString *error)
 {
     file.setFileName(path);
@@ -302,6 +290,18 @@ bool EndLastLine(QFile &file, QString *error)
 }
 
 } // namespace
+
+bool ReadWhole(const QString &path, QByteArray &data, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    data = file.readAll();
+    return true;
+}
 
 // ---- Layout and folder ----
 

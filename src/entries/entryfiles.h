@@ -127,6 +127,9 @@ bool ParseSwimLines(const QByteArray &data, const QString &file, QList<SwimLine>
 bool ParseControlRecord(const QByteArray &data, const QString &file, int &nextNumber,
                         QString *error);
 
+// Reads a whole file; false with "Cannot read <path>: <reason>" in `error` when it cannot.
+bool ReadWhole(const QString &path, QByteArray &data, QString *error);
+
 // The same from a file on disk; a file that cannot be read is an error naming it.
 bool LoadEntrantBlocks(const QString &path, bool withFinalRank, QList<EntrantBlock> &out,
                        QString *error);

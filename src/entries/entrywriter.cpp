@@ -44,7 +44,9 @@ int HighestEntrantNumber(MeetDb::Database &db, const QString &meetCode)
     return highest;
 }
 
-void StoreNextNumber(MeetDb::Database &db, const QString &meetCode, int next)
+// The meet's record through "Details of 1 Meet", on its first row. Throws MeetDb::DbError when
+// the meet is not in the file.
+std::unique_ptr<MeetDb::RecordSet> OpenMeetDetails(MeetDb::Database &db, const QString &meetCode)
 {
     MeetDb::Database::SavedQuery query = db.OpenQuery(DetailsQuery);
     query.SetParameter(MeetDb::ParamMeetCode, meetCode);
@@ -52,6 +54,12 @@ void StoreNextNumber(MeetDb::Database &db, const QString &meetCode, int next)
     if (meet->RecordCount() < 1)
         throw MeetDb::DbError(QStringLiteral("Meet %1 is not in the meet database").arg(meetCode));
     meet->MoveFirst();
+    return meet;
+}
+
+void StoreNextNumber(MeetDb::Database &db, const QString &meetCode, int next)
+{
+    std::unique_ptr<MeetDb::RecordSet> meet = OpenMeetDetails(db, meetCode);
     meet->Edit();
     meet->SetField(NextNumberField, next);
     meet->Update();
@@ -134,12 +142,7 @@ QString CombinedWith(const Core::GalaState &gala, const QString &evNumber)
 
 int ReadNextCompetitorNumber(MeetDb::Database &db, const QString &meetCode)
 {
-    MeetDb::Database::SavedQuery query = db.OpenQuery(DetailsQuery);
-    query.SetParameter(MeetDb::ParamMeetCode, meetCode);
-    std::unique_ptr<MeetDb::RecordSet> meet = query.Open();
-    if (meet->RecordCount() < 1)
-        throw MeetDb::DbError(QStringLiteral("Meet %1 is not in the meet database").arg(meetCode));
-    meet->MoveFirst();
+    std::unique_ptr<MeetDb::RecordSet> meet = OpenMeetDetails(db, meetCode);
     if (meet->IsNull(NextNumberField))
         return 1;
     return std::max(1, meet->Int(NextNumberField));
