@@ -66,7 +66,7 @@ void TstUtilFuzz::ParsersHoldTheirProperties()
     const QStringList separators = {"", " ", ",", "<>", ":;"};
     ScriptedPrompts prompts;
     int dates = 0;
-    constexpr int Rounds = 150000;
+    constexpr int Rounds = 300000;
     for (int i = 0; i < Rounds; ++i) {
         const QString text = RandomText();
 
