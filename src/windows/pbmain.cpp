@@ -124,7 +124,13 @@ void PbMain::RefreshFromSession()
 void PbMain::ShowStatus(const QString &text)
 {
     m_status->setPlainText(text);
-    m_status->repaint();
+    // Long operations (the member index is built one key at a time) send thousands of lines;
+    // painting each at once would cost more than the work itself, so the box is repainted at
+    // most every 50 ms and otherwise on the next ordinary paint.
+    if (!m_lastStatusPaint.isValid() || m_lastStatusPaint.elapsed() >= 50) {
+        m_status->repaint();
+        m_lastStatusPaint.start();
+    }
 }
 
 void PbMain::SelectCompetition()

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 class QLabel;
@@ -87,6 +88,7 @@ private:
     QLabel *m_selectedDb;
     QLabel *m_selectedMeet;
     QPlainTextEdit *m_status;
+    QElapsedTimer m_lastStatusPaint;
 };
 
 } // namespace Windows
