@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -44,6 +45,10 @@ EntryStats::EntryStats(const QList<Reports::EventStatistic> &events, QWidget *pa
         controls.List = new QComboBox(this);
         controls.List->setObjectName(QStringLiteral("UnconfirmedList") + suffix);
         controls.List->setMinimumWidth(220);
+        // The caption is the list's message, not a hint, so it is drawn as ordinary text.
+        QPalette palette = controls.List->palette();
+        palette.setColor(QPalette::PlaceholderText, palette.color(QPalette::ButtonText));
+        controls.List->setPalette(palette);
         grid->addWidget(controls.Event, row + 1, 0);
         grid->addWidget(controls.Count, row + 1, 1);
         grid->addWidget(controls.Gauge, row + 1, 2);
