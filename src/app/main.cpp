@@ -1,4 +1,8 @@
+#include <cstring>
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include "core/startup.h"
 #include "entries/clubtable.h"
@@ -10,10 +14,50 @@
 #include "windows/qtprompts.h"
 #include "windows/qtselectionwindows.h"
 
+namespace {
+
+const QString MeetDayOption = QStringLiteral("meet-day");
+
+void DescribeOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral(
+        "Entries and meet day for a swimming club's galas and open meets. The program's files "
+        "(pbsystem.ini, natamar.mdb, internal.ini) are read from the folder it is in."));
+    parser.addHelpOption();
+    parser.addOption(QCommandLineOption(
+        MeetDayOption, QStringLiteral("Start with \"Meet Day Mode\" ticked, so that \"Modify "
+                                      "Entries\" opens in the meet-day mode.")));
+}
+
+bool AsksForHelp(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char *help : {"-h", "--help", "-?", "--help-all"})
+            if (std::strcmp(argv[i], help) == 0)
+                return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QCommandLineParser parser;
+    DescribeOptions(parser);
+    // The help is printed without opening a window, so it works without a display too.
+    if (AsksForHelp(argc, argv)) {
+        QCoreApplication helpOnly(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("openmeet"));
+        parser.process(helpOnly); // prints the help and ends the program
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("openmeet"));
+    // Qt's own options (-platform, -style ...) are taken out by QApplication; an unknown option
+    // is reported and ends the program.
+    parser.process(app);
 
     // The program's files (pbsystem.ini, natamar.mdb, internal.ini) live beside the executable.
     MeetDb::Session session;
@@ -26,6 +70,8 @@ int main(int argc, char *argv[])
     Core::InstallFontSubstitutions();
 
     Windows::PbMain mainWindow(session, prompts);
+    if (parser.isSet(MeetDayOption))
+        mainWindow.SetMeetDayMode(true);
     prompts.SetParentWidget(&mainWindow);
     prompts.SetStatusSink([&mainWindow](const QString &text) { mainWindow.ShowStatus(text); });
 

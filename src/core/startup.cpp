@@ -14,7 +14,7 @@ namespace Core {
 
 void StartUp(const QString &programDir, SystemSettings &settings, GalaState &gala, Prompts &prompts)
 {
-    gala.ProgramMode = QStringLiteral("Entries");
+    gala.ProgramMode = ProgramModeEntries;
 
     settings.NatamarDbFiles.clear();
     ReadSystemParams(programDir, settings, prompts);

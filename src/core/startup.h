@@ -19,6 +19,12 @@ inline const QString PrintFontSerif = QStringLiteral("Times New Roman");
 inline const QString PrintFontFixed = QStringLiteral("Courier New");
 inline const QString PrintFontScript = QStringLiteral("Don Casual");
 
+// The program modes. Start-up sets the entries mode; the main window's "Meet Day Mode" box (or
+// the --meet-day option) switches to the meet-day mode, and the meet-day window offers its
+// meet-day commands in any mode but the entries mode.
+inline const QString ProgramModeEntries = QStringLiteral("Entries");
+inline const QString ProgramModeMeetDay = QStringLiteral("Meet Day");
+
 // The meet database looked for beside the program when pbsystem.ini names none.
 inline const QString DefaultNatamarDbName = QStringLiteral("natamar.mdb");
 

@@ -127,19 +127,19 @@ bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringL
     if (!errors.isEmpty())
         return false;
 
-    // Each entrant is written as "Record" writes it; the outer transaction makes the whole
-    // file one change, so a fault part-way leaves the meet as it was.
-    MeetDbEntryStore store(session);
+    // Each entrant is written as "Record" writes it; the one transaction makes the whole file
+    // one change, so a fault part-way leaves the meet as it was.
     try {
         MeetDb::Transaction transaction(session.MeetDb);
-        for (const EntrantRecord &record : std::as_const(records)) {
-            QString error;
-            if (!store.WriteEntrant(record, nullptr, &error)) {
-                errors << QStringLiteral("%1: %2").arg(name, error);
-                return false;
-            }
+        int next = 0;
+        {
+            EntrantBatchWriter writer(session);
+            for (const EntrantRecord &record : std::as_const(records))
+                writer.Write(record);
+            next = writer.Finish();
         }
         transaction.Commit();
+        session.Gala.NextCompetitorNumber = next;
     } catch (const MeetDb::DbError &error) {
         errors << QStringLiteral("%1: %2").arg(name, error.Message());
         return false;

@@ -1,5 +1,10 @@
 #include "entries/entrywriter.h"
 
+#include <array>
+
+#include <QDir>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QVariantHash>
 
 #include "core/galastate.h"
@@ -65,8 +70,28 @@ void StoreNextNumber(MeetDb::Database &db, const QString &meetCode, int next)
     meet->Update();
 }
 
-void InsertEntrant(MeetDb::Database &db, const Core::GalaState &gala, const EntrantRecord &record,
-                   int number)
+// The insert of an entrant of this kind: member galas add the address, and databases older than
+// version 1.0 have no "Regno". The statement depends only on these two, so a batch prepares it
+// once per kind.
+QString EntrantInsertSql(const Core::GalaState &gala, EntrantKind kind)
+{
+    QString fields = QStringLiteral(R"("Meet code", "Entrant Number", "Swimmer Name", "club", )"
+                                    R"("age", "Sex", "Card Printed")");
+    QString placeholders = QStringLiteral(":code, :num, :name, :club, :age, :sex, 0");
+    if (kind == EntrantKind::Member) {
+        fields += QStringLiteral(
+            R"(, "Address_Line_1", "Address_Line_2", "Town", "County", "Post Code")");
+        placeholders += QStringLiteral(", :a1, :a2, :town, :county, :post");
+    }
+    if (gala.DbVersion >= 1.0f) {
+        fields += QStringLiteral(R"(, "Regno")");
+        placeholders += QStringLiteral(", :regno");
+    }
+    return QStringLiteral(R"(INSERT INTO "Entrant Table" (%1) VALUES (%2))")
+        .arg(fields, placeholders);
+}
+
+QVariantHash EntrantValues(const Core::GalaState &gala, const EntrantRecord &record, int number)
 {
     QVariantHash values{
         {QStringLiteral("code"), gala.MeetCode},
@@ -76,51 +101,39 @@ void InsertEntrant(MeetDb::Database &db, const Core::GalaState &gala, const Entr
         {QStringLiteral("age"), TextOrEmpty(record.Age)},
         {QStringLiteral("sex"), TextOrEmpty(record.Sex)},
     };
-    QString fields = QStringLiteral(R"("Meet code", "Entrant Number", "Swimmer Name", "club", )"
-                                    R"("age", "Sex", "Card Printed")");
-    QString placeholders = QStringLiteral(":code, :num, :name, :club, :age, :sex, 0");
     if (record.Kind == EntrantKind::Member) {
-        fields += QStringLiteral(
-            R"(, "Address_Line_1", "Address_Line_2", "Town", "County", "Post Code")");
-        placeholders += QStringLiteral(", :a1, :a2, :town, :county, :post");
         values.insert(QStringLiteral("a1"), TextOrEmpty(record.Address1));
         values.insert(QStringLiteral("a2"), TextOrEmpty(record.Address2));
         values.insert(QStringLiteral("town"), TextOrEmpty(record.Town));
         values.insert(QStringLiteral("county"), TextOrEmpty(record.County));
         values.insert(QStringLiteral("post"), TextOrEmpty(record.PostCode));
     }
-    // Databases older than version 1.0 have no "Regno".
-    if (gala.DbVersion >= 1.0f) {
-        fields += QStringLiteral(R"(, "Regno")");
-        placeholders += QStringLiteral(", :regno");
+    if (gala.DbVersion >= 1.0f)
         values.insert(QStringLiteral("regno"), TextOrEmpty(record.Regno));
-    }
-    db.Exec(
-        QStringLiteral(R"(INSERT INTO "Entrant Table" (%1) VALUES (%2))").arg(fields, placeholders),
-        values);
+    return values;
 }
 
-void InsertSwim(MeetDb::Database &db, const Core::GalaState &gala, const EntrySwimRecord &swim,
-                int number)
+const QString SwimInsertSql = QStringLiteral(
+    R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", "Event number", )"
+    R"("Event Sequence", "Combined With", "Entry Time", "Time", "Confirmed", )"
+    R"("Position", "DQ", "DQ Reason", "Meet Specific", "Seed Order", "DNS", "Notes", )"
+    R"("Points") VALUES (:code, :num, :event, :seq, :combined, :time, :time, 0, 0, 0, )"
+    R"('', :specific, 0, 0, '', 0))");
+
+QVariantHash SwimValues(const Core::GalaState &gala, const EntrySwimRecord &swim, int number)
 {
     const QString time = StoredEntryTime(swim.EntryTime);
     const int sequence =
         swim.EventIndex >= 0 ? swim.EventIndex + 1 : gala.FindEvent(swim.EventNumber) + 1;
-    db.Exec(QStringLiteral(
-                R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", "Event number", )"
-                R"("Event Sequence", "Combined With", "Entry Time", "Time", "Confirmed", )"
-                R"("Position", "DQ", "DQ Reason", "Meet Specific", "Seed Order", "DNS", "Notes", )"
-                R"("Points") VALUES (:code, :num, :event, :seq, :combined, :time, :time, 0, 0, 0, )"
-                R"('', :specific, 0, 0, '', 0))"),
-            {
-                {QStringLiteral("code"), gala.MeetCode},
-                {QStringLiteral("num"), number},
-                {QStringLiteral("event"), swim.EventNumber},
-                {QStringLiteral("seq"), sequence},
-                {QStringLiteral("combined"), CombinedWith(gala, swim.EventNumber)},
-                {QStringLiteral("time"), time},
-                {QStringLiteral("specific"), TextOrEmpty(swim.MeetSpecific)},
-            });
+    return {
+        {QStringLiteral("code"), gala.MeetCode},
+        {QStringLiteral("num"), number},
+        {QStringLiteral("event"), swim.EventNumber},
+        {QStringLiteral("seq"), sequence},
+        {QStringLiteral("combined"), CombinedWith(gala, swim.EventNumber)},
+        {QStringLiteral("time"), time},
+        {QStringLiteral("specific"), TextOrEmpty(swim.MeetSpecific)},
+    };
 }
 
 } // namespace
@@ -151,13 +164,13 @@ int ReadNextCompetitorNumber(MeetDb::Database &db, const QString &meetCode)
 void WriteEntrantRecord(MeetDb::Database &db, const Core::GalaState &gala,
                         const EntrantRecord &record, int number)
 {
-    InsertEntrant(db, gala, record, number);
+    db.Exec(EntrantInsertSql(gala, record.Kind), EntrantValues(gala, record, number));
     // Member galas move the counter on with the entrant, open galas after the swims; inside one
     // transaction the order only shows if the engine fails part-way, and then nothing stays.
     if (record.Kind == EntrantKind::Member)
         StoreNextNumber(db, gala.MeetCode, number + 1);
     for (const EntrySwimRecord &swim : record.Swims)
-        InsertSwim(db, gala, swim, number);
+        db.Exec(SwimInsertSql, SwimValues(gala, swim, number));
     if (record.Kind != EntrantKind::Member)
         StoreNextNumber(db, gala.MeetCode, number + 1);
 }
@@ -270,6 +283,87 @@ bool MeetDbEntryStore::Close(QString *)
     // Every record was committed when it was written; the meet database stays open for the
     // other windows.
     return true;
+}
+
+struct EntrantBatchWriter::Statements
+{
+    explicit Statements(MeetDb::Database &db)
+        : Db(db)
+    {}
+
+    // The statement in `slot`, prepared from `sql` on first use.
+    QSqlQuery &Prepared(std::unique_ptr<QSqlQuery> &slot, const QString &sql)
+    {
+        if (!slot) {
+            slot = std::make_unique<QSqlQuery>(Db.Connection());
+            if (!slot->prepare(sql))
+                Fail(*slot, QStringLiteral("Cannot prepare a statement"));
+        }
+        return *slot;
+    }
+
+    void Run(QSqlQuery &query, const QVariantHash &values)
+    {
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            query.bindValue(u':' + it.key(), it.value());
+        if (!query.exec())
+            Fail(query, QStringLiteral("A statement failed"));
+    }
+
+    [[noreturn]] void Fail(const QSqlQuery &query, const QString &what)
+    {
+        const QSqlError error = query.lastError();
+        throw MeetDb::DbError(
+            QStringLiteral("%1 in %2: %3")
+                .arg(what, QDir::toNativeSeparators(Db.Path()),
+                     error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+    }
+
+    MeetDb::Database &Db;
+    std::array<std::unique_ptr<QSqlQuery>, 3> Entrant; // by EntrantKind: members add the address
+    std::unique_ptr<QSqlQuery> Swim;
+};
+
+EntrantBatchWriter::EntrantBatchWriter(MeetDb::Session &session)
+    : m_session(session)
+    , m_statements(std::make_unique<Statements>(session.MeetDb))
+{
+    MeetDb::Database &db = session.MeetDb;
+    const QString &meetCode = session.Gala.MeetCode;
+    m_next = ReadNextCompetitorNumber(db, meetCode);
+    MeetDb::Database::SavedQuery query = db.OpenQuery(QStringLiteral("Entrants for 1 Meet"));
+    query.SetParameter(MeetDb::ParamMeetCode, meetCode);
+    std::unique_ptr<MeetDb::RecordSet> entrants = query.Open();
+    for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext()) {
+        const int number = entrants->Int(EntrantNumberField);
+        m_used.insert(number);
+        m_highest = std::max(m_highest, number);
+    }
+}
+
+EntrantBatchWriter::~EntrantBatchWriter() = default;
+
+int EntrantBatchWriter::Write(const EntrantRecord &record)
+{
+    const Core::GalaState &gala = m_session.Gala;
+    const int number = m_used.contains(m_next) ? m_highest + 1 : m_next;
+    Statements &s = *m_statements;
+    s.Run(s.Prepared(s.Entrant.at(size_t(record.Kind)), EntrantInsertSql(gala, record.Kind)),
+          EntrantValues(gala, record, number));
+    for (const EntrySwimRecord &swim : record.Swims)
+        s.Run(s.Prepared(s.Swim, SwimInsertSql), SwimValues(gala, swim, number));
+    m_used.insert(number);
+    m_highest = std::max(m_highest, number);
+    m_next = number + 1;
+    m_written = true;
+    return number;
+}
+
+int EntrantBatchWriter::Finish()
+{
+    if (m_written)
+        StoreNextNumber(m_session.MeetDb, m_session.Gala.MeetCode, m_next);
+    return m_next;
 }
 
 std::unique_ptr<EntryStore> MakeEntryStore(MeetDb::Session &session)

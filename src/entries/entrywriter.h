@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 namespace Core {
@@ -142,6 +143,41 @@ public:
 
 private:
     MeetDb::Session &m_session;
+};
+
+/*
+ * Writes many entrants into the loaded meet of the meet database inside the caller's
+ * transaction, each as MeetDbEntryStore::WriteEntrant writes one: the same rows and the same
+ * numbering (the stored next number, or one above the highest in use when that one is taken).
+ * The numbers in use are read once and every statement is prepared once for the whole batch, so
+ * thousands of entrants cost little more than their rows. Finish stores the next number; the
+ * caller commits after it. The session must outlive the writer, and the meet database must stay
+ * open until the writer is gone.
+ */
+class EntrantBatchWriter
+{
+public:
+    // Reads the meet's next number and the numbers in use. Throws MeetDb::DbError.
+    explicit EntrantBatchWriter(MeetDb::Session &session);
+    ~EntrantBatchWriter();
+    EntrantBatchWriter(const EntrantBatchWriter &) = delete;
+    EntrantBatchWriter &operator=(const EntrantBatchWriter &) = delete;
+
+    // Writes the entrant and its swims; returns the number it took. Throws MeetDb::DbError.
+    int Write(const EntrantRecord &record);
+    // Stores the number after the last one written as the meet's next number and returns it
+    // (the stored number as read when nothing was written). Throws MeetDb::DbError.
+    int Finish();
+
+private:
+    struct Statements;
+
+    MeetDb::Session &m_session;
+    std::unique_ptr<Statements> m_statements;
+    QSet<int> m_used; // entrant numbers taken in the meet
+    int m_highest = 0;
+    int m_next = 1;
+    bool m_written = false;
 };
 
 // The store for the session: the entry files (EntryFilesStore) when the operator did not choose

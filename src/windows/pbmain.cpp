@@ -1,5 +1,6 @@
 #include "windows/pbmain.h"
 
+#include <QCheckBox>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,12 +11,15 @@
 #include <QVBoxLayout>
 
 #include "core/prompts.h"
+#include "core/startup.h"
 #include "meetdb/session.h"
 
 namespace Windows {
 
 namespace {
 const QString NoneText = QStringLiteral("None");
+const QString DbCaption = QStringLiteral("Current Natamar Database");
+const QString GalaFileCaption = QStringLiteral("Current Gala File");
 
 QLabel *ValueLabel(const QString &name, QWidget *parent)
 {
@@ -48,21 +52,26 @@ PbMain::PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent
     m_clubNameButton = AddCommand(QStringLiteral("ClubName"), tr("Add &Club Name"));
     m_printListButton = AddCommand(QStringLiteral("PrintList"), tr("&Print Entrants List"));
     m_exitButton = AddCommand(QStringLiteral("ExitButton"), tr("E&xit"));
+    m_meetDayMode = new QCheckBox(tr("Meet &Day Mode"), central);
+    m_meetDayMode->setObjectName(QStringLiteral("MeetDayMode"));
+    m_meetDayMode->setChecked(session.Gala.ProgramMode == Core::ProgramModeMeetDay);
 
     auto *commands = new QVBoxLayout;
     for (QPushButton *button : {m_selectMeetButton, m_addEntryButton, m_modifyEntriesButton,
                                 m_clubNameButton, m_printListButton})
         commands->addWidget(button);
+    commands->addSpacing(8);
+    commands->addWidget(m_meetDayMode);
     commands->addStretch();
     commands->addWidget(m_exitButton);
 
     auto *selection = new QGroupBox(tr("Selection"), central);
-    auto *dbCaption = new QLabel(tr("Current Natamar Database"), selection);
+    m_selectedDbCaption = new QLabel(DbCaption, selection);
     auto *meetCaption = new QLabel(tr("Currently Selected Competition"), selection);
     m_selectedDb = ValueLabel(QStringLiteral("NTSelectedDb"), selection);
     m_selectedMeet = ValueLabel(QStringLiteral("NTSelectedMeet"), selection);
     auto *selectionLayout = new QVBoxLayout(selection);
-    selectionLayout->addWidget(dbCaption);
+    selectionLayout->addWidget(m_selectedDbCaption);
     selectionLayout->addWidget(m_selectedDb);
     selectionLayout->addSpacing(8);
     selectionLayout->addWidget(meetCaption);
@@ -87,14 +96,17 @@ PbMain::PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent
     connect(m_selectMeetButton, &QPushButton::clicked, this, &PbMain::SelectCompetition);
     connect(m_addEntryButton, &QPushButton::clicked, this,
             [this] { RunCommand(m_addEntry, m_addEntryButton->text()); });
-    connect(m_modifyEntriesButton, &QPushButton::clicked, this,
-            [this] { RunCommand(m_modifyEntries, m_modifyEntriesButton->text()); });
+    connect(m_modifyEntriesButton, &QPushButton::clicked, this, [this] {
+        ApplyProgramMode();
+        RunCommand(m_modifyEntries, m_modifyEntriesButton->text());
+    });
     connect(m_clubNameButton, &QPushButton::clicked, this,
             [this] { RunCommand(m_clubName, m_clubNameButton->text()); });
     connect(m_printListButton, &QPushButton::clicked, this,
             [this] { RunCommand(m_printList, m_printListButton->text()); });
     // Nothing is written on the way out; the meet database is released with the session.
     connect(m_exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_meetDayMode, &QCheckBox::toggled, this, &PbMain::ApplyProgramMode);
 
     RefreshFromSession();
     resize(640, 360);
@@ -112,13 +124,29 @@ void PbMain::RefreshFromSession()
 {
     const Core::GalaState &gala = m_session.Gala;
     const bool fromDb = gala.MeetDbOpen;
-    m_selectedDb->setText(fromDb ? gala.MeetDbPath : NoneText);
-    m_selectedMeet->setText(fromDb ? gala.GalaName : NoneText);
-    m_addEntryButton->setVisible(fromDb);
-    m_modifyEntriesButton->setVisible(fromDb);
+    // A gala file's competition keeps its entries in the entry files beside it, so it can take
+    // and amend entries too; its clubs live in the gala file, not in a meet database.
+    const bool fromFile = !fromDb && m_galaFileLoaded;
+    m_selectedDbCaption->setText(fromFile ? GalaFileCaption : DbCaption);
+    m_selectedDb->setText(fromDb ? gala.MeetDbPath : fromFile ? gala.GalaParamFile : NoneText);
+    m_selectedMeet->setText(fromDb || fromFile ? gala.GalaName : NoneText);
+    m_addEntryButton->setVisible(fromDb || fromFile);
+    m_modifyEntriesButton->setVisible(fromDb || fromFile);
     m_clubNameButton->setVisible(fromDb);
-    if (fromDb)
+    if (fromDb || fromFile)
         setWindowTitle(gala.GalaName);
+}
+
+void PbMain::SetMeetDayMode(bool on)
+{
+    m_meetDayMode->setChecked(on);
+    ApplyProgramMode();
+}
+
+void PbMain::ApplyProgramMode()
+{
+    m_session.Gala.ProgramMode =
+        m_meetDayMode->isChecked() ? Core::ProgramModeMeetDay : Core::ProgramModeEntries;
 }
 
 void PbMain::ShowStatus(const QString &text)
@@ -139,7 +167,9 @@ void PbMain::SelectCompetition()
         m_prompts.Message(tr("Select Competition is not available yet"));
         return;
     }
-    if (m_selectMeet())
+    const bool loaded = m_selectMeet();
+    m_galaFileLoaded = loaded && !m_session.Gala.MeetDbOpen;
+    if (loaded)
         setWindowTitle(m_session.Gala.GalaName);
     RefreshFromSession();
 }

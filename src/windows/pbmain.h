@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -19,10 +20,13 @@ struct Session;
 namespace Windows {
 
 /*
- * The main window "Open Meet Entries Module". It shows which meet database and competition are
- * loaded and offers the commands; the commands themselves are installed by whoever owns them, so
- * the window stays free of logic. A command without a handler tells the user it is not
- * available yet.
+ * The main window "Open Meet Entries Module". It shows which meet database (or gala parameter
+ * file) and competition are loaded and offers the commands; the commands themselves are
+ * installed by whoever owns them, so the window stays free of logic. A command without a handler
+ * tells the user it is not available yet.
+ *
+ * The "Meet Day Mode" box chooses the program mode the meet-day window opens in: clear (as at
+ * start-up) for the entries mode, ticked for the meet-day mode.
  *
  * Every handler runs to its end before the window takes the next click (the windows they open are
  * modal). The session and the prompts must outlive the window.
@@ -48,9 +52,14 @@ public:
     void SetPrintListHandler(CommandHandler handler) { m_printList = std::move(handler); }
 
     // Shows the session's competition: with the meet database open, its path, GalaName as the
-    // competition and window title, and the entry, amendment and club commands; otherwise "None"
+    // competition and window title, and the entry, amendment and club commands; after a load
+    // from a gala parameter file, the file's path, GalaName, and the entry and amendment
+    // commands (the club command edits the meet database, so it stays hidden); otherwise "None"
     // twice and those commands hidden.
     void RefreshFromSession();
+
+    // Ticks or clears "Meet Day Mode", which sets the session's ProgramMode to match.
+    void SetMeetDayMode(bool on);
 
     // Replaces the text of the `Status` box and paints it at once, so that progress shows while
     // a long command is still running.
@@ -62,6 +71,8 @@ public:
     QPushButton *ClubNameButton() const { return m_clubNameButton; }
     QPushButton *PrintListButton() const { return m_printListButton; }
     QPushButton *ExitButton() const { return m_exitButton; }
+    QCheckBox *MeetDayModeBox() const { return m_meetDayMode; }
+    QLabel *SelectedDbCaption() const { return m_selectedDbCaption; }
     QLabel *SelectedDbLabel() const { return m_selectedDb; }
     QLabel *SelectedMeetLabel() const { return m_selectedMeet; }
     QPlainTextEdit *StatusBox() const { return m_status; }
@@ -70,6 +81,7 @@ private:
     QPushButton *AddCommand(const QString &name, const QString &caption);
     void SelectCompetition();
     void RunCommand(const CommandHandler &handler, const QString &caption);
+    void ApplyProgramMode();
 
     MeetDb::Session &m_session;
     Core::Prompts &m_prompts;
@@ -78,6 +90,9 @@ private:
     CommandHandler m_modifyEntries;
     CommandHandler m_clubName;
     CommandHandler m_printList;
+    // The last "Select Competition" loaded a gala parameter file (the state alone cannot tell
+    // it from a load that ended early).
+    bool m_galaFileLoaded = false;
 
     QPushButton *m_selectMeetButton;
     QPushButton *m_addEntryButton;
@@ -85,6 +100,8 @@ private:
     QPushButton *m_clubNameButton;
     QPushButton *m_printListButton;
     QPushButton *m_exitButton;
+    QCheckBox *m_meetDayMode;
+    QLabel *m_selectedDbCaption;
     QLabel *m_selectedDb;
     QLabel *m_selectedMeet;
     QPlainTextEdit *m_status;

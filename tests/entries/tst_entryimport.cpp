@@ -83,6 +83,50 @@ private Q_SLOTS:
             QCOMPARE(rows("Meet Table", "Next Competitor Number"), QStringList{"7"});
         }
     }
+
+    void numbering_data()
+    {
+        QTest::addColumn<QStringList>("existing"); // entrant numbers already in the meet
+        QTest::addColumn<int>("stored");           // its "Next Competitor Number"
+        QTest::addColumn<QString>("numbers");      // the three imported entrants take these
+        QTest::addColumn<int>("next");
+        // clang-format off
+        QTest::newRow("counter in step")     << QStringList{"1", "4"} << 5 << "5 6 7"    << 8;
+        QTest::newRow("counter fell behind") << QStringList{"5", "9"} << 5 << "10 11 12" << 13;
+        QTest::newRow("counter on a gap")    << QStringList{"5", "7"} << 6 << "6 8 9"    << 10;
+        // clang-format on
+    }
+
+    // The numbers are those three "Record"s would give one after another.
+    void numbering()
+    {
+        QFETCH(QStringList, existing);
+        QFETCH(int, stored);
+        TestDir dir;
+        const QString path = MakeMeet(dir);
+        {
+            Database db;
+            db.Open(path);
+            db.Exec(R"(UPDATE "Meet Table" SET "Next Competitor Number" = :next)",
+                    {{"next", stored}});
+            QStringList rows;
+            for (const QString &number : std::as_const(existing))
+                rows << "O1|" + number + "|Old " + number;
+            InsertRows(db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name", rows);
+        }
+        Session session;
+        Core::CapturePrompts prompts;
+        QVERIFY(LoadMeetByCode(session, path, "O1", prompts));
+        const QString csv = dir.Write("in.csv", Header + "I,Ann Lee,VMSC,F,05/03/12,,1=35.00\n"
+                                                         "I,Sam Grey,VMSC,M,05/03/12,,2=40.00\n"
+                                                         "I,Zoe Ash,VMSC,F,05/03/12,,1=NT\n");
+        QStringList errors;
+        QVERIFY(Entries::ImportEntriesCsv(session, csv, errors));
+        QTEST(TableRows(session.MeetDb, "Swim Table", {"Entrant Number"}).join(' '), "numbers");
+        QTEST(TableRows(session.MeetDb, "Meet Table", {"Next Competitor Number"}).join(' ').toInt(),
+              "next");
+        QTEST(session.Gala.NextCompetitorNumber, "next");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEntryImport)

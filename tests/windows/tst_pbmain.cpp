@@ -1,8 +1,10 @@
+#include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include "core/startup.h"
 #include "meetdb/session.h"
 #include "support/scriptedprompts.h"
 #include "windows/pbmain.h"
@@ -100,6 +102,101 @@ private Q_SLOTS:
                  QStringLiteral("Winter Masters|Winter Masters"));
         QTest::mouseClick(window.AddEntryButton(), Qt::LeftButton);
         QCOMPARE(entries, 1);
+    }
+
+    void commandsAfterEachLoad_data()
+    {
+        QTest::addColumn<QStringList>("loads"); // "db", "file" or "failed", in turn
+        QTest::addColumn<QString>("shown");     // the commands offered after the last one
+        QTest::addColumn<QString>("labels");    // caption|path|competition
+        const QString all = "SelectMeet AddEntry ModifyEntries ClubName PrintList ExitButton";
+        const QString galaFile = "SelectMeet AddEntry ModifyEntries PrintList ExitButton";
+        const QString none = "SelectMeet PrintList ExitButton";
+        const QString dbLabels = "Current Natamar Database|/club/natamar.mdb|Spring Open";
+        const QString fileLabels = "Current Gala File|/club/internal.ini|Winter Internal";
+        const QString noneLabels = "Current Natamar Database|None|None";
+        // clang-format off
+        QTest::newRow("meet database")        << QStringList{"db"}             << all      << dbLabels;
+        QTest::newRow("gala file")            << QStringList{"file"}           << galaFile << fileLabels;
+        QTest::newRow("failed load")          << QStringList{"failed"}         << none     << noneLabels;
+        QTest::newRow("gala file, then db")   << QStringList{"file", "db"}     << all      << dbLabels;
+        QTest::newRow("db, then gala file")   << QStringList{"db", "file"}     << galaFile << fileLabels;
+        QTest::newRow("gala file, then fail") << QStringList{"file", "failed"} << none     << noneLabels;
+        // clang-format on
+    }
+
+    // Each load runs as the competition load leaves the session: a gala file closes the meet
+    // database and names the file; a failed load leaves everything reset.
+    void commandsAfterEachLoad()
+    {
+        QFETCH(QStringList, loads);
+        MeetDb::Session session;
+        ScriptedPrompts prompts;
+        PbMain window(session, prompts);
+        window.show();
+        QString kind;
+        window.SetSelectCompetitionHandler([&] {
+            session.Gala = Core::GalaState();
+            if (kind == "db")
+                OpenMeet(session, QStringLiteral("Spring Open"));
+            if (kind == "file") {
+                session.Gala.GalaParamFile = QStringLiteral("/club/internal.ini");
+                session.Gala.GalaName = QStringLiteral("Winter Internal");
+            }
+            return kind != "failed";
+        });
+        for (const QString &load : std::as_const(loads)) {
+            kind = load;
+            QTest::mouseClick(window.SelectMeetButton(), Qt::LeftButton);
+        }
+        QStringList shown;
+        for (const char *name :
+             {"SelectMeet", "AddEntry", "ModifyEntries", "ClubName", "PrintList", "ExitButton"})
+            if (window.findChild<QPushButton *>(name)->isVisible())
+                shown << name;
+        QTEST(shown.join(' '), "shown");
+        QTEST(window.SelectedDbCaption()->text() + '|' + window.SelectedDbLabel()->text() + '|' +
+                  window.SelectedMeetLabel()->text(),
+              "labels");
+        QVERIFY(prompts.Messages.isEmpty());
+    }
+
+    // The box is clear at start-up, so the entries mode that start-up sets stands; ticking it
+    // gives the meet-day mode, which "Modify Entries" then opens in.
+    void meetDayModeBox()
+    {
+        MeetDb::Session session;
+        session.Gala.ProgramMode = Core::ProgramModeEntries;
+        ScriptedPrompts prompts;
+        PbMain window(session, prompts);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCheckBox *box = window.MeetDayModeBox();
+        QCOMPARE(box->objectName() + '|' + box->text(),
+                 QStringLiteral("MeetDayMode|Meet &Day Mode"));
+        QVERIFY(box->isVisible() && !box->isChecked());
+        QCOMPARE(session.Gala.ProgramMode, Core::ProgramModeEntries);
+
+        QStringList modes;
+        window.SetModifyEntriesHandler([&] { modes << session.Gala.ProgramMode; });
+        OpenMeet(session, QStringLiteral("Spring Open"));
+        window.RefreshFromSession();
+        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
+        QTest::keyClick(window.ModifyEntriesButton(), Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(box->isChecked()); // a mnemonic clicks after a short animation
+        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
+        // Whatever set the mode in between, the box decides it when the window opens.
+        session.Gala.ProgramMode = Core::ProgramModeEntries;
+        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
+        box->click();
+        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
+        QCOMPARE(modes, QStringList({"Entries", "Meet Day", "Meet Day", "Entries"}));
+
+        // --meet-day starts with the box ticked.
+        window.SetMeetDayMode(true);
+        QVERIFY(box->isChecked());
+        QCOMPARE(session.Gala.ProgramMode, Core::ProgramModeMeetDay);
     }
 };
 
