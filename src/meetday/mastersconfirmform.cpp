@@ -20,25 +20,27 @@ const QString NotReadWholeMessage =
     QStringLiteral("Nothing was saved: the entries could not be read whole when this window "
                    "opened, and saving now would lose the rest of them.");
 
-// A time as an official types it: seconds ("45", "45.2", "65.31") or minutes, a separator
-// (":", ";", "-" or ".") and seconds below 60 ("1:05.3", "1.05.30"). Returns the seconds, or
-// nothing for any other text or a time above an hour.
+// A time as an official types it: seconds ("45", "45.2", "65.31") or minutes, a separator and
+// seconds below 60 ("1:05.3", "1;05.30", "1-05", and "1.05.30" with two points). Returns the
+// seconds, or nothing for any other text or a time above an hour.
 // TODO: use the shared strict typed-time parser
 std::optional<float> ParseTypedTime(const QString &text)
 {
-    static const QRegularExpression form(
-        QStringLiteral(R"(^(?:(\d{1,2})[:;.\-])?(\d{1,4})(?:\.(\d{1,2}))?$)"));
-    const QRegularExpressionMatch m = form.match(text);
-    if (!m.hasMatch())
+    static const QRegularExpression minutesSeparator(QStringLiteral("[:;\\-]"));
+    static const QRegularExpression minutesForm(QStringLiteral("^\\d{1,2}$"));
+    static const QRegularExpression secondsForm(QStringLiteral("^(\\d{1,4})(?:\\.(\\d{0,2}))?$"));
+    qsizetype separator = text.indexOf(minutesSeparator);
+    if (separator < 0 && text.count(u'.') == 2)
+        separator = text.indexOf(u'.');
+    const QString minutesText = separator >= 0 ? text.left(separator) : QString();
+    const QRegularExpressionMatch seconds = secondsForm.match(text.mid(separator + 1));
+    if (!seconds.hasMatch() || (separator >= 0 && !minutesForm.match(minutesText).hasMatch()))
         return std::nullopt;
-    const bool withMinutes = m.capturedLength(1) > 0;
-    const int minutes = withMinutes ? m.captured(1).toInt() : 0;
-    const int seconds = m.captured(2).toInt();
-    if (withMinutes && (seconds >= 60 || m.capturedLength(2) > 2))
+    const int whole = seconds.captured(1).toInt();
+    if (separator >= 0 && (whole >= 60 || seconds.capturedLength(1) > 2))
         return std::nullopt;
-    QString hundredths = m.captured(3);
-    hundredths = hundredths.leftJustified(2, u'0');
-    const double total = minutes * 60.0 + seconds + hundredths.toInt() / 100.0;
+    const int hundredths = seconds.captured(2).leftJustified(2, u'0').toInt();
+    const double total = minutesText.toInt() * 60.0 + whole + hundredths / 100.0;
     if (total > 3600)
         return std::nullopt;
     return float(total);
