@@ -114,14 +114,14 @@ void MastersConfirm::BuildBoxes()
 
     AddButton(QStringLiteral("Command3"), tr("&Confirm All"));
     AddButton(QStringLiteral("NextSwimmer"), tr("&Next Swimmer"));
-    AddButton(QStringLiteral("Search_Name"), tr("Search by N&ame"));
+    AddButton(QStringLiteral("Search_Name"), tr("Searc&h by Name"));
     AddButton(QStringLiteral("Command4"), tr("Entry S&tats"));
     AddButton(QStringLiteral("Command9"), tr("Entry S&ummary"));
     AddButton(QStringLiteral("Command10"), tr("Clear &Reserves"));
     AddButton(QStringLiteral("Command8"), tr("Uti&lities"));
     AddButton(QStringLiteral("FileConfirm"), tr("Confirm all s&wimmers"));
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
-    AddButton(QStringLiteral("Checkin"), tr("Check-in L&og"));
+    AddButton(QStringLiteral("Checkin"), tr("Chec&k-in Log"));
     // The commands of heats, programme, lists and exports: placed now, filled in later.
     const QList<std::pair<const char *, const char *>> placeholders{
         {"MakeHeats", "Make Heats"},        {"Command5", "Programme"},
@@ -159,7 +159,7 @@ void MastersConfirm::BuildLayout()
     auto *who = new QGridLayout;
     const QList<std::pair<QString, QLineEdit *>> fields{
         {tr("&Entrant No"), m_entNo}, {tr("Na&me"), m_name}, {tr("Clu&b"), m_club},
-        {tr("A&ge"), m_age},          {tr("Se&x"), m_sex},   {tr("Reg &No"), m_regNo}};
+        {tr("&Age"), m_age},          {tr("Se&x"), m_sex},   {tr("Re&g No"), m_regNo}};
     for (int i = 0; i < fields.size(); ++i) {
         auto *label = new QLabel(fields.at(i).first, this);
         label->setBuddy(fields.at(i).second);
