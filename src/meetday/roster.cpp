@@ -511,6 +511,29 @@ int ConfirmEntrant(RosterEntrant &entrant)
     return entrant.SwimCount();
 }
 
+bool ParseEntrantList(const QString &text, QList<int> &numbers, QString *error)
+{
+    numbers.clear();
+    // A range wider than any meet is a typing slip, not a request for millions of numbers.
+    constexpr int widestRange = 100000;
+    for (const QString &part : text.split(u',')) {
+        const QStringList ends = part.split(u'-');
+        bool ok = ends.size() <= 2;
+        const int first = ok ? ends.at(0).trimmed().toInt(&ok) : 0;
+        int last = first;
+        if (ok && ends.size() == 2)
+            last = ends.at(1).trimmed().toInt(&ok);
+        if (!ok || first < 1 || last < first || last - first > widestRange) {
+            *error = QStringLiteral("\"%1\" is not an entrant number or a range such as 7-9")
+                         .arg(part.trimmed());
+            return false;
+        }
+        for (int n = first; n <= last; ++n)
+            numbers.append(n);
+    }
+    return true;
+}
+
 int ClearReserves(Roster &roster)
 {
     int count = 0;
