@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 packages=(qt6-base-dev libqt6sql6-sqlite cmake g++ ninja-build
           fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-ocr-b
-          libbenchmark-dev ccache sqlite3 xvfb xauth x11-utils poppler-utils)
+          libbenchmark-dev libsqlite3-dev ccache sqlite3 xvfb xauth x11-utils poppler-utils)
 
 install_missing() {
     local missing=()
