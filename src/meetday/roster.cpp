@@ -40,6 +40,21 @@ QVariant TextOrEmpty(const QString &text)
     return text.isEmpty() ? QVariant(QStringLiteral("")) : QVariant(text);
 }
 
+// The roster row of entrant `number`. A number not seen before (`rowOf` maps numbers to rows)
+// gets a new row holding only the number, and `added` is set, so that rows of one entrant that
+// the source does not give together still come under one entrant.
+RosterEntrant &EntrantRow(Roster &roster, QHash<int, int> &rowOf, int number, bool &added)
+{
+    auto found = rowOf.constFind(number);
+    added = found == rowOf.cend();
+    if (added) {
+        found = rowOf.insert(number, int(roster.size()));
+        roster.append(RosterEntrant{});
+        roster.last().EntrantNumber = number;
+    }
+    return roster[*found];
+}
+
 // ---- Meet database -----------------------------------------------------------------------------
 
 LoadResult LoadFromDatabase(MeetDb::Session &session, Roster &roster)
@@ -52,26 +67,19 @@ LoadResult LoadFromDatabase(MeetDb::Session &session, Roster &roster)
         return LoadResult::Empty;
 
     const bool regno = HasRegno(gala);
-    QHash<int, int> rowOf; // entrant number -> roster row
+    QHash<int, int> rowOf;
     rowOf.reserve(rows->RecordCount());
     for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
-        const int number = rows->Int(QStringLiteral("Entrant Number"));
-        auto found = rowOf.constFind(number);
-        int row;
-        if (found == rowOf.cend()) {
-            RosterEntrant entrant;
-            entrant.EntrantNumber = number;
+        bool added = false;
+        RosterEntrant &entrant =
+            EntrantRow(roster, rowOf, rows->Int(QStringLiteral("Entrant Number")), added);
+        if (added) {
             entrant.Name = rows->Text(QStringLiteral("Swimmer Name"));
             entrant.Club = rows->Text(QStringLiteral("club"));
             if (regno)
                 entrant.RegNo = rows->Text(QStringLiteral("Regno"));
             entrant.Age = rows->Text(QStringLiteral("age"));
             entrant.Sex = rows->Text(QStringLiteral("Sex"));
-            row = int(roster.size());
-            rowOf.insert(number, row);
-            roster.append(std::move(entrant));
-        } else {
-            row = *found;
         }
         RosterSwim swim;
         swim.EventNumber = rows->Text(QStringLiteral("Event number"));
@@ -79,7 +87,7 @@ LoadResult LoadFromDatabase(MeetDb::Session &session, Roster &roster)
         swim.Confirmed = rows->Flag(QStringLiteral("Confirmed"));
         swim.CombinedWith = rows->Text(QStringLiteral("Combined With"));
         swim.MeetSpecific = rows->Text(QStringLiteral("Meet Specific"));
-        roster[row].Swims.append(std::move(swim));
+        entrant.Swims.append(std::move(swim));
     }
     return LoadResult::Loaded;
 }
@@ -289,18 +297,14 @@ LoadResult LoadFromFile(const MeetDb::Session &session, Core::Prompts &prompts, 
     }
     QHash<int, int> rowOf;
     for (const Entries::EntrantBlock &block : std::as_const(blocks)) {
-        auto found = rowOf.constFind(block.Number);
-        if (found == rowOf.cend()) {
-            RosterEntrant entrant;
-            entrant.EntrantNumber = block.Number;
+        bool added = false;
+        RosterEntrant &entrant = EntrantRow(roster, rowOf, block.Number, added);
+        if (added) {
             entrant.Name = block.Name;
             entrant.Club = block.Club;
             entrant.Age = block.Age;
             entrant.Sex = block.Sex;
-            found = rowOf.insert(block.Number, int(roster.size()));
-            roster.append(std::move(entrant));
         }
-        RosterEntrant &entrant = roster[*found];
         for (const Entries::EntrySwim &s : block.Swims) {
             RosterSwim swim;
             swim.EventNumber = s.EventNumber;
