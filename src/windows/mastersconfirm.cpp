@@ -1,6 +1,7 @@
 #include "windows/mastersconfirm.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/prompts.h"
@@ -261,6 +263,12 @@ void MastersConfirm::Connect()
 
 void MastersConfirm::SetTabOrder()
 {
+    // The entrant number and the entry times are typed over whole: entering one of these boxes,
+    // by Tab or by a click, selects its text.
+    m_entNo->installEventFilter(this);
+    for (QLineEdit *box : m_evTime)
+        box->installEventFilter(this);
+
     QList<QWidget *> order{m_entNo, m_name, m_club, m_age, m_sex, m_regNo};
     for (int r = 0; r < MeetDay::SwimRows; ++r)
         order << m_evNo[r] << m_evTime[r] << m_evConf[r] << m_evMeetSpecific[r];
@@ -369,6 +377,16 @@ void MastersConfirm::ApplyFocus(const MeetDay::ConfirmFocus &focus)
     target->setFocus();
     if (auto *box = qobject_cast<QLineEdit *>(target); box && focus.SelectAll)
         box->selectAll();
+}
+
+bool MastersConfirm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed the cursor.
+        auto *box = static_cast<QLineEdit *>(watched);
+        QTimer::singleShot(0, box, &QLineEdit::selectAll);
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void MastersConfirm::reject()

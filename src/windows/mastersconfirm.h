@@ -58,6 +58,7 @@ public:
     QPushButton *Command(const QString &name) const;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void reject() override;
 
 private:

@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "meetday/mastersconfirmform.h"
 #include "meetday/roster.h"
 #include "meetdb/database.h"
 #include "support/dbrows.h"
@@ -368,6 +369,11 @@ private Q_SLOTS:
         QCOMPARE(roster.size(), 3000);
         QCOMPARE(roster.last().SwimCount(), 3);
         QCOMPARE(roster.last().Name, QString("Swimmer 3000"));
+        MastersConfirmForm form(meet.session, meet.prompts);
+        form.Open();
+        QVERIFY(form.ShowEntrant(2999));
+        QCOMPARE(form.FName, QString("Swimmer 2999"));
+        QCOMPARE(form.Rows[1].EvNo, QString("2"));
         SetAllConfirmed(roster, meet.session.Gala, true);
         roster[2999].Swims[1].EntryTime = "59.99";
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
