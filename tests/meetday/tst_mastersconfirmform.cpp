@@ -96,26 +96,13 @@ private Q_SLOTS:
         for (const RosterSwim &swim : meet.Current().Swims)
             QVERIFY(swim.Confirmed);
         QCOMPARE(meet.form->TakeFocus().Box, ConfirmBox::EntrantNumber);
-    }
 
-    void modes()
-    {
+        // The entries mode has no confirmation: the command does nothing there.
         ConfirmMeet entries(ModeEntries);
-        QVERIFY(!entries.form->MeetDayCommandsVisible());
-        entries.form->Utilities();
-        QVERIFY(!entries.form->UtilityButtonsVisible());
-        entries.Show(1);
+        entries.Show(2);
         QCOMPARE(entries.form->TakeFocus().Box, ConfirmBox::EntrantNumber);
-        entries.form->ConfirmAll(); // hidden in this mode: does nothing
+        entries.form->ConfirmAll();
         QVERIFY(!entries.Current().Swims.at(0).Confirmed);
-
-        ConfirmMeet day(ModeMeetDay);
-        QVERIFY(day.form->MeetDayCommandsVisible());
-        QVERIFY(!day.form->UtilityButtonsVisible());
-        day.form->Utilities();
-        QVERIFY(day.form->UtilityButtonsVisible());
-        day.form->Utilities();
-        QVERIFY(!day.form->UtilityButtonsVisible());
     }
 
     void editRules_data()

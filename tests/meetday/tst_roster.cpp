@@ -175,17 +175,6 @@ private Q_SLOTS:
         QCOMPARE(meet.session.MeetDb.TransactionDepth(), 0);
     }
 
-    void saveOneEntrant()
-    {
-        DbMeet meet;
-        Roster roster = meet.Load();
-        roster[0].Swims[0].Confirmed = false;
-        roster[1].Swims[0].Confirmed = false;
-        QVERIFY(SaveRosterEntrant(meet.session, roster[1], meet.prompts));
-        QVERIFY(meet.Swims().contains("1|1|35.10|1|TT")); // Ann untouched
-        QVERIFY(meet.Swims().contains("2|3|2:30.00|0|(Res)"));
-    }
-
     void filesFor_data()
     {
         QTest::addColumn<QString>("type");
