@@ -412,8 +412,10 @@ RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir)
     }
     if (files.Load != files.Save && QFileInfo::exists(files.Save))
         files.Load = files.Save;
-    files.LoadFinalRank = finalsSession;
-    files.SaveFinalRank = finalsSession;
+    // Only the day's finals.cds carries final ranks; intent.vb, as the entry window writes it,
+    // never does.
+    files.LoadFinalRank = finalsSession && files.Load == finals;
+    files.SaveFinalRank = finalsSession && files.Save == finals;
     return files;
 }
 

@@ -75,8 +75,8 @@ struct RosterFiles
 // intent.vb (backup intent.BAK) for "Open" and "Masters" and for a one-card "Champs" heats
 // session; finals.cds (backup finals.bak) otherwise. A one-card "Champs" meet outside its heats
 // session is read from intent.vb but saved to finals.cds; once finals.cds exists it is read from
-// there, so that the work saved on the day is what comes back. Swims carry a final rank in the
-// "FINALS" session of a "Champs" meet. `dir` is the gala's folder.
+// there, so that the work saved on the day is what comes back. Swims of finals.cds carry a final
+// rank in the "FINALS" session of a "Champs" meet. `dir` is the gala's folder.
 RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir);
 
 enum class LoadResult {
