@@ -10,6 +10,7 @@
 #include "meetdb/session.h"
 #include "windows/clublistamend.h"
 #include "windows/intentries.h"
+#include "windows/mastersconfirm.h"
 #include "windows/pbmain.h"
 #include "windows/qtprompts.h"
 #include "windows/qtselectionwindows.h"
@@ -86,6 +87,9 @@ int main(int argc, char *argv[])
         if (entries.Start())
             entries.exec();
     });
+
+    mainWindow.SetModifyEntriesHandler(
+        [&] { Windows::RunMastersConfirm(session, prompts, &mainWindow); });
 
     mainWindow.SetClubNameHandler(
         [&] { Windows::RunClubListAmend(session, clubCodes, prompts, &mainWindow); });

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "meetday/eventstatistic.h"
+
 /*
  * The "Entry Statistics" window's contents: for each event of the meet its entries, the share
  * already confirmed and the swimmers still to report, shown 22 events to a page.
@@ -13,14 +15,6 @@
  * shows and whether "More" is offered, so the window only copies rows into its controls.
  */
 namespace Reports {
-
-struct EventStatistic
-{
-    QString EvNumber;        // the event's label as shown
-    int Entries = 0;         // swims entered in the event
-    int Confirmed = 0;       // of which confirmed
-    QStringList Unconfirmed; // names of the swimmers not yet confirmed
-};
 
 // The rows of one page of the window.
 inline constexpr int StatisticsRows = 22;

@@ -12,6 +12,7 @@
 
 #include "core/captureprompts.h"
 #include "entries/entryimport.h"
+#include "meetday/roster.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/meetimport.h"
@@ -31,6 +32,8 @@ Commands:
   list FILE                              list the meets of a meet database
   add-entries FILE CODE CSVFILE          add the entries of a CSV file to a meet
   create-members FILE CSVFILE            make a new member database from a CSV file
+  confirm FILE CODE (--all | --entrants LIST)
+                                         confirm swims as on the meet day
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -88,6 +91,18 @@ the program) and fills it from CSVFILE. The first line of CSVFILE names the colu
 "Members Table" field names ("Surname", "Forename", "Record Type", "Date of Birth", "Sex",
 "PB Time 1" ...); every further line is one member. FILE must not exist yet. A bad line is
 reported with its line number and no file is left behind.
+)";
+
+const char *const ConfirmHelp = R"(Usage: openmeet-db confirm FILE CODE (--all | --entrants LIST)
+
+Confirms swims of the meet CODE in the meet database FILE, as the meet-day window's "Confirm all
+swimmers" and "Confirm All" do, and saves them as its save all does.
+
+  --all             confirms every swim of every entrant in the meet's events (swims of events
+                    not in the meet's event list are left as they are)
+  --entrants LIST   confirms every swim of the entrants numbered in LIST, such as 1,4,7-9
+
+An entrant number that is not in the meet is an error, and nothing is saved.
 )";
 
 void Print(FILE *stream, const QString &text)
@@ -225,6 +240,67 @@ int CreateMembers(const QStringList &args)
     return 0;
 }
 
+int Confirm(const QStringList &args)
+{
+    if (args.size() < 3 || args.size() > 4)
+        return WrongArguments(ConfirmHelp);
+    const bool all = args.at(2) == QLatin1String("--all");
+    if (all ? args.size() != 3 : (args.at(2) != QLatin1String("--entrants") || args.size() != 4))
+        return WrongArguments(ConfirmHelp);
+    QList<int> numbers;
+    QString error;
+    if (!all && !MeetDay::ParseEntrantList(args.at(3), numbers, &error)) {
+        PrintLine(stderr, QStringLiteral("openmeet-db: ") + error);
+        return WrongArguments(ConfirmHelp);
+    }
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    auto report = [&] {
+        for (const QString &message : std::as_const(prompts.Messages))
+            PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
+        prompts.Messages.clear();
+    };
+    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
+    report();
+    if (!loaded)
+        return Fail(QStringLiteral("nothing confirmed"));
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    MeetDay::Roster roster;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    report();
+    if (result != MeetDay::LoadResult::Loaded)
+        return Fail(QStringLiteral("nothing confirmed"));
+
+    int swims = 0;
+    int entrants = 0;
+    if (all) {
+        swims = MeetDay::SetAllConfirmed(roster, session.Gala, true);
+        for (const MeetDay::RosterEntrant &entrant : std::as_const(roster))
+            entrants += entrant.Swims.isEmpty() ? 0 : 1;
+    } else {
+        for (int number : std::as_const(numbers)) {
+            const int row = MeetDay::FindEntrant(roster, number);
+            if (row < 0) {
+                return Fail(QStringLiteral("entrant %1 is not in meet %2; nothing confirmed")
+                                .arg(number)
+                                .arg(args.at(1)));
+            }
+            swims += MeetDay::ConfirmEntrant(roster[row]);
+            ++entrants;
+        }
+    }
+    const bool saved = MeetDay::SaveRoster(session, roster, prompts);
+    report();
+    if (!saved)
+        return Fail(QStringLiteral("nothing confirmed"));
+    PrintLine(stdout, QStringLiteral("Confirmed %1 swims of %2 entrants in meet %3")
+                          .arg(swims)
+                          .arg(entrants)
+                          .arg(args.at(1)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -254,6 +330,7 @@ int main(int argc, char *argv[])
         {"list", ListHelp, List},
         {"add-entries", AddEntriesHelp, AddEntries},
         {"create-members", CreateMembersHelp, CreateMembers},
+        {"confirm", ConfirmHelp, Confirm},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include "meetdb/database.h"
 #include "support/testfiles.h"
 
 // Runs the built openmeet-db as an official would, through its command line.
@@ -45,6 +46,8 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void createMembers();
+    void confirm_data();
+    void confirm();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -130,6 +133,67 @@ void TestOpenMeetDb::createMembers()
     QCOMPARE(refused.ExitCode, 1);
     QVERIFY2(refused.Err.contains("bad.csv:3"), qPrintable(refused.Err));
     QVERIFY(!QFileInfo::exists(other));
+}
+
+// Confirming from the command line goes through the meet-day roster and its save.
+void TestOpenMeetDb::confirm_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "confirm DB"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");    // the standard output, or a part of the error
+    QTest::addColumn<QString>("confirmed"); // entrants with a confirmed swim afterwards
+
+    QTest::newRow("entrants") << QStringList{"SPRING27", "--entrants", "1, 3-4"} << 0
+                              << "Confirmed 8 swims of 3 entrants in meet SPRING27\n"
+                              << "1 3 4";
+    QTest::newRow("all") << QStringList{"SPRING27", "--all"} << 0
+                         << "Confirmed 118 swims of 38 entrants in meet SPRING27\n"
+                         << "38";
+    QTest::newRow("unknown entrant") << QStringList{"SPRING27", "--entrants", "2,999"} << 1
+                                     << "entrant 999 is not in meet SPRING27"
+                                     << "";
+    QTest::newRow("unknown meet") << QStringList{"NOPE", "--all"} << 1 << "nothing confirmed"
+                                  << "0";
+    QTest::newRow("bad list") << QStringList{"SPRING27", "--entrants", "1,x"} << 2
+                              << "\"x\" is not an entrant number"
+                              << "";
+    QTest::newRow("falling range") << QStringList{"SPRING27", "--entrants", "9-3"} << 2 << "\"9-3\""
+                                   << "";
+    QTest::newRow("no choice") << QStringList{"SPRING27"} << 2 << "Usage: openmeet-db confirm"
+                               << "";
+}
+
+void TestOpenMeetDb::confirm()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, confirmed);
+
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+
+    const Outcome outcome = Run(QStringList{"confirm", db} + args);
+    QCOMPARE(outcome.ExitCode, exitCode);
+    if (exitCode == 0)
+        QCOMPARE(outcome.Out, output);
+    else
+        QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
+
+    MeetDb::Database meet;
+    meet.Open(db);
+    QStringList entrants;
+    std::unique_ptr<MeetDb::RecordSet> swims = meet.OpenTable("Swim Table");
+    for (swims->MoveFirst(); !swims->Eof(); swims->MoveNext()) {
+        const QString number = swims->Text("Entrant Number");
+        if (swims->Flag("Confirmed") && !entrants.contains(number))
+            entrants << number;
+    }
+    QCOMPARE(args.contains("--all") ? QString::number(entrants.size()) : entrants.join(u' '),
+             confirmed);
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)

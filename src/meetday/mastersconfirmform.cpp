@@ -1,0 +1,447 @@
+#include "meetday/mastersconfirmform.h"
+
+#include <optional>
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include "core/galastate.h"
+#include "core/prompts.h"
+#include "core/timeutil.h"
+#include "entries/entryfiles.h"
+#include "meetdb/session.h"
+
+namespace MeetDay {
+
+namespace {
+
+const QString NotReadWholeMessage =
+    QStringLiteral("Nothing was saved: the entries could not be read whole when this window "
+                   "opened, and saving now would lose the rest of them.");
+
+// A time as an official types it: seconds ("45", "45.2", "65.31") or minutes, a separator and
+// seconds below 60 ("1:05.3", "1;05.30", "1-05", and "1.05.30" with two points). Returns the
+// seconds, or nothing for any other text or a time above an hour.
+// TODO: use the shared strict typed-time parser
+std::optional<float> ParseTypedTime(const QString &text)
+{
+    static const QRegularExpression minutesSeparator(QStringLiteral("[:;\\-]"));
+    static const QRegularExpression minutesForm(QStringLiteral("^\\d{1,2}$"));
+    static const QRegularExpression secondsForm(QStringLiteral("^(\\d{1,4})(?:\\.(\\d{0,2}))?$"));
+    qsizetype separator = text.indexOf(minutesSeparator);
+    if (separator < 0 && text.count(u'.') == 2)
+        separator = text.indexOf(u'.');
+    const QString minutesText = separator >= 0 ? text.left(separator) : QString();
+    const QRegularExpressionMatch seconds = secondsForm.match(text.mid(separator + 1));
+    if (!seconds.hasMatch() || (separator >= 0 && !minutesForm.match(minutesText).hasMatch()))
+        return std::nullopt;
+    const int whole = seconds.captured(1).toInt();
+    if (separator >= 0 && (whole >= 60 || seconds.capturedLength(1) > 2))
+        return std::nullopt;
+    const int hundredths = seconds.captured(2).leftJustified(2, u'0').toInt();
+    const double total = minutesText.toInt() * 60.0 + whole + hundredths / 100.0;
+    if (total > 3600)
+        return std::nullopt;
+    return float(total);
+}
+
+} // namespace
+
+QColor SexBackground(const QString &sex)
+{
+    if (sex == QLatin1String("F"))
+        return QColor(0xFF, 0x80, 0x80);
+    if (sex == QLatin1String("M"))
+        return QColor(0x00, 0xC0, 0xC0);
+    return Qt::white;
+}
+
+MastersConfirmForm::MastersConfirmForm(MeetDb::Session &session, Core::Prompts &prompts)
+    : m_session(session)
+    , m_prompts(prompts)
+{}
+
+void MastersConfirmForm::Open()
+{
+    const Core::GalaState &gala = m_session.Gala;
+    Caption = gala.GalaName;
+    m_meetDay = gala.ProgramMode != ModeEntries;
+    m_utilitiesShown = false;
+    m_loaded = LoadRoster(m_session, m_prompts, m_roster);
+    m_current = -1;
+    ClearDisplay();
+    RequestFocus(ConfirmBox::EntrantNumber, 0, true);
+}
+
+void MastersConfirmForm::ClearDisplay()
+{
+    FName.clear();
+    FClub.clear();
+    FAge.clear();
+    FSex.clear();
+    RegistrationNumber.clear();
+    Background = Qt::white;
+    for (SwimRow &row : Rows)
+        row = SwimRow{};
+}
+
+bool MastersConfirmForm::ShowEntrant(int entrantNumber)
+{
+    const int index = FindEntrant(m_roster, entrantNumber);
+    if (index < 0) {
+        m_prompts.Message(InvalidEntrantMessage);
+        m_current = -1;
+        ClearDisplay();
+        return false;
+    }
+    m_current = index;
+    RosterEntrant &entrant = m_roster[index];
+    FEntNo = QString::number(entrant.EntrantNumber);
+    FName = entrant.Name;
+    FClub = entrant.Club;
+    FAge = entrant.Age;
+    FSex = entrant.Sex;
+    RegistrationNumber = entrant.RegNo;
+    Background = SexBackground(entrant.Sex);
+    SortSwims(entrant);
+    FillRows();
+    return true;
+}
+
+void MastersConfirmForm::FillRows()
+{
+    for (SwimRow &row : Rows)
+        row = SwimRow{};
+    if (m_current < 0)
+        return;
+    const RosterEntrant &entrant = m_roster.at(m_current);
+    const int shown = std::min(entrant.SwimCount(), SwimRows);
+    for (int k = 0; k < shown; ++k) {
+        const RosterSwim &swim = entrant.Swims.at(k);
+        SwimRow &row = Rows[k];
+        row.Visible = true;
+        row.EvNo = swim.EventNumber;
+        row.Description = EventDescription(m_session.Gala, swim.EventNumber);
+        row.Time = swim.EntryTime;
+        row.Confirmed = swim.Confirmed;
+        row.MeetSpecific = swim.MeetSpecific;
+        row.ButtonCaption = QStringLiteral("Del");
+    }
+    if (shown < SwimRows) {
+        Rows[shown].Visible = true;
+        Rows[shown].ButtonCaption = QStringLiteral("Add");
+    }
+}
+
+RosterSwim *MastersConfirmForm::SwimOfRow(int row)
+{
+    if (m_current < 0 || row < 0 || row >= SwimRows)
+        return nullptr;
+    RosterEntrant &entrant = m_roster[m_current];
+    return row < entrant.SwimCount() ? &entrant.Swims[row] : nullptr;
+}
+
+bool MastersConfirmForm::WriteAllowed()
+{
+    if (WhatIfMode) {
+        m_prompts.Message(WhatIfMessage);
+        return false;
+    }
+    if (m_loaded == LoadResult::Failed) {
+        m_prompts.Message(NotReadWholeMessage);
+        return false;
+    }
+    return true;
+}
+
+void MastersConfirmForm::SaveDisplayedEntrant()
+{
+    // Nothing has been shown yet when the box is first left: there is nothing to write, and
+    // nothing to warn about.
+    if (m_current < 0)
+        return;
+    if (WhatIfMode) {
+        m_prompts.Message(WhatIfMessage);
+        return;
+    }
+    if (!m_session.Gala.MeetDbOpen) {
+        m_prompts.Message(NeedsDatabaseMessage);
+        return;
+    }
+    const RosterEntrant &entrant = m_roster.at(m_current);
+    if (entrant.Swims.isEmpty() || !WriteAllowed())
+        return;
+    SaveRosterEntrant(m_session, entrant, m_prompts);
+}
+
+void MastersConfirmForm::OnEntrantNumberLeft()
+{
+    SaveDisplayedEntrant();
+    const int number = int(Core::LeadingNumber(FEntNo));
+    if (ShowEntrant(number) && m_meetDay)
+        RequestFocus(ConfirmBox::ConfirmAll);
+    else
+        RequestFocus(ConfirmBox::EntrantNumber, 0, true);
+}
+
+void MastersConfirmForm::ShowAndFocus(int row)
+{
+    FEntNo = QString::number(m_roster.at(row).EntrantNumber);
+    ShowEntrant(m_roster.at(row).EntrantNumber);
+    RequestFocus(m_meetDay ? ConfirmBox::ConfirmAll : ConfirmBox::EntrantNumber, 0, !m_meetDay);
+}
+
+void MastersConfirmForm::OnTickChanged(int row, bool ticked)
+{
+    if (row < 0 || row >= SwimRows)
+        return;
+    RosterSwim *swim = SwimOfRow(row);
+    if (swim)
+        swim->Confirmed = ticked;
+    Rows[row].Confirmed = swim ? ticked : false;
+}
+
+void MastersConfirmForm::ConfirmAll()
+{
+    // Every swim of the card, also those past the rows the window has room for: a swimmer who
+    // has reported swims all of them.
+    if (m_current >= 0 && m_meetDay) {
+        ConfirmEntrant(m_roster[m_current]);
+        FillRows();
+    }
+    RequestFocus(ConfirmBox::EntrantNumber, 0, true);
+}
+
+void MastersConfirmForm::ConfirmAllSwimmers()
+{
+    if (!m_prompts.AskYesNo(ConfirmAllQuestion))
+        return;
+    SetAllConfirmed(m_roster, m_session.Gala, true);
+    FillRows();
+}
+
+void MastersConfirmForm::ClearConfirms()
+{
+    if (!m_prompts.AskYesNo(UnconfirmAllQuestion))
+        return;
+    SetAllConfirmed(m_roster, m_session.Gala, false);
+    FillRows();
+}
+
+void MastersConfirmForm::ClearReserves()
+{
+    if (!m_prompts.AskYesNo(UnconfirmAllQuestion))
+        return;
+    MeetDay::ClearReserves(m_roster);
+    FillRows();
+}
+
+void MastersConfirmForm::OnEventNumberLeft(int row)
+{
+    if (row < 0 || row >= SwimRows)
+        return;
+    RosterSwim *swim = SwimOfRow(row);
+    SwimRow &shown = Rows[row];
+    if (!swim) {
+        shown.EvNo.clear();
+        return;
+    }
+    const QString typed = shown.EvNo.trimmed();
+    if (typed.isEmpty()) {
+        shown.EvNo = swim->EventNumber;
+        m_prompts.Message(RemoveEventMessage);
+        return;
+    }
+    if (typed == swim->EventNumber) {
+        shown.EvNo = typed;
+        return;
+    }
+    if (m_prompts.AskYesNo(ChangeEventQuestion)) {
+        swim->EventNumber = typed;
+        shown.Description = EventDescription(m_session.Gala, typed);
+    }
+    shown.EvNo = swim->EventNumber;
+}
+
+void MastersConfirmForm::OnEntryTimeLeft(int row)
+{
+    if (row < 0 || row >= SwimRows)
+        return;
+    RosterSwim *swim = SwimOfRow(row);
+    SwimRow &shown = Rows[row];
+    if (!swim) {
+        shown.Time.clear();
+        return;
+    }
+    const QString typed = shown.Time.trimmed();
+    if (typed == swim->EntryTime) {
+        shown.Time = swim->EntryTime;
+        return;
+    }
+    if (typed.isEmpty() || typed.compare(QLatin1String("NT"), Qt::CaseInsensitive) == 0) {
+        swim->EntryTime = NoTime;
+    } else if (typed.startsWith(QLatin1String("9:99"))) {
+        swim->EntryTime = typed;
+    } else {
+        const std::optional<float> seconds = ParseTypedTime(typed);
+        if (!seconds) {
+            // A text that is no time would be stored as an empty or wrong time: it is refused
+            // and the stored time stays.
+            m_prompts.Message(InvalidTimeMessage);
+            shown.Time = swim->EntryTime;
+            RequestFocus(ConfirmBox::EntryTime, row, true);
+            return;
+        }
+        swim->EntryTime = *seconds > 0 ? Core::SecondsToTimeQuiet(*seconds) : NoTime;
+    }
+    shown.Time = swim->EntryTime;
+}
+
+void MastersConfirmForm::OnMeetSpecificChanged(int row)
+{
+    if (row < 0 || row >= SwimRows)
+        return;
+    if (RosterSwim *swim = SwimOfRow(row))
+        swim->MeetSpecific = Rows[row].MeetSpecific;
+    else
+        Rows[row].MeetSpecific.clear();
+}
+
+void MastersConfirmForm::OnNameChanged()
+{
+    if (m_current >= 0)
+        m_roster[m_current].Name = FName;
+}
+
+void MastersConfirmForm::OnAgeChanged()
+{
+    if (m_current >= 0)
+        m_roster[m_current].Age = FAge;
+}
+
+void MastersConfirmForm::OnRegistrationNumberChanged()
+{
+    if (m_current >= 0)
+        m_roster[m_current].RegNo = RegistrationNumber;
+}
+
+void MastersConfirmForm::OnClubLeft()
+{
+    if (m_current < 0)
+        return;
+    RosterEntrant &entrant = m_roster[m_current];
+    if (FClub == entrant.Club)
+        return;
+    bool known = false;
+    for (const Core::GalaClub &club : m_session.Gala.Clubs)
+        known = known || club.Code == FClub;
+    if (known || m_prompts.AskYesNo(ClubQuestion)) {
+        entrant.Club = FClub;
+        return;
+    }
+    FClub = entrant.Club;
+    RequestFocus(ConfirmBox::Club, 0, true);
+}
+
+void MastersConfirmForm::OnSexLeft()
+{
+    if (m_current < 0)
+        return;
+    RosterEntrant &entrant = m_roster[m_current];
+    if (FSex == entrant.Sex)
+        return;
+    if (FSex == QLatin1String("M") || FSex == QLatin1String("F")) {
+        entrant.Sex = FSex;
+        Background = SexBackground(FSex);
+        return;
+    }
+    m_prompts.Message(InvalidSexMessage);
+    FSex = entrant.Sex;
+    RequestFocus(ConfirmBox::Sex, 0, true);
+}
+
+void MastersConfirmForm::NextSwimmer()
+{
+    const int row = NextEntrant(m_roster, int(Core::LeadingNumber(FEntNo)));
+    if (row >= 0)
+        ShowAndFocus(row);
+}
+
+void MastersConfirmForm::SearchByName()
+{
+    const std::optional<QString> part = m_prompts.Input(SearchTitle, SearchQuestion, QString());
+    if (!part)
+        return;
+    const int row = FindEntrantByName(m_roster, *part);
+    if (row < 0) {
+        m_prompts.Message(QStringLiteral("No entrant's name contains \"%1\"").arg(*part));
+        return;
+    }
+    ShowAndFocus(row);
+}
+
+void MastersConfirmForm::EntrySummary()
+{
+    m_prompts.Message(EntrySummaryText(m_roster, m_session.Gala));
+}
+
+QList<Reports::EventStatistic> MastersConfirmForm::EntryStatistics() const
+{
+    return EventStatistics(m_roster, m_session.Gala);
+}
+
+void MastersConfirmForm::Utilities()
+{
+    m_utilitiesShown = !m_utilitiesShown;
+}
+
+void MastersConfirmForm::CheckinLog()
+{
+    if (m_roster.isEmpty()) {
+        m_prompts.Message(NoEntriesMessage);
+        return;
+    }
+    const QString path =
+        QDir(Entries::EntryDirPath(m_session.Gala, m_session.ProgramDir)).filePath(CheckinLogName);
+    QSaveFile file(path);
+    const QByteArray bytes = CheckinLogBytes(m_roster, m_session.Gala);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_prompts.Message(QStringLiteral("Cannot write the check-in log %1: %2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    m_prompts.ShowStatus(
+        QStringLiteral("Check-in log written to %1").arg(QDir::toNativeSeparators(path)));
+}
+
+bool MastersConfirmForm::SaveAll()
+{
+    RequestFocus(ConfirmBox::EntrantNumber, 0, true);
+    return WriteAllowed() && SaveRoster(m_session, m_roster, m_prompts);
+}
+
+void MastersConfirmForm::Close()
+{
+    // A save that fails keeps the window open, so that what was typed is not lost with it.
+    // Where nothing may be written (what-if mode, a roster not read whole) the window closes
+    // after saying so.
+    if (m_prompts.AskYesNo(SaveQuestion) && WriteAllowed() &&
+        !SaveRoster(m_session, m_roster, m_prompts))
+        return;
+    CloseRequested = true;
+}
+
+void MastersConfirmForm::RequestFocus(ConfirmBox box, int row, bool selectAll)
+{
+    m_focus = ConfirmFocus{box, row, selectAll};
+}
+
+ConfirmFocus MastersConfirmForm::TakeFocus()
+{
+    ConfirmFocus focus = m_focus;
+    m_focus = ConfirmFocus{};
+    return focus;
+}
+
+} // namespace MeetDay

@@ -1,0 +1,174 @@
+#pragma once
+
+#include <array>
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+#include "meetday/eventstatistic.h"
+#include "meetday/roster.h"
+
+namespace Core {
+class Prompts;
+}
+namespace MeetDb {
+struct Session;
+}
+
+/*
+ * The meet-day window "Entry Card Processing" (`MastersConfirm`) without its widgets.
+ *
+ * The form holds the roster and what each box of the window shows. The window copies a box into
+ * the form's field, calls one command (OnEntrantNumberLeft, ConfirmAll ...), copies the fields
+ * back and moves the focus to TakeFocus(). Questions and messages go through Core::Prompts.
+ *
+ * Two modes, chosen by the program mode: "Entries" amends entries (one entrant shown, edited
+ * and saved); any other mode is the meet day, which adds the confirmation tick boxes and the
+ * meet-day commands. Edits change only the roster; the meet database or the entry file is
+ * written by SaveAll, by a Yes to "Save Current Values?" on closing, and (meet database only)
+ * for the entrant on display when another entrant is called up.
+ */
+namespace MeetDay {
+
+inline constexpr int SwimRows = 20;
+
+inline const QString InvalidEntrantMessage = QStringLiteral("Invalid Entrant Number");
+inline const QString WhatIfMessage = QStringLiteral("Not updating .. what if mode");
+inline const QString NeedsDatabaseMessage =
+    QStringLiteral("This only works with the Natamar Database");
+inline const QString SaveQuestion = QStringLiteral("Save Current Values?");
+inline const QString ConfirmAllQuestion =
+    QStringLiteral("Are you sure you want to confirm ALL swimmers?");
+inline const QString UnconfirmAllQuestion =
+    QStringLiteral("Are you sure you want to unconfirm all swimmers?");
+inline const QString RemoveEventMessage =
+    QStringLiteral("Cannot remove events this way .. just don't confirm");
+inline const QString ChangeEventQuestion = QStringLiteral("Confirm change of event number");
+inline const QString ClubQuestion = QStringLiteral("Club not recognised - still make change?");
+inline const QString InvalidSexMessage = QStringLiteral("Invalid Sex");
+inline const QString InvalidTimeMessage = QStringLiteral("Invalid Time");
+inline const QString NoEntriesMessage = QStringLiteral("No Entries");
+inline const QString SearchTitle = QStringLiteral("Search by Name");
+inline const QString SearchQuestion = QStringLiteral("Enter (part of) name");
+
+// One swim row of the window.
+struct SwimRow
+{
+    bool Visible = false;
+    QString EvNo;
+    QString Description; // "100m Freestyle"
+    QString Time;
+    bool Confirmed = false;
+    QString MeetSpecific;
+    QString ButtonCaption; // "Del" on a swim, "Add" on the first free row
+};
+
+enum class ConfirmBox { None, EntrantNumber, ConfirmAll, Club, Sex, EventNumber, EntryTime };
+
+struct ConfirmFocus
+{
+    ConfirmBox Box = ConfirmBox::None;
+    int Row = 0;
+    bool SelectAll = false;
+};
+
+class MastersConfirmForm
+{
+public:
+    // The session and the prompts must outlive the form.
+    MastersConfirmForm(MeetDb::Session &session, Core::Prompts &prompts);
+
+    // Opening the window: caption, roster load, nothing shown.
+    void Open();
+
+    // ---- Commands ----------------------------------------------------------------------------
+
+    // The entrant-number box was left (or Enter pressed in it): the entrant on display is
+    // written to the meet database, then the typed number is shown.
+    void OnEntrantNumberLeft();
+    void OnTickChanged(int row, bool ticked);
+    void ConfirmAll();
+    void ConfirmAllSwimmers();
+    void ClearConfirms();
+    void ClearReserves();
+    void OnEventNumberLeft(int row);
+    void OnEntryTimeLeft(int row);
+    void OnMeetSpecificChanged(int row);
+    void OnNameChanged();
+    void OnAgeChanged();
+    void OnRegistrationNumberChanged();
+    void OnClubLeft();
+    void OnSexLeft();
+    void NextSwimmer();
+    void SearchByName();
+    void EntrySummary();
+    // The per-event counts for the statistics window.
+    QList<Reports::EventStatistic> EntryStatistics() const;
+    void Utilities();
+    void CheckinLog();
+    // Save all. Returns true when the roster was written.
+    bool SaveAll();
+    // Close: asks "Save Current Values?"; the window closes either way (CloseRequested).
+    void Close();
+
+    // Shows the entrant with this number (ShowEntrant); false with "Invalid Entrant Number"
+    // and the boxes emptied when there is none.
+    bool ShowEntrant(int entrantNumber);
+
+    ConfirmFocus TakeFocus();
+
+    // ---- The boxes ---------------------------------------------------------------------------
+
+    QString Caption;
+    QString FEntNo;
+    QString FName;
+    QString FClub;
+    QString FAge;
+    QString FSex;
+    QString RegistrationNumber;
+    QColor Background = Qt::white;
+    std::array<SwimRow, SwimRows> Rows;
+    bool WhatIfMode = false;
+    bool CloseRequested = false;
+
+    // ---- What the window shows ----------------------------------------------------------------
+
+    bool MeetDayMode() const { return m_meetDay; }
+    // The tick boxes, "Confirm All", "Utilities" and "Clear Reserves".
+    bool MeetDayCommandsVisible() const { return m_meetDay; }
+    // "Clear Confirms", "Confirm all swimmers" and "Check-in Log", toggled by "Utilities".
+    bool UtilityButtonsVisible() const { return m_meetDay && m_utilitiesShown; }
+
+    // ---- For the window, the tool and the tests -------------------------------------------------
+
+    Roster &Entrants() { return m_roster; }
+    const Roster &Entrants() const { return m_roster; }
+    // The 0-based roster row on display, -1 when none.
+    int CurrentEntrant() const { return m_current; }
+    LoadResult Loaded() const { return m_loaded; }
+
+private:
+    void ClearDisplay();
+    void FillRows();
+    void SaveDisplayedEntrant();
+    RosterSwim *SwimOfRow(int row);
+    void RequestFocus(ConfirmBox box, int row = 0, bool selectAll = false);
+    bool WriteAllowed();
+    void ShowAndFocus(int row);
+
+    MeetDb::Session &m_session;
+    Core::Prompts &m_prompts;
+    Roster m_roster;
+    LoadResult m_loaded = LoadResult::Empty;
+    bool m_meetDay = false;
+    bool m_utilitiesShown = false;
+    int m_current = -1;
+    int m_lastShownNumber = 0; // the entrant number last shown, 0 before the first
+    ConfirmFocus m_focus;
+};
+
+// The window's background for a sex: light red for "F", turquoise for "M", else white.
+QColor SexBackground(const QString &sex);
+
+} // namespace MeetDay

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include <QDialog>
+#include <QList>
+
+#include "meetday/mastersconfirmform.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace Core {
+class Prompts;
+}
+namespace MeetDb {
+struct Session;
+}
+
+namespace Windows {
+
+/*
+ * The meet-day window "Entry Card Processing" (`MastersConfirm`). It only moves values between
+ * its boxes and a MeetDay::MastersConfirmForm and calls the form's commands; every rule lives in
+ * the form.
+ *
+ * Keyboard: the entrant-number box has the focus when the window opens; Enter (or leaving the
+ * box) shows the entrant typed. "Confirm All" is Alt+C or F5, "Next Swimmer" Alt+N or F6, and
+ * Tab walks the entrant's boxes and then each swim row (event, time, tick, meet-specific text).
+ * Escape closes the window through the "Save Current Values?" question.
+ */
+class MastersConfirm : public QDialog
+{
+public:
+    MastersConfirm(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent = nullptr);
+    ~MastersConfirm() override;
+
+    // Loads the roster and shows the window's first state. Call before showing the window.
+    void Start();
+
+    MeetDay::MastersConfirmForm &Form() { return *m_form; }
+
+    // For tests.
+    QLineEdit *EntrantNumberBox() const { return m_entNo; }
+    QLineEdit *EventBox(int row) const { return m_evNo[row]; }
+    QLineEdit *TimeBox(int row) const { return m_evTime[row]; }
+    QCheckBox *Tick(int row) const { return m_evConf[row]; }
+    QPushButton *Command(const QString &name) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void reject() override;
+
+private:
+    void BuildBoxes();
+    void BuildLayout();
+    void Connect();
+    void SetTabOrder();
+    QPushButton *AddButton(const QString &name, const QString &caption);
+
+    void Run(const std::function<void()> &command);
+    void Pull();
+    void Push();
+    void ApplyFocus(const MeetDay::ConfirmFocus &focus);
+
+    std::unique_ptr<MeetDay::MastersConfirmForm> m_form;
+    Core::Prompts &m_prompts;
+    bool m_running = false;
+
+    QLabel *m_heading;
+    QLineEdit *m_entNo;
+    QLineEdit *m_name;
+    QLineEdit *m_club;
+    QLineEdit *m_age;
+    QLineEdit *m_sex;
+    QLineEdit *m_regNo;
+    QCheckBox *m_whatIf;
+    std::array<QLineEdit *, MeetDay::SwimRows> m_evNo{};
+    std::array<QLabel *, MeetDay::SwimRows> m_evDescription{};
+    std::array<QLineEdit *, MeetDay::SwimRows> m_evTime{};
+    std::array<QCheckBox *, MeetDay::SwimRows> m_evConf{};
+    std::array<QLineEdit *, MeetDay::SwimRows> m_evMeetSpecific{};
+    std::array<QPushButton *, MeetDay::SwimRows> m_delEvent{};
+    QList<QPushButton *> m_buttons;      // every command button, in layout order
+    QList<QPushButton *> m_meetDay;      // shown in the meet-day mode
+    QList<QPushButton *> m_utilities;    // shown by "Utilities" in the meet-day mode
+    QList<QPushButton *> m_placeholders; // commands still to come: always hidden
+};
+
+// Opens the window modally over `parent` for the loaded competition.
+void RunMastersConfirm(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent);
+
+} // namespace Windows

@@ -1,0 +1,136 @@
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "core/galastate.h"
+#include "support/dbrows.h"
+#include "support/entryfixture.h"
+#include "windows/mastersconfirm.h"
+
+using Windows::MastersConfirm;
+
+namespace {
+
+// The window over an open meet in the meet database: Ann (1) in events 2 and 1, Bob (2) in 3.
+struct Window : EntryGala
+{
+    std::unique_ptr<MastersConfirm> window;
+
+    explicit Window(const QString &mode)
+        : EntryGala("Open", {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|M|OPEN|200|MED"})
+    {
+        session.Gala.ProgramMode = mode;
+        session.Gala.GalaName = "Spring Open";
+        UseMeetDb();
+        InsertRows(session.MeetDb, "Entrant Table",
+                   "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
+                   {"M1|1|Ann Lee|ASHB|01/02/10|F", "M1|2|Bob Ray|VMSC|03/04/09|M"});
+        InsertRows(session.MeetDb, "Swim Table",
+                   "Meet code|Entrant Number|Event number|Entry Time|Confirmed",
+                   {"M1|1|2|1:05.00|0", "M1|1|1|35.10|0", "M1|2|3|2:30.00|0"});
+        window = std::make_unique<MastersConfirm>(session, prompts);
+        window->Start();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    QStringList Shown() const
+    {
+        QStringList names;
+        for (const char *name :
+             {"Command1", "Command2", "Command3", "NextSwimmer", "Search_Name", "Command4",
+              "Command9", "Command10", "Command8", "FileConfirm", "FileClearConfirm", "Checkin",
+              "MakeHeats", "Command5", "ExportData", "NameList", "Update_PB"}) {
+            if (window->Command(name)->isVisible())
+                names << name;
+        }
+        return names;
+    }
+};
+
+} // namespace
+
+class TestMastersConfirm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void commandsByMode_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("utilities"); // "Utilities" pressed once
+        QTest::addColumn<QStringList>("shown");
+
+        const QStringList entries{"Command1",    "Command2", "NextSwimmer",
+                                  "Search_Name", "Command4", "Command9"};
+        const QStringList day{"Command1", "Command2", "Command3",  "NextSwimmer", "Search_Name",
+                              "Command4", "Command9", "Command10", "Command8"};
+        QTest::newRow("entries") << "Entries" << false << entries;
+        QTest::newRow("meet day") << "Meet Day" << false << day;
+        QTest::newRow("meet day, utilities")
+            << "Meet Day" << true
+            << QStringList(day) + QStringList{"FileConfirm", "FileClearConfirm", "Checkin"};
+    }
+
+    void commandsByMode()
+    {
+        QFETCH(QString, mode);
+        QFETCH(bool, utilities);
+        QFETCH(QStringList, shown);
+        Window w(mode);
+        QCOMPARE(w.window->windowTitle(), QString("Spring Open"));
+        if (utilities)
+            w.window->Command("Command8")->click();
+        QStringList expected = shown;
+        QStringList actual = w.Shown();
+        expected.sort();
+        actual.sort();
+        QCOMPARE(actual, expected);
+
+        // The tick boxes come with the meet-day commands.
+        QTest::keyClicks(w.window->EntrantNumberBox(), "1");
+        QTest::keyClick(w.window->EntrantNumberBox(), Qt::Key_Return);
+        QVERIFY(w.window->TimeBox(0)->isVisible());
+        QCOMPARE(w.window->Tick(0)->isVisible(), mode != "Entries");
+    }
+
+    // At the keyboard: number and Enter, F5 confirms, F6 goes on, a time typed and Tab.
+    void keyboard()
+    {
+        Window w("Meet Day");
+        QVERIFY(w.window->EntrantNumberBox()->hasFocus());
+        QTest::keyClicks(w.window->EntrantNumberBox(), "1");
+        QTest::keyClick(w.window->EntrantNumberBox(), Qt::Key_Return);
+        QCOMPARE(w.window->EventBox(0)->text(), QString("1"));
+        QCOMPARE(w.window->EventBox(1)->text(), QString("2"));
+        QVERIFY(w.window->Command("Command3")->hasFocus());
+        QTest::keyClick(w.window.get(), Qt::Key_F5);
+        QVERIFY(w.window->Tick(0)->isChecked());
+        QVERIFY(w.window->Tick(1)->isChecked());
+        QVERIFY(w.window->EntrantNumberBox()->hasFocus());
+
+        w.window->TimeBox(0)->setFocus();
+        w.window->TimeBox(0)->selectAll();
+        QTest::keyClicks(w.window->TimeBox(0), "34.5");
+        QTest::keyClick(w.window->TimeBox(0), Qt::Key_Tab);
+        QCOMPARE(w.window->TimeBox(0)->text(), QString("34.50"));
+        QVERIFY(w.window->Tick(0)->hasFocus());
+        QCOMPARE(w.window->Form().Entrants().at(0).Swims.at(0).EntryTime, QString("34.50"));
+
+        QTest::keyClick(w.window.get(), Qt::Key_F6);
+        QCOMPARE(w.window->EntrantNumberBox()->text(), QString("2"));
+        QCOMPARE(w.window->EventBox(0)->text(), QString("3"));
+        QCOMPARE(w.prompts.Messages, QStringList{});
+
+        // Escape asks before closing; No closes without saving.
+        w.prompts.No();
+        QTest::keyClick(w.window.get(), Qt::Key_Escape);
+        QVERIFY(!w.window->isVisible());
+        QCOMPARE(w.prompts.Questions, QStringList{"Save Current Values?"});
+    }
+};
+
+QTEST_MAIN(TestMastersConfirm)
+#include "tst_mastersconfirm.moc"
