@@ -65,7 +65,7 @@ private Q_SLOTS:
         QVERIFY(gala.Open());
         gala.EnterOpen("Jane Brown", "VMSC", "05/03/10", "F", 2, {"35.5", "nt", "-"});
         QCOMPARE(gala.form->Info.last(), QStringLiteral("Set-Up Entrant No 9 Jane Brown"));
-        gala.EnterOpen("Tom Green", "ASHB", "01/01/09", "M", 2, {"1.02.3"});
+        gala.EnterOpen("Tom Green", "ASHB", "01/01/09", "M", 2, {"1:02.3"});
         gala.form->Exit();
         QCOMPARE(gala.prompts.Messages, QStringList());
         CompareWithGolden(gala, "open");
