@@ -101,13 +101,15 @@ std::optional<QString> NormaliseTypedTime(const QString &text)
     return Core::SecondsToTimeQuiet(*seconds);
 }
 
+QString AgeFieldKey(const QString &age)
+{
+    const QDate date = Core::ParseDate(age);
+    return date.isValid() ? date.toString(Qt::ISODate) : age.trimmed().toLower();
+}
+
 bool SameAgeField(const QString &a, const QString &b)
 {
-    const QDate first = Core::ParseDate(a);
-    const QDate second = Core::ParseDate(b);
-    if (first.isValid() || second.isValid())
-        return first == second;
-    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+    return AgeFieldKey(a) == AgeFieldKey(b);
 }
 
 QString DuplicateQuestion(const QString &name, int number)

@@ -72,8 +72,11 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
 // time.
 std::optional<QString> NormaliseTypedTime(const QString &text);
 
-// The age-field text that makes two entrants the same swimmer: dates compared as dates, any
-// other text (a masters letter) as it stands, ignoring case.
+// The age field in the form that tells two swimmers of one name apart: a date as yyyy-mm-dd
+// (so "5/3/10" and "05/03/2010" are one), any other text (a masters letter) trimmed and in small
+// letters.
+QString AgeFieldKey(const QString &age);
+// True when the two age fields make two entrants of one name the same swimmer.
 bool SameAgeField(const QString &a, const QString &b);
 
 // "Zoe Ashby is already entered as number 12. Enter again?"

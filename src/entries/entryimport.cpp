@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include "core/galastate.h"
 #include "core/textutil.h"
@@ -21,6 +22,17 @@ const QStringList HeaderNames{
     QStringLiteral("Age"),  QStringLiteral("Regno"), QStringLiteral("Events")};
 // Far more than any meet's entries; a bigger file is a mistake and is not read into memory.
 constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+// Refused lines reported one by one; the rest are counted.
+constexpr int MaxReportedLines = 100;
+
+// Entrants of the file that are one swimmer: members by name, others by name and age field.
+QString SwimmerKey(const EntrantRecord &record)
+{
+    const QString kind = QString::number(int(record.Kind));
+    if (record.Kind == EntrantKind::Member)
+        return kind + u'\n' + record.Name;
+    return kind + u'\n' + record.Name + u'\n' + AgeFieldKey(record.Age);
+}
 
 // Reads one "event=time" pair into a swim, the time as typed; returns the fault, or "".
 QString ReadSwim(const Core::GalaState &gala, const QString &pair, EntrySwimRecord &swim)
@@ -170,7 +182,8 @@ bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringL
     MeetDbEntryStore store(session);
     const Core::GalaState &gala = session.Gala;
     QList<EntrantRecord> records;
-    QList<int> recordLines;
+    QHash<QString, int> lineOfSwimmer; // SwimmerKey to the line that entered the swimmer
+    int unreported = 0;
     bool header = true;
     for (int i = 0; i < lines.size(); ++i) {
         const int lineNumber = i + 1;
@@ -178,7 +191,10 @@ bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringL
         if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         const auto refuse = [&](const QString &fault) {
-            errors << QStringLiteral("%1:%2: %3").arg(name).arg(lineNumber).arg(fault);
+            if (errors.size() < MaxReportedLines)
+                errors << QStringLiteral("%1:%2: %3").arg(name).arg(lineNumber).arg(fault);
+            else
+                ++unreported;
         };
         const std::optional<QStringList> fields = Core::SplitCsvLine(line, &error);
         if (!fields) {
@@ -229,24 +245,21 @@ bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringL
                 break;
             }
         }
-        if (fault.isEmpty() && entrant.Record.Kind != EntrantKind::Relay) {
-            for (int r = 0; r < records.size(); ++r) {
-                const EntrantRecord &earlier = records.at(r);
-                if (earlier.Kind == entrant.Record.Kind && earlier.Name == entrant.Record.Name &&
-                    (earlier.Kind == EntrantKind::Member ||
-                     SameAgeField(earlier.Age, entrant.Record.Age)))
-                    fault = QStringLiteral("%1 is entered on line %2 already")
-                                .arg(entrant.Record.FullName)
-                                .arg(recordLines.at(r));
-            }
-        }
+        const QString key = SwimmerKey(entrant.Record);
+        if (fault.isEmpty() && entrant.Record.Kind != EntrantKind::Relay &&
+            lineOfSwimmer.contains(key))
+            fault = QStringLiteral("%1 is entered on line %2 already")
+                        .arg(entrant.Record.FullName)
+                        .arg(lineOfSwimmer.value(key));
         if (!fault.isEmpty()) {
             refuse(fault);
             continue;
         }
         records.append(entrant.Record);
-        recordLines.append(lineNumber);
+        lineOfSwimmer.insert(key, lineNumber);
     }
+    if (unreported > 0)
+        errors << QStringLiteral("%1: %2 more lines refused").arg(name).arg(unreported);
     if (!errors.isEmpty())
         return false;
 
