@@ -704,6 +704,16 @@ void EntryForm::RecordOpen()
         RequestFocus(FocusBox::IntSex);
         return;
     }
+    // A time box still holding a slip has its event unticked; recording now would drop that
+    // event without a word.
+    for (int i = 0; i < MaxSlots; ++i) {
+        const EventSlot &slot = Slots[i];
+        if (slot.TimeVisible && !slot.Time.isEmpty() && !NormaliseTypedTime(slot.Time)) {
+            m_prompts.Message(InvalidTimeText);
+            RequestFocus(FocusBox::StrokeTime, i, true);
+            return;
+        }
+    }
     const int checked = CountCheckedSlots();
     if (checked == 0) {
         // Nothing would be entered: the swimmer stays in the window for the events to be ticked.
