@@ -30,6 +30,11 @@ public:
     // The yes/no window `YesNo`; returns true for the first button ("Yes").
     virtual bool AskYesNo(const QString &question) = 0;
 
+    // The same question with "No" as the default button, for a "Yes" that adds or removes
+    // something the operator may not mean to (an entrant entered twice). Prompts without
+    // buttons answer it as AskYesNo.
+    virtual bool AskYesNoDefaultNo(const QString &question) { return AskYesNo(question); }
+
     // A one-line input prompt. Returns std::nullopt when the user cancels.
     virtual std::optional<QString> Input(const QString &title, const QString &question,
                                          const QString &defaultText) = 0;
@@ -48,6 +53,7 @@ public:
 };
 
 // The text of the existing-file window and of its options, shared by the window and the tests.
-inline const QString ExistingFileQuestion = QStringLiteral("File already exists, what do you want to do?");
+inline const QString ExistingFileQuestion =
+    QStringLiteral("File already exists, what do you want to do?");
 
 } // namespace Core

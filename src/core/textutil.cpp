@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include "core/galastate.h"
 #include "core/prompts.h"
@@ -177,6 +178,73 @@ bool ParamLineReader::ReadParamLine(Prompts &prompts)
     ParamValue = line.sliced(equals + 1);
     Words = SplitWords(ParamValue);
     return true;
+}
+
+QString TextLimitFault(QStringView text, int maxLength, const QString &what)
+{
+    if (text.size() > maxLength)
+        return QStringLiteral("%1 is longer than %2 characters").arg(what).arg(maxLength);
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("%1 holds a control character").arg(what);
+    }
+    return {};
+}
+
+QString DecodeTextFile(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
+std::optional<QStringList> SplitCsvLine(QStringView line, QString *error)
+{
+    QStringList fields;
+    QString field;
+    qsizetype i = 0;
+    const qsizetype size = line.size();
+    const auto fail = [error](const QString &text) {
+        if (error)
+            *error = text;
+        return std::nullopt;
+    };
+    while (true) {
+        field.clear();
+        if (i < size && line.at(i) == u'"') {
+            ++i;
+            while (true) {
+                if (i >= size)
+                    return fail(QStringLiteral("a quoted field is not closed"));
+                if (line.at(i) == u'"') {
+                    if (i + 1 < size && line.at(i + 1) == u'"') {
+                        field += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += line.at(i++);
+            }
+            if (i < size && line.at(i) != u',')
+                return fail(QStringLiteral("text after the closing quote of field %1")
+                                .arg(fields.size() + 1));
+        } else {
+            const qsizetype comma = line.indexOf(u',', i);
+            const qsizetype end = comma < 0 ? size : comma;
+            field = line.mid(i, end - i).toString();
+            i = end;
+        }
+        fields << field;
+        if (i >= size)
+            return fields;
+        ++i; // the comma
+    }
 }
 
 } // namespace Core

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -76,5 +78,25 @@ private:
     bool m_havePending = false;
     int m_physicalLines = 0;
 };
+
+// The longest texts the meet holds: longer ones come only from a mistake or a crafted file,
+// and a huge one would make every list that shows it crawl.
+inline constexpr int MaxSwimmerNameLength = 60;
+inline constexpr int MaxClubCodeLength = 10;
+inline constexpr int MaxMeetNameLength = 100;
+
+// Why `text` cannot be kept as `what` ("The swimmer's name", "The club code" ...): longer than
+// `maxLength` characters, or holding a control character (NUL, a tab, a line end ...). "" when
+// it can.
+QString TextLimitFault(QStringView text, int maxLength, const QString &what);
+
+// The text of a file made by hand or by a spreadsheet: UTF-8, or Latin-1 when the bytes are not
+// UTF-8; a byte-order mark at the start is dropped.
+QString DecodeTextFile(const QByteArray &bytes);
+
+// Splits one CSV line into fields. A field may be quoted ("..."), with "" standing for a quote
+// inside it and commas kept; text after a closing quote is not allowed. Returns std::nullopt with
+// `error` set for an unclosed quote or text after one.
+std::optional<QStringList> SplitCsvLine(QStringView line, QString *error);
 
 } // namespace Core

@@ -248,6 +248,48 @@ double LeadingNumber(QStringView text)
     return negative ? -value : value;
 }
 
+std::optional<float> TypedTimeToSeconds(QStringView text)
+{
+    text = text.trimmed();
+    // Reads a run of 1 to `most` digits at `at`; -1 when there is none or it is longer.
+    const auto digits = [&text](qsizetype &at, int most) {
+        int value = 0;
+        const qsizetype start = at;
+        while (at < text.size() && IsAsciiDigit(text[at]) && at - start < most)
+            value = value * 10 + (text[at++].unicode() - u'0');
+        const bool more = at < text.size() && IsAsciiDigit(text[at]);
+        return at == start || more ? -1 : value;
+    };
+    qsizetype at = 0;
+    int minutes = 0;
+    int seconds = digits(at, 4);
+    if (seconds < 0)
+        return std::nullopt;
+    if (at < text.size() && text[at] == u':') {
+        ++at;
+        minutes = seconds;
+        seconds = digits(at, 2);
+        if (seconds < 0 || seconds >= 60 || minutes > 60)
+            return std::nullopt;
+    }
+    int hundredths = 0;
+    if (at < text.size() && text[at] == u'.') {
+        ++at;
+        const qsizetype start = at;
+        hundredths = digits(at, 2);
+        if (hundredths < 0)
+            return std::nullopt;
+        if (at - start == 1)
+            hundredths *= 10;
+    }
+    if (at != text.size())
+        return std::nullopt;
+    const int total = (minutes * 60 + seconds) * 100 + hundredths;
+    if (total <= 0 || total > 3600 * 100)
+        return std::nullopt;
+    return float(total / 100.0);
+}
+
 float TimeToSeconds(QStringView text)
 {
     qsizetype p = text.indexOf(u':');

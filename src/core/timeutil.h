@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QDate>
 #include <QString>
 
@@ -27,6 +29,14 @@ double LeadingNumber(QStringView text);
 // "NT" and "" give 0. The minutes separator is the first ":", else ";", else "-", else "." when
 // the text holds two points. Any text is safe: garbage gives its leading number or 0.
 float TimeToSeconds(QStringView text);
+
+// A time as an official types it into an entry box, read strictly: [minutes ":"] seconds
+// ["." hundredths], digits only, with one or two digits after the point, the seconds under 60
+// when minutes are given, and more than 0 and at most 3600 s in all. Blanks round the time are
+// allowed. Returns std::nullopt for anything else ("1:75.00", "abc", "35.50abc", "1.2.3", a
+// lone blank, "NT"): a typing slip is refused rather than read as some other time. Files keep
+// TimeToSeconds.
+std::optional<float> TypedTimeToSeconds(QStringView text);
 
 // 65.3 gives "1:05.30"; 0 gives ""; more than 3600 (or less than 0, or NaN) shows "Invalid
 // Time" and gives "". The time is rounded to hundredths before it is split into minutes, so

@@ -25,13 +25,14 @@ QString SignedNumber(int value)
 }
 
 // The checks every kind of meet makes on leaving the box: nothing to do for an empty box,
-// "Date is invalid" for a text that is not a date. Returns true when the age is to be worked
-// out.
-bool DobToWorkOn(const QString &dob, Core::Prompts &prompts, AgeResult &result)
+// "Date is invalid" for a text that is not a birth date. Returns true when the age is to be
+// worked out.
+bool DobToWorkOn(const Core::GalaState &gala, const QString &dob, Core::Prompts &prompts,
+                 AgeResult &result)
 {
     if (IsBlank(dob))
         return false;
-    if (!Core::IsDate(dob)) {
+    if (!IsBirthDate(gala, dob)) {
         prompts.Message(DateInvalid);
         result.Valid = false;
         return false;
@@ -40,6 +41,14 @@ bool DobToWorkOn(const QString &dob, Core::Prompts &prompts, AgeResult &result)
 }
 
 } // namespace
+
+bool IsBirthDate(const Core::GalaState &gala, const QString &dob)
+{
+    const QDate date = Core::ParseDate(dob);
+    if (!date.isValid())
+        return false;
+    return gala.GalaType == Core::GalaMasters || date <= QDate::currentDate();
+}
 
 int AgeOnQualDate(const QString &birth, const QString &qualDate)
 {
@@ -68,7 +77,7 @@ int OpenAgeGroup(const Core::GalaState &gala, double age)
 AgeResult OpenMeetAge(const Core::GalaState &gala, const QString &dob, Core::Prompts &prompts)
 {
     AgeResult result;
-    if (!DobToWorkOn(dob, prompts, result))
+    if (!DobToWorkOn(gala, dob, prompts, result))
         return result;
     if (!gala.AgeGroups)
         return result;
@@ -76,6 +85,23 @@ AgeResult OpenMeetAge(const Core::GalaState &gala, const QString &dob, Core::Pro
     if (result.GroupIndex < 0)
         prompts.Message(QStringLiteral("Out of age groups for this event"));
     return result;
+}
+
+int MastersAgeOnQualDate(const Core::GalaState &gala, const QString &dob, bool *corrected)
+{
+    const int qual = Core::DateNumber(gala.QualDate);
+    const int birth = Core::DateNumber(dob);
+    int age = (qual - birth) / 10000;
+    if (corrected)
+        *corrected = age < 0;
+    if (age < 0) {
+        // A two-digit year placed in the next century ("30" read as 2030 for a swimmer born in
+        // 1930): a masters swimmer is never born after the meet, so take the year a hundred
+        // years back with the same month and day.
+        const int hundredBack = (birth / 10000 - 100) * 10000 + birth % 10000;
+        age = (qual - hundredBack) / 10000;
+    }
+    return age;
 }
 
 QString MastersLetter(int age, bool junior)
@@ -94,20 +120,13 @@ QString MastersLetter(int age, bool junior)
 AgeResult MastersAge(const Core::GalaState &gala, const QString &dob, Core::Prompts &prompts)
 {
     AgeResult result;
-    if (!DobToWorkOn(dob, prompts, result))
+    if (!DobToWorkOn(gala, dob, prompts, result))
         return result;
 
-    const int qual = Core::DateNumber(gala.QualDate);
-    const int birth = Core::DateNumber(dob);
-    int age = (qual - birth) / 10000;
-    if (age < 0) {
-        // A two-digit year placed in the next century ("30" read as 2030 for a swimmer born in
-        // 1930): a masters swimmer is never born after the meet, so take the year a hundred
-        // years back with the same month and day.
-        const int corrected = (birth / 10000 - 100) * 10000 + birth % 10000;
-        age = (qual - corrected) / 10000;
+    bool corrected = false;
+    const int age = MastersAgeOnQualDate(gala, dob, &corrected);
+    if (corrected)
         prompts.Message(QStringLiteral("Check age!"));
-    }
 
     result.Info = QStringLiteral("Age on ") + Core::DateToDdMmmYy(gala.QualDate) +
                   QStringLiteral(" = ") + SignedNumber(age) + QStringLiteral(" Years");
@@ -137,7 +156,7 @@ AgeResult DobLeft(const Core::GalaState &gala, const QString &dob, Core::Prompts
     if (gala.GalaType == Core::GalaMasters)
         return MastersAge(gala, dob, prompts);
     AgeResult result;
-    if (!IsBlank(dob) && !Core::IsDate(dob)) {
+    if (!IsBlank(dob) && !IsBirthDate(gala, dob)) {
         prompts.Message(DateInvalid);
         result.Valid = false;
     }

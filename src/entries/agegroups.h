@@ -13,6 +13,11 @@ struct GalaState;
  */
 namespace Entries {
 
+// True when `dob` can be a swimmer's date of birth: a real date ("31/02/2015" is not), and for
+// every kind of meet but "Masters" not after today. A masters date after today is a two-digit
+// year read into the wrong century, which the masters age corrects.
+bool IsBirthDate(const Core::GalaState &gala, const QString &dob);
+
 // Whole years from `birth` to `qualDate` (both date texts): (Q - D) / 10000 on the yyyymmdd
 // numbers, truncated toward zero. A swimmer is a year older on the birthday itself. A text that
 // is not a date counts as 0, so callers check the birth date first.
@@ -45,6 +50,11 @@ AgeResult OpenMeetAge(const Core::GalaState &gala, const QString &dob, Core::Pro
 // when Junior, "A" for 25 to 29 ... "P" for 95 and over, no "I"), with "Too Young for Event" and
 // "Too Young for Masters" refusals.
 AgeResult MastersAge(const Core::GalaState &gala, const QString &dob, Core::Prompts &prompts);
+
+// The masters age on the qualifying date: whole years, with a negative age (a two-digit year
+// read into the next century) recomputed from the year a hundred years back; `corrected` tells
+// whether that happened.
+int MastersAgeOnQualDate(const Core::GalaState &gala, const QString &dob, bool *corrected);
 
 // The masters letter for an age, "" when too young (Junior allows 19 to 24 as "0").
 QString MastersLetter(int age, bool junior);

@@ -6,6 +6,7 @@
 
 #include "core/galastate.h"
 #include "core/prompts.h"
+#include "entries/entrywriter.h"
 
 namespace Entries {
 
@@ -463,11 +464,11 @@ bool ParseControlRecord(const QByteArray &data, const QString &file, int &nextNu
     const QByteArray line = (lineEnd < 0 ? data : data.left(lineEnd)).trimmed();
     bool ok = false;
     const int number = line.toInt(&ok);
-    if (!ok || number < 1) {
+    if (!ok || number < 1 || number > MaxEntrantNumber) {
         if (error)
             *error = QStringLiteral("%1, line 1: the next entrant number should be a whole "
-                                    "number above 0, found %2")
-                         .arg(file,
+                                    "number from 1 to %2, found %3")
+                         .arg(file, QString::number(MaxEntrantNumber),
                               line.isEmpty() ? QStringLiteral("nothing") : QString::fromUtf8(line));
         return false;
     }

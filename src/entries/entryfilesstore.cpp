@@ -2,6 +2,7 @@
 
 #include "core/galastate.h"
 #include "core/prompts.h"
+#include "entries/entrycheck.h"
 #include "meetdb/database.h"
 #include "meetdb/session.h"
 #include "members/memberdb.h"
@@ -86,17 +87,18 @@ bool EntryFilesStore::WriteEntrant(const EntrantRecord &record, int *numberUsed,
     return true;
 }
 
-bool EntryFilesStore::KeepNextNumber(int *nextNumber, QString *error)
+int EntryFilesStore::FindEntrant(const QString &swimmerName, const std::optional<QString> &age)
 {
-    if (!m_files.Flush(error))
-        return false;
-    if (nextNumber)
-        *nextNumber = m_files.NextNumber();
-    return true;
-}
-
-int EntryFilesStore::FindEntrant(const QString &)
-{
+    // Members' swim lines carry no entrant number to name.
+    if (!m_files.IsOpen() || m_files.Layout() != EntryLayout::Entrant)
+        return 0;
+    QList<EntrantBlock> blocks;
+    // The look-up only warns; a file that cannot be read leaves nothing to warn about.
+    LoadEntrantBlocks(m_files.EntryFilePath(), false, blocks, nullptr);
+    for (const EntrantBlock &block : std::as_const(blocks)) {
+        if (block.Name == swimmerName && (!age || SameAgeField(block.Age, *age)))
+            return block.Number;
+    }
     return 0;
 }
 

@@ -37,11 +37,9 @@ public:
     // member database given by SetMemberDatabase (not offered when that is not open).
     bool Open(Core::Prompts &prompts) override;
     bool WriteEntrant(const EntrantRecord &record, int *numberUsed, QString *error) override;
-    // Rewrites intent.ctl with the number it holds.
-    bool KeepNextNumber(int *nextNumber, QString *error) override;
-    // The files are not searched: the warning about an existing entry belongs to the meet
-    // database. Always 0.
-    int FindEntrant(const QString &swimmerName) override;
+    // Entrant layout: the first block of intent.vb with this name (and age field); the swim
+    // layout holds no entrant numbers and gives 0.
+    int FindEntrant(const QString &swimmerName, const std::optional<QString> &age) override;
     // Closes the files (intent.ctl written) and, for a "Select" gala, writes its event list
     // back to the gala parameter file.
     bool Close(QString *error) override;

@@ -8,6 +8,7 @@
 #include "core/textutil.h"
 #include "core/timeutil.h"
 #include "entries/agegroups.h"
+#include "entries/entrycheck.h"
 #include "meetdb/session.h"
 
 namespace Entries {
@@ -181,12 +182,18 @@ void EntryForm::OnShortNameLeft()
         return;
     const QString key = Core::SurnameFirst(FullName);
 
-    if (m_store) {
-        const int existing = m_store->FindEntrant(key);
-        if (existing > 0)
-            m_prompts.Message(
-                QStringLiteral("There is already an entry for this swimmer, entrant number ") +
-                QString::number(existing));
+    if (m_store && key != m_duplicateConfirmed) {
+        const int existing = m_store->FindEntrant(key, std::nullopt);
+        if (existing > 0) {
+            if (!m_prompts.AskYesNoDefaultNo(DuplicateQuestion(FullName.trimmed(), existing))) {
+                // Not to be entered again: the boxes are emptied for the next member.
+                ShortName.clear();
+                FullName.clear();
+                RequestFocus(FocusBox::ShortName);
+                return;
+            }
+            m_duplicateConfirmed = key;
+        }
     }
 
     const int position = m_index.FindIndexEntry(key, 0);
@@ -356,21 +363,23 @@ void EntryForm::OnTimeLeft(int slot)
     if (slot < 0 || slot >= MaxSlots)
         return;
     EventSlot &s = Slots[slot];
-    const QString text = s.Time.trimmed();
-    if (text.isEmpty())
+    if (s.Time.isEmpty())
         return;
-    const bool nt = text.compare(NtText, Qt::CaseInsensitive) == 0;
-    if (nt)
-        s.Time = NtText;
-    else
-        s.Time = Core::SecondsToTime(Core::TimeToSeconds(text), m_prompts);
+    const std::optional<QString> time = NormaliseTypedTime(s.Time);
+    if (!time) {
+        // A slip stays in the box to be mended, and enters nothing meanwhile.
+        s.Checked = false;
+        m_prompts.Message(InvalidTimeText);
+        RequestFocus(FocusBox::StrokeTime, slot, true);
+        return;
+    }
+    s.Time = *time;
     s.Checked = true;
 
     const Core::GalaState &gala = m_session.Gala;
-    if (gala.Graded && !nt && s.EventIndex >= 0 && s.EventIndex < gala.EventCount()) {
-        const float seconds = Core::TimeToSeconds(text);
-        // No time is not a time inside the grade.
-        if (seconds > 0 && seconds < gala.Events.at(s.EventIndex).EvLimitTime)
+    if (gala.Graded && s.Time != NtText && s.EventIndex >= 0 && s.EventIndex < gala.EventCount()) {
+        const float seconds = Core::TypedTimeToSeconds(s.Time).value_or(0);
+        if (seconds < gala.Events.at(s.EventIndex).EvLimitTime)
             m_prompts.Message(QStringLiteral("Time inside grade time"));
     }
 }
@@ -477,10 +486,6 @@ void EntryForm::RecordMember()
     if (position > 0 && m_memberDb.IsOpen()) {
         try {
             found = Members::ReadMember(m_memberDb, m_index.RecordId(position), member, m_prompts);
-            if (found && gala.Mailing) {
-                member.EnvelopeFlag = true;
-                Members::WriteMember(m_memberDb, member);
-            }
         } catch (const MeetDb::DbError &error) {
             m_prompts.Message(error.Message());
             return;
@@ -508,11 +513,9 @@ void EntryForm::RecordMember()
     QList<EntrySwimRecord> swims;
     const bool complete =
         gala.GalaType == Core::GalaSelect ? SelectSwims(member, swims) : MemberSwims(member, swims);
-    IntDob = Core::DateToDdMmmYy(member.DateOfBirth);
-    IntSex = member.Sex;
-    ApplySex();
 
-    EntrantRecord record;
+    EntrantToCheck entrant;
+    EntrantRecord &record = entrant.Record;
     record.Kind = EntrantKind::Member;
     record.Name = memberName;
     record.FullName = FullName;
@@ -523,9 +526,30 @@ void EntryForm::RecordMember()
     record.County = member.County;
     record.PostCode = member.PostCode;
     record.Age = gala.EntryDateCheck ? EntryDate : member.DateOfBirth;
-    record.Sex = IntSex;
+    record.Sex = member.Sex.trimmed().toUpper();
     record.Regno = RegistrationNumber;
     record.Swims = swims;
+    // A member's date of birth comes from the member file, where "       " means none; one
+    // typed for a swimmer not on file must be a real date.
+    entrant.Dob = found && !Core::IsDate(member.DateOfBirth) ? QString() : member.DateOfBirth;
+    entrant.Group = CheckedGroup;
+    entrant.TypedTimes = false;
+    entrant.DuplicateConfirmed = key == m_duplicateConfirmed;
+    if (!PassEntryChecks(entrant, {}))
+        return;
+
+    if (found && gala.Mailing) {
+        try {
+            member.EnvelopeFlag = true;
+            Members::WriteMember(m_memberDb, member);
+        } catch (const MeetDb::DbError &error) {
+            m_prompts.Message(error.Message());
+            return;
+        }
+    }
+    IntDob = Core::DateToDdMmmYy(member.DateOfBirth);
+    IntSex = member.Sex;
+    ApplySex();
 
     int number = 0;
     if (!WriteEntrant(record, number))
@@ -541,7 +565,55 @@ void EntryForm::RecordMember()
         m_prompts.Message(QStringLiteral("Invalid Stroke/Distance Combination"));
         return;
     }
+    m_duplicateConfirmed.clear();
     ClearAfterRecord();
+}
+
+bool EntryForm::PassEntryChecks(EntrantToCheck &entrant, const QList<int> &swimSlots)
+{
+    const auto find = [this](const EntrantRecord &record) {
+        return m_store->FindEntrant(record.Name, record.Kind == EntrantKind::Member
+                                                     ? std::nullopt
+                                                     : std::optional<QString>(record.Age));
+    };
+    // Each question answered "Yes" is not asked again, so this asks each at most once.
+    while (true) {
+        const EntryFault fault = CheckEntrant(m_session.Gala, entrant, find);
+        if (!fault.IsFault())
+            return true;
+        bool go = false;
+        switch (fault.Question) {
+        case EntryQuestion::None:
+            m_prompts.Message(fault.Text);
+            break;
+        case EntryQuestion::UnknownClub:
+            go = entrant.ClubConfirmed = m_prompts.AskYesNo(fault.Text);
+            break;
+        case EntryQuestion::Duplicate:
+            go = entrant.DuplicateConfirmed = m_prompts.AskYesNoDefaultNo(fault.Text);
+            break;
+        }
+        if (go)
+            continue;
+        switch (fault.Field) {
+        case EntryField::None:
+            break;
+        case EntryField::FullName:
+            RequestFocus(FocusBox::FullName);
+            break;
+        case EntryField::ClubName:
+            RequestFocus(FocusBox::ClubName);
+            break;
+        case EntryField::IntDob:
+            RequestFocus(FocusBox::IntDob);
+            break;
+        case EntryField::EntryTime:
+            if (fault.Swim >= 0 && fault.Swim < swimSlots.size())
+                RequestFocus(FocusBox::StrokeTime, swimSlots.at(fault.Swim), true);
+            break;
+        }
+        return false;
+    }
 }
 
 bool EntryForm::MemberSwims(const Members::Member &member, QList<EntrySwimRecord> &swims)
@@ -601,8 +673,12 @@ int EntryForm::FindOrAddSelectEvent(const QString &stroke, const QString &distan
         m_prompts.Message(QStringLiteral("Too many events, %1 %2 not added").arg(distance, stroke));
         return -1;
     }
+    // The first number not taken: the meet's own events need not be numbered 1, 2, 3 ...
+    int number = gala.EventCount() + 1;
+    while (gala.FindEvent(QString::number(number)) >= 0)
+        ++number;
     Core::GalaEvent event;
-    event.EvNumber = QString::number(gala.EventCount() + 1);
+    event.EvNumber = QString::number(number);
     event.EvPrintNumber = event.EvNumber;
     event.EvSequence = gala.EventCount() + 1;
     event.EvSex = sex;
@@ -628,7 +704,24 @@ void EntryForm::RecordOpen()
         RequestFocus(FocusBox::IntSex);
         return;
     }
+    // A time box still holding a slip has its event unticked; recording now would drop that
+    // event without a word.
+    for (int i = 0; i < MaxSlots; ++i) {
+        const EventSlot &slot = Slots[i];
+        if (slot.TimeVisible && !slot.Time.isEmpty() && !NormaliseTypedTime(slot.Time)) {
+            m_prompts.Message(InvalidTimeText);
+            RequestFocus(FocusBox::StrokeTime, i, true);
+            return;
+        }
+    }
     const int checked = CountCheckedSlots();
+    if (checked == 0) {
+        // Nothing would be entered: the swimmer stays in the window for the events to be ticked.
+        Info << QStringLiteral("No Events Checked");
+        if (Slots[0].TimeVisible)
+            RequestFocus(FocusBox::StrokeTime, 0);
+        return;
+    }
     const bool relay = gala.GalaType == Core::GalaMasters && CheckedGroup != 0;
     const int relayEvents = relay ? checked : 0;
     const int individualEvents = relay ? 0 : checked;
@@ -652,10 +745,11 @@ void EntryForm::RecordOpen()
         return;
     }
 
-    EntrantRecord record;
+    EntrantToCheck entrant;
+    EntrantRecord &record = entrant.Record;
     record.Name = FullName;
     record.FullName = FullName;
-    record.Club = ClubName.trimmed();
+    record.Club = ClubName;
     record.Sex = IntSex;
     record.Regno = RegistrationNumber;
     if (relayEvents > 0) {
@@ -668,24 +762,21 @@ void EntryForm::RecordOpen()
     } else {
         record.Kind = EntrantKind::Individual;
         record.Age = gala.GalaType == Core::GalaMasters ? AgeGroup : IntDob;
+        entrant.Dob = IntDob;
     }
-    for (const EventSlot &slot : Slots)
-        if (slot.Visible && slot.Checked)
-            record.Swims << EntrySwimRecord{slot.EventIndex,
-                                            gala.Events.at(slot.EventIndex).EvNumber, slot.Time,
-                                            slot.MeetSpecific};
-
-    if (checked == 0) {
-        // Nothing to enter: no number is used, and the stored one is written back as it is.
-        QString error;
-        int next = 0;
-        if (!m_store->KeepNextNumber(&next, &error)) {
-            m_prompts.Message(QStringLiteral("The entry was not recorded: ") + error);
-            return;
-        }
-        ClearAfterRecord();
+    QList<int> swimSlots;
+    for (int i = 0; i < MaxSlots; ++i) {
+        const EventSlot &slot = Slots[i];
+        if (!slot.Visible || !slot.Checked)
+            continue;
+        record.Swims << EntrySwimRecord{slot.EventIndex, gala.Events.at(slot.EventIndex).EvNumber,
+                                        slot.Time, slot.MeetSpecific};
+        swimSlots << i;
+    }
+    entrant.Group = CheckedGroup;
+    if (!PassEntryChecks(entrant, swimSlots))
         return;
-    }
+    ClubName = record.Club;
 
     int number = 0;
     if (!WriteEntrant(record, number))

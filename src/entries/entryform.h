@@ -34,6 +34,8 @@ struct Session;
  */
 namespace Entries {
 
+struct EntrantToCheck;
+
 inline constexpr int MaxSlots = 28;
 inline constexpr int MaxStrokePairs = 4;
 
@@ -210,6 +212,9 @@ private:
     void ReadLastEntries();
     void RecordMember();
     void RecordOpen();
+    // The checks shared with the import, their questions asked; false when the entrant is not to
+    // be written (said, and the focus set). `swimSlots` gives the slot of each swim.
+    bool PassEntryChecks(EntrantToCheck &entrant, const QList<int> &swimSlots);
     bool MemberSwims(const Members::Member &member, QList<EntrySwimRecord> &swims);
     bool SelectSwims(const Members::Member &member, QList<EntrySwimRecord> &swims);
     int FindOrAddSelectEvent(const QString &stroke, const QString &distance, const QString &sex);
@@ -231,6 +236,8 @@ private:
     Members::MemberIndex m_index;
     Members::Member m_currentMember;
     bool m_lastEntriesWarned = false;
+    // The member key whose "already entered" question was answered Yes at the short name.
+    QString m_duplicateConfirmed;
 
     // The sex and group the slots were last built for: leaving a box without changing either
     // keeps the slots, and the times typed into them.

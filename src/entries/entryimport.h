@@ -12,15 +12,21 @@ struct Session;
  * entry window's "Record" writes them. Used to give a meet entries that arrived by e-mail or
  * on paper lists, and to fill the demo meets.
  *
- * The file's first line is a header; lines starting "#" are comments. Fields are separated by
- * commas (a name cannot hold one):
+ * The file's first line is a header naming the fields below; lines starting "#" are comments.
+ * Fields are separated by commas; a field holding a comma is quoted ("Smith, Jo"). Lines end in
+ * LF or CR LF; a file whose lines end in CR alone is refused.
  *
  *     Kind,Name,Club,Sex,Age,Regno,Events
  *     I,Zoe Ashby,ASHB,F,05/03/16,123456,11=35.50 12=1:02.30 13=NT
  *
- * Kind is I (one swimmer of an open gala), R (a masters relay team: Age is the relay's group
- * name) or M (a club member of a member gala: Name forename first, Age the date of birth, Club
+ * Kind is I (one swimmer of an open gala: Age the date of birth, or in a masters meet the
+ * masters letter or the date of birth), R (a masters relay team: Age is the relay's group name)
+ * or M (a club member of a member gala: Name forename first, Age the date of birth, Club
  * ignored). Events are blank-separated "event=time" pairs; the time may be empty or "NT".
+ *
+ * Every entrant passes the entry window's checks (CheckEntrant). The window's questions are
+ * refusals here: a club that is not one of the meet's, and a swimmer already in the meet (or
+ * twice in the file).
  */
 namespace Entries {
 

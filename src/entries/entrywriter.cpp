@@ -1,6 +1,7 @@
 #include "entries/entrywriter.h"
 
 #include <array>
+#include <cmath>
 
 #include <QDir>
 #include <QSqlError>
@@ -10,6 +11,7 @@
 #include "core/galastate.h"
 #include "core/prompts.h"
 #include "core/textutil.h"
+#include "entries/entrycheck.h"
 #include "entries/entryfilesstore.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
@@ -38,15 +40,27 @@ bool EntrantExists(MeetDb::Database &db, const QString &meetCode, int number)
     return query.Open()->RecordCount() > 0;
 }
 
+// `highest` as a number, when a number above it can still be given. Read as a double: a crafted
+// file may hold any number, which must not wrap round.
+int RequireRoomAbove(const QString &meetCode, double highest)
+{
+    if (highest >= MaxEntrantNumber)
+        throw MeetDb::DbError(QStringLiteral("Meet %1 already has entrant number %2; no number "
+                                             "above it can be given")
+                                  .arg(meetCode)
+                                  .arg(highest));
+    return int(highest);
+}
+
 int HighestEntrantNumber(MeetDb::Database &db, const QString &meetCode)
 {
     MeetDb::Database::SavedQuery query = db.OpenQuery(QStringLiteral("Entrants for 1 Meet"));
     query.SetParameter(MeetDb::ParamMeetCode, meetCode);
     std::unique_ptr<MeetDb::RecordSet> entrants = query.Open();
-    int highest = 0;
+    double highest = 0;
     for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext())
-        highest = std::max(highest, entrants->Int(EntrantNumberField));
-    return highest;
+        highest = std::max(highest, entrants->Field(EntrantNumberField).toDouble());
+    return RequireRoomAbove(meetCode, highest);
 }
 
 // The meet's record through "Details of 1 Meet", on its first row. Throws MeetDb::DbError when
@@ -113,6 +127,38 @@ QVariantHash EntrantValues(const Core::GalaState &gala, const EntrantRecord &rec
     return values;
 }
 
+// A "Select" gala makes events from the stroke and distance pairs typed in; the swims point at
+// them, so they go into the meet's events with the first swim that uses them.
+void StoreSelectEvent(MeetDb::Database &db, const Core::GalaState &gala, int eventIndex)
+{
+    if (eventIndex < 0 || eventIndex >= gala.EventCount())
+        return;
+    const Core::GalaEvent &event = gala.Events.at(eventIndex);
+    QSqlQuery query(db.Connection());
+    query.prepare(QStringLiteral(R"(SELECT 1 FROM "Event Table" WHERE "Meet code" = :code AND )"
+                                 R"("Event number" = :event)"));
+    query.bindValue(QStringLiteral(":code"), gala.MeetCode);
+    query.bindValue(QStringLiteral(":event"), event.EvNumber);
+    if (!query.exec())
+        throw MeetDb::DbError(query.lastError().text());
+    if (query.next())
+        return;
+    db.Exec(QStringLiteral(R"(INSERT INTO "Event Table" ("Meet code", "Event number", )"
+                           R"("Event Sequence", "Event Print Number", "Sex", "Group", "Distance", )"
+                           R"("Stroke") VALUES (:code, :event, :seq, :print, :sex, :group, )"
+                           R"(:distance, :stroke))"),
+            {
+                {QStringLiteral("code"), gala.MeetCode},
+                {QStringLiteral("event"), event.EvNumber},
+                {QStringLiteral("seq"), event.EvSequence},
+                {QStringLiteral("print"), TextOrEmpty(event.EvPrintNumber)},
+                {QStringLiteral("sex"), TextOrEmpty(event.EvSex)},
+                {QStringLiteral("group"), TextOrEmpty(event.EvGroup)},
+                {QStringLiteral("distance"), event.EvDistance.toDouble()},
+                {QStringLiteral("stroke"), TextOrEmpty(event.EvStroke)},
+            });
+}
+
 const QString SwimInsertSql = QStringLiteral(
     R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", "Event number", )"
     R"("Event Sequence", "Combined With", "Entry Time", "Time", "Confirmed", )"
@@ -158,7 +204,16 @@ int ReadNextCompetitorNumber(MeetDb::Database &db, const QString &meetCode)
     std::unique_ptr<MeetDb::RecordSet> meet = OpenMeetDetails(db, meetCode);
     if (meet->IsNull(NextNumberField))
         return 1;
-    return std::max(1, meet->Int(NextNumberField));
+    // Read as a double first: a crafted file may hold any number, which must not wrap round.
+    const QVariant stored = meet->Field(NextNumberField);
+    bool number = false;
+    const double next = stored.toDouble(&number);
+    if (!number || !(next <= MaxEntrantNumber) || next != std::floor(next))
+        throw MeetDb::DbError(QStringLiteral("\"%1\" of meet %2 is %3; it must be a whole number "
+                                             "up to %4")
+                                  .arg(NextNumberField, meetCode, stored.toString())
+                                  .arg(MaxEntrantNumber));
+    return next < 1 ? 1 : int(next);
 }
 
 void WriteEntrantRecord(MeetDb::Database &db, const Core::GalaState &gala,
@@ -169,8 +224,11 @@ void WriteEntrantRecord(MeetDb::Database &db, const Core::GalaState &gala,
     // transaction the order only shows if the engine fails part-way, and then nothing stays.
     if (record.Kind == EntrantKind::Member)
         StoreNextNumber(db, gala.MeetCode, number + 1);
-    for (const EntrySwimRecord &swim : record.Swims)
+    for (const EntrySwimRecord &swim : record.Swims) {
+        if (gala.GalaType == Core::GalaSelect)
+            StoreSelectEvent(db, gala, swim.EventIndex);
         db.Exec(SwimInsertSql, SwimValues(gala, swim, number));
+    }
     if (record.Kind != EntrantKind::Member)
         StoreNextNumber(db, gala.MeetCode, number + 1);
 }
@@ -242,38 +300,22 @@ bool MeetDbEntryStore::WriteEntrant(const EntrantRecord &record, int *numberUsed
     }
 }
 
-bool MeetDbEntryStore::KeepNextNumber(int *nextNumber, QString *error)
+int MeetDbEntryStore::FindEntrant(const QString &swimmerName, const std::optional<QString> &age)
 {
-    MeetDb::Database &db = m_session.MeetDb;
-    try {
-        MeetDb::Transaction transaction(db);
-        const int next = ReadNextCompetitorNumber(db, m_session.Gala.MeetCode);
-        StoreNextNumber(db, m_session.Gala.MeetCode, next);
-        transaction.Commit();
-        m_session.Gala.NextCompetitorNumber = next;
-        if (nextNumber)
-            *nextNumber = next;
-        return true;
-    } catch (const MeetDb::DbError &failure) {
-        if (error)
-            *error = failure.Message();
-        return false;
-    }
-}
-
-int MeetDbEntryStore::FindEntrant(const QString &swimmerName)
-{
-    try {
-        MeetDb::Database::SavedQuery query =
-            m_session.MeetDb.OpenQuery(QStringLiteral("Entrants for 1 Meet"));
-        query.SetParameter(MeetDb::ParamMeetCode, m_session.Gala.MeetCode);
-        std::unique_ptr<MeetDb::RecordSet> entrants = query.Open();
-        for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext()) {
-            if (entrants->Text(QStringLiteral("Swimmer Name")) == swimmerName)
-                return entrants->Int(EntrantNumberField);
-        }
-    } catch (const MeetDb::DbError &) {
-        // The look-up only warns; a database that cannot answer leaves nothing to warn about.
+    // "Swimmer Name" ignores case in its index; the name is then compared exactly.
+    QSqlQuery query(m_session.MeetDb.Connection());
+    query.prepare(QStringLiteral(R"(SELECT "Entrant Number", "Swimmer Name", "age" FROM )"
+                                 R"("Entrant Table" WHERE "Meet code" = :code AND )"
+                                 R"("Swimmer Name" = :name ORDER BY "Entrant Number")"));
+    query.bindValue(QStringLiteral(":code"), m_session.Gala.MeetCode);
+    query.bindValue(QStringLiteral(":name"), swimmerName);
+    // The look-up only warns; a database that cannot answer leaves nothing to warn about.
+    if (!query.exec())
+        return 0;
+    while (query.next()) {
+        if (query.value(1).toString() == swimmerName &&
+            (!age || SameAgeField(query.value(2).toString(), *age)))
+            return query.value(0).toInt();
     }
     return 0;
 }
@@ -334,11 +376,14 @@ EntrantBatchWriter::EntrantBatchWriter(MeetDb::Session &session)
     MeetDb::Database::SavedQuery query = db.OpenQuery(QStringLiteral("Entrants for 1 Meet"));
     query.SetParameter(MeetDb::ParamMeetCode, meetCode);
     std::unique_ptr<MeetDb::RecordSet> entrants = query.Open();
+    double highest = 0;
     for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext()) {
-        const int number = entrants->Int(EntrantNumberField);
-        m_used.insert(number);
-        m_highest = std::max(m_highest, number);
+        const double number = entrants->Field(EntrantNumberField).toDouble();
+        highest = std::max(highest, number);
+        if (number >= 1 && number <= MaxEntrantNumber)
+            m_used.insert(int(number));
     }
+    m_highest = RequireRoomAbove(meetCode, highest);
 }
 
 EntrantBatchWriter::~EntrantBatchWriter() = default;
@@ -347,6 +392,8 @@ int EntrantBatchWriter::Write(const EntrantRecord &record)
 {
     const Core::GalaState &gala = m_session.Gala;
     const int number = m_used.contains(m_next) ? m_highest + 1 : m_next;
+    if (number > MaxEntrantNumber)
+        RequireRoomAbove(gala.MeetCode, number - 1);
     Statements &s = *m_statements;
     s.Run(s.Prepared(s.Entrant.at(size_t(record.Kind)), EntrantInsertSql(gala, record.Kind)),
           EntrantValues(gala, record, number));

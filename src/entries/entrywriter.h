@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QList>
 #include <QSet>
@@ -101,14 +102,10 @@ public:
     // record is stored, but something after it failed (the entry files' flush).
     virtual bool WriteEntrant(const EntrantRecord &record, int *numberUsed, QString *error) = 0;
 
-    // "Record" with no event checked in an open gala: no entrant and no number are used, but
-    // the stored next number is written back as it stands (a missing number becomes 1).
-    // `nextNumber` receives it.
-    virtual bool KeepNextNumber(int *nextNumber, QString *error) = 0;
-
     // The entrant number of the first entrant of the meet recorded under `swimmerName`
-    // (compared exactly), 0 when none or when the store cannot tell.
-    virtual int FindEntrant(const QString &swimmerName) = 0;
+    // (compared exactly) and, when `age` is given, with the same age field (SameAgeField: the
+    // same date of birth or masters letter); 0 when none or when the store cannot tell.
+    virtual int FindEntrant(const QString &swimmerName, const std::optional<QString> &age) = 0;
 
     // "Exit". Returns false with `error` set when the store could not be closed cleanly.
     virtual bool Close(QString *error) = 0;
@@ -137,8 +134,7 @@ public:
     // Shows "Adding to existing entries for this meet" when the meet has entrants already.
     bool Open(Core::Prompts &prompts) override;
     bool WriteEntrant(const EntrantRecord &record, int *numberUsed, QString *error) override;
-    bool KeepNextNumber(int *nextNumber, QString *error) override;
-    int FindEntrant(const QString &swimmerName) override;
+    int FindEntrant(const QString &swimmerName, const std::optional<QString> &age) override;
     bool Close(QString *error) override;
 
 private:
@@ -193,14 +189,20 @@ QString CombinedWith(const Core::GalaState &gala, const QString &evNumber);
 // The entry time as the meet database stores it: "9:99.99" for "" and for "NT".
 QString StoredEntryTime(const QString &time);
 
+// The highest entrant number handed out: a stored counter beyond it is damage, not a meet.
+inline constexpr int MaxEntrantNumber = 999999;
+
 // Writes one record to the meet database inside the caller's transaction: the "Entrant Table"
 // record under `number`, then (member galas) the next-number update, the "Swim Table" records in
-// order, then (open galas) the next-number update. Throws MeetDb::DbError.
+// order, then (open galas) the next-number update. In a "Select" gala an event made from a
+// stroke and distance pair is added to the meet's "Event Table" first, so the swim's event is
+// there at the next load. Throws MeetDb::DbError.
 void WriteEntrantRecord(MeetDb::Database &db, const Core::GalaState &gala,
                         const EntrantRecord &record, int number);
 
 // The number the next entrant is to take, read from "Details of 1 Meet" (Null or less than 1
-// gives 1). Throws MeetDb::DbError, also when the meet is not in the file.
+// gives 1). Throws MeetDb::DbError when the meet is not in the file and when the number is not
+// a whole number up to MaxEntrantNumber.
 int ReadNextCompetitorNumber(MeetDb::Database &db, const QString &meetCode);
 
 // One record of the address database's "Entrant Table" for an open-gala entrant: "First Name"

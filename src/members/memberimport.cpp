@@ -9,10 +9,10 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStringDecoder>
 #include <QVariant>
 #include <QVariantHash>
 
+#include "core/textutil.h"
 #include "core/timeutil.h"
 #include "meetdb/database.h"
 #include "members/memberdb.h"
@@ -29,56 +29,14 @@ public:
     QString Text;
 };
 
-// Splits one line into fields. A field may be quoted ("..."), with "" standing for a quote
-// inside it; text round a quoted field is not allowed. Throws CsvError for an unclosed quote.
+// Splits one line into fields (Core::SplitCsvLine); throws CsvError for a badly quoted field.
 QStringList SplitCsvLine(const QString &line, int lineNumber)
 {
-    QStringList fields;
-    QString field;
-    qsizetype i = 0;
-    const qsizetype size = line.size();
-    while (true) {
-        field.clear();
-        if (i < size && line.at(i) == u'"') {
-            ++i;
-            while (true) {
-                if (i >= size)
-                    throw CsvError{lineNumber, QStringLiteral("a quoted field is not closed")};
-                if (line.at(i) == u'"') {
-                    if (i + 1 < size && line.at(i + 1) == u'"') {
-                        field += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field += line.at(i++);
-            }
-            if (i < size && line.at(i) != u',')
-                throw CsvError{lineNumber,
-                               QStringLiteral("text after the closing quote of field %1")
-                                   .arg(fields.size() + 1)};
-        } else {
-            while (i < size && line.at(i) != u',')
-                field += line.at(i++);
-        }
-        fields << field;
-        if (i >= size)
-            return fields;
-        ++i; // the comma
-    }
-}
-
-QString DecodeFile(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
+    QString error;
+    std::optional<QStringList> fields = Core::SplitCsvLine(line, &error);
+    if (!fields)
+        throw CsvError{lineNumber, error};
+    return *fields;
 }
 
 // The field names of the table, by their names in lower case.
@@ -147,7 +105,7 @@ void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
     if (!file.open(QIODevice::ReadOnly))
         throw MeetDb::DbError(
             QStringLiteral("%1: cannot read the file: %2").arg(csvPath, file.errorString()));
-    const QStringList lines = DecodeFile(file.readAll()).split(u'\n');
+    const QStringList lines = Core::DecodeTextFile(file.readAll()).split(u'\n');
     file.close();
 
     try {

@@ -34,6 +34,14 @@ bool QtPrompts::AskYesNo(const QString &question)
     return dialog.YesNoAnswer();
 }
 
+bool QtPrompts::AskYesNoDefaultNo(const QString &question)
+{
+    YesNo dialog(question, m_parent);
+    dialog.SetDefaultNo();
+    dialog.exec();
+    return dialog.YesNoAnswer();
+}
+
 std::optional<QString> QtPrompts::Input(const QString &title, const QString &question,
                                         const QString &defaultText)
 {

@@ -34,4 +34,11 @@ YesNo::YesNo(const QString &question, QWidget *parent)
     connect(m_no, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void YesNo::SetDefaultNo()
+{
+    m_yes->setDefault(false);
+    m_no->setDefault(true);
+    m_no->setFocus(Qt::OtherFocusReason);
+}
+
 } // namespace Windows

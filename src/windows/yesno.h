@@ -14,6 +14,9 @@ class YesNo : public QDialog
 public:
     explicit YesNo(const QString &question, QWidget *parent = nullptr);
 
+    // Makes "No" the button that Return presses and that has the focus.
+    void SetDefaultNo();
+
     bool YesNoAnswer() const { return result() == QDialog::Accepted; }
 
     QLabel *Question() const { return m_question; }

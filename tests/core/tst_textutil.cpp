@@ -62,6 +62,49 @@ private Q_SLOTS:
         QCOMPARE(SplitWords(text, separator), words);
     }
 
+    // Texts a meet keeps: a limit on length, and no control characters.
+    void TextLimitFaultNamesTheFault_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("at the limit") << QString(10, u'x') << "";
+        QTest::newRow("accents count once") << QString::fromUtf8("Zoë Ñuñez") << "";
+        QTest::newRow("too long") << QString(11, u'x') << "The code is longer than 10 characters";
+        QTest::newRow("nul") << QString("AB") + QChar(0) << "The code holds a control character";
+        QTest::newRow("tab") << "A\tB"
+                             << "The code holds a control character";
+    }
+    void TextLimitFaultNamesTheFault()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, fault);
+        QCOMPARE(TextLimitFault(text, 10, "The code"), fault);
+    }
+
+    void SplitCsvLineReadsQuotes_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("fields"); // joined with "|"; "!" and the error when refused
+        QTest::newRow("plain") << "I,Ann Lee,,F"
+                               << "I|Ann Lee||F";
+        QTest::newRow("comma in quotes") << "I,\"Lee, Ann\",VMSC"
+                                         << "I|Lee, Ann|VMSC";
+        QTest::newRow("doubled quote") << "\"Ann \"\"Nan\"\" Lee\""
+                                       << "Ann \"Nan\" Lee";
+        QTest::newRow("unclosed") << "I,\"Lee, Ann"
+                                  << "!a quoted field is not closed";
+        QTest::newRow("text after quote") << "I,\"Lee\" Ann,F"
+                                          << "!text after the closing quote of field 2";
+    }
+    void SplitCsvLineReadsQuotes()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, fields);
+        QString error;
+        const std::optional<QStringList> split = SplitCsvLine(line, &error);
+        QCOMPARE(split ? split->join(u'|') : u'!' + error, fields);
+    }
+
     void FileAndEventExist()
     {
         TestDir dir;

@@ -34,6 +34,32 @@ private Q_SLOTS:
         QCOMPARE(TimeToSeconds(text), seconds);
     }
 
+    // Typed times: a slip is refused instead of being read as some other time. 0 = refused.
+    void TypedTimeToSecondsIsStrict_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<float>("seconds");
+        const auto row = [](const char *text, float seconds) {
+            QTest::newRow(text) << QString(text) << seconds;
+        };
+        row("35.2", 35.2f);
+        row(" 1:05.3 ", 65.3f);
+        row("1:5", 65.0f);
+        row("60:00.00", 3600.0f);
+        row("3600", 3600.0f);
+        for (const char *slip :
+             {"1:75.00", "abc",   "35.50abc", "1.2.3", "1.05.30", " ",        "",      "NT",
+              "0",       "00.00", "-1",       "1e9",   "3600.01", "60:00.01", "61:00", "35.123",
+              "35.",     ".5",    "1:05:30",  "12345", "1;05.3",  "１２"})
+            row(slip, 0.0f);
+    }
+    void TypedTimeToSecondsIsStrict()
+    {
+        QFETCH(QString, text);
+        QFETCH(float, seconds);
+        QCOMPARE(TypedTimeToSeconds(text).value_or(0.0f), seconds);
+    }
+
     void SecondsToTimeFormats_data()
     {
         QTest::addColumn<float>("seconds");

@@ -76,7 +76,8 @@ private Q_SLOTS:
         QTest::newRow("ends inside the swims") << individual << IndividualBytes + "8,\"Ann\",\"V\",\"1\",\"F\"\r\n2\r\n\"1\",\"9:99.99\",#FALSE#\r\n" << "line 6, entrant 8: the file ends where the event number of swim 2 of 2 should be";
         QTest::newRow("garbled number") << individual << IndividualBytes + "x8,\"Ann\"" << "line 6, after entrant 7: the entrant number should be a whole number, found x8";
         QTest::newRow("swim line short") << Swims << QByteArray("\"1\",\"Lee Ann\",\"01/01/10\",\"\"\r\n\"2\",\"Lee Ann\"\r\n") << "line 2, swim 2: the file ends where the date should be";
-        QTest::newRow("control not a number") << Ctl << QByteArray("abc\r\n") << "line 1: the next entrant number should be a whole number above 0, found abc";
+        QTest::newRow("control not a number") << Ctl << QByteArray("abc\r\n") << "line 1: the next entrant number should be a whole number from 1 to 999999, found abc";
+        QTest::newRow("control past the numbers") << Ctl << QByteArray("2147483647\r\n") << "line 1: the next entrant number should be a whole number from 1 to 999999, found 2147483647";
         QTest::newRow("binary") << individual << QByteArray("\x01\x02\x00\xff,,,\r\n", 8) << "the entrant number should be a whole number";
         // clang-format on
     }

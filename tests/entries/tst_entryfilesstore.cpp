@@ -65,7 +65,7 @@ private Q_SLOTS:
         QVERIFY(gala.Open());
         gala.EnterOpen("Jane Brown", "VMSC", "05/03/10", "F", 2, {"35.5", "nt", "-"});
         QCOMPARE(gala.form->Info.last(), QStringLiteral("Set-Up Entrant No 9 Jane Brown"));
-        gala.EnterOpen("Tom Green", "ASHB", "01/01/09", "M", 2, {"1.02.3"});
+        gala.EnterOpen("Tom Green", "ASHB", "01/01/09", "M", 2, {"1:02.3"});
         gala.form->Exit();
         QCOMPARE(gala.prompts.Messages, QStringList());
         CompareWithGolden(gala, "open");
@@ -129,8 +129,11 @@ private Q_SLOTS:
             QCOMPARE(gala.File("intent.cds"), gala.File("intent.vb"));
             QCOMPARE(gala.File("intent.ctl"), QByteArray::number(i + 2) + "\r\n");
         }
-        // Nothing checked: no number used, intent.ctl written back as it stands.
-        gala.EnterOpen("Dot Page", "VMSC", "05/03/10", "F", 2, {});
+        // A swimmer in the files already is found there, and not entered again on "No".
+        gala.prompts.No();
+        gala.EnterOpen("Bea Kerr", "VMSC", "5/3/2010", "F", 2, {"41"});
+        QCOMPARE(gala.prompts.Questions, QStringList{"Bea Kerr is already entered as number 2. "
+                                                     "Enter again?"});
         QCOMPARE(gala.File("intent.ctl"), QByteArray("4\r\n"));
     }
 

@@ -107,13 +107,15 @@ private Q_SLOTS:
         QVERIFY(meet.Captions().size() == MaxSlots && meet.Captions().last() == "28:50 FS");
     }
 
-    // graded|typed|shown|checked|message
+    // graded|typed|shown|checked|message. A slip stays in its box, unticked, with the focus.
     void entryTimes_data()
     {
         QTest::addColumn<QString>("row");
         for (const char *row :
-             {"0|1.05.3|1:05.30|1|", "0|nt|NT|1|", "0|||0|", "0|61:00||1|Invalid Time",
-              "1|28.1|28.10|1|Time inside grade time", "1|30|30.00|1|"})
+             {"0|1:05.3|1:05.30|1|", "0|nt|NT|1|", "0|||0|", "0|61:00|61:00|0|Invalid Time",
+              "0|1:75.00|1:75.00|0|Invalid Time", "0|abc|abc|0|Invalid Time",
+              "0|35.50abc|35.50abc|0|Invalid Time", "0|1.2.3|1.2.3|0|Invalid Time",
+              "0| | |0|Invalid Time", "1|28.1|28.10|1|Time inside grade time", "1|30|30.00|1|"})
             QTest::newRow(row) << QString::fromUtf8(row);
     }
     void entryTimes()
@@ -124,77 +126,123 @@ private Q_SLOTS:
         meet.session.Gala.Graded = f.at(0) == u"1";
         meet.Open();
         meet.Fill("Jane Brown", "VMSC", "", "F", 2);
+        meet.form->TakeFocus();
+        meet.form->Slots[0].Checked = true; // ticked before the time was typed
         meet.form->Slots[0].Time = f.at(1);
         meet.form->OnTimeLeft(0);
         QCOMPARE(meet.form->Slots[0].Time, f.at(2));
-        QCOMPARE(meet.form->Slots[0].Checked, f.at(3) == u"1");
+        QCOMPARE(meet.form->Slots[0].Checked, f.at(3) == u"1" || f.at(1).isEmpty());
         QCOMPARE(meet.prompts.Messages.join(u'|'), f.at(4));
+        const FocusRequest focus = meet.form->TakeFocus();
+        QCOMPARE(focus.Box, f.at(4) == u"Invalid Time" ? FocusBox::StrokeTime : FocusBox::None);
     }
 
-    // The checks of "Record" in open galas, in their order; the first failure writes nothing.
+    // The checks of "Record" in open galas, in their order; the first failure writes nothing
+    // and keeps the form. Zoe Ashby, born 5 March 2010, is entrant 12 already.
     void openRecordChecks_data()
     {
-        // type|age groups|full name|club|sex|date of birth|group|yes/no answer|last Info line|
-        // prompt shown (A the age group question, D the date of birth warning)|age written
-        // ("-" for no entrant)
+        // type|age groups|full name|club|sex|date of birth ("+1" tomorrow)|group ("-" after it:
+        // no event ticked)|yes/no answers|last Info line|prompts shown (A the age group question,
+        // D the date of birth warning, I "Date is invalid", L, K and M a name too long, with a
+        // control character, a club code too long, C the club question, U the question about
+        // Zoe Ashby)|club and age written ("-" for no entrant)
         QTest::addColumn<QString>("form");
         const auto row = [](const char *n, const char *f) { QTest::newRow(n) << QString(f); };
         row("club first", "Open|1|Jane Brown||Q||2||Specify Club Name||-");
         row("then sex", "Open|1|Jane Brown|VMSC|Q||2||Invalid/Missing Sex||-");
+        row("then an event", "Open|1|Jane Brown|VMSC|F|05/03/10|2-||No Events Checked||-");
         row("then date of birth", "Open|1||VMSC|F||2||Specify Date of Birth||-");
         // Mixed sex without a date of birth asks; with no age groups it only warns.
         row("mixed, declined", "Open|1|Jane Brown|VMSC|X||1|no||A|-");
-        row("mixed, accepted", "Open|1|Team A|VMSC|X||1|yes|Set-Up Entrant No 1 Team A|A|");
-        row("no age groups", "Open|0|Jane Brown|VMSC|F||2||Set-Up Entrant No 1 Jane Brown|D|");
+        row("mixed, accepted", "Open|1|Team A|VMSC|X||1|yes|Set-Up Entrant No 1 Team A|A|VMSC|");
+        row("no age groups", "Open|0|Jane Brown|VMSC|F||2||Set-Up Entrant No 1 Jane Brown|D|VMSC|");
         row("then full name", "Open|1||VMSC|F|05/03/10|2||Specify Full Name||-");
-        row("open individual",
-            "Open|1|Jane Brown|VMSC|F|05/03/10|2||Set-Up Entrant No 1 Jane Brown||05/03/10");
+        row("not a real date", "Open|1|Jane Brown|VMSC|F|31/02/15|2|||I|-");
+        row("born tomorrow", "Open|1|Jane Brown|VMSC|F|+1|2|||I|-");
+        row("name too long", "Open|1|Jane Brownnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn"
+                             "nnnn|VMSC|F|05/03/10|2|||L|-");
+        row("control character", "Open|1|Jane\tBrown|VMSC|F|05/03/10|2|||K|-");
+        row("club code too long", "Open|1|Jane Brown|VELMORAMARL|F|05/03/10|2|||M|-");
+        row("open individual", "Open|1|Jane Brown|vmsc|F|05/03/10|2||Set-Up Entrant No 1 Jane "
+                               "Brown||VMSC|05/03/10");
+        row("unknown club, kept out", "Open|1|Jane Brown|zzz|F|05/03/10|2|no||C|-");
+        row("unknown club, entered", "Open|1|Jane Brown|zzz|F|05/03/10|2|yes|Set-Up Entrant No 1 "
+                                     "Jane Brown|C|ZZZ|05/03/10");
+        row("entered already, kept out", "Open|1|Zoe Ashby|VMSC|F|5/3/10|2|no||U|-");
+        row("entered already, entered", "Open|1|Zoe Ashby|ZZZ|F|5/3/10|2|yes,yes|Set-Up Entrant "
+                                        "No 1 Zoe Ashby|CU|ZZZ|5/3/10");
+        row("same name, another swimmer", "Open|1|Zoe Ashby|VMSC|F|6/3/10|2||Set-Up Entrant No 1 "
+                                          "Zoe Ashby||VMSC|6/3/10");
         // Masters: a relay needs no name or date of birth; a swimmer is entered under the letter.
-        row("masters relay", "Masters|0||VMSC|X||1||Set-Up Entrant No 1 ||R72");
+        row("masters relay", "Masters|0||VMSC|X||1||Set-Up Entrant No 1 ||VMSC|R72");
         row("masters individual",
-            "Masters|0|Jane Brown|VMSC|F|05/03/80|0||Set-Up Entrant No 1 Jane Brown||E");
+            "Masters|0|Jane Brown|VMSC|F|05/03/80|0||Set-Up Entrant No 1 Jane Brown||VMSC|E");
     }
     void openRecordChecks()
     {
         QFETCH(QString, form);
         const QStringList f = form.split(u'|');
-        const QStringList written = f.at(10) == u"-" ? QStringList() : QStringList{f.at(10)};
-        const QString shown =
-            QHash<QString, QString>{{"A", "yesno: Make sure that age group is correct"},
-                                    {"D", "message: No date of birth specified"}}
-                .value(f.at(9));
+        const bool written = f.at(10) != u"-";
+        const QHash<QChar, QString> prompts{
+            {u'A', "yesno: Make sure that age group is correct"},
+            {u'D', "message: No date of birth specified"},
+            {u'I', "message: Date is invalid"},
+            {u'L', "message: The swimmer's name is longer than 60 characters"},
+            {u'K', "message: The swimmer's name holds a control character"},
+            {u'M', "message: The club code is longer than 10 characters"},
+            {u'C', "yesno: Club not recognised - still make change?"},
+            {u'U', "yesno, default no: Zoe Ashby is already entered as number 12. Enter again?"}};
+        QStringList shown;
+        for (const QChar code : f.at(9))
+            shown << prompts.value(code);
         Meet meet(f.at(0));
+        InsertRows(meet.session.MeetDb, "Entrant Table",
+                   "Meet code|Entrant Number|Swimmer Name|club|age",
+                   {"M1|12|Zoe Ashby|VMSC|05/03/10"});
         meet.session.Gala.AgeGroups = f.at(1) == u"1";
         meet.Open();
         EntryForm &entry = *meet.form;
         entry.IntSex = f.at(4);
         entry.OnSexChanged();
-        entry.OnGroupClicked(f.at(6).toInt());
-        entry.IntDob = f.at(5);
+        entry.OnGroupClicked(QString(f.at(6)).remove(u'-').toInt());
+        entry.IntDob =
+            f.at(5) == u"+1" ? QDate::currentDate().addDays(1).toString("dd/MM/yyyy") : f.at(5);
         if (!entry.IntDob.isEmpty() && f.at(0) == Core::GalaMasters)
             entry.OnDobLeft();
         entry.FullName = f.at(2);
         entry.ClubName = f.at(3);
-        entry.EnterAll();
-        if (!f.at(7).isEmpty())
-            f.at(7) == u"yes" ? meet.prompts.Yes() : meet.prompts.No();
+        if (!f.at(6).endsWith(u'-'))
+            entry.EnterAll();
+        for (const QString &answer : f.at(7).split(u',', Qt::SkipEmptyParts))
+            answer == u"yes" ? meet.prompts.Yes() : meet.prompts.No();
         meet.prompts.Shown.clear();
         entry.Info.clear();
 
         entry.Record();
         QCOMPARE(entry.Info.value(entry.Info.size() - 1), f.at(8));
-        QCOMPARE(meet.prompts.Shown.join(u'|'), shown);
-        QCOMPARE(meet.Column("Entrant Table", "age"), written);
-        if (!written.isEmpty()) {
-            // Cleared for the next entrant, the club kept.
-            QCOMPARE(entry.FullName + entry.IntSex + entry.ClubName, QStringLiteral("VMSC"));
+        QCOMPARE(meet.prompts.Shown, shown);
+        QStringList rows =
+            TableRows(meet.session.MeetDb, "Entrant Table", {"Entrant Number", "club", "age"});
+        QStringList expected{"12|VMSC|05/03/10"};
+        if (written)
+            expected << "1|" + f.mid(10).join(u'|');
+        rows.sort();
+        expected.sort();
+        QCOMPARE(rows, expected);
+        if (!written) {
+            // Refused: the swimmer stays in the window to be put right.
+            QCOMPARE(entry.FullName, f.at(2));
+            QCOMPARE(meet.Column("Meet Table", "Next Competitor Number"), QStringList{"1"});
+        } else {
+            // Cleared for the next entrant, the club kept in capitals.
+            QCOMPARE(entry.FullName + entry.IntSex + entry.ClubName, f.at(10));
             QCOMPARE(entry.TakeFocus().Box, FocusBox::FullName);
             QCOMPARE(meet.Column("Meet Table", "Next Competitor Number"), QStringList{"2"});
         }
     }
 
-    // No event checked uses no number; a Null counter numbers the first entrant 1.
-    void noEventCheckedUsesNoNumber()
+    // A Null counter numbers the first entrant 1.
+    void nullCounterNumbersFromOne()
     {
         Meet meet(Core::GalaOpen);
         // Only a table rebuilt without the schema's default can hold a Null counter.
@@ -204,11 +252,6 @@ private Q_SLOTS:
         db.Exec(R"(ALTER TABLE "Copy" RENAME TO "Meet Table")");
         db.Exec(R"(UPDATE "Meet Table" SET "Next Competitor Number" = NULL)");
         meet.Open();
-        meet.Fill("Jane Brown", "VMSC", "05/03/10", "F", 2);
-        meet.form->Record();
-        QCOMPARE(meet.Column("Entrant Table", "Entrant Number"), QStringList());
-        QCOMPARE(meet.Column("Meet Table", "Next Competitor Number"), QStringList{"1"});
-
         meet.Fill("Jane Brown", "VMSC", "05/03/10", "F", 2, {"", "1:10"});
         meet.form->Record();
         QCOMPARE(meet.Column("Entrant Table", "Entrant Number"), QStringList{"1"});
@@ -233,12 +276,18 @@ private Q_SLOTS:
         form.ShortName = "bro j"; // typed in small letters
         form.OnShortNameChanged();
         QCOMPARE(form.FullName, QStringLiteral("Jane Brown"));
-        meet.prompts.Type("20/3/10");
+        // Entered already: asked, with No as the default; "Yes" goes on and is not asked again.
+        meet.prompts.No();
+        form.OnShortNameLeft();
+        QCOMPARE(form.FullName + form.ShortName, QString());
+        form.ShortName = "bro j";
+        form.OnShortNameChanged();
+        meet.prompts.Yes().Type("20/3/10");
         meet.prompts.Shown.clear();
         form.OnShortNameLeft();
         QCOMPARE(meet.prompts.Shown,
                  QStringList(
-                     {"message: There is already an entry for this swimmer, entrant number 4",
+                     {"yesno, default no: Jane Brown is already entered as number 4. Enter again?",
                       "input: Competition Entries | Enter date of birth .. format dd/mm/yy | "}));
         QCOMPARE(form.Info,
                  QStringList({"1 Mill Lane, , ", "Velmora, , ", " ", "No e-mail address"}));
@@ -311,6 +360,9 @@ private Q_SLOTS:
     void selectPairs()
     {
         Meet meet(Core::GalaSelect, {"1|F|OPEN|50|FS"});
+        InsertRows(meet.session.MeetDb, "Event Table",
+                   "Meet code|Event number|Event Sequence|Sex|Group|Distance|Stroke",
+                   {"M1|1|1|F|OPEN|50|FS"});
         meet.prompts.RequireAllAnswersUsed = false;
         meet.Open();
         Core::ReadSystemParams(meet.dir.Path(), meet.session.Settings, meet.prompts); // PB events
@@ -329,6 +381,11 @@ private Q_SLOTS:
                               added.EvStroke}),
                  QStringList({"2", "F", "OPEN", "100", "BR"}));
         QCOMPARE(meet.Column("Swim Table", "Event number"), QStringList({"1", "2"}));
+        // The new event is the meet's too, so its swim still has an event at the next load.
+        QCOMPARE(
+            TableRows(meet.session.MeetDb, "Event Table",
+                      {"Event number", "Event Sequence", "Sex", "Group", "Distance", "Stroke"}),
+            QStringList({"1|1|F|OPEN|50|FS", "2|2|F|OPEN|100|BR"}));
     }
 };
 

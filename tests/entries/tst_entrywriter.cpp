@@ -145,12 +145,52 @@ private Q_SLOTS:
     void counterBehindIsPassedOver()
     {
         Meet meet;
-        InsertRows(meet.Db(), "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
-                   {"M1|1|Old One", "M1|9|Old Nine"});
+        InsertRows(meet.Db(), "Entrant Table", "Meet code|Entrant Number|Swimmer Name|age",
+                   {"M1|1|Old One|", "M1|9|Old Nine|05/03/10"});
         QCOMPARE(meet.Write(Swimmer("Jane Brown", {"1"})), 10);
         QCOMPARE(meet.StoredNext(), 11);
-        QCOMPARE(meet.stores[0]->FindEntrant("Old Nine"), 9);
-        QCOMPARE(meet.stores[0]->FindEntrant("old nine"), 0);
+        QCOMPARE(meet.stores[0]->FindEntrant("Old Nine", std::nullopt), 9);
+        QCOMPARE(meet.stores[0]->FindEntrant("Old Nine", "5/3/2010"), 9);
+        QCOMPARE(meet.stores[0]->FindEntrant("Old Nine", "05/03/11"), 0);
+        QCOMPARE(meet.stores[0]->FindEntrant("old nine", std::nullopt), 0);
+    }
+
+    // A counter or an entrant number at the top of the range would overflow: refused, and
+    // nothing written.
+    void numbersOutOfRange_data()
+    {
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QString>("entrant"); // an entrant number already in the meet
+        QTest::addColumn<QString>("error");
+        QTest::newRow("counter at int max") << "2147483647"
+                                            << ""
+                                            << "up to 999999";
+        QTest::newRow("counter huge") << "1e300"
+                                      << ""
+                                      << "up to 999999";
+        QTest::newRow("counter not a number") << "many"
+                                              << ""
+                                              << "up to 999999";
+        QTest::newRow("highest at the top") << "1"
+                                            << "999999"
+                                            << "already has entrant number 999999";
+    }
+    void numbersOutOfRange()
+    {
+        QFETCH(QString, next);
+        QFETCH(QString, entrant);
+        QFETCH(QString, error);
+        Meet meet;
+        meet.Db().Exec(
+            R"(UPDATE "Meet Table" SET "Next Competitor Number" = :next)",
+            {{"next", next.toDouble() > 0 ? QVariant(next.toDouble()) : QVariant(next)}});
+        if (!entrant.isEmpty())
+            InsertRows(meet.Db(), "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
+                       {"M1|1|One", "M1|" + entrant + "|Top"});
+        QString message;
+        QCOMPARE(meet.Write(Swimmer("Jane Brown", {"1"}), &message), 0);
+        QVERIFY2(message.contains(error), qPrintable(message));
+        QCOMPARE(meet.Rows("Swim Table", {"Entrant Number"}), QStringList());
     }
 
     void addressRecord()

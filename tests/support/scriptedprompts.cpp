@@ -5,9 +5,10 @@
 ScriptedPrompts::~ScriptedPrompts()
 {
     if (RequireAllAnswersUsed && !m_answers.isEmpty() && !QTest::currentTestFailed()) {
-        QTest::qFail(qPrintable(QStringLiteral("%1 scripted answer(s) never asked for")
-                                    .arg(m_answers.size())),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("%1 scripted answer(s) never asked for").arg(m_answers.size())),
+            __FILE__, __LINE__);
     }
 }
 
@@ -22,9 +23,10 @@ std::optional<T> ScriptedPrompts::Next(const char *kind)
     }
     Answer answer = m_answers.takeFirst();
     if (!std::holds_alternative<T>(answer)) {
-        QTest::qFail(qPrintable(QStringLiteral("the next scripted answer is not for a %1 prompt: %2")
-                                    .arg(QLatin1String(kind), Shown.value(Shown.size() - 1))),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(QStringLiteral("the next scripted answer is not for a %1 prompt: %2")
+                           .arg(QLatin1String(kind), Shown.value(Shown.size() - 1))),
+            __FILE__, __LINE__);
         return std::nullopt;
     }
     return std::get<T>(answer);
@@ -40,6 +42,13 @@ bool ScriptedPrompts::AskYesNo(const QString &question)
 {
     Questions.append(question);
     Shown.append(QStringLiteral("yesno: ") + question);
+    return Next<bool>("yes/no").value_or(false);
+}
+
+bool ScriptedPrompts::AskYesNoDefaultNo(const QString &question)
+{
+    Questions.append(question);
+    Shown.append(QStringLiteral("yesno, default no: ") + question);
     return Next<bool>("yes/no").value_or(false);
 }
 

@@ -121,7 +121,7 @@ private Q_SLOTS:
                  QString::fromUtf8("Zoë O'Brien-SmithF"));
         QVERIFY(window.GroupOption(0)->isChecked()); // 10 on the qualifying date: U/12
         QCOMPARE(window.SlotCheck(4)->text(), QStringLiteral("5:50 MED"));
-        const QStringList times{"35.5", "1.02.3", "NT", "41", "1:30"};
+        const QStringList times{"35.5", "1:02.3", "NT", "41", "1:30"};
         for (int i = 0; i < times.size(); ++i) {
             QCOMPARE(window.focusWidget(), window.SlotTime(i));
             Type(window.focusWidget(), times.at(i));
@@ -140,6 +140,70 @@ private Q_SLOTS:
         // Cleared for the next entrant, the club kept.
         QCOMPARE(window.FullNameBox()->text() + window.ClubBox()->text(), QStringLiteral("VMSC"));
         QVERIFY(!window.SlotCheck(0)->isVisible() && window.focusWidget() == window.FullNameBox());
+    }
+
+    // The entrant stays in the window when "Record" refuses: a date of birth that is no date or
+    // lies ahead, no event ticked, a time that is a slip (its box keeps the focus and its event
+    // stays unticked).
+    void refusalsKeepTheEntrant_data()
+    {
+        QTest::addColumn<QString>("dob");
+        QTest::addColumn<QString>("time");    // typed into the first time box, then Tab
+        QTest::addColumn<QString>("message"); // the last message shown
+        QTest::addColumn<QString>("info");    // the Info box after "Record"
+        // clang-format off
+        QTest::newRow("31 February") << "31/02/2015" << "35.5" << "Date is invalid" << "";
+        QTest::newRow("tomorrow") << "+1" << "35.5" << "Date is invalid" << "";
+        QTest::newRow("no event") << "05/03/16" << "" << "" << "No Events Checked";
+        // Another event is ticked: the slip's event is not dropped without a word.
+        QTest::newRow("time slip") << "05/03/16" << "1:75.00" << "Invalid Time" << "";
+        QTest::newRow("letters") << "05/03/16" << "abc" << "Invalid Time" << "";
+        // clang-format on
+    }
+    void refusalsKeepTheEntrant()
+    {
+        QFETCH(QString, dob);
+        QFETCH(QString, time);
+        QFETCH(QString, message);
+        QFETCH(QString, info);
+        Window w(Core::GalaOpen);
+        w.Show();
+        IntEntries &window = *w.window;
+        window.FullNameBox()->setText("Zoe Ashby");
+        window.ClubBox()->setText("VMSC");
+        window.SexBox()->setText("F");
+        window.GroupOption(0)->click();
+        QTest::keyClick(window.FullNameBox(), Qt::Key_Tab); // on to the registration number
+        const auto typeInto = [](QLineEdit *box, const QString &text) {
+            box->setFocus();
+            Type(box, text);
+            QTest::keyClick(box, Qt::Key_Tab);
+        };
+        // The box at fault is typed last; leaving it keeps the focus there.
+        const bool dobAtFault = message == "Date is invalid";
+        const QString dobText =
+            dob == "+1" ? QDate::currentDate().addDays(1).toString("dd/MM/yyyy") : dob;
+        if (dobAtFault) {
+            typeInto(window.SlotTime(0), time);
+            typeInto(window.DobBox(), dobText);
+        } else {
+            typeInto(window.DobBox(), dobText);
+            if (!time.isEmpty()) {
+                window.SlotCheck(1)->click();
+                typeInto(window.SlotTime(0), time);
+            }
+        }
+        if (!message.isEmpty()) {
+            QCOMPARE(w.prompts.Messages.value(0), message);
+            QCOMPARE(window.focusWidget(), dobAtFault ? window.DobBox() : window.SlotTime(0));
+            QCOMPARE(window.SlotCheck(0)->isChecked(), dobAtFault);
+        }
+        QTest::mouseClick(window.RecordButton(), Qt::LeftButton);
+        QCOMPARE(w.prompts.Messages.isEmpty() ? QString() : w.prompts.Messages.last(), message);
+        QCOMPARE(window.InfoBox()->toPlainText(), info);
+        QCOMPARE(TableRows(w.session.MeetDb, "Entrant Table", {"Entrant Number"}), QStringList());
+        QCOMPARE(window.FullNameBox()->text() + window.SlotTime(0)->text(),
+                 "Zoe Ashby" + (dobAtFault ? QStringLiteral("35.50") : time));
     }
 
     void recordRefusalShowsInInfoAndDeleteAsks()

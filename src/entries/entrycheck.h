@@ -1,0 +1,85 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <QString>
+
+#include "entries/entrywriter.h"
+
+namespace Core {
+struct GalaState;
+}
+
+/*
+ * The checks an entrant passes before it is written, shared by the entry window's "Record" and
+ * by the CSV import, so that a file can never put in what the window would refuse.
+ *
+ * CheckEntrant returns the first fault it finds. A fault is either a refusal (the entrant is
+ * not written) or a question that the window asks and the import refuses: an unknown club, or a
+ * swimmer entered already. The window answers a question by setting the matching flag and
+ * checking again, so the checks after the question still run.
+ */
+namespace Entries {
+
+// The box a refused entrant sends the operator to.
+enum class EntryField { None, FullName, ClubName, IntDob, EntryTime };
+
+// The questions a check may ask instead of refusing.
+enum class EntryQuestion { None, UnknownClub, Duplicate };
+
+struct EntryFault
+{
+    QString Text; // the message or the question; "" when the entrant may be written
+    EntryQuestion Question = EntryQuestion::None; // None: a refusal
+    EntryField Field = EntryField::None;
+    int Swim = -1; // EntryTime: the index into the record's swims
+
+    bool IsFault() const { return !Text.isEmpty(); }
+};
+
+inline const QString InvalidTimeText = QStringLiteral("Invalid Time");
+inline const QString DateInvalidText = QStringLiteral("Date is invalid");
+inline const QString UnknownClubQuestion =
+    QStringLiteral("Club not recognised - still make change?");
+
+struct EntrantToCheck
+{
+    // As it is to be written. The check puts the club code into capitals and the typed times
+    // into their stored form ("35.5" becomes "35.50", "nt" "NT").
+    EntrantRecord Record;
+    QString Dob;                // the date of birth given, "" when none
+    int Group = -1;             // the 0-based group the entrant is entered in; -1 for any it fits
+    bool TypedTimes = true;     // times typed by a person (strict), not read from the member file
+    bool ClubConfirmed = false; // "Club not recognised ..." answered Yes
+    bool DuplicateConfirmed = false; // "... is already entered ..." answered Yes
+};
+
+// The number of an entrant of the meet that the record repeats, 0 when none: for members the
+// same name, for other swimmers the same name and the same date of birth (or masters letter).
+using FindEntrantFn = std::function<int(const EntrantRecord &record)>;
+
+// Checks, in this order: the name's and the club code's length and characters; the date of
+// birth (a real date, not in the future); the masters letter; each swim (an event of the meet,
+// not a final, for the entrant's sex and group, a group whose "U/n" the swimmer is young enough
+// for, a strict entry time); then the questions, an unknown club and an entrant already in the
+// meet. Relay teams are not looked for as duplicates.
+EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
+                        const FindEntrantFn &findEntrant);
+
+// A typed entry time in its stored form: "" stays "", "NT" in any case becomes "NT", a time is
+// read strictly (Core::TypedTimeToSeconds) and written "1:05.30"; std::nullopt when it is not a
+// time.
+std::optional<QString> NormaliseTypedTime(const QString &text);
+
+// The age field in the form that tells two swimmers of one name apart: a date as yyyy-mm-dd
+// (so "5/3/10" and "05/03/2010" are one), any other text (a masters letter) trimmed and in small
+// letters.
+QString AgeFieldKey(const QString &age);
+// True when the two age fields make two entrants of one name the same swimmer.
+bool SameAgeField(const QString &a, const QString &b);
+
+// "Zoe Ashby is already entered as number 12. Enter again?"
+QString DuplicateQuestion(const QString &name, int number);
+
+} // namespace Entries
