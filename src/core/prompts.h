@@ -27,8 +27,10 @@ public:
     // A modal message box with an OK button.
     virtual void Message(const QString &text) = 0;
 
-    // The yes/no window `YesNo`; returns true for the first button ("Yes").
-    virtual bool AskYesNo(const QString &question) = 0;
+    // The yes/no window `YesNo`; returns true for the first button ("Yes"). With `defaultNo`
+    // the "No" button is the default, so that Return alone cannot confirm a question that
+    // loses work (a deletion, a discard).
+    virtual bool AskYesNo(const QString &question, bool defaultNo = false) = 0;
 
     // A one-line input prompt. Returns std::nullopt when the user cancels.
     virtual std::optional<QString> Input(const QString &title, const QString &question,
@@ -48,6 +50,7 @@ public:
 };
 
 // The text of the existing-file window and of its options, shared by the window and the tests.
-inline const QString ExistingFileQuestion = QStringLiteral("File already exists, what do you want to do?");
+inline const QString ExistingFileQuestion =
+    QStringLiteral("File already exists, what do you want to do?");
 
 } // namespace Core

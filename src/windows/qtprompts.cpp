@@ -27,9 +27,9 @@ void QtPrompts::Message(const QString &text)
     box.exec();
 }
 
-bool QtPrompts::AskYesNo(const QString &question)
+bool QtPrompts::AskYesNo(const QString &question, bool defaultNo)
 {
-    YesNo dialog(question, m_parent);
+    YesNo dialog(question, m_parent, defaultNo);
     dialog.exec();
     return dialog.YesNoAnswer();
 }

@@ -5,9 +5,10 @@
 ScriptedPrompts::~ScriptedPrompts()
 {
     if (RequireAllAnswersUsed && !m_answers.isEmpty() && !QTest::currentTestFailed()) {
-        QTest::qFail(qPrintable(QStringLiteral("%1 scripted answer(s) never asked for")
-                                    .arg(m_answers.size())),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("%1 scripted answer(s) never asked for").arg(m_answers.size())),
+            __FILE__, __LINE__);
     }
 }
 
@@ -22,9 +23,10 @@ std::optional<T> ScriptedPrompts::Next(const char *kind)
     }
     Answer answer = m_answers.takeFirst();
     if (!std::holds_alternative<T>(answer)) {
-        QTest::qFail(qPrintable(QStringLiteral("the next scripted answer is not for a %1 prompt: %2")
-                                    .arg(QLatin1String(kind), Shown.value(Shown.size() - 1))),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(QStringLiteral("the next scripted answer is not for a %1 prompt: %2")
+                           .arg(QLatin1String(kind), Shown.value(Shown.size() - 1))),
+            __FILE__, __LINE__);
         return std::nullopt;
     }
     return std::get<T>(answer);
@@ -36,9 +38,11 @@ void ScriptedPrompts::Message(const QString &text)
     Shown.append(QStringLiteral("message: ") + text);
 }
 
-bool ScriptedPrompts::AskYesNo(const QString &question)
+bool ScriptedPrompts::AskYesNo(const QString &question, bool defaultNo)
 {
     Questions.append(question);
+    if (defaultNo)
+        DefaultNoQuestions.append(question);
     Shown.append(QStringLiteral("yesno: ") + question);
     return Next<bool>("yes/no").value_or(false);
 }

@@ -21,19 +21,53 @@
 class ScriptedPrompts : public Core::Prompts
 {
 public:
-    struct InputAnswer { std::optional<QString> Text; };
-    struct PickAnswer { int Line = 0; };
-    struct BrowseAnswer { QString Path; };
-    using Answer = std::variant<bool, InputAnswer, PickAnswer, BrowseAnswer, Core::ExistingFileAnswer>;
+    struct InputAnswer
+    {
+        std::optional<QString> Text;
+    };
+    struct PickAnswer
+    {
+        int Line = 0;
+    };
+    struct BrowseAnswer
+    {
+        QString Path;
+    };
+    using Answer =
+        std::variant<bool, InputAnswer, PickAnswer, BrowseAnswer, Core::ExistingFileAnswer>;
 
     ~ScriptedPrompts() override;
 
-    ScriptedPrompts &Yes() { m_answers.append(Answer(true)); return *this; }
-    ScriptedPrompts &No() { m_answers.append(Answer(false)); return *this; }
-    ScriptedPrompts &Type(const QString &text) { m_answers.append(InputAnswer{text}); return *this; }
-    ScriptedPrompts &CancelInput() { m_answers.append(InputAnswer{std::nullopt}); return *this; }
-    ScriptedPrompts &Pick(int line) { m_answers.append(PickAnswer{line}); return *this; }
-    ScriptedPrompts &Browse(const QString &path) { m_answers.append(BrowseAnswer{path}); return *this; }
+    ScriptedPrompts &Yes()
+    {
+        m_answers.append(Answer(true));
+        return *this;
+    }
+    ScriptedPrompts &No()
+    {
+        m_answers.append(Answer(false));
+        return *this;
+    }
+    ScriptedPrompts &Type(const QString &text)
+    {
+        m_answers.append(InputAnswer{text});
+        return *this;
+    }
+    ScriptedPrompts &CancelInput()
+    {
+        m_answers.append(InputAnswer{std::nullopt});
+        return *this;
+    }
+    ScriptedPrompts &Pick(int line)
+    {
+        m_answers.append(PickAnswer{line});
+        return *this;
+    }
+    ScriptedPrompts &Browse(const QString &path)
+    {
+        m_answers.append(BrowseAnswer{path});
+        return *this;
+    }
     ScriptedPrompts &Exists(bool ok, Core::ExistingFileOption option)
     {
         m_answers.append(Core::ExistingFileAnswer{ok, option});
@@ -41,7 +75,7 @@ public:
     }
 
     void Message(const QString &text) override;
-    bool AskYesNo(const QString &question) override;
+    bool AskYesNo(const QString &question, bool defaultNo = false) override;
     std::optional<QString> Input(const QString &title, const QString &question,
                                  const QString &defaultText) override;
     int PickFromList(const QString &caption, const QStringList &lines) override;
@@ -49,11 +83,12 @@ public:
     Core::ExistingFileAnswer AskExistingFile() override;
     void ShowStatus(const QString &text) override;
 
-    QStringList Messages;      // message box texts, in order
-    QStringList Questions;     // yes/no questions, in order
-    QStringList Shown;         // every prompt, prefixed with its kind
-    QStringList Statuses;      // ShowStatus texts
-    QList<QStringList> PickLists; // the lines offered by each PickFromList
+    QStringList Messages;           // message box texts, in order
+    QStringList Questions;          // yes/no questions, in order
+    QStringList DefaultNoQuestions; // the yes/no questions asked with "No" as the default
+    QStringList Shown;              // every prompt, prefixed with its kind
+    QStringList Statuses;           // ShowStatus texts
+    QList<QStringList> PickLists;   // the lines offered by each PickFromList
     QStringList PickCaptions;
 
     int PendingAnswers() const { return int(m_answers.size()); }
