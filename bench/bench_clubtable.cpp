@@ -18,7 +18,7 @@ class SilentPrompts : public Core::Prompts
 {
 public:
     void Message(const QString &) override { ++Messages; }
-    bool AskYesNo(const QString &) override { return true; }
+    bool AskYesNo(const QString &, bool) override { return true; }
     std::optional<QString> Input(const QString &, const QString &, const QString &) override
     {
         return std::nullopt;

@@ -11,7 +11,7 @@ class CapturePrompts : public Prompts
 {
 public:
     void Message(const QString &text) override { Messages.append(text); }
-    bool AskYesNo(const QString &) override { return YesAnswer; }
+    bool AskYesNo(const QString &, bool = false) override { return YesAnswer; }
     std::optional<QString> Input(const QString &, const QString &, const QString &) override
     {
         return std::nullopt;

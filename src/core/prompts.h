@@ -27,13 +27,11 @@ public:
     // A modal message box with an OK button.
     virtual void Message(const QString &text) = 0;
 
-    // The yes/no window `YesNo`; returns true for the first button ("Yes").
-    virtual bool AskYesNo(const QString &question) = 0;
-
-    // The same question with "No" as the default button, for a "Yes" that adds or removes
-    // something the operator may not mean to (an entrant entered twice). Prompts without
-    // buttons answer it as AskYesNo.
-    virtual bool AskYesNoDefaultNo(const QString &question) { return AskYesNo(question); }
+    // The yes/no window `YesNo`; returns true for the first button ("Yes"). With `defaultNo`
+    // the "No" button is the default, so that Return alone cannot confirm a question that
+    // loses work or adds something twice (a deletion, a discard, an
+    // entrant entered again).
+    virtual bool AskYesNo(const QString &question, bool defaultNo = false) = 0;
 
     // A one-line input prompt. Returns std::nullopt when the user cancels.
     virtual std::optional<QString> Input(const QString &title, const QString &question,

@@ -1,5 +1,7 @@
 #include "entrydeletion.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -59,6 +61,89 @@ bool ReplaceThroughScratch(const QString &dir, const QByteArray &bytes, QString 
     return true;
 }
 
+// Says "Entrant Not Found" when there is no entrant, lets the operator pick one of several, and
+// asks for the deletion, "No" being the default. Deleted means: go on with `target`.
+DeleteResult ChooseTarget(const QList<DeletionTarget> &found, const QString &fullName,
+                          Core::Prompts &prompts, DeletionTarget &target)
+{
+    if (found.isEmpty()) {
+        prompts.Message(QStringLiteral("Entrant Not Found"));
+        return DeleteResult::NotFound;
+    }
+    // The name as typed: a member gala's records hold it surname first.
+    const auto describe = [&fullName](const DeletionTarget &t) {
+        if (t.Number > 0)
+            return QStringLiteral("entrant %1 %2").arg(t.Number).arg(fullName);
+        return QStringLiteral("%1 (%2 swims)").arg(fullName).arg(t.Swims);
+    };
+    target = found.first();
+    if (found.size() > 1) {
+        QStringList lines;
+        for (const DeletionTarget &t : found) {
+            QStringList parts{QString::number(t.Number), t.Name};
+            for (const QString &detail : {t.Club, t.Age})
+                if (!detail.isEmpty())
+                    parts << detail;
+            lines << parts.join(QStringLiteral("  "));
+        }
+        const int pick =
+            prompts.PickFromList(QStringLiteral("%1 entrants are named %2: which is to be deleted?")
+                                     .arg(found.size())
+                                     .arg(fullName),
+                                 lines);
+        if (pick < 1 || pick > found.size())
+            return DeleteResult::Cancelled;
+        target = found.at(pick - 1);
+    }
+    if (!prompts.AskYesNo(QStringLiteral("Confirm delete entries for ") + describe(target), true))
+        return DeleteResult::Cancelled;
+    return DeleteResult::Deleted;
+}
+
+// The file steps of the command, on the closed files of the store.
+DeleteResult DeleteFromFiles(EntryLayout layout, const QString &dir, const QString &fullName,
+                             Core::Prompts &prompts)
+{
+    const QString path = QDir(dir).filePath(EntryFileName);
+    QByteArray data;
+    QString error;
+    QList<DeletionTarget> found;
+    bool read = ReadWhole(path, data, &error);
+    if (read && layout == EntryLayout::Swim) {
+        QList<SwimLine> lines;
+        read = ParseSwimLines(data, path, lines, &error);
+        const QString key = Core::SurnameFirst(fullName);
+        const qsizetype swims = std::count_if(
+            lines.cbegin(), lines.cend(), [&key](const SwimLine &l) { return l.MemberKey == key; });
+        if (swims > 0)
+            found << DeletionTarget{0, fullName, QString(), QString(), int(swims)};
+    } else if (read) {
+        QList<EntrantBlock> blocks;
+        read = ParseEntrantBlocks(data, path, false, blocks, &error);
+        for (const EntrantBlock &block : blocks)
+            if (block.Name == fullName)
+                found << DeletionTarget{block.Number, block.Name, block.Club, block.Age,
+                                        int(block.Swims.size())};
+    }
+    if (!read) {
+        prompts.Message(error);
+        return DeleteResult::Failed;
+    }
+
+    DeletionTarget target;
+    const DeleteResult chosen = ChooseTarget(found, fullName, prompts, target);
+    if (chosen != DeleteResult::Deleted)
+        return chosen;
+    const int removed = layout == EntryLayout::Swim
+                            ? DeleteSwimLines(dir, Core::SurnameFirst(fullName), prompts, &error)
+                            : DeleteEntrantBlocks(dir, fullName, target.Number, prompts, &error);
+    if (removed < 0) {
+        prompts.Message(error);
+        return DeleteResult::Failed;
+    }
+    return DeleteResult::Deleted;
+}
+
 } // namespace
 
 QString DeletionName(const Core::GalaState &gala, const QString &fullName)
@@ -68,23 +153,33 @@ QString DeletionName(const Core::GalaState &gala, const QString &fullName)
     return Core::SurnameFirst(fullName);
 }
 
-int DeleteFromMeetDb(MeetDb::Database &db, const Core::GalaState &gala, const QString &fullName,
-                     Core::Prompts &prompts)
+QList<DeletionTarget> FindInMeetDb(MeetDb::Database &db, const Core::GalaState &gala,
+                                   const QString &fullName)
 {
-    MeetDb::Transaction transaction(db);
-
     MeetDb::Database::SavedQuery byName = db.OpenQuery(QStringLiteral("Single Entrant by Name"));
     byName.SetParameter(MeetDb::ParamMeetCode, gala.MeetCode);
     byName.SetParameter(MeetDb::ParamSwimmerName, DeletionName(gala, fullName));
     std::unique_ptr<MeetDb::RecordSet> entrants = byName.Open();
-    if (entrants->RecordCount() == 0) {
-        prompts.Message(QStringLiteral("Entrant Not Found"));
-        return -1;
-    }
-    // Only the first record goes, even when several entrants share the name.
-    entrants->MoveFirst();
-    const int number = entrants->Int(QStringLiteral("Entrant Number"));
-    entrants->Delete();
+    QList<DeletionTarget> found;
+    for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext())
+        found << DeletionTarget{entrants->Int(QStringLiteral("Entrant Number")),
+                                entrants->Text(QStringLiteral("Swimmer Name")),
+                                entrants->Text(QStringLiteral("club")),
+                                entrants->Text(QStringLiteral("age")), 0};
+    return found;
+}
+
+int DeleteFromMeetDb(MeetDb::Database &db, const Core::GalaState &gala, int number,
+                     Core::Prompts &prompts)
+{
+    MeetDb::Transaction transaction(db);
+
+    MeetDb::Database::SavedQuery entrant = db.OpenQuery(QStringLiteral("Single Entrant Details"));
+    entrant.SetParameter(MeetDb::ParamMeetCode, gala.MeetCode);
+    entrant.SetParameter(MeetDb::ParamEntrantNumber, number);
+    std::unique_ptr<MeetDb::RecordSet> entrants = entrant.Open();
+    for (entrants->MoveFirst(); !entrants->Eof(); entrants->MoveNext())
+        entrants->Delete();
 
     MeetDb::Database::SavedQuery events = db.OpenQuery(QStringLiteral("Events for 1 Entrant"));
     events.SetParameter(MeetDb::ParamMeetCode, gala.MeetCode);
@@ -123,7 +218,7 @@ int DeleteSwimLines(const QString &dir, const QString &memberKey, Core::Prompts 
     return ReplaceThroughScratch(dir, kept, error) ? removed : -1;
 }
 
-int DeleteEntrantBlocks(const QString &dir, const QString &name, Core::Prompts &prompts,
+int DeleteEntrantBlocks(const QString &dir, const QString &name, int number, Core::Prompts &prompts,
                         QString *error)
 {
     const QString entriesPath = QDir(dir).filePath(EntryFileName);
@@ -143,9 +238,12 @@ int DeleteEntrantBlocks(const QString &dir, const QString &name, Core::Prompts &
 
     QByteArray keptEntries;
     keptEntries.reserve(entries.size());
+    const auto chosen = [&](const EntrantBlock &block) {
+        return block.Name == name && block.Number == number;
+    };
     int removed = 0;
     for (const EntrantBlock &block : entryBlocks) {
-        if (block.Name == name) {
+        if (chosen(block)) {
             prompts.Message(QStringLiteral("Deleting entrant %1").arg(block.Number));
             ++removed;
         } else {
@@ -155,7 +253,7 @@ int DeleteEntrantBlocks(const QString &dir, const QString &name, Core::Prompts &
     QByteArray keptCards;
     keptCards.reserve(cards.size());
     for (const EntrantBlock &block : cardBlocks) {
-        if (block.Name != name)
+        if (!chosen(block))
             CopyRecord(keptCards, cards, block.Begin, block.End);
     }
     if (!ReplaceThroughScratch(dir, keptEntries, error))
@@ -172,13 +270,15 @@ int DeleteEntrantBlocks(const QString &dir, const QString &name, Core::Prompts &
 DeleteResult DeleteEntries(const Core::GalaState &gala, MeetDb::Database *meetDb, EntryFiles *store,
                            const QString &fullName, Core::Prompts &prompts)
 {
-    if (!prompts.AskYesNo(QStringLiteral("Confirm delete entries for ") + fullName))
-        return DeleteResult::Cancelled;
-
     if (meetDb) {
         try {
-            return DeleteFromMeetDb(*meetDb, gala, fullName, prompts) < 0 ? DeleteResult::NotFound
-                                                                          : DeleteResult::Deleted;
+            DeletionTarget target;
+            const DeleteResult chosen =
+                ChooseTarget(FindInMeetDb(*meetDb, gala, fullName), fullName, prompts, target);
+            if (chosen != DeleteResult::Deleted)
+                return chosen;
+            DeleteFromMeetDb(*meetDb, gala, target.Number, prompts);
+            return DeleteResult::Deleted;
         } catch (const MeetDb::DbError &e) {
             prompts.Message(e.Message());
             return DeleteResult::Failed;
@@ -195,21 +295,13 @@ DeleteResult DeleteEntries(const Core::GalaState &gala, MeetDb::Database *meetDb
     }
 
     store->SuspendFiles();
-    QString error;
-    const int removed =
-        store->Layout() == EntryLayout::Swim
-            ? DeleteSwimLines(store->Dir(), Core::SurnameFirst(fullName), prompts, &error)
-            : DeleteEntrantBlocks(store->Dir(), fullName, prompts, &error);
-    if (removed < 0)
-        prompts.Message(error);
+    const DeleteResult result = DeleteFromFiles(store->Layout(), store->Dir(), fullName, prompts);
     QString resumeError;
     if (!store->ResumeFiles(&resumeError)) {
         prompts.Message(resumeError);
         return DeleteResult::Failed;
     }
-    if (removed < 0)
-        return DeleteResult::Failed;
-    return removed == 0 ? DeleteResult::NotFound : DeleteResult::Deleted;
+    return result;
 }
 
 } // namespace Entries

@@ -1,5 +1,7 @@
 #include "entries/entryform.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QTextStream>
 
@@ -22,9 +24,30 @@ QString EventCaption(const Core::GalaEvent &event)
     return event.EvNumber + u':' + event.EvDistance + u' ' + event.EvStroke;
 }
 
+QString IdList(const QList<int> &ids)
+{
+    QStringList texts;
+    for (const int id : ids)
+        texts << QString::number(id);
+    return texts.join(QStringLiteral(", "));
+}
+
 bool IsSex(const QString &sex)
 {
     return sex == u"F" || sex == u"M" || sex == u"X";
+}
+
+// True when the name has no capital letter or no small one: typed with Caps Lock on or in a
+// hurry, rather than capitalised with care ("McDonald-DeVries").
+bool IsSingleCase(const QString &name)
+{
+    bool upper = false;
+    bool lower = false;
+    for (const QChar c : name) {
+        upper = upper || c.isUpper();
+        lower = lower || c.isLower();
+    }
+    return !(upper && lower);
 }
 
 } // namespace
@@ -93,6 +116,7 @@ bool EntryForm::Open()
 
     OpenAddressDatabase();
     BuildOfferedEvents();
+    m_blankEntrant = TypedEntrant();
     RequestFocus(m_memberGala ? FocusBox::ShortName : FocusBox::FullName);
     return true;
 }
@@ -132,10 +156,8 @@ void EntryForm::OpenMemberDatabase()
     }
     try {
         m_memberDb.Open(path);
-        if (!Members::BuildMemberIndex(m_memberDb, m_index, m_prompts)) {
-            m_index.Clear();
+        if (!BuildIndex())
             m_memberDb.Close();
-        }
     } catch (const MeetDb::DbError &error) {
         m_index.Clear();
         m_memberDb.Close();
@@ -165,15 +187,37 @@ void EntryForm::OpenAddressDatabase()
 
 void EntryForm::OnShortNameChanged()
 {
-    if (ShortName.trimmed().isEmpty() || m_index.Count() == 0)
+    QString key;
+    if (!ShortName.trimmed().isEmpty() && m_index.Count() > 0) {
+        key = m_index.CompleteMemberName(ShortName);
+        // Officials type fast and often in small letters; member names are stored capitalised,
+        // so a short name that matches nothing as typed is tried again in proper case ("bro j").
+        if (key.isEmpty())
+            key = m_index.CompleteMemberName(ProperCase(ShortName));
+    }
+    const QString name = key.isEmpty() ? QString() : Core::ForenameFirst(key);
+    if (name == m_completedName)
         return;
-    QString key = m_index.CompleteMemberName(ShortName);
-    // Officials type fast and often in small letters; member names are stored capitalised, so a
-    // short name that matches nothing as typed is tried again in proper case ("bro j").
-    if (key.isEmpty())
-        key = m_index.CompleteMemberName(ProperCase(ShortName));
-    if (!key.isEmpty())
-        FullName = Core::ForenameFirst(key);
+    // Another member, or none: nothing of the member completed before may stay to be recorded
+    // under the new name.
+    ForgetMember();
+    if (!m_completedName.isEmpty() && FullName == m_completedName)
+        FullName.clear();
+    m_completedName = name;
+    if (!name.isEmpty())
+        FullName = name;
+}
+
+void EntryForm::ForgetMember()
+{
+    if (m_currentMember.RecordId != 0 && IntDob == m_currentMember.DateOfBirth &&
+        IntSex == m_currentMember.Sex) {
+        IntDob.clear();
+        IntSex.clear();
+        ApplySex();
+        Info.clear();
+    }
+    m_currentMember = Members::Member{};
 }
 
 void EntryForm::OnShortNameLeft()
@@ -185,9 +229,11 @@ void EntryForm::OnShortNameLeft()
     if (m_store && key != m_duplicateConfirmed) {
         const int existing = m_store->FindEntrant(key, std::nullopt);
         if (existing > 0) {
-            if (!m_prompts.AskYesNoDefaultNo(DuplicateQuestion(FullName.trimmed(), existing))) {
-                // Not to be entered again: the boxes are emptied for the next member.
+            if (!m_prompts.AskYesNo(DuplicateQuestion(FullName.trimmed(), existing), true)) {
+                // Not to be entered again: the boxes are emptied for the next member, and the
+                // completion with them, so that typing the same short name again completes anew.
                 ShortName.clear();
+                OnShortNameChanged();
                 FullName.clear();
                 RequestFocus(FocusBox::ShortName);
                 return;
@@ -196,6 +242,8 @@ void EntryForm::OnShortNameLeft()
         }
     }
 
+    if (RefuseCollidingName(key))
+        return;
     const int position = m_index.FindIndexEntry(key, 0);
     if (position == 0 || !m_memberDb.IsOpen())
         return;
@@ -236,12 +284,16 @@ void EntryForm::OnShortNameLeft()
 
 void EntryForm::OnFullNameLeft()
 {
-    if (AutoCorrectCaption == AutoCorrectOnCaption)
+    // Only a name typed all in small or all in capital letters is put right; one with capitals
+    // where the operator put them ("McDonald-DeVries"), or a member's name as the file holds
+    // it, is kept, or Record would no longer find the member.
+    if (AutoCorrectCaption == AutoCorrectOnCaption && FullName != m_completedName &&
+        IsSingleCase(FullName))
         FullName = ProperCase(FullName);
     if (!m_session.Gala.LastEntries.isEmpty() && !FullName.isEmpty())
         ReadLastEntries();
     if (m_session.Gala.AgeGroups)
-        RequestFocus(FocusBox::RegistrationNumber);
+        AdvanceFocus(FocusBox::RegistrationNumber);
 }
 
 void EntryForm::ReadLastEntries()
@@ -263,7 +315,7 @@ void EntryForm::ReadLastEntries()
             IntDob = fields.value(2);
             IntSex = fields.value(4);
             ApplySex();
-            RequestFocus(FocusBox::IntDob, 0, true);
+            AdvanceFocus(FocusBox::IntDob, 0, true);
             return;
         }
     }
@@ -289,7 +341,7 @@ void EntryForm::OnDobLeft()
     } else if (result.GroupIndex >= 0) {
         CheckGroup(result.GroupIndex);
     }
-    RequestFocus(FocusBox::IntSex);
+    AdvanceFocus(FocusBox::IntSex);
 }
 
 void EntryForm::ApplySex()
@@ -313,7 +365,7 @@ void EntryForm::OnSexLeft()
 {
     ApplySex();
     if (Slots[0].TimeVisible)
-        RequestFocus(FocusBox::StrokeTime, 0);
+        AdvanceFocus(FocusBox::StrokeTime, 0);
 }
 
 void EntryForm::CheckGroup(int group)
@@ -480,6 +532,8 @@ void EntryForm::RecordMember()
         return;
 
     const QString key = Core::SurnameFirst(FullName);
+    if (RefuseCollidingName(key))
+        return;
     Members::Member member;
     const int position = m_index.FindIndexEntry(key, 0);
     bool found = false;
@@ -590,7 +644,7 @@ bool EntryForm::PassEntryChecks(EntrantToCheck &entrant, const QList<int> &swimS
             go = entrant.ClubConfirmed = m_prompts.AskYesNo(fault.Text);
             break;
         case EntryQuestion::Duplicate:
-            go = entrant.DuplicateConfirmed = m_prompts.AskYesNoDefaultNo(fault.Text);
+            go = entrant.DuplicateConfirmed = m_prompts.AskYesNo(fault.Text, true);
             break;
         }
         if (go)
@@ -802,6 +856,7 @@ void EntryForm::RecordOpen()
 
 void EntryForm::ClearAfterRecord()
 {
+    m_completedName.clear();
     if (m_memberGala) {
         IntDob.clear();
         IntSex.clear();
@@ -825,6 +880,19 @@ void EntryForm::ClearAfterRecord()
     const QString &type = m_session.Gala.GalaType;
     if (type != Core::GalaInternal && type != Core::GalaChamps)
         AutoCorrectCaption = AutoCorrectOnCaption;
+    m_blankEntrant = TypedEntrant();
+}
+
+QStringList EntryForm::TypedEntrant() const
+{
+    // The club and the group stay from one entrant to the next, so they are not part of it.
+    QStringList typed{ShortName, FullName, IntDob, IntSex, RegistrationNumber};
+    for (const EventSlot &slot : Slots)
+        typed << (slot.Visible && slot.Checked ? QStringLiteral("1") : QString()) << slot.Time
+              << slot.MeetSpecific;
+    for (const StrokePair &pair : Pairs)
+        typed << pair.Stroke << pair.Distance;
+    return typed;
 }
 
 // ---- Members
@@ -848,7 +916,7 @@ void EntryForm::QuickAddMember()
         return;
     }
     const QString key = Core::SurnameFirst(FullName);
-    if (m_index.FindIndexEntry(key, 0) > 0) {
+    if (m_index.FindIndexEntry(key, 0) > 0 || m_index.Collisions().contains(key)) {
         m_prompts.Message(QStringLiteral("Already on File"));
         RequestFocus(FocusBox::FullName);
         return;
@@ -886,8 +954,7 @@ void EntryForm::QuickAddMember()
     member.Sex = sex;
     try {
         Members::WriteMember(m_memberDb, member);
-        if (!Members::BuildMemberIndex(m_memberDb, m_index, m_prompts))
-            m_index.Clear();
+        BuildIndex();
     } catch (const MeetDb::DbError &error) {
         m_prompts.Message(error.Message());
         return;
@@ -918,42 +985,126 @@ void EntryForm::ShowMemberDetails(MemberDetailsMode mode)
         request.AbbNameVisible = true;
         break;
     }
-    if (request.AbbNameVisible) {
+    if (request.AbbNameVisible)
         request.AbbName = ShortName;
+    if (request.AbbNameVisible && m_memberDb.IsOpen()) {
         const QString key = FullName.isEmpty() ? ShortName : Core::SurnameFirst(FullName);
         const int position = m_index.FindIndexEntry(key, 0);
-        if (position > 0 && m_memberDb.IsOpen()) {
-            try {
-                request.MemberFound = Members::ReadMember(m_memberDb, m_index.RecordId(position),
-                                                          request.Member, m_prompts);
-            } catch (const MeetDb::DbError &error) {
-                m_prompts.Message(error.Message());
-            }
+        try {
+            const int recordId =
+                position > 0 ? m_index.RecordId(position) : PickCollidingMember(key);
+            if (recordId > 0)
+                request.MemberFound =
+                    Members::ReadMember(m_memberDb, recordId, request.Member, m_prompts);
+        } catch (const MeetDb::DbError &error) {
+            m_prompts.Message(error.Message());
         }
     }
     if (mode == MemberDetailsMode::Add)
         request.Member.RecordType = QStringLiteral("A");
 
-    const MemberDetailsAction action = m_dialogs.ShowMemberDetails(request);
-    if (action == MemberDetailsAction::None)
-        return;
-    if (!m_memberDb.IsOpen()) {
-        m_prompts.Message(QStringLiteral("The member database is not open; nothing was saved"));
-        return;
+    // A refused change opens the window again with what was typed, so nothing typed is lost.
+    for (;;) {
+        const MemberDetailsAction action = m_dialogs.ShowMemberDetails(request);
+        if (action == MemberDetailsAction::None)
+            return;
+        if (!m_memberDb.IsOpen()) {
+            m_prompts.Message(QStringLiteral("The member database is not open; nothing was saved"));
+            return;
+        }
+        if (action == MemberDetailsAction::Amend && !request.MemberFound) {
+            m_prompts.Message(QStringLiteral("%1 is not on the member file; nothing was amended")
+                                  .arg(request.AbbName));
+            return;
+        }
+        if (action == MemberDetailsAction::Add)
+            request.Member.RecordId = 0; // a new record id
+        const Members::Member &member = request.Member;
+        if (member.Surname.trimmed().isEmpty()) {
+            m_prompts.Message(QStringLiteral("No name entered .. invalid"));
+            continue;
+        }
+        // The name index holds each active member's name once: a second would make every later
+        // opening of the index fail.
+        if (member.RecordType == u"A" && KeyTakenByOther(member.DisplayName(), member.RecordId)) {
+            m_prompts.Message(QStringLiteral("Already on File"));
+            continue;
+        }
+        break;
     }
-    if (action == MemberDetailsAction::Amend && !request.MemberFound) {
-        m_prompts.Message(QStringLiteral("%1 is not on the member file; nothing was amended")
-                              .arg(request.AbbName));
-        return;
-    }
-    if (action == MemberDetailsAction::Add)
-        request.Member.RecordId = 0; // a new record id
     try {
         Members::WriteMember(m_memberDb, request.Member);
-        Members::BuildMemberIndex(m_memberDb, m_index, m_prompts);
+        BuildIndex();
     } catch (const MeetDb::DbError &error) {
         m_prompts.Message(error.Message());
     }
+}
+
+bool EntryForm::KeyTakenByOther(const QString &key, int recordId) const
+{
+    const int position = m_index.FindIndexEntry(key, 0);
+    if (position > 0 && m_index.RecordId(position) != recordId)
+        return true;
+    const QList<int> sharing = m_index.Collisions().value(key);
+    return std::any_of(sharing.cbegin(), sharing.cend(),
+                       [recordId](int id) { return id != recordId; });
+}
+
+int EntryForm::PickCollidingMember(const QString &key)
+{
+    const QList<int> ids = m_index.Collisions().value(key);
+    if (ids.isEmpty())
+        return 0;
+    QStringList lines;
+    for (const int id : ids) {
+        Members::Member member;
+        if (!Members::ReadMember(m_memberDb, id, member, m_prompts))
+            return 0;
+        QStringList parts{QStringLiteral("Record %1").arg(id), member.DisplayName()};
+        for (const QString &detail : {member.DateOfBirth, member.Address1, member.Squad})
+            if (!detail.isEmpty())
+                parts << detail;
+        lines << parts.join(QStringLiteral("  "));
+    }
+    const int pick = m_prompts.PickFromList(
+        QStringLiteral("%1 is on the member file %2 times: which record?").arg(key).arg(ids.size()),
+        lines);
+    return pick >= 1 && pick <= ids.size() ? ids.at(pick - 1) : 0;
+}
+
+bool EntryForm::BuildIndex()
+{
+    if (!Members::BuildMemberIndex(m_memberDb, m_index, m_prompts)) {
+        m_index.Clear();
+        return false;
+    }
+    const QMap<QString, QList<int>> &collisions = m_index.Collisions();
+    if (collisions.isEmpty())
+        return true;
+    QStringList names;
+    for (auto it = collisions.cbegin(); it != collisions.cend(); ++it)
+        names << QStringLiteral("%1 (records %2)").arg(it.key(), IdList(it.value()));
+    m_prompts.Message(
+        QStringLiteral("The member database %1 has more than one active member named:\n%2\n"
+                       "These swimmers cannot be looked up or entered until each has a name of "
+                       "its own; every other member can. To mend the file, type the name in "
+                       "\"Short Name\", choose \"Personal Bests\", \"Amend Existing Record\", pick "
+                       "one of the records and change its forename (add a middle initial, say).")
+            .arg(m_memberDb.Path(), names.join(u'\n')));
+    return true;
+}
+
+bool EntryForm::RefuseCollidingName(const QString &key)
+{
+    const QList<int> ids = m_index.Collisions().value(key);
+    if (ids.isEmpty())
+        return false;
+    m_prompts.Message(QStringLiteral("%1 is on the member file more than once (records %2), so "
+                                     "which member is meant cannot be told. Amend one of the "
+                                     "records first (\"Personal Bests\", \"Amend Existing "
+                                     "Record\").")
+                          .arg(key, IdList(ids)));
+    return true;
 }
 
 // ---- Delete
@@ -966,14 +1117,27 @@ DeleteResult EntryForm::Delete()
     // The entries go from wherever this window records them.
     EntryFiles *files = m_store->Files();
     MeetDb::Database *meetDb = files ? nullptr : &m_session.MeetDb;
-    return DeleteEntries(m_session.Gala, meetDb, files, FullName, m_prompts);
+    const DeleteResult result = DeleteEntries(m_session.Gala, meetDb, files, FullName, m_prompts);
+    // The name typed to delete is not an entrant waiting to be recorded.
+    if (result == DeleteResult::Deleted)
+        m_blankEntrant = TypedEntrant();
+    return result;
 }
 
 // ---- Exit and focus
 // -------------------------------------------------------------------------------
 
-void EntryForm::Exit()
+bool EntryForm::Exit()
 {
+    if (m_storeOpen && TypedEntrant() != m_blankEntrant) {
+        const QString name = FullName.trimmed();
+        const QString question =
+            name.isEmpty()
+                ? QStringLiteral("The entrant being typed has not been recorded. Discard it?")
+                : QStringLiteral("%1 has not been recorded. Discard the entry?").arg(name);
+        if (!m_prompts.AskYesNo(question, true))
+            return false;
+    }
     if (m_store && m_storeOpen) {
         QString error;
         if (!m_store->Close(&error))
@@ -983,6 +1147,7 @@ void EntryForm::Exit()
     m_addressDb.Close();
     m_memberDb.Close();
     CloseRequested = true;
+    return true;
 }
 
 void EntryForm::ShowNotAvailable(const QString &command)
@@ -994,7 +1159,12 @@ void EntryForm::ShowNotAvailable(const QString &command)
 
 void EntryForm::RequestFocus(FocusBox box, int slot, bool selectAll)
 {
-    m_focus = FocusRequest{box, slot, selectAll};
+    m_focus = FocusRequest{box, slot, selectAll, false};
+}
+
+void EntryForm::AdvanceFocus(FocusBox box, int slot, bool selectAll)
+{
+    m_focus = FocusRequest{box, slot, selectAll, true};
 }
 
 FocusRequest EntryForm::TakeFocus()

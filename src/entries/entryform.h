@@ -79,6 +79,11 @@ struct FocusRequest
     FocusBox Box = FocusBox::None;
     int Slot = 0;
     bool SelectAll = false; // select the box's whole text
+    // Only moves the operator on to the next box after one was left. The window follows it only
+    // when the box was left with Tab or Enter: a click or an accelerator elsewhere has already
+    // said where the operator wants to type. A request without it (a refusal sending the focus
+    // back to the box at fault) is always followed.
+    bool Advance = false;
 };
 
 enum class MemberDetailsMode { Add, Amend, Display };
@@ -152,7 +157,9 @@ public:
     void ShowMemberDetails(MemberDetailsMode mode);
     // Called by the window after the club name table window closed: refills ClubList.
     void RefreshClubList();
-    void Exit();
+    // "Exit", Escape or closing the window. An entrant typed but not recorded is not dropped
+    // without asking: on "No" (the default) nothing closes and false is returned.
+    bool Exit();
     // A command whose window is not part of this program yet: "<command> is not available yet".
     void ShowNotAvailable(const QString &command);
 
@@ -204,6 +211,18 @@ public:
 
 private:
     void SetUpKind();
+    // Drops the member last looked up, with the date of birth and sex it filled in while they
+    // are still as it left them.
+    void ForgetMember();
+    // Rebuilds the member index and names any members sharing a name, with how to mend the file.
+    // Returns false when the index could not be built at all (it is then empty).
+    bool BuildIndex();
+    // Says so and returns true when `key` is a name several active members share.
+    bool RefuseCollidingName(const QString &key);
+    // True when an active member other than `recordId` already has the name `key`.
+    bool KeyTakenByOther(const QString &key, int recordId) const;
+    // Lets the operator pick one of the members sharing the name `key`: its record id, or 0.
+    int PickCollidingMember(const QString &key);
     void OpenMemberDatabase();
     void OpenAddressDatabase();
     void ApplySex();
@@ -222,7 +241,11 @@ private:
     QString SwimInfoLine(const EntrySwimRecord &swim) const;
     void ClearAfterRecord();
     void RequestFocus(FocusBox box, int slot = 0, bool selectAll = false);
+    void AdvanceFocus(FocusBox box, int slot = 0, bool selectAll = false);
     int CountCheckedSlots() const;
+    // What the operator has typed for the entrant: compared with m_blankEntrant to tell a
+    // half-typed entrant from a window left as the last record or the opening left it.
+    QStringList TypedEntrant() const;
 
     MeetDb::Session &m_session;
     Core::Prompts &m_prompts;
@@ -235,6 +258,7 @@ private:
     MeetDb::Database m_addressDb;
     Members::MemberIndex m_index;
     Members::Member m_currentMember;
+    QString m_completedName; // the FullName the last short-name completion gave, "" for none
     bool m_lastEntriesWarned = false;
     // The member key whose "already entered" question was answered Yes at the short name.
     QString m_duplicateConfirmed;
@@ -245,6 +269,7 @@ private:
     int m_builtGroup = -2;
 
     FocusRequest m_focus;
+    QStringList m_blankEntrant;
 };
 
 } // namespace Entries

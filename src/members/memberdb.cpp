@@ -5,6 +5,8 @@
 // record set: a record set snapshots the whole table, and with thousands of members of some
 // hundred fields each that would cost far more than the one row or the three fields wanted.
 
+#include <algorithm>
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -130,7 +132,14 @@ int NextMemberId(MeetDb::Database &db)
                           QStringLiteral("SELECT max(%1) FROM %2")
                               .arg(db.Quote(RecordIdField), db.Quote(MembersTable)),
                           {}, QStringLiteral("Cannot read the member ids"));
-    return query.next() ? query.value(0).toInt() + 1 : 1;
+    const qint64 highest = query.next() ? query.value(0).toLongLong() : 0;
+    if (highest >= MaxMemberRecordId)
+        throw MeetDb::DbError(QStringLiteral("%1 holds a member with Record Id %2; ids above %3 "
+                                             "are not used, so no member can be added")
+                                  .arg(db.Path())
+                                  .arg(highest)
+                                  .arg(MaxMemberRecordId));
+    return int(std::max<qint64>(highest, 0)) + 1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -211,14 +220,26 @@ bool BuildMemberIndex(MeetDb::Database &db, MemberIndex &index, Core::Prompts &p
                                      db.Quote(QStringLiteral("Forename")), db.Quote(MembersTable),
                                      db.Quote(QStringLiteral("Record Type"))),
                             active, QStringLiteral("Cannot read the members"));
+    QList<std::pair<QString, int>> read;
+    QHash<QString, int> uses;
     while (members.next()) {
-        const QString key = MemberKey(TextAt(members, 1), TextAt(members, 2));
-        prompts.ShowStatus(key);
-        if (!index.InsertIndexEntry(key, members.value(0).toInt(), prompts))
-            return false;
+        read.append({MemberKey(TextAt(members, 1), TextAt(members, 2)), members.value(0).toInt()});
+        ++uses[read.constLast().first];
     }
     if (members.lastError().isValid())
         Fail(db, QStringLiteral("Cannot read the members"), members.lastError());
+
+    QMap<QString, QList<int>> collisions;
+    for (const auto &[key, id] : std::as_const(read)) {
+        if (uses.value(key) > 1) {
+            collisions[key].append(id);
+            continue;
+        }
+        prompts.ShowStatus(key);
+        if (!index.InsertIndexEntry(key, id, prompts))
+            return false;
+    }
+    index.SetCollisions(collisions);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -45,6 +46,10 @@ QString PbDateField(int column);
 // active members.
 inline constexpr int DefaultIndexCapacity = 10000;
 
+// The highest "Record Id" the program gives or takes. Ids are counted upwards from the highest
+// in the file, so a file holding a larger one could not take another member.
+inline constexpr int MaxMemberRecordId = 999999999;
+
 // The index key of a member: surname, one blank, forename, trailing blanks removed.
 QString MemberKey(const QString &surname, const QString &forename);
 
@@ -87,8 +92,14 @@ public:
     QString Key(int position) const { return m_keys.at(position - 1); }
     int RecordId(int position) const { return m_ids.at(position - 1); }
 
-    // Empties the index; the capacity stays.
+    // Empties the index and its collisions; the capacity stays.
     void Clear();
+
+    // Names (keys) that two or more active members share, each with their record ids in file
+    // order. BuildMemberIndex keeps them out of the index, since no look-up by name could tell
+    // those members apart; every other member stays usable.
+    const QMap<QString, QList<int>> &Collisions() const { return m_collisions; }
+    void SetCollisions(const QMap<QString, QList<int>> &collisions) { m_collisions = collisions; }
     // Inserts in key order. When full, shows "Index Full", inserts nothing and returns true (the
     // program goes on without that member). A key that does not sort after the last entry writes
     // "Out of sequence : ", a line break and the key to the status line. Returns false when the
@@ -103,7 +114,7 @@ public:
     // The key of the first member, in key order, matching a partly typed "surname forename": the
     // surname contains the typed text before the first blank and the forename contains the
     // text after it. "" when none matches or nothing is typed. The scan ends at the first
-    // surname that sorts after the typed surname part.
+    // surname that sorts after the typed surname part and does not contain it.
     QString CompleteMemberName(const QString &typed) const;
 
 private:
@@ -113,13 +124,15 @@ private:
     int m_capacity;
     QStringList m_keys;
     QList<int> m_ids;
+    QMap<QString, QList<int>> m_collisions;
 };
 
 // Rebuilds the index from every active member ("Record Type" exactly "A") of the open member
 // database, in the file's record order, showing each key on the status line. The capacity is
-// raised to the number of active members when it is smaller. Returns false when the index
-// could not be built consistently (after the index's own message); throws MeetDb::DbError when
-// the file cannot be read.
+// raised to the number of active members when it is smaller. A name that several active members
+// share is not indexed but listed in the index's Collisions(), for the caller to report.
+// Returns false when the index could not be built consistently (after the index's own
+// message); throws MeetDb::DbError when the file cannot be read.
 bool BuildMemberIndex(MeetDb::Database &db, MemberIndex &index, Core::Prompts &prompts);
 
 // Reads one member. Shows "Can't seek record on database" and returns false when there is none

@@ -190,16 +190,22 @@ void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
             if (idColumn >= 0 && !values.at(idColumn).trimmed().isEmpty()) {
                 bool ok = false;
                 id = values.at(idColumn).trimmed().toInt(&ok);
-                if (!ok || id <= 0)
-                    throw CsvError{lineNumber, QStringLiteral("Record Id \"%1\" is not a whole "
-                                                              "number above 0")
-                                                   .arg(values.at(idColumn))};
+                if (!ok || id <= 0 || id > MaxMemberRecordId)
+                    throw CsvError{lineNumber,
+                                   QStringLiteral("Record Id \"%1\" is not a whole number from 1 "
+                                                  "to %2")
+                                       .arg(values.at(idColumn))
+                                       .arg(MaxMemberRecordId)};
                 if (usedIds.contains(id))
                     throw CsvError{lineNumber,
                                    QStringLiteral("Record Id %1 is used twice").arg(id)};
             } else {
-                while (usedIds.contains(nextId))
+                while (usedIds.contains(nextId) && nextId <= MaxMemberRecordId)
                     ++nextId;
+                if (nextId > MaxMemberRecordId)
+                    throw CsvError{lineNumber, QStringLiteral("no Record Id up to %1 is left "
+                                                              "for this member")
+                                                   .arg(MaxMemberRecordId)};
                 id = nextId;
             }
             usedIds.insert(id);

@@ -51,6 +51,7 @@ void MemberIndex::Clear()
 {
     m_keys.clear();
     m_ids.clear();
+    m_collisions.clear();
 }
 
 // One narrowing step halves lo..hi at mid = lo + (hi - lo) / 2 rounded to the nearest whole
@@ -153,7 +154,10 @@ QString MemberIndex::CompleteMemberName(const QString &typed) const
         SplitName(m_keys.at(i - 1), surname, forename);
         if (surname.contains(typedSurname) && forename.contains(typedForename))
             return m_keys.at(i - 1);
-        if (surname > typedSurname)
+        // Surnames that begin with the typed part sort together just after it ("Brack" before
+        // "Brackenby"), so the scan goes on through them and ends at the first that does not
+        // hold it.
+        if (surname > typedSurname && !surname.contains(typedSurname))
             break;
     }
     return QString();

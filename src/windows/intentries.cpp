@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -409,6 +410,12 @@ void IntEntries::Connect()
         if (row >= 0 && !m_running)
             Run([this, row] { m_form->OnClubListClicked(row); });
     });
+    // A click on the club already chosen changes no row, but fills "Club" again all the same.
+    connect(m_clubList, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        const int row = m_clubList->row(item);
+        if (row >= 0)
+            Run([this, row] { m_form->OnClubListClicked(row); });
+    });
     connect(m_autoCorrect, &QPushButton::clicked, this,
             [this] { Run([this] { m_form->AutoCorrectClicked(); }); });
     connect(m_enterAll, &QPushButton::clicked, this,
@@ -545,7 +552,7 @@ void IntEntries::Push()
     }
 }
 
-void IntEntries::Run(const std::function<void()> &command)
+void IntEntries::Run(const std::function<void()> &command, bool advance)
 {
     if (m_running)
         return;
@@ -553,7 +560,9 @@ void IntEntries::Run(const std::function<void()> &command)
     Pull();
     command();
     Push();
-    ApplyFocus(m_form->TakeFocus());
+    const Entries::FocusRequest focus = m_form->TakeFocus();
+    if (advance || !focus.Advance)
+        ApplyFocus(focus);
     m_running = false;
     if (m_form->CloseRequested)
         QDialog::reject();
@@ -630,7 +639,7 @@ bool IntEntries::eventFilter(QObject *watched, QEvent *event)
         // Focus taken by a message box, a menu or another window is not leaving the box.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (const std::function<void()> command = LeaveCommand(watched))
-                Run(command);
+                Run(command, reason == Qt::TabFocusReason);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -648,13 +657,29 @@ void IntEntries::DoRecord()
     Run([this] { m_form->Record(); });
 }
 
+void IntEntries::keyPressEvent(QKeyEvent *event)
+{
+    // A line box passes Enter on; it moves to the next box as Tab does. With Ctrl it records.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier && qobject_cast<QLineEdit *>(focusWidget())) {
+        focusNextChild();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void IntEntries::reject()
 {
-    // Escape and the window's close button leave as "Exit" does, closing the entry store.
+    // Escape and the window's close button leave as "Exit" does, closing the entry store; an
+    // entrant typed but not recorded is not dropped without asking.
     if (!m_form->CloseRequested) {
         m_running = true;
-        m_form->Exit();
+        Pull();
+        const bool closing = m_form->Exit();
         m_running = false;
+        if (!closing)
+            return;
     }
     QDialog::reject();
 }

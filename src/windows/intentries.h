@@ -33,9 +33,11 @@ namespace Windows {
  * The entry window "Competition Entries". It only moves values between its boxes and an
  * Entries::EntryForm and calls the form's commands; every rule lives in the form.
  *
- * A box is "left" when it loses the focus to another box of this window (Tab, a click, or the
- * form sending the focus elsewhere); losing it to a message box or another window does not
- * count, so a message shown while leaving a box does not leave it twice.
+ * A box is "left" when it loses the focus to another box of this window (Tab, Enter, a click,
+ * an accelerator, or the form sending the focus elsewhere); losing it to a message box or
+ * another window does not count, so a message shown while leaving a box does not leave it
+ * twice. Enter in a box moves on as Tab does. Where the form then moves the operator on, the
+ * window follows only after Tab or Enter: a click or an accelerator has already chosen the box.
  *
  * Keyboard: the Tab order follows the way the form sends the focus on (name, registration
  * number, club, date of birth, sex, the group options, then each event's check box and time);
@@ -76,6 +78,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void reject() override;
 
 private:
@@ -88,8 +91,9 @@ private:
     void Connect();
     void SetTabOrder();
 
-    // Runs one form command between copying the boxes in and the form's values out.
-    void Run(const std::function<void()> &command);
+    // Runs one form command between copying the boxes in and the form's values out. Without
+    // `advance` a focus request that only moves the operator on is dropped.
+    void Run(const std::function<void()> &command, bool advance = true);
     void Pull();
     void Push();
     void ApplyFocus(const Entries::FocusRequest &focus);

@@ -27,17 +27,9 @@ void QtPrompts::Message(const QString &text)
     box.exec();
 }
 
-bool QtPrompts::AskYesNo(const QString &question)
+bool QtPrompts::AskYesNo(const QString &question, bool defaultNo)
 {
-    YesNo dialog(question, m_parent);
-    dialog.exec();
-    return dialog.YesNoAnswer();
-}
-
-bool QtPrompts::AskYesNoDefaultNo(const QString &question)
-{
-    YesNo dialog(question, m_parent);
-    dialog.SetDefaultNo();
+    YesNo dialog(question, m_parent, defaultNo);
     dialog.exec();
     return dialog.YesNoAnswer();
 }

@@ -27,8 +27,7 @@ public:
     }
 
     void Message(const QString &text) override;
-    bool AskYesNo(const QString &question) override;
-    bool AskYesNoDefaultNo(const QString &question) override;
+    bool AskYesNo(const QString &question, bool defaultNo = false) override;
     std::optional<QString> Input(const QString &title, const QString &question,
                                  const QString &defaultText) override;
     int PickFromList(const QString &caption, const QStringList &lines) override;

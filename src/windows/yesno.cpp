@@ -7,7 +7,7 @@
 
 namespace Windows {
 
-YesNo::YesNo(const QString &question, QWidget *parent)
+YesNo::YesNo(const QString &question, QWidget *parent, bool defaultNo)
     : QDialog(parent)
     , m_question(new QLabel(question, this))
     , m_yes(new QPushButton(tr("&Yes"), this))
@@ -20,7 +20,8 @@ YesNo::YesNo(const QString &question, QWidget *parent)
     m_question->setMinimumWidth(280);
     m_yes->setObjectName(QStringLiteral("Command1"));
     m_no->setObjectName(QStringLiteral("Command2"));
-    m_yes->setDefault(true);
+    QPushButton *byDefault = defaultNo ? m_no : m_yes;
+    byDefault->setDefault(true);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -30,15 +31,10 @@ YesNo::YesNo(const QString &question, QWidget *parent)
     layout->addWidget(m_question);
     layout->addLayout(buttons);
 
+    // The default button also has the focus, so Space answers as Return does.
+    byDefault->setFocus();
     connect(m_yes, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_no, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void YesNo::SetDefaultNo()
-{
-    m_yes->setDefault(false);
-    m_no->setDefault(true);
-    m_no->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace Windows

@@ -8,14 +8,12 @@ class QPushButton;
 namespace Windows {
 
 // The yes/no window: the question in its `Question` label, "Yes" and "No". Accepted means yes;
-// "No", Escape and closing the window all mean no.
+// "No", Escape and closing the window all mean no. "Yes" is the default button unless
+// `defaultNo` is set.
 class YesNo : public QDialog
 {
 public:
-    explicit YesNo(const QString &question, QWidget *parent = nullptr);
-
-    // Makes "No" the button that Return presses and that has the focus.
-    void SetDefaultNo();
+    explicit YesNo(const QString &question, QWidget *parent = nullptr, bool defaultNo = false);
 
     bool YesNoAnswer() const { return result() == QDialog::Accepted; }
 

@@ -179,13 +179,13 @@ private Q_SLOTS:
         QVERIFY(gala.Open());
         gala.EnterOpen("Jane Brown", "VMSC", "05/03/10", "F", 2, {"40", "41"});
         gala.form->FullName = "Jane Brown";
-        gala.prompts.Yes().Yes();
+        gala.prompts.Yes();
         QCOMPARE(gala.form->Delete(), DeleteResult::Deleted);
         QCOMPARE(gala.form->Delete(), DeleteResult::NotFound);
-        QCOMPARE(gala.prompts.Shown, QStringList({"yesno: Confirm delete entries for Jane Brown",
-                                                  "message: Deleting entries for  2 swims",
-                                                  "yesno: Confirm delete entries for Jane Brown",
-                                                  "message: Entrant Not Found"}));
+        QCOMPARE(
+            gala.prompts.Shown,
+            QStringList({"yesno, default no: Confirm delete entries for entrant 1 Jane Brown",
+                         "message: Deleting entries for  2 swims", "message: Entrant Not Found"}));
         QVERIFY(!QFile::exists(gala.dir.FilePath("intent.vb")));
     }
 

@@ -27,6 +27,48 @@ struct Meet : EntryGala
     void Open() { QVERIFY(EntryGala::Open()); }
 };
 
+// Member details windows answered from a queue: the command used and the member's name as the
+// operator leaves it ("Surname|Forename"). Every request shown is kept.
+struct ScriptedDetails : NoEntryDialogs
+{
+    QList<std::pair<MemberDetailsAction, QString>> Answers;
+    QList<MemberDetailsRequest> Shown;
+
+    MemberDetailsAction ShowMemberDetails(MemberDetailsRequest &request) override
+    {
+        Shown << request;
+        if (Answers.isEmpty())
+            return MemberDetailsAction::None;
+        const auto [action, name] = Answers.takeFirst();
+        request.Member.Surname = name.section(u'|', 0, 0);
+        request.Member.Forename = name.section(u'|', 1);
+        return action;
+    }
+};
+
+// An "Internal" gala whose form uses ScriptedDetails, over a member file of `members`
+// ("Surname|Forename", record ids from 1).
+struct MemberMeet : Meet
+{
+    ScriptedDetails details;
+
+    explicit MemberMeet(const QStringList &members)
+        : Meet(Core::GalaInternal)
+    {
+        for (const QString &name : members)
+            AddMember(NewMember(name.section(u'|', 0, 0), name.section(u'|', 1), "01/02/12"));
+        form = std::make_unique<EntryForm>(session, prompts, details, MakeEntryStore(session));
+        QVERIFY(form->Open());
+    }
+    QStringList Keys() const
+    {
+        QStringList keys;
+        for (int i = 1; i <= form->MemberIndex().Count(); ++i)
+            keys << form->MemberIndex().Key(i);
+        return keys;
+    }
+};
+
 } // namespace
 
 class TestEntryForm : public QObject
@@ -307,6 +349,56 @@ private Q_SLOTS:
         QCOMPARE(form.TakeFocus().Box, FocusBox::ShortName);
     }
 
+    // Short names completed and left, full names typed and left, in a "Graded" gala (Auto
+    // Correct on). Steps "s:text" type a short name, "left" leaves it, "f:text" types and leaves
+    // the full name; the result is FullName|IntDob|the member's record id.
+    void typedNames_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const char *steps, const char *expected) {
+            QTest::newRow(name) << QString::fromUtf8(steps) << QString::fromUtf8(expected);
+        };
+        row("second forename of a family", "s:brack r|left", "Rosa Brackenby|02/02/12|2");
+        row("no longer matching clears", "s:brack r|left|s:brack rz", "||0");
+        row("another member drops the first's date", "s:brack l|left|s:brack r",
+            "Rosa Brackenby||0");
+        row("a typed name outlives a miss", "f:Jo Bloggs|s:zz", "Jo Bloggs||0");
+        row("completed name kept", "s:McD A|left|f:Ann McDonald", "Ann McDonald|03/03/13|3");
+        row("completed capitals kept", "s:DUNN|f:AL DUNN", "AL DUNN||0");
+        row("small letters", "f:liam 'lee' smith", "Liam 'Lee' Smith||0");
+        row("capitals", "f:JANE BROWN-ORR", "Jane Brown-Orr||0");
+        row("mixed kept", "f:McDonald-DeVries", "McDonald-DeVries||0");
+        row("quoted kept", "f:Liam 'Lee' Smith", "Liam 'Lee' Smith||0");
+    }
+    void typedNames()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, expected);
+        Meet meet(Core::GalaGraded);
+        meet.AddMember(NewMember("Brackenby", "Lily", "01/02/12"));
+        meet.AddMember(NewMember("Brackenby", "Rosa", "02/02/12"));
+        meet.AddMember(NewMember("McDonald", "Ann", "03/03/13"));
+        meet.AddMember(NewMember("DUNN", "AL", "04/04/14"));
+        meet.Open();
+        EntryForm &form = *meet.form;
+        for (const QString &step : steps.split(u'|')) {
+            if (step == u"left") {
+                form.OnShortNameLeft();
+            } else if (step.startsWith(u"s:")) {
+                form.ShortName = step.mid(2);
+                form.OnShortNameChanged();
+            } else {
+                form.FullName = step.mid(2);
+                form.OnFullNameLeft();
+            }
+        }
+        QCOMPARE(QStringList(
+                     {form.FullName, form.IntDob, QString::number(form.CurrentMember().RecordId)})
+                     .join(u'|'),
+                 expected);
+    }
+
     // The checks of "Quick Add Member" in their order, each leaving the member file alone; then
     // a member added and read back.
     void quickAdd_data()
@@ -354,6 +446,71 @@ private Q_SLOTS:
         QCOMPARE(QStringList({jo.Surname, jo.Forename, jo.DateOfBirth, jo.Sex, jo.RecordType,
                               jo.Address1, jo.Email}),
                  QStringList({"Bloggs", "Jo", "05/03/09", "M", "A", "", ""}));
+    }
+
+    // The member details window keeps each active name once: a refused change opens the window
+    // again with what was typed. Rows: mode (A add, M amend)|FullName|answers ("A:" add or
+    // "M:" amend, with Surname Forename)|messages|index after.
+    void memberDetails_data()
+    {
+        QTest::addColumn<QString>("row");
+        for (const char *row : {"A||A:Brown Jane|Already on File|Brown Jane,Lee Al",
+                                "A||A:Cole Cy||Brown Jane,Cole Cy,Lee Al",
+                                "A||A: Cy|No name entered .. invalid|Brown Jane,Lee Al",
+                                "M|Al Lee|M:Brown Jane|Already on File|Brown Jane,Lee Al",
+                                "M|Al Lee|M:Lee Alan||Brown Jane,Lee Alan"})
+            QTest::newRow(row) << QString::fromLatin1(row);
+    }
+    void memberDetails()
+    {
+        QFETCH(QString, row);
+        const QStringList f = row.split(u'|');
+        MemberMeet meet({"Brown|Jane", "Lee|Al"});
+        const QString answer = f.at(2);
+        meet.details.Answers << std::pair{answer.startsWith(u'A') ? MemberDetailsAction::Add
+                                                                  : MemberDetailsAction::Amend,
+                                          answer.mid(2).replace(u' ', u'|')};
+        meet.form->FullName = f.at(1);
+        meet.form->ShowMemberDetails(f.at(0) == u"A" ? MemberDetailsMode::Add
+                                                     : MemberDetailsMode::Amend);
+        QCOMPARE(meet.prompts.Messages.join(u'/'), f.at(3));
+        QCOMPARE(meet.Keys().join(u','), f.at(4));
+        // Refused: shown again as typed.
+        QCOMPARE(meet.details.Shown.size(), f.at(3).isEmpty() ? 1 : 2);
+        if (!f.at(3).isEmpty())
+            QCOMPARE(meet.details.Shown.last().Member.Surname, answer.mid(2).section(u' ', 0, 0));
+    }
+
+    // Two active members of one name: the rest of the file stays usable, the pair is named with
+    // how to mend it, neither can be entered or added again, and an amendment through a pick of
+    // the record mends the file.
+    void membersSharingAName()
+    {
+        MemberMeet meet({"Brown|Jane", "Lee|Al", "Brown|Jane"});
+        EntryForm &form = *meet.form;
+        QCOMPARE(meet.prompts.Messages.size(), 1);
+        QVERIFY(meet.prompts.Messages.first().contains("named:\nBrown Jane (records 1, 3)\n"));
+        QCOMPARE(meet.Keys(), QStringList{"Lee Al"});
+        meet.prompts.Messages.clear();
+
+        form.OnGroupClicked(2);
+        form.FullName = "Jane Brown";
+        form.Record();
+        form.QuickAddMember();
+        QCOMPARE(meet.prompts.Messages.size(), 2);
+        QVERIFY(meet.prompts.Messages.first().startsWith(
+            "Brown Jane is on the member file more than once (records 1, 3)"));
+        QCOMPARE(meet.prompts.Messages.last(), QStringLiteral("Already on File"));
+        QCOMPARE(meet.Column("Entrant Table", "Swimmer Name"), QStringList());
+
+        meet.prompts.Pick(2);
+        meet.details.Answers << std::pair{MemberDetailsAction::Amend,
+                                          QStringLiteral("Brown|Jane A")};
+        form.ShowMemberDetails(MemberDetailsMode::Amend);
+        QCOMPARE(meet.prompts.PickLists.first(),
+                 QStringList({"Record 1  Brown Jane  01/02/12", "Record 3  Brown Jane  01/02/12"}));
+        QCOMPARE(meet.Keys(), QStringList({"Brown Jane", "Brown Jane A", "Lee Al"}));
+        QCOMPARE(meet.prompts.Messages.size(), 2);
     }
 
     // A pair not among the PB distances is refused; a good one becomes a new event.

@@ -110,10 +110,17 @@ private Q_SLOTS:
                  QStringList({"Cole Cy", "Adams Amy", "Out of sequence : \nAdams Amy", "Brown Ann",
                               "Out of sequence : \nBrown Ann", "Dyer"}));
 
-        // Active members sharing a name cannot be indexed.
+        // Active members sharing a name are left out and listed; the others stay indexed.
         db.Exec(QStringLiteral("UPDATE \"Members Table\" SET \"Record Type\" = 'A'"));
-        QVERIFY(!BuildMemberIndex(db, index, prompts));
-        QCOMPARE(prompts.Messages, QStringList{"Brown AnnDuplicate Entry !! "});
+        QVERIFY(BuildMemberIndex(db, index, prompts));
+        QCOMPARE(index.Key(1) + ',' + index.Key(2), QString("Cole Cy,Dyer"));
+        QCOMPARE(index.Collisions(),
+                 (QMap<QString, QList<int>>{{"Adams Amy", {2, 6}}, {"Brown Ann", {3, 4}}}));
+        QVERIFY(prompts.Messages.isEmpty());
+        // A file whose ids have run out takes no new member.
+        db.Exec(QStringLiteral("UPDATE \"Members Table\" SET \"Record Id\" = 2147483647 "
+                               "WHERE \"Record Id\" = 6"));
+        QVERIFY_THROWS_EXCEPTION(MeetDb::DbError, WriteMember(db, Member{}));
     }
 
     void clearEnvelopeFlags()
@@ -147,6 +154,12 @@ private Q_SLOTS:
             {"bad date", "Surname,Date of Birth\nLee,31/02/2010\n",
              "2: Date of Birth \"31/02/2010\" is not a date"},
             {"id twice", "Record Id,Surname\n4,Lee\n4,Ray\n", "3: Record Id 4 is used twice"},
+            {"id too large", "Record Id,Surname\n2147483647,Lee\n",
+             "2: Record Id \"2147483647\" is not a whole number from 1 to 999999999"},
+            {"id past int", "Record Id,Surname\n9999999999,Lee\n",
+             "2: Record Id \"9999999999\" is not a whole number from 1"},
+            {"no id left", "Record Id,Surname\n999999999,Lee\n,Ray\n",
+             "3: no Record Id up to 999999999 is left"},
             {"active name twice", "Surname,Forename,Record Type\nLee,Al,A\nLee,Al,X\nLee,Al,A\n",
              "4: active member \"Lee Al\" is already on line 2"}};
         for (const auto &row : rows)

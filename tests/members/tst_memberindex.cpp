@@ -108,14 +108,15 @@ private Q_SLOTS:
     void complete()
     {
         MemberIndex index;
-        Fill(index, {"Adams Amy", "Brown Ann", "McSmith Ed", "O'Brien-Smith Zo\u00eb", "Smith Alan",
-                     "Smith Bob", "Smith Eve", "Smith Jane", "Smithers Quentin", "Smithson Zak",
-                     "Taylor Tom"});
-        // Typed text > completion. The first later surname still completes when it matches; one
-        // that does not ends the scan, so Smithson Zak is not reached from "Smith Z".
+        Fill(index, {"Adams Amy", "Brackenby Lily", "Brackenby Rosa", "Brown Ann", "McSmith Ed",
+                     "O'Brien-Smith Zo\u00eb", "Smith Alan", "Smith Bob", "Smith Eve", "Smith Jane",
+                     "Smithers Quentin", "Smithson Zak", "Taylor Tom"});
+        // Typed text > completion. Later surnames that still hold the typed part are scanned on
+        // past the first ("Smith Z" reaches Smithson Zak over Smithers); Taylor ends the scan.
         const QString cases =
             ">|Smi>Smith Alan|Smith J>Smith Jane|Smith ve>Smith Eve|Smith Jane >Smith Jane|"
-            "Smith Q>Smithers Quentin|Smith Z>|Smithson Z>Smithson Zak|Xavier>|smith>|"
+            "Smith Q>Smithers Quentin|Smith Z>Smithson Zak|Smithson Z>Smithson Zak|Xavier>|smith>|"
+            "Brack R>Brackenby Rosa|Brack L>Brackenby Lily|Brown L>|Smith T>|"
             "O'Brien-Smith \u00eb>O'Brien-Smith Zo\u00eb";
         for (const QString &pair : cases.split('|'))
             QCOMPARE(index.CompleteMemberName(pair.section('>', 0, 0)), pair.section('>', 1));

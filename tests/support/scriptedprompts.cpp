@@ -38,17 +38,13 @@ void ScriptedPrompts::Message(const QString &text)
     Shown.append(QStringLiteral("message: ") + text);
 }
 
-bool ScriptedPrompts::AskYesNo(const QString &question)
+bool ScriptedPrompts::AskYesNo(const QString &question, bool defaultNo)
 {
     Questions.append(question);
-    Shown.append(QStringLiteral("yesno: ") + question);
-    return Next<bool>("yes/no").value_or(false);
-}
-
-bool ScriptedPrompts::AskYesNoDefaultNo(const QString &question)
-{
-    Questions.append(question);
-    Shown.append(QStringLiteral("yesno, default no: ") + question);
+    if (defaultNo)
+        DefaultNoQuestions.append(question);
+    Shown.append((defaultNo ? QStringLiteral("yesno, default no: ") : QStringLiteral("yesno: ")) +
+                 question);
     return Next<bool>("yes/no").value_or(false);
 }
 

@@ -16,7 +16,8 @@
  * must be of the matching kind. A question with no answer queued, or with an answer of another
  * kind, fails the running test (QTest::qFail) and answers "no"/cancel. Messages need no answer:
  * they are recorded in Messages, and Shown holds every text in order with its kind as a prefix
- * ("message: ", "yesno: ", "input: ", "pick: ", "browse: ", "exists: "), for asserting order.
+ * ("message: ", "yesno: " or "yesno, default no: ", "input: ", "pick: ", "browse: ", "exists: "),
+ * for asserting order.
  */
 class ScriptedPrompts : public Core::Prompts
 {
@@ -75,9 +76,7 @@ public:
     }
 
     void Message(const QString &text) override;
-    bool AskYesNo(const QString &question) override;
-    // Recorded as "yesno, default no: " in Shown, and in Questions as the others.
-    bool AskYesNoDefaultNo(const QString &question) override;
+    bool AskYesNo(const QString &question, bool defaultNo = false) override;
     std::optional<QString> Input(const QString &title, const QString &question,
                                  const QString &defaultText) override;
     int PickFromList(const QString &caption, const QStringList &lines) override;
@@ -85,11 +84,12 @@ public:
     Core::ExistingFileAnswer AskExistingFile() override;
     void ShowStatus(const QString &text) override;
 
-    QStringList Messages;         // message box texts, in order
-    QStringList Questions;        // yes/no questions, in order
-    QStringList Shown;            // every prompt, prefixed with its kind
-    QStringList Statuses;         // ShowStatus texts
-    QList<QStringList> PickLists; // the lines offered by each PickFromList
+    QStringList Messages;           // message box texts, in order
+    QStringList Questions;          // yes/no questions, in order
+    QStringList DefaultNoQuestions; // the yes/no questions asked with "No" as the default
+    QStringList Shown;              // every prompt, prefixed with its kind
+    QStringList Statuses;           // ShowStatus texts
+    QList<QStringList> PickLists;   // the lines offered by each PickFromList
     QStringList PickCaptions;
 
     int PendingAnswers() const { return int(m_answers.size()); }

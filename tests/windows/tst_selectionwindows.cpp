@@ -90,6 +90,14 @@ private Q_SLOTS:
             QTest::mouseClick(yes ? dialog.YesButton() : dialog.NoButton(), Qt::LeftButton);
             QVERIFY(!dialog.isVisible() && dialog.YesNoAnswer() == yes);
         }
+        // Return takes the default answer: "No" for a question that would lose work.
+        for (const bool defaultNo : {false, true}) {
+            Windows::YesNo dialog(QStringLiteral("Confirm delete entries for entrant 3 Bob Ray"),
+                                  nullptr, defaultNo);
+            dialog.open();
+            QTest::keyClick(&dialog, Qt::Key_Return);
+            QVERIFY(!dialog.isVisible() && dialog.YesNoAnswer() == !defaultNo);
+        }
     }
 
     void fileDialogue()
