@@ -106,11 +106,16 @@ private Q_SLOTS:
         database.Open(db);
         InsertRows(database, "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
                    {"INTERNAL|1|Ann Lee", "INTERNAL|2|Bob Ray"});
+        // A meet written by another program: its name reaches the terminal cut and escaped.
+        InsertRows(database, "Meet Table", "Meet code|Meet Name|Meet Date",
+                   {"CRAFT|Gala\x1b[2J\t" + QString(200, 'x') + "|2026-01-01"});
         QStringList lines;
         for (const MeetListing &meet : ListMeets(database))
             lines << MeetListingLine(meet);
         QCOMPARE(lines, (QStringList{"MASTERS\t24/04/2027\tHarlowmere Masters Open\t0",
-                                     "INTERNAL\t16/01/2027\tVelmora Winter Internal Gala\t2"}));
+                                     "INTERNAL\t16/01/2027\tVelmora Winter Internal Gala\t2",
+                                     "CRAFT\t01/01/2026\tGala\\x1b[2J\\x09" + QString(91, 'x') +
+                                         "...\t0"}));
     }
 
     // A meet set up from a file must load into the same gala state, with the same messages, as the
