@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include <QFile>
 #include <QLatin1String>
@@ -63,7 +64,6 @@ constexpr SpecialKeyword SpecialKeywords[] = {
     {QLatin1String("aoe"), MaxMeetTextLength},
     {QLatin1String("carddate"), MaxMeetTextLength},
     {QLatin1String("club"), MaxMeetTextLength + MaxClubCodeLength + 1},
-    {QLatin1String("clubcount"), MaxMeetTextLength},
     {QLatin1String("combine"), MaxListLength},
     {QLatin1String("defaultstroke"), MaxMeetTextLength},
     {QLatin1String("event"), MaxListLength},
@@ -113,17 +113,39 @@ constexpr FlagKeyword SetFlagKeywords[] = {
     {QLatin1String("renumber"), &GalaState::Renumber},
 };
 
+// Whole-number keywords and the values they take. A value outside the range is refused with a
+// message: a negative reserve or a split interval of 0 would break the meet day far from here.
 struct IntKeyword
 {
     QLatin1String Keyword;
     int GalaState::*Field;
+    int Min;
+    int Max;
 };
 
+constexpr int MaxReserves = 99;
+
 constexpr IntKeyword IntKeywords[] = {
-    {QLatin1String("heatreserves"), &GalaState::HeatReserves},
-    {QLatin1String("finalreserves"), &GalaState::FinalReserves},
-    {QLatin1String("splitinterval"), &GalaState::SplitInterval},
+    {QLatin1String("clubcount"), &GalaState::ClubCount, 0, 10000},
+    {QLatin1String("heatreserves"), &GalaState::HeatReserves, 0, MaxReserves},
+    {QLatin1String("finalreserves"), &GalaState::FinalReserves, 0, MaxReserves},
+    {QLatin1String("splitinterval"), &GalaState::SplitInterval, 1, MaxDistance},
 };
+
+// The value as a whole number from `min` to `max` (blanks around it allowed), else nullopt.
+std::optional<int> WholeValue(QStringView text, int min, int max)
+{
+    text = text.trimmed();
+    const bool negative = text.startsWith(u'-');
+    const QStringView digits = negative ? text.sliced(1) : text;
+    if (digits.isEmpty() || digits.size() > 9 ||
+        std::any_of(digits.cbegin(), digits.cend(), [](QChar c) { return c < u'0' || c > u'9'; }))
+        return std::nullopt;
+    const int number = negative ? -digits.toInt() : digits.toInt();
+    if (number < min || number > max)
+        return std::nullopt;
+    return number;
+}
 
 bool IsTrue(const QString &value)
 {
@@ -314,9 +336,6 @@ bool ApplySpecialKeyword(GalaState &gala, const QString &keyword, const QString 
                 QStringLiteral("Club line ignored (%1): club=%2").arg(fault, PrintableText(value)));
         else
             AppendClub(gala, club);
-    } else if (keyword == QLatin1String("clubcount")) {
-        gala.ClubCount = std::max(0, IntValue(value));
-        gala.Clubs.clear();
     } else if (keyword == QLatin1String("combine")) {
         AddCombination(gala, Core::SplitWords(value), prompts);
     } else if (keyword == QLatin1String("lanes") || keyword == QLatin1String("finallanes")) {
@@ -413,7 +432,18 @@ void ApplyLine(GalaState &gala, const QString &keyword, const QString &value,
     }
     for (const IntKeyword &k : IntKeywords) {
         if (keyword == k.Keyword) {
-            gala.*k.Field = IntValue(value);
+            if (const std::optional<int> number = WholeValue(value, k.Min, k.Max)) {
+                gala.*k.Field = *number;
+                // A new club count sizes the table afresh, as if no club had been read.
+                if (k.Field == &GalaState::ClubCount)
+                    gala.Clubs.clear();
+            } else {
+                prompts.Message(where + QStringLiteral("%1 value \"%2\" is not a whole number "
+                                                       "from %3 to %4: line ignored")
+                                            .arg(keyword, PrintableText(value))
+                                            .arg(k.Min)
+                                            .arg(k.Max));
+            }
             return;
         }
     }

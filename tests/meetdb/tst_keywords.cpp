@@ -62,6 +62,10 @@ QString Probe(const GalaState &g, const QString &what)
             {u"Lanes"_qs, QString::number(g.Lanes)},
             {u"FinalLanes"_qs, QString::number(g.FinalLanes)},
             {u"CardDate"_qs, g.CardDate},
+            {u"Counts and reserves"_qs, u"%1/%2/%3/%4"_qs.arg(g.HeatReserves)
+                                            .arg(g.FinalReserves)
+                                            .arg(g.SplitInterval)
+                                            .arg(g.ClubCount)},
             {u"GalaName"_qs, g.GalaName},
             {u"GalaTitle"_qs, g.GalaTitle},
             {u"GalaDate"_qs, g.GalaDate + u'/' + g.GalaDateText},
@@ -137,6 +141,25 @@ private Q_SLOTS:
         row("swimheats", {"swimheats=1  2", "swimheats=3"}, "SwimHeats", "1 2 3");
         row("swimheats empty", {"swimheats=  "}, "SwimHeats", "",
             {"No heats on swimheats parameter"});
+
+        // Whole-number keywords: a value out of its range is refused, the earlier one kept.
+        auto notWhole = [](const char *keyword, const char *value, int min, int max) {
+            return u"%1 value \"%2\" is not a whole number from %3 to %4: line ignored"_qs
+                .arg(QLatin1String(keyword), QLatin1String(value))
+                .arg(min)
+                .arg(max);
+        };
+        row("counts in range",
+            {"heatreserves= 3", "finalreserves=0", "splitinterval=25", "clubcount=40"},
+            "Counts and reserves", "3/0/25/40");
+        row("counts out of range",
+            {"heatreserves=-1", "finalreserves=abc", "splitinterval=0", "splitinterval=1e300",
+             "clubcount=99999", "heatreserves=2147483648"},
+            "Counts and reserves", "0/2/50/500",
+            {notWhole("heatreserves", "-1", 0, 99), notWhole("finalreserves", "abc", 0, 99),
+             notWhole("splitinterval", "0", 1, 10000), notWhole("splitinterval", "1e300", 1, 10000),
+             notWhole("clubcount", "99999", 0, 10000),
+             notWhole("heatreserves", "2147483648", 0, 99)});
 
         // Clubs: code before the first blank, name after it.
         row("clubs", {"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"}, "Clubs",
