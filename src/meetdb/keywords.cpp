@@ -63,7 +63,7 @@ constexpr SpecialKeyword SpecialKeywords[] = {
     {QLatin1String("announcer"), MaxMeetPathLength},
     {QLatin1String("aoe"), MaxMeetTextLength},
     {QLatin1String("carddate"), MaxMeetTextLength},
-    {QLatin1String("club"), MaxMeetTextLength + MaxClubCodeLength + 1},
+    {QLatin1String("club"), MaxListLength},
     {QLatin1String("combine"), MaxListLength},
     {QLatin1String("defaultstroke"), MaxMeetTextLength},
     {QLatin1String("event"), MaxListLength},
@@ -124,6 +124,7 @@ struct IntKeyword
 };
 
 constexpr int MaxReserves = 99;
+constexpr int MaxEntries = 32767; // the entry limit of one event
 
 constexpr IntKeyword IntKeywords[] = {
     {QLatin1String("clubcount"), &GalaState::ClubCount, 0, 10000},
@@ -214,6 +215,13 @@ QString EventFault(const GalaState &gala, const QStringList &words)
             .arg(MaxDistance);
     if (Core::StrokeCodeIndex(words[4]) < 0)
         return QStringLiteral("stroke \"%1\" is not a stroke code").arg(PrintableText(words[4]));
+    for (qsizetype i = 6; i < words.size(); ++i) {
+        if (words[i].startsWith(u'M') &&
+            !WholeValue(QStringView(words[i]).sliced(1), 0, MaxEntries))
+            return QStringLiteral("entry limit \"%1\" is not M and a whole number from 0 to %2")
+                .arg(PrintableText(words[i]))
+                .arg(MaxEntries);
+    }
     return {};
 }
 
@@ -260,7 +268,7 @@ void ApplyEventLine(GalaState &gala, const QString &value, Core::Prompts &prompt
             event.EvBcpAge = optionValue;
             break;
         case u'M':
-            event.EvMaxEntries = std::max(0, IntValue(optionValue));
+            event.EvMaxEntries = WholeValue(optionValue, 0, MaxEntries).value_or(0);
             break;
         case u'S':
             event.EvSponsor = optionValue;
@@ -519,17 +527,10 @@ QString PrintableText(QStringView text, int maxLength)
 
 int DistanceMetres(QStringView text)
 {
-    // Five digits at most: leading zeros aside, anything longer is past MaxDistance anyway, and
-    // the number never overflows.
-    if (text.isEmpty() || text.size() > 5)
+    // Digits alone: no blanks, no sign.
+    if (text.isEmpty() || !text.front().isDigit() || !text.back().isDigit())
         return 0;
-    int metres = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return 0;
-        metres = metres * 10 + (c.unicode() - u'0');
-    }
-    return metres >= 1 && metres <= MaxDistance ? metres : 0;
+    return WholeValue(text, 1, MaxDistance).value_or(0);
 }
 
 bool IsKeyword(QStringView keyword)

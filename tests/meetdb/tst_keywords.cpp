@@ -198,7 +198,7 @@ private Q_SLOTS:
             {"group=A Open", "event=1 Q A 50 FS", "event=2 M B 50 FS", "event=3 M A 50 XX",
              "event=4 M A 0 FS", "event=5 M A 50.5 FS", "event=6 M A inf FS",
              "event=7 M A 1e300 FS", "event=8 M A 10001 FS", "event=9 M A 50 fs",
-             "event=10 X A 10000 FSR", "event=11,F,A,-50,BK"},
+             "event=10 X A 10000 FSR", "event=11,F,A,-50,BK", "event=12 M A 50 FS 01/06/24 M1e300"},
             "PrintNumbers", "10",
             {ignored("sex \"Q\" is not M, F or X", "1 Q A 50 FS"),
              ignored("group \"B\" has no group line before it", "2 M B 50 FS"),
@@ -215,7 +215,9 @@ private Q_SLOTS:
                      "8 M A 10001 FS"),
              ignored("stroke \"fs\" is not a stroke code", "9 M A 50 fs"),
              ignored("distance \"-50\" is not a whole number of metres from 1 to 10000",
-                     "11,F,A,-50,BK")});
+                     "11,F,A,-50,BK"),
+             ignored("entry limit \"M1e300\" is not M and a whole number from 0 to 32767",
+                     "12 M A 50 FS 01/06/24 M1e300")});
 
         // Meet texts: at most 100 characters (paths 260), never a control character.
         const QString longName(MeetDb::MaxMeetNameLength + 1, u'N');
