@@ -111,26 +111,30 @@ private:
             QStringLiteral("%1: \"%2\" %3; %4").arg(what, field, PrintableText(fault), effect));
     }
 
-    // A text field of the meet record: Null leaves `target`; a text past `maxLength` characters
-    // or with a control character is refused with a message and leaves it too.
-    void ReadText(const RecordSet &rs, const QString &field, QString &target,
+    // A text field of the meet record. Returns true when `target` was set. Null leaves it; a
+    // text past `maxLength` characters or with a control character is refused with a message
+    // and leaves it too.
+    bool ReadText(const RecordSet &rs, const QString &field, QString &target,
                   int maxLength = MaxMeetTextLength)
     {
         if (rs.IsNull(field))
-            return;
+            return false;
         const QString text = rs.Text(field);
-        if (const QString fault = MeetTextFault(text, maxLength); !fault.isEmpty())
+        if (const QString fault = MeetTextFault(text, maxLength); !fault.isEmpty()) {
             Refuse(m_place, field, fault, QStringLiteral("ignored"));
-        else
-            target = text;
+            return false;
+        }
+        target = text;
+        return true;
     }
 
-    void ReadDate(const RecordSet &rs, const QString &field, QString &target)
+    bool ReadDate(const RecordSet &rs, const QString &field, QString &target)
     {
-        QString stored = target;
-        ReadText(rs, field, stored);
-        if (stored != target)
-            target = DbDateText(stored);
+        QString stored;
+        if (!ReadText(rs, field, stored))
+            return false;
+        target = DbDateText(stored);
+        return true;
     }
 
     void ReadFlag(const RecordSet &rs, const QString &field, bool &target)
@@ -273,10 +277,8 @@ private:
         ReadText(r, QStringLiteral("Meet Name"), m_gala.GalaName, MaxMeetNameLength);
         m_prompts.ShowStatus(QStringLiteral("Opened the Natamar Database for ") + m_gala.GalaName);
         ReadText(r, QStringLiteral("Meet Title"), m_gala.GalaTitle);
-        if (!r.IsNull(QStringLiteral("Meet Date"))) {
-            ReadDate(r, QStringLiteral("Meet Date"), m_gala.GalaDate);
+        if (ReadDate(r, QStringLiteral("Meet Date"), m_gala.GalaDate))
             m_gala.GalaDateText = m_gala.GalaDate;
-        }
         ReadDate(r, QStringLiteral("Qual Date"), m_gala.QualDate);
         ReadFlag(r, QStringLiteral("Age Groups"), m_gala.AgeGroups);
         ReadText(r, QStringLiteral("Meet Type"), m_gala.GalaType);
@@ -289,17 +291,13 @@ private:
         ReadFlag(r, QStringLiteral("Program Notes"), m_gala.ProgNotes);
         ReadFlag(r, QStringLiteral("AOE"), m_gala.Aoe);
         ReadText(r, QStringLiteral("AOE Online"), m_gala.AoeOnline);
-        if (HasText(r, QStringLiteral("Announcer"))) {
-            ReadText(r, QStringLiteral("Announcer"), m_gala.AnnouncerDb, MaxMeetPathLength);
-            m_gala.AnnouncerOn = !m_gala.AnnouncerDb.isEmpty();
-        }
+        if (HasText(r, QStringLiteral("Announcer")) &&
+            ReadText(r, QStringLiteral("Announcer"), m_gala.AnnouncerDb, MaxMeetPathLength))
+            m_gala.AnnouncerOn = true;
         ReadFlag(r, QStringLiteral("Junior"), m_gala.Junior);
         ReadText(r, QStringLiteral("Club Scores"), m_gala.ClubScores);
-        if (QString wwwDir; !r.IsNull(QStringLiteral("WWW Directory"))) {
-            ReadText(r, QStringLiteral("WWW Directory"), wwwDir, MaxMeetPathLength);
-            if (!wwwDir.isNull())
-                m_gala.WwwDir = QLatin1Char('\\') + wwwDir;
-        }
+        if (QString wwwDir; ReadText(r, QStringLiteral("WWW Directory"), wwwDir, MaxMeetPathLength))
+            m_gala.WwwDir = QLatin1Char('\\') + wwwDir;
         ReadFlag(r, QStringLiteral("One Card"), m_gala.OneCard);
         ReadFlag(r, QStringLiteral("All Heats"), m_gala.AllHeats);
         ReadFlag(r, QStringLiteral("Meet Specific"), m_gala.MeetSpecific);
