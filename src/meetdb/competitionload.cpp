@@ -1,5 +1,8 @@
 #include "meetdb/competitionload.h"
 
+#include <cmath>
+#include <optional>
+
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +23,20 @@ namespace MeetDb {
 namespace {
 
 constexpr int MaxMeetList = 1000;
+// Counts the meet files keep: sequences, sessions, entry limits.
+constexpr int MaxCount = 32767;
+constexpr int MaxCompetitorNumber = 999999;
+
+// The text fields of an event record; each is at most a meet text.
+const QStringList EventTexts = {
+    QStringLiteral("Event number"),  QStringLiteral("Event Print Number"),
+    QStringLiteral("Sex"),           QStringLiteral("Group"),
+    QStringLiteral("Stroke"),        QStringLiteral("Event Date"),
+    QStringLiteral("Limit Time"),    QStringLiteral("Record Time"),
+    QStringLiteral("BCP Age"),       QStringLiteral("Final Event"),
+    QStringLiteral("NOTE"),          QStringLiteral("Sponsor"),
+    QStringLiteral("Meet Specific"), QStringLiteral("Event Print Group"),
+    QStringLiteral("Event Type"),    QStringLiteral("Combine With")};
 
 const QString MeetCodeParam = QStringLiteral("Enter Meet Code");
 
@@ -29,43 +46,20 @@ bool HasText(const RecordSet &rs, const QString &field)
     return !rs.IsNull(field) && !rs.Text(field).isEmpty();
 }
 
-void ReadText(const RecordSet &rs, const QString &field, QString &target)
+// The field as a whole number from `min` to `max`, or nullopt for Null and for anything else: a
+// crafted file may hold text, 1e300 or infinity where a count belongs, and such a value must
+// never be converted to an int.
+std::optional<int> WholeNumber(const RecordSet &rs, const QString &field, int min, int max)
 {
-    if (!rs.IsNull(field))
-        target = rs.Text(field);
-}
-
-void ReadDate(const RecordSet &rs, const QString &field, QString &target)
-{
-    if (!rs.IsNull(field))
-        target = DbDateText(rs.Text(field));
-}
-
-void ReadFlag(const RecordSet &rs, const QString &field, bool &target)
-{
-    if (!rs.IsNull(field))
-        target = rs.Flag(field);
-}
-
-void ReadLanes(const RecordSet &rs, const QString &field, int &target, const QString &message,
-               Core::Prompts &prompts)
-{
-    if (rs.IsNull(field))
-        return;
-    const int lanes = rs.Int(field);
-    if (lanes >= 4 && lanes <= 8)
-        target = lanes;
-    else
-        prompts.Message(message);
-}
-
-// Distances are stored as numbers; the event table keeps them as whole-number texts, "" for 0.
-QString DistanceText(const RecordSet &rs)
-{
-    if (rs.IsNull(QStringLiteral("Distance")))
-        return {};
-    const qint64 metres = qRound64(rs.Field(QStringLiteral("Distance")).toDouble());
-    return metres == 0 ? QString() : QString::number(metres);
+    const QVariant value = rs.Field(field);
+    if (value.isNull())
+        return std::nullopt;
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !std::isfinite(number) || number != std::floor(number) || number < min ||
+        number > max)
+        return std::nullopt;
+    return int(number);
 }
 
 // Steps that read the meet database. Each returns false when the load must end.
@@ -96,12 +90,117 @@ public:
 private:
     bool LoadChosenMeet()
     {
+        m_place = QStringLiteral("%1, meet %2")
+                      .arg(PrintableText(QFileInfo(m_db.Path()).fileName(), MaxMeetPathLength),
+                           PrintableText(m_gala.MeetCode, MaxMeetTextLength));
         if (!ReadDetails())
             return false;
         ReadGroups();
         ReadEvents();
         ReadClubs();
-        ApplyParamLines(m_gala, ReadParameterLines(), m_prompts);
+        ApplyParamLines(m_gala, ReadParameterLines(), m_prompts,
+                        ParamSource{m_place + QStringLiteral(", parameter"), {}});
+        return true;
+    }
+
+    // Shows that `field` of the record `what` was refused and why.
+    void Refuse(const QString &what, const QString &field, const QString &fault,
+                const QString &effect)
+    {
+        m_prompts.Message(
+            QStringLiteral("%1: \"%2\" %3; %4").arg(what, field, PrintableText(fault), effect));
+    }
+
+    // A text field of the meet record. Returns true when `target` was set. Null leaves it; a
+    // text past `maxLength` characters or with a control character is refused with a message
+    // and leaves it too.
+    bool ReadText(const RecordSet &rs, const QString &field, QString &target,
+                  int maxLength = MaxMeetTextLength)
+    {
+        if (rs.IsNull(field))
+            return false;
+        const QString text = rs.Text(field);
+        if (const QString fault = MeetTextFault(text, maxLength); !fault.isEmpty()) {
+            Refuse(m_place, field, fault, QStringLiteral("ignored"));
+            return false;
+        }
+        target = text;
+        return true;
+    }
+
+    bool ReadDate(const RecordSet &rs, const QString &field, QString &target)
+    {
+        QString stored;
+        if (!ReadText(rs, field, stored))
+            return false;
+        target = DbDateText(stored);
+        return true;
+    }
+
+    void ReadFlag(const RecordSet &rs, const QString &field, bool &target)
+    {
+        if (!rs.IsNull(field))
+            target = rs.Flag(field);
+    }
+
+    // A whole-number field: Null leaves `target`; a value that is not a whole number from `min`
+    // to `max` shows a message and leaves it too.
+    void ReadWhole(const RecordSet &rs, const QString &what, const QString &field, int min, int max,
+                   int &target)
+    {
+        if (rs.IsNull(field))
+            return;
+        if (const std::optional<int> number = WholeNumber(rs, field, min, max))
+            target = *number;
+        else
+            Refuse(what, field,
+                   QStringLiteral("%1 is not a whole number from %2 to %3")
+                       .arg(PrintableText(rs.Text(field)))
+                       .arg(min)
+                       .arg(max),
+                   QStringLiteral("ignored"));
+    }
+
+    void ReadLanes(const RecordSet &rs, const QString &field, int &target, const QString &message)
+    {
+        if (rs.IsNull(field))
+            return;
+        if (const std::optional<int> lanes = WholeNumber(rs, field, 4, 8))
+            target = *lanes;
+        else
+            m_prompts.Message(message);
+    }
+
+    // Distances are stored as numbers; the event table keeps them as whole-number texts, "" for
+    // Null and 0. Anything but whole metres up to MaxDistance is refused with a message.
+    QString DistanceText(const RecordSet &rs, const QString &what)
+    {
+        const QString field = QStringLiteral("Distance");
+        bool ok = false;
+        if (rs.IsNull(field) || (rs.Field(field).toDouble(&ok) == 0 && ok))
+            return {};
+        if (const std::optional<int> metres = WholeNumber(rs, field, 1, MaxDistance))
+            return QString::number(*metres);
+        Refuse(what, field,
+               QStringLiteral("%1 is not a whole number of metres from 1 to %2")
+                   .arg(PrintableText(rs.Text(field)))
+                   .arg(MaxDistance),
+               QStringLiteral("the event has no distance"));
+        return {};
+    }
+
+    // True when every text field named is a meet text; else shows the first refused one.
+    bool TextsFine(const RecordSet &rs, const QString &what, const QStringList &fields,
+                   const QString &effect)
+    {
+        for (const QString &field : fields) {
+            const int maxLength =
+                field == QLatin1String("Club Code") ? MaxClubCodeLength : MaxMeetTextLength;
+            if (const QString fault = MeetTextFault(rs.Text(field), maxLength); !fault.isEmpty()) {
+                Refuse(what, field, fault, effect);
+                return false;
+            }
+        }
         return true;
     }
 
@@ -117,7 +216,18 @@ private:
         std::unique_ptr<RecordSet> rs = m_db.OpenTable(QStringLiteral("Version Table"));
         if (rs->RecordCount() > 0) {
             rs->MoveLast();
-            m_gala.DbVersion = float(rs->Field(QStringLiteral("Version")).toDouble());
+            bool ok = false;
+            const double version = rs->Field(QStringLiteral("Version")).toDouble(&ok);
+            // A float holds any sane version; a crafted 1e300 must not be converted.
+            if (ok && std::isfinite(version) && std::fabs(version) < 1e6)
+                m_gala.DbVersion = float(version);
+            else
+                Refuse(PrintableText(QFileInfo(m_db.Path()).fileName(), MaxMeetPathLength) +
+                           QStringLiteral(", \"Version Table\""),
+                       QStringLiteral("Version"),
+                       QStringLiteral("%1 is not a version number")
+                           .arg(PrintableText(rs->Text(QStringLiteral("Version")))),
+                       QStringLiteral("ignored"));
         }
     }
 
@@ -164,47 +274,44 @@ private:
         }
         rs->MoveFirst();
         const RecordSet &r = *rs;
-        ReadText(r, QStringLiteral("Meet Name"), m_gala.GalaName);
+        ReadText(r, QStringLiteral("Meet Name"), m_gala.GalaName, MaxMeetNameLength);
         m_prompts.ShowStatus(QStringLiteral("Opened the Natamar Database for ") + m_gala.GalaName);
         ReadText(r, QStringLiteral("Meet Title"), m_gala.GalaTitle);
-        if (!r.IsNull(QStringLiteral("Meet Date"))) {
-            ReadDate(r, QStringLiteral("Meet Date"), m_gala.GalaDate);
+        if (ReadDate(r, QStringLiteral("Meet Date"), m_gala.GalaDate))
             m_gala.GalaDateText = m_gala.GalaDate;
-        }
         ReadDate(r, QStringLiteral("Qual Date"), m_gala.QualDate);
         ReadFlag(r, QStringLiteral("Age Groups"), m_gala.AgeGroups);
         ReadText(r, QStringLiteral("Meet Type"), m_gala.GalaType);
         ReadText(r, QStringLiteral("Promoter"), m_gala.Promoter);
         ReadLanes(r, QStringLiteral("Lanes"), m_gala.Lanes,
-                  QStringLiteral("Lanes paramater invalid"), m_prompts);
+                  QStringLiteral("Lanes paramater invalid"));
         ReadLanes(r, QStringLiteral("Final lanes"), m_gala.FinalLanes,
-                  QStringLiteral("Finals Lanes paramater invalid"), m_prompts);
+                  QStringLiteral("Finals Lanes paramater invalid"));
         ReadFlag(r, QStringLiteral("HDW"), m_gala.Hdw);
         ReadFlag(r, QStringLiteral("Program Notes"), m_gala.ProgNotes);
         ReadFlag(r, QStringLiteral("AOE"), m_gala.Aoe);
         ReadText(r, QStringLiteral("AOE Online"), m_gala.AoeOnline);
-        if (HasText(r, QStringLiteral("Announcer"))) {
+        if (HasText(r, QStringLiteral("Announcer")) &&
+            ReadText(r, QStringLiteral("Announcer"), m_gala.AnnouncerDb, MaxMeetPathLength))
             m_gala.AnnouncerOn = true;
-            m_gala.AnnouncerDb = r.Text(QStringLiteral("Announcer"));
-        }
         ReadFlag(r, QStringLiteral("Junior"), m_gala.Junior);
         ReadText(r, QStringLiteral("Club Scores"), m_gala.ClubScores);
-        if (!r.IsNull(QStringLiteral("WWW Directory")))
-            m_gala.WwwDir = QLatin1Char('\\') + r.Text(QStringLiteral("WWW Directory"));
+        if (QString wwwDir; ReadText(r, QStringLiteral("WWW Directory"), wwwDir, MaxMeetPathLength))
+            m_gala.WwwDir = QLatin1Char('\\') + wwwDir;
         ReadFlag(r, QStringLiteral("One Card"), m_gala.OneCard);
         ReadFlag(r, QStringLiteral("All Heats"), m_gala.AllHeats);
         ReadFlag(r, QStringLiteral("Meet Specific"), m_gala.MeetSpecific);
         ReadFlag(r, QStringLiteral("Print Times"), m_gala.PrintTimes);
         ReadFlag(r, QStringLiteral("Split Last Heats"), m_gala.SplitLastHeats);
-        if (!r.IsNull(QStringLiteral("Next Competitor Number")))
-            m_gala.NextCompetitorNumber = r.Int(QStringLiteral("Next Competitor Number"));
+        ReadWhole(r, m_place, QStringLiteral("Next Competitor Number"), 1, MaxCompetitorNumber,
+                  m_gala.NextCompetitorNumber);
         ReadFlag(r, QStringLiteral("Multi Session"), m_gala.MultiSession);
         ReadText(r, QStringLiteral("WWW Style"), m_gala.WebStyle);
         ReadText(r, QStringLiteral("WWW Class"), m_gala.WebClass);
-        ReadText(r, QStringLiteral("WWW Header"), m_gala.WebHeader);
-        ReadText(r, QStringLiteral("WWW Footer"), m_gala.WebFooter);
-        ReadText(r, QStringLiteral("Gala Directory"), m_gala.GalaDir);
-        ReadText(r, QStringLiteral("Work Directory"), m_gala.WorkDir);
+        ReadText(r, QStringLiteral("WWW Header"), m_gala.WebHeader, MaxMeetPathLength);
+        ReadText(r, QStringLiteral("WWW Footer"), m_gala.WebFooter, MaxMeetPathLength);
+        ReadText(r, QStringLiteral("Gala Directory"), m_gala.GalaDir, MaxMeetPathLength);
+        ReadText(r, QStringLiteral("Work Directory"), m_gala.WorkDir, MaxMeetPathLength);
         return true;
     }
 
@@ -216,6 +323,11 @@ private:
             return;
         }
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
+            if (!TextsFine(*rs, m_place,
+                           {QStringLiteral("Group Name"), QStringLiteral("Group Description"),
+                            QStringLiteral("Group Print"), QStringLiteral("Group Combine Print")},
+                           QStringLiteral("group ignored")))
+                continue;
             Core::GalaGroup group;
             group.GroupName = rs->Text(QStringLiteral("Group Name"));
             group.GroupDescription = rs->Text(QStringLiteral("Group Description"));
@@ -240,19 +352,25 @@ private:
         if (rs->RecordCount() == 0)
             m_prompts.Message(QStringLiteral("No Events Defined"));
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
-            if (m_gala.MultiSession && rs->Int(QStringLiteral("session")) != m_gala.SessionNumber)
+            int session = 0;
+            const QString what = m_place + QStringLiteral(", event ") +
+                                 PrintableText(rs->Text(QStringLiteral("Event number")));
+            ReadWhole(*rs, what, QStringLiteral("session"), 0, MaxCount, session);
+            if (m_gala.MultiSession && session != m_gala.SessionNumber)
+                continue;
+            if (!TextsFine(*rs, what, EventTexts, QStringLiteral("event ignored")))
                 continue;
             Core::GalaEvent ev;
             ev.EvNumber = rs->Text(QStringLiteral("Event number"));
-            ev.EvSequence = rs->Int(QStringLiteral("Event Sequence"));
+            ReadWhole(*rs, what, QStringLiteral("Event Sequence"), 0, MaxCount, ev.EvSequence);
             ev.EvPrintNumber = HasText(*rs, QStringLiteral("Event Print Number"))
                                    ? rs->Text(QStringLiteral("Event Print Number"))
                                    : ev.EvNumber;
             ev.EvSex = rs->Text(QStringLiteral("Sex"));
             ev.EvGroup = rs->Text(QStringLiteral("Group"));
-            ev.EvDistance = DistanceText(*rs);
+            ev.EvDistance = DistanceText(*rs, what);
             ev.EvStroke = rs->Text(QStringLiteral("Stroke"));
-            ev.EvSession = rs->Int(QStringLiteral("session"));
+            ev.EvSession = session;
             ev.EvDate = HasText(*rs, QStringLiteral("Event Date"))
                             ? DbDateText(rs->Text(QStringLiteral("Event Date")))
                             : m_gala.GalaDate;
@@ -261,7 +379,7 @@ private:
             if (!rs->IsNull(QStringLiteral("Record Time")))
                 ev.EvLimitTime = Core::TimeToSeconds(rs->Text(QStringLiteral("Record Time")));
             ev.EvBcpAge = rs->Text(QStringLiteral("BCP Age"));
-            ev.EvMaxEntries = rs->Int(QStringLiteral("Maximum Entries"));
+            ReadWhole(*rs, what, QStringLiteral("Maximum Entries"), 0, MaxCount, ev.EvMaxEntries);
             ev.EvFinalEvent = rs->Text(QStringLiteral("Final Event"));
             ev.EvNote = rs->Text(QStringLiteral("NOTE"));
             ev.EvSponsor = rs->Text(QStringLiteral("Sponsor"));
@@ -288,6 +406,9 @@ private:
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
             if (m_gala.ClubTotal() >= m_gala.ClubCount)
                 break;
+            if (!TextsFine(*rs, m_place, {QStringLiteral("Club Code"), QStringLiteral("Club Name")},
+                           QStringLiteral("club ignored")))
+                continue;
             m_gala.Clubs.append(
                 {rs->Text(QStringLiteral("Club Code")), rs->Text(QStringLiteral("Club Name"))});
         }
@@ -307,6 +428,7 @@ private:
     Database &m_db;
     Core::Prompts &m_prompts;
     SelectionWindows *m_windows; // only for choosing the meet from the list
+    QString m_place;             // "natamar.mdb, meet M1", for messages
 };
 
 void CloseMeetDb(Session &session)
@@ -373,7 +495,9 @@ QString MeetListLine(const MeetListEntry &meet)
     const QDate date = QDate::fromString(meet.Date, Qt::ISODate);
     const QString dateText =
         date.isValid() ? QLocale::c().toString(date, QStringLiteral("ddMMMyyyy")) : meet.Date;
-    return dateText + QStringLiteral(": ") + meet.Name;
+    // Names come from the file; a crafted one is shown cut and without control characters.
+    return PrintableText(dateText, MaxMeetTextLength) + QStringLiteral(": ") +
+           PrintableText(meet.Name, MaxMeetNameLength);
 }
 
 QString DbDateText(const QString &stored)
@@ -419,11 +543,20 @@ bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows 
 
     if (!gala.MeetDbOpen) {
         QStringList lines;
-        if (!ReadGalaParamFile(gala.GalaParamFile, lines)) {
-            prompts.Message(QStringLiteral("Cannot find Gala Parameter File"));
+        ParamSource source{
+            PrintableText(QFileInfo(gala.GalaParamFile).fileName(), MaxMeetPathLength), {}};
+        QString fault;
+        if (!ReadGalaParamFile(gala.GalaParamFile, lines, &source.LineNumbers, &fault)) {
+            prompts.Message(fault.isEmpty() ? QStringLiteral("Cannot find Gala Parameter File")
+                                            : source.Name + QStringLiteral(": ") + fault);
             return false;
         }
-        ApplyParamLines(gala, lines, prompts);
+        if (!HasKeywordLine(lines)) {
+            prompts.Message(source.Name + QStringLiteral(": no keyword lines (keyword=value): it "
+                                                         "is not a gala parameter file"));
+            return false;
+        }
+        ApplyParamLines(gala, lines, prompts, source);
     } else if (!ReadOpenMeetDb(session, prompts, &windows)) {
         return false;
     }

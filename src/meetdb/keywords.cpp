@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include <QFile>
 #include <QLatin1String>
@@ -18,33 +19,66 @@ using Core::GalaState;
 
 namespace {
 
-// Keywords that copy their value unchanged into a text field.
+// Keywords that copy their value unchanged into a text field, and the longest value each takes.
 struct TextKeyword
 {
     QLatin1String Keyword;
     QString GalaState::*Field;
+    int MaxLength;
 };
 
 constexpr TextKeyword TextKeywords[] = {
-    {QLatin1String("address"), &GalaState::AddressDb},
-    {QLatin1String("aoeonline"), &GalaState::AoeOnline},
-    {QLatin1String("clubscores"), &GalaState::ClubScores},
-    {QLatin1String("exportdir"), &GalaState::ExportDir},
-    {QLatin1String("galadir"), &GalaState::GalaDir},
-    {QLatin1String("galaname"), &GalaState::GalaName},
-    {QLatin1String("galatype"), &GalaState::GalaType},
-    {QLatin1String("galatitle"), &GalaState::GalaTitle},
-    {QLatin1String("lastentries"), &GalaState::LastEntries},
-    {QLatin1String("lastyear"), &GalaState::LastYear},
-    {QLatin1String("promoter"), &GalaState::Promoter},
-    {QLatin1String("qualdate"), &GalaState::QualDate},
-    {QLatin1String("qualstart"), &GalaState::QualStart},
-    {QLatin1String("qualend"), &GalaState::QualEnd},
-    {QLatin1String("resultseq"), &GalaState::ResultSeq},
-    {QLatin1String("session"), &GalaState::SessionTitle},
-    {QLatin1String("workdir"), &GalaState::WorkDir},
-    {QLatin1String("webstyle"), &GalaState::WebStyle},
-    {QLatin1String("webclass"), &GalaState::WebClass},
+    {QLatin1String("address"), &GalaState::AddressDb, MaxMeetPathLength},
+    {QLatin1String("aoeonline"), &GalaState::AoeOnline, MaxMeetTextLength},
+    {QLatin1String("clubscores"), &GalaState::ClubScores, MaxMeetTextLength},
+    {QLatin1String("exportdir"), &GalaState::ExportDir, MaxMeetPathLength},
+    {QLatin1String("galadir"), &GalaState::GalaDir, MaxMeetPathLength},
+    {QLatin1String("galaname"), &GalaState::GalaName, MaxMeetNameLength},
+    {QLatin1String("galatype"), &GalaState::GalaType, MaxMeetTextLength},
+    {QLatin1String("galatitle"), &GalaState::GalaTitle, MaxMeetTextLength},
+    {QLatin1String("lastentries"), &GalaState::LastEntries, MaxMeetTextLength},
+    {QLatin1String("lastyear"), &GalaState::LastYear, MaxMeetTextLength},
+    {QLatin1String("promoter"), &GalaState::Promoter, MaxMeetTextLength},
+    {QLatin1String("qualdate"), &GalaState::QualDate, MaxMeetTextLength},
+    {QLatin1String("qualstart"), &GalaState::QualStart, MaxMeetTextLength},
+    {QLatin1String("qualend"), &GalaState::QualEnd, MaxMeetTextLength},
+    {QLatin1String("resultseq"), &GalaState::ResultSeq, MaxMeetTextLength},
+    {QLatin1String("session"), &GalaState::SessionTitle, MaxMeetTextLength},
+    {QLatin1String("workdir"), &GalaState::WorkDir, MaxMeetPathLength},
+    {QLatin1String("webstyle"), &GalaState::WebStyle, MaxMeetTextLength},
+    {QLatin1String("webclass"), &GalaState::WebClass, MaxMeetTextLength},
+};
+
+// The keywords handled one by one below, with the longest value each takes: a list keyword may
+// hold up to MaxWords words.
+struct SpecialKeyword
+{
+    QLatin1String Keyword;
+    int MaxLength;
+};
+
+constexpr int MaxListLength = 10000;
+
+constexpr SpecialKeyword SpecialKeywords[] = {
+    {QLatin1String("announcer"), MaxMeetPathLength},
+    {QLatin1String("aoe"), MaxMeetTextLength},
+    {QLatin1String("carddate"), MaxMeetTextLength},
+    {QLatin1String("club"), MaxListLength},
+    {QLatin1String("combine"), MaxListLength},
+    {QLatin1String("defaultstroke"), MaxMeetTextLength},
+    {QLatin1String("event"), MaxListLength},
+    {QLatin1String("eventprintno"), MaxMeetTextLength},
+    {QLatin1String("finallanes"), MaxMeetTextLength},
+    {QLatin1String("galadate"), MaxMeetTextLength},
+    {QLatin1String("group"), MaxListLength},
+    {QLatin1String("inhibitstroke"), MaxMeetTextLength},
+    {QLatin1String("lanes"), MaxMeetTextLength},
+    {QLatin1String("mandevents"), MaxListLength},
+    {QLatin1String("seedgroup"), MaxMeetTextLength},
+    {QLatin1String("splitlastheats"), MaxMeetTextLength},
+    {QLatin1String("swimheats"), MaxListLength},
+    {QLatin1String("warn"), MaxWarnLength},
+    {QLatin1String("wwwdir"), MaxMeetPathLength},
 };
 
 // Flags that a "TRUE" line switches on and any other value leaves alone, so that a database
@@ -79,17 +113,40 @@ constexpr FlagKeyword SetFlagKeywords[] = {
     {QLatin1String("renumber"), &GalaState::Renumber},
 };
 
+// Whole-number keywords and the values they take. A value outside the range is refused with a
+// message: a negative reserve or a split interval of 0 would break the meet day far from here.
 struct IntKeyword
 {
     QLatin1String Keyword;
     int GalaState::*Field;
+    int Min;
+    int Max;
 };
 
+constexpr int MaxReserves = 99;
+constexpr int MaxEntries = 32767; // the entry limit of one event
+
 constexpr IntKeyword IntKeywords[] = {
-    {QLatin1String("heatreserves"), &GalaState::HeatReserves},
-    {QLatin1String("finalreserves"), &GalaState::FinalReserves},
-    {QLatin1String("splitinterval"), &GalaState::SplitInterval},
+    {QLatin1String("clubcount"), &GalaState::ClubCount, 0, 10000},
+    {QLatin1String("heatreserves"), &GalaState::HeatReserves, 0, MaxReserves},
+    {QLatin1String("finalreserves"), &GalaState::FinalReserves, 0, MaxReserves},
+    {QLatin1String("splitinterval"), &GalaState::SplitInterval, 1, MaxDistance},
 };
+
+// The value as a whole number from `min` to `max` (blanks around it allowed), else nullopt.
+std::optional<int> WholeValue(QStringView text, int min, int max)
+{
+    text = text.trimmed();
+    const bool negative = text.startsWith(u'-');
+    const QStringView digits = negative ? text.sliced(1) : text;
+    if (digits.isEmpty() || digits.size() > 9 ||
+        std::any_of(digits.cbegin(), digits.cend(), [](QChar c) { return c < u'0' || c > u'9'; }))
+        return std::nullopt;
+    const int number = negative ? -digits.toInt() : digits.toInt();
+    if (number < min || number > max)
+        return std::nullopt;
+    return number;
+}
 
 bool IsTrue(const QString &value)
 {
@@ -121,17 +178,61 @@ QStringList EventWords(const QString &value)
     return words;
 }
 
-void ApplyEventLine(GalaState &gala, const QString &value, Core::Prompts &prompts)
+bool IsSex(const QString &sex)
 {
-    const QStringList words = EventWords(value);
+    return sex == QLatin1String("M") || sex == QLatin1String("F") || sex == QLatin1String("X");
+}
+
+bool IsGroupOf(const GalaState &gala, const QString &name)
+{
+    return std::any_of(gala.Groups.cbegin(), gala.Groups.cend(),
+                       [&name](const Core::GalaGroup &group) { return group.GroupName == name; });
+}
+
+// Why the words of an event line cannot make an event, "" when they can. An event that no
+// swimmer can be entered in (an unknown group or sex) or that cannot be printed is refused here
+// rather than found on the day.
+QString EventFault(const GalaState &gala, const QStringList &words)
+{
     const bool complete =
         words.size() >= 5 && std::none_of(words.cbegin(), words.cbegin() + 5,
                                           [](const QString &w) { return w.isEmpty(); });
-    if (!complete) {
+    if (!complete)
+        return QStringLiteral("needs number, sex, group, distance and stroke");
+    for (const QString &word : words) {
+        const QString fault = MeetTextFault(word, MaxMeetTextLength);
+        if (!fault.isEmpty())
+            return QStringLiteral("a field ") + fault;
+    }
+    if (!IsSex(words[1]))
+        return QStringLiteral("sex \"%1\" is not M, F or X").arg(PrintableText(words[1]));
+    if (!IsGroupOf(gala, words[2]))
+        return QStringLiteral("group \"%1\" has no group line before it")
+            .arg(PrintableText(words[2]));
+    if (DistanceMetres(words[3]) == 0)
+        return QStringLiteral("distance \"%1\" is not a whole number of metres from 1 to %2")
+            .arg(PrintableText(words[3]))
+            .arg(MaxDistance);
+    if (Core::StrokeCodeIndex(words[4]) < 0)
+        return QStringLiteral("stroke \"%1\" is not a stroke code").arg(PrintableText(words[4]));
+    for (qsizetype i = 6; i < words.size(); ++i) {
+        if (words[i].startsWith(u'M') &&
+            !WholeValue(QStringView(words[i]).sliced(1), 0, MaxEntries))
+            return QStringLiteral("entry limit \"%1\" is not M and a whole number from 0 to %2")
+                .arg(PrintableText(words[i]))
+                .arg(MaxEntries);
+    }
+    return {};
+}
+
+void ApplyEventLine(GalaState &gala, const QString &value, Core::Prompts &prompts,
+                    const QString &where)
+{
+    const QStringList words = EventWords(value);
+    if (const QString fault = EventFault(gala, words); !fault.isEmpty()) {
         prompts.Message(
-            QStringLiteral("Event line ignored (needs number, sex, group, distance and stroke): "
-                           "event=%1")
-                .arg(value));
+            where +
+            QStringLiteral("Event line ignored (%1): event=%2").arg(fault, PrintableText(value)));
         return;
     }
 
@@ -167,7 +268,7 @@ void ApplyEventLine(GalaState &gala, const QString &value, Core::Prompts &prompt
             event.EvBcpAge = optionValue;
             break;
         case u'M':
-            event.EvMaxEntries = std::max(0, IntValue(optionValue));
+            event.EvMaxEntries = WholeValue(optionValue, 0, MaxEntries).value_or(0);
             break;
         case u'S':
             event.EvSponsor = optionValue;
@@ -179,12 +280,22 @@ void ApplyEventLine(GalaState &gala, const QString &value, Core::Prompts &prompt
     AppendEvent(gala, event, prompts);
 }
 
-void ApplyGroupLine(GalaState &gala, const QString &value, Core::Prompts &prompts)
+void ApplyGroupLine(GalaState &gala, const QString &value, Core::Prompts &prompts,
+                    const QString &where)
 {
     const QStringList words = Core::SplitWords(value);
-    if (words.size() < 2) {
+    QString fault;
+    if (words.size() < 2)
+        fault = QStringLiteral("needs name and description");
+    for (qsizetype i = 0; i < words.size() && fault.isEmpty(); ++i) {
+        if (const QString wordFault = MeetTextFault(words[i], MaxMeetTextLength);
+            !wordFault.isEmpty())
+            fault = QStringLiteral("a word ") + wordFault;
+    }
+    if (!fault.isEmpty()) {
         prompts.Message(
-            QStringLiteral("Group line ignored (needs name and description): group=%1").arg(value));
+            where +
+            QStringLiteral("Group line ignored (%1): group=%2").arg(fault, PrintableText(value)));
         return;
     }
     Core::GalaGroup group;
@@ -207,23 +318,32 @@ void AppendWords(QStringList &list, const QStringList &words, int capacity)
 // Keywords whose effect is more than copying the value into one field. Returns false for a
 // keyword it does not know.
 bool ApplySpecialKeyword(GalaState &gala, const QString &keyword, const QString &value,
-                         Core::Prompts &prompts)
+                         Core::Prompts &prompts, const QString &where)
 {
     if (keyword == QLatin1String("event")) {
-        ApplyEventLine(gala, value, prompts);
+        ApplyEventLine(gala, value, prompts, where);
     } else if (keyword == QLatin1String("group")) {
-        ApplyGroupLine(gala, value, prompts);
+        ApplyGroupLine(gala, value, prompts, where);
     } else if (keyword == QLatin1String("club")) {
         if (gala.ClubCount == 0) {
             prompts.Message(QStringLiteral("Must include clubcount"));
             return true;
         }
         const qsizetype blank = value.indexOf(u' ');
-        if (blank >= 0)
-            AppendClub(gala, Core::GalaClub{value.left(blank), value.mid(blank + 1)});
-    } else if (keyword == QLatin1String("clubcount")) {
-        gala.ClubCount = std::max(0, IntValue(value));
-        gala.Clubs.clear();
+        if (blank < 0)
+            return true;
+        const Core::GalaClub club{value.left(blank), value.mid(blank + 1)};
+        QString fault = MeetTextFault(club.Code, MaxClubCodeLength);
+        if (!fault.isEmpty())
+            fault = QStringLiteral("the code ") + fault;
+        else if (!(fault = MeetTextFault(club.Name, MaxMeetTextLength)).isEmpty())
+            fault = QStringLiteral("the name ") + fault;
+        if (!fault.isEmpty())
+            prompts.Message(
+                where +
+                QStringLiteral("Club line ignored (%1): club=%2").arg(fault, PrintableText(value)));
+        else
+            AppendClub(gala, club);
     } else if (keyword == QLatin1String("combine")) {
         AddCombination(gala, Core::SplitWords(value), prompts);
     } else if (keyword == QLatin1String("lanes") || keyword == QLatin1String("finallanes")) {
@@ -297,7 +417,7 @@ bool ApplySpecialKeyword(GalaState &gala, const QString &keyword, const QString 
 }
 
 void ApplyLine(GalaState &gala, const QString &keyword, const QString &value,
-               Core::Prompts &prompts)
+               Core::Prompts &prompts, const QString &where)
 {
     for (const TextKeyword &k : TextKeywords) {
         if (keyword == k.Keyword) {
@@ -320,24 +440,148 @@ void ApplyLine(GalaState &gala, const QString &keyword, const QString &value,
     }
     for (const IntKeyword &k : IntKeywords) {
         if (keyword == k.Keyword) {
-            gala.*k.Field = IntValue(value);
+            if (const std::optional<int> number = WholeValue(value, k.Min, k.Max)) {
+                gala.*k.Field = *number;
+                // A new club count sizes the table afresh, as if no club had been read.
+                if (k.Field == &GalaState::ClubCount)
+                    gala.Clubs.clear();
+            } else {
+                prompts.Message(where + QStringLiteral("%1 value \"%2\" is not a whole number "
+                                                       "from %3 to %4: line ignored")
+                                            .arg(keyword, PrintableText(value))
+                                            .arg(k.Min)
+                                            .arg(k.Max));
+            }
             return;
         }
     }
-    ApplySpecialKeyword(gala, keyword, value, prompts); // unknown keywords fall through unheard
+    ApplySpecialKeyword(gala, keyword, value, prompts, where); // unknown keywords: unheard
+}
+
+// The longest value `keyword` takes, or -1 when it is not a keyword of the table.
+int ValueLimit(QStringView keyword)
+{
+    for (const TextKeyword &k : TextKeywords) {
+        if (keyword == k.Keyword)
+            return k.MaxLength;
+    }
+    for (const SpecialKeyword &k : SpecialKeywords) {
+        if (keyword == k.Keyword)
+            return k.MaxLength;
+    }
+    for (const FlagKeyword &k : OnFlagKeywords) {
+        if (keyword == k.Keyword)
+            return MaxMeetTextLength;
+    }
+    for (const FlagKeyword &k : SetFlagKeywords) {
+        if (keyword == k.Keyword)
+            return MaxMeetTextLength;
+    }
+    for (const IntKeyword &k : IntKeywords) {
+        if (keyword == k.Keyword)
+            return MaxMeetTextLength;
+    }
+    return -1;
+}
+
+bool IsControl(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() == 0x7F;
+}
+
+QString Where(const ParamSource &source, qsizetype index)
+{
+    if (source.Name.isEmpty())
+        return {};
+    if (source.LineNumbers.isEmpty())
+        return QStringLiteral("%1 %2: ").arg(source.Name).arg(index + 1);
+    return QStringLiteral("%1:%2: ").arg(source.Name).arg(source.LineNumbers.value(index));
 }
 
 } // namespace
 
-bool ReadGalaParamFile(const QString &path, QStringList &lines, QList<int> *lineNumbers)
+QString MeetTextFault(QStringView text, int maxLength)
+{
+    if (text.size() > maxLength)
+        return QStringLiteral("is longer than %1 characters").arg(maxLength);
+    if (std::any_of(text.cbegin(), text.cend(), IsControl))
+        return QStringLiteral("holds a control character");
+    return {};
+}
+
+QString PrintableText(QStringView text, int maxLength)
+{
+    const bool cut = text.size() > maxLength;
+    QString out;
+    out.reserve(std::min<qsizetype>(text.size(), maxLength) + 8);
+    for (const QChar c : text.first(std::min<qsizetype>(text.size(), maxLength))) {
+        if (c.category() == QChar::Other_Control)
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    if (cut)
+        out += QStringLiteral("...");
+    return out;
+}
+
+int DistanceMetres(QStringView text)
+{
+    // Digits alone: no blanks, no sign.
+    if (text.isEmpty() || !text.front().isDigit() || !text.back().isDigit())
+        return 0;
+    return WholeValue(text, 1, MaxDistance).value_or(0);
+}
+
+bool IsKeyword(QStringView keyword)
+{
+    return keyword == QLatin1String("End") || ValueLimit(keyword) >= 0;
+}
+
+bool HasKeywordLine(const QStringList &lines)
+{
+    return std::any_of(lines.cbegin(), lines.cend(), [](const QString &line) {
+        const qsizetype equals = line.indexOf(u'=');
+        return equals > 0 && IsKeyword(QStringView(line).first(equals));
+    });
+}
+
+bool ReadGalaParamFile(const QString &path, QStringList &lines, QList<int> *lineNumbers,
+                       QString *fault)
 {
     lines.clear();
     if (lineNumbers)
         lineNumbers->clear();
+    if (fault)
+        fault->clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray bytes = file.readAll();
+    auto refuse = [fault](const QString &reason) {
+        if (fault)
+            *fault = reason;
+        return false;
+    };
+    if (file.size() > MaxGalaFileSize)
+        return refuse(QStringLiteral("the file is larger than %1 MB: it is not a gala parameter "
+                                     "file")
+                          .arg(MaxGalaFileSize / (1024 * 1024)));
+    const QByteArray bytes = file.read(MaxGalaFileSize + 1);
+    if (bytes.size() > MaxGalaFileSize)
+        return refuse(QStringLiteral("the file is larger than %1 MB: it is not a gala parameter "
+                                     "file")
+                          .arg(MaxGalaFileSize / (1024 * 1024)));
+
+    // UTF-16 text read as bytes would turn every other character into a NUL; say what it is
+    // instead of guessing. A NUL anywhere else means the file is not text at all.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return refuse(QStringLiteral("the file is UTF-16 text: save it as UTF-8 (or ANSI) text"));
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+        const int line = int(bytes.left(nul).count('\n')) + 1;
+        return refuse(QStringLiteral("line %1 holds a NUL byte: the file is UTF-16 or not text "
+                                     "at all")
+                          .arg(line));
+    }
 
     // Files typed on older systems are often Latin-1; a valid UTF-8 file is read as such.
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -363,16 +607,28 @@ bool ReadGalaParamFile(const QString &path, QStringList &lines, QList<int> *line
     return true;
 }
 
-void ApplyParamLines(GalaState &gala, const QStringList &lines, Core::Prompts &prompts)
+void ApplyParamLines(GalaState &gala, const QStringList &lines, Core::Prompts &prompts,
+                     const ParamSource &source)
 {
-    for (const QString &line : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString &line = lines[i];
         const qsizetype equals = line.indexOf(u'=');
         if (equals < 0)
             continue;
         const QString keyword = line.left(equals);
         if (keyword == QLatin1String("End"))
             return;
-        ApplyLine(gala, keyword, line.mid(equals + 1), prompts);
+        const int limit = ValueLimit(keyword);
+        if (limit < 0)
+            continue; // unknown keywords are skipped silently
+        const QString value = line.mid(equals + 1);
+        const QString where = Where(source, i);
+        if (const QString fault = MeetTextFault(value, limit); !fault.isEmpty()) {
+            prompts.Message(where +
+                            QStringLiteral("%1 value %2: line ignored").arg(keyword, fault));
+            continue;
+        }
+        ApplyLine(gala, keyword, value, prompts, where);
     }
 }
 

@@ -26,16 +26,60 @@ struct GalaClub;
  */
 namespace MeetDb {
 
+// Limits on the texts of a meet. A meet's texts reach window captions, lists and printed
+// headings, so a crafted file must not put a megabyte or a control character there.
+inline constexpr int MaxMeetNameLength = 100; // galaname, "Meet Name"
+inline constexpr int MaxMeetTextLength = 100; // titles, promoter, group and event texts
+inline constexpr int MaxMeetPathLength = 260; // directories and database paths
+inline constexpr int MaxClubCodeLength = 10;
+inline constexpr int MaxWarnLength = 1000;
+inline constexpr qint64 MaxGalaFileSize = 16 * 1024 * 1024;
+// Event distances are whole metres from 1 to MaxDistance.
+inline constexpr int MaxDistance = 10000;
+
+// Why `text` cannot be a meet text of at most `maxLength` characters: "is longer than 100
+// characters" or "holds a control character"; "" when it is fine. Control characters are
+// U+0000 to U+001F (tab included) and U+007F.
+QString MeetTextFault(QStringView text, int maxLength);
+
+// `text` made safe to show in a message or a terminal: every control character (C0, DEL and C1)
+// becomes "\xNN" and a text longer than `maxLength` is cut there and ends in "...".
+QString PrintableText(QStringView text, int maxLength = 60);
+
+// The distance of an event line: the metres when `text` is a whole number from 1 to MaxDistance
+// written in digits alone, else 0.
+int DistanceMetres(QStringView text);
+
 // Reads a gala parameter file: every line whose first character is not "#", in order, without
 // its line ending. The text is read as UTF-8, or as Latin-1 when it is not valid UTF-8. Returns
-// false (and shows no message) when the file cannot be opened; `lines` is then left empty.
+// false when the file cannot be opened or is not a text file this program can read; `lines` is
+// then left empty and `fault` (when given) says why: "" when the file cannot be opened (the
+// caller has its own message for that), else a reason such as "the file is UTF-16 text".
 // `lineNumbers`, when given, receives the 1-based file line of each kept line, for messages.
-bool ReadGalaParamFile(const QString &path, QStringList &lines, QList<int> *lineNumbers = nullptr);
+bool ReadGalaParamFile(const QString &path, QStringList &lines, QList<int> *lineNumbers = nullptr,
+                       QString *fault = nullptr);
+
+// True for a keyword of the keyword table (End included).
+bool IsKeyword(QStringView keyword);
+// True when at least one line is a keyword line: a known keyword followed by "=".
+bool HasKeywordLine(const QStringList &lines);
+
+// Where the lines come from, so that a message about a line's content names it: with
+// LineNumbers "internal.ini:12: ", without them "<Name> 3: " for the third line. An empty Name
+// leaves the place out (the caller adds its own).
+struct ParamSource
+{
+    QString Name;
+    QList<int> LineNumbers; // the file line of each line, when the lines come from a file
+};
 
 // Applies the lines in order. Lines without "=" and unknown keywords are skipped silently; a line
 // with keyword "End" ends the processing. Messages go through `prompts`; the offending line is
-// ignored and processing goes on.
-void ApplyParamLines(Core::GalaState &gala, const QStringList &lines, Core::Prompts &prompts);
+// ignored and processing goes on. A line whose value breaks the limits on meet texts, or an
+// event line with an unknown sex, stroke or group or a bad distance, is refused with a message
+// that starts with the place `source` gives.
+void ApplyParamLines(Core::GalaState &gala, const QStringList &lines, Core::Prompts &prompts,
+                     const ParamSource &source = {});
 
 // Adds one combination of event numbers, with the checks and messages of the `combine` keyword:
 // at most MaxCombinations combinations of 2 to MaxCombineEvents numbers, kept in the order given.

@@ -36,18 +36,6 @@ const QSet<QString> MeetFieldKeywords =
             "hdw prognotes aoe aoeonline announcer junior clubscores wwwdir onecard allheats "
             "printtimes splitlastheats webstyle webclass galadir workdir");
 
-// Every keyword the program knows. Anything else is kept as a parameter row (the program skips it
-// silently), but most likely it is a typing error, so the official is told.
-const QSet<QString> KnownKeywords =
-    WordSet("2times address agegroups allheats altclubcode announcer aoe aoeonline carddate "
-            "club clubcount clubscores combine defaultstroke event eventprintno exportdir "
-            "finallanes galadate galadir galaname galatype galatitle gb graded group "
-            "inhibitstroke hdw heatreserves finalreserves junior lanes lastentries lastyear "
-            "mailing mandevents onecard print1column printbagpoints printsplits printtimes "
-            "prognotes promoter qualdate qualperiod qualstart qualend renumber resultseq "
-            "seedgroup session splitinterval swimheats splitlastheats warn workdir webstyle "
-            "webclass wwwdir");
-
 const QString EndKeyword = QStringLiteral("End");
 
 // Keeps the messages the keyword logic shows, so that each becomes an error of its line. The
@@ -94,6 +82,15 @@ public:
         m_meet.Parameters.clear();
         m_meet.ClubsAsParameters = HasClubCount(lines);
 
+        QStringList texts;
+        for (const NumberedLine &line : lines)
+            texts.append(line.Text);
+        if (!HasKeywordLine(texts)) {
+            Error(0, QStringLiteral("no keyword lines (keyword=value): it is not a gala parameter "
+                                    "file"));
+            return;
+        }
+
         for (const NumberedLine &line : lines) {
             const qsizetype equals = line.Text.indexOf(u'=');
             if (equals < 0) {
@@ -132,7 +129,12 @@ private:
     void Apply(const NumberedLine &line, const QString &keyword, const QString &value)
     {
         m_meet.GivenKeywords.insert(keyword);
-        if (!KnownKeywords.contains(keyword)) {
+        if (!IsKeyword(keyword)) {
+            // Kept as a parameter row, so it must be as safe to show as any other meet text.
+            if (const QString fault = MeetTextFault(line.Text, MaxWarnLength); !fault.isEmpty()) {
+                Error(line.Number, QStringLiteral("the line %1").arg(fault));
+                return;
+            }
             Warn(line.Number,
                  QStringLiteral("unknown keyword \"%1\" kept as a parameter").arg(keyword));
         }
@@ -140,7 +142,10 @@ private:
         const int eventsBefore = m_gala.EventCount();
         const int clubsBefore = m_gala.ClubTotal();
         // A warn line shows its text every time the meet is loaded; here it is only kept.
-        if (keyword != QLatin1String("warn")) {
+        if (keyword == QLatin1String("warn")) {
+            if (const QString fault = MeetTextFault(value, MaxWarnLength); !fault.isEmpty())
+                Error(line.Number, QStringLiteral("warn value %1").arg(fault));
+        } else {
             CapturePrompts capture;
             ApplyParamLines(m_gala, {line.Text}, capture);
             for (const QString &message : std::as_const(capture.Messages))
@@ -193,12 +198,6 @@ private:
         } else {
             m_eventLines.insert(event.EvNumber, lineNumber);
         }
-        bool isNumber = false;
-        event.EvDistance.toDouble(&isNumber);
-        if (!isNumber) {
-            Error(lineNumber, QStringLiteral("event %1: distance \"%2\" is not a number")
-                                  .arg(event.EvNumber, event.EvDistance));
-        }
         // An event date equal to the gala date was either typed or taken from the galadate line,
         // which is checked on its own line.
         if (!event.EvDate.isEmpty() && event.EvDate != m_gala.GalaDate &&
@@ -241,14 +240,17 @@ private:
         return lineNumber > 0 ? QStringLiteral("%1:%2: ").arg(m_fileName).arg(lineNumber)
                               : m_fileName + QStringLiteral(": ");
     }
+    // Messages echo text from the file, so they are made printable before anyone sees them.
     void Error(int lineNumber, const QString &text)
     {
-        m_messages.Errors.append(Where(lineNumber) + text);
+        m_messages.Errors.append(PrintableText(Where(lineNumber) + text, MaxMessageLength));
     }
     void Warn(int lineNumber, const QString &text)
     {
-        m_messages.Warnings.append(Where(lineNumber) + QStringLiteral("warning: ") + text);
+        m_messages.Warnings.append(PrintableText(
+            Where(lineNumber) + QStringLiteral("warning: ") + text, MaxMessageLength));
     }
+    static constexpr int MaxMessageLength = 400;
 
     QString m_fileName;
     MeetDefinition &m_meet;
@@ -396,13 +398,13 @@ void WriteEvents(Database &db, const QString &code, const Core::GalaState &g)
 
 } // namespace
 
-bool ReadNumberedLines(const QString &path, QList<NumberedLine> &lines)
+bool ReadNumberedLines(const QString &path, QList<NumberedLine> &lines, QString *fault)
 {
     // Read as the program reads a gala parameter file.
     lines.clear();
     QStringList texts;
     QList<int> numbers;
-    if (!ReadGalaParamFile(path, texts, &numbers))
+    if (!ReadGalaParamFile(path, texts, &numbers, fault))
         return false;
     for (qsizetype i = 0; i < texts.size(); ++i)
         lines.append({numbers[i], texts[i]});
@@ -485,8 +487,10 @@ bool AddMeetFromFile(const QString &dbPath, const QString &galaFile, const QStri
 {
     const QString fileName = QFileInfo(galaFile).fileName();
     QList<NumberedLine> lines;
-    if (!ReadNumberedLines(galaFile, lines)) {
-        messages.Errors.append(fileName + QStringLiteral(": cannot read the file"));
+    QString fault;
+    if (!ReadNumberedLines(galaFile, lines, &fault)) {
+        messages.Errors.append(PrintableText(fileName, MaxMeetPathLength) + QStringLiteral(": ") +
+                               (fault.isEmpty() ? QStringLiteral("cannot read the file") : fault));
         return false;
     }
 
@@ -563,7 +567,11 @@ QList<MeetListing> ListMeets(Database &db)
 
 QString MeetListingLine(const MeetListing &meet)
 {
-    return QStringList{meet.Code, meet.Date, meet.Name, QString::number(meet.Entrants)}.join(u'\t');
+    // The texts come from the file: a crafted one must not reach a terminal as it stands.
+    return QStringList{PrintableText(meet.Code, MaxMeetCodeLength),
+                       PrintableText(meet.Date, MaxMeetTextLength),
+                       PrintableText(meet.Name, MaxMeetNameLength), QString::number(meet.Entrants)}
+        .join(u'\t');
 }
 
 } // namespace MeetDb

@@ -54,8 +54,9 @@ struct ImportMessages
 };
 
 // Reads a gala file with its line numbers: UTF-8, or Latin-1 when it is not valid UTF-8; lines
-// starting "#" are left out. Returns false when the file cannot be read.
-bool ReadNumberedLines(const QString &path, QList<NumberedLine> &lines);
+// starting "#" are left out. Returns false when the file cannot be read, with the reason in
+// `fault` as ReadGalaParamFile gives it.
+bool ReadNumberedLines(const QString &path, QList<NumberedLine> &lines, QString *fault = nullptr);
 
 // Checks and parses the lines of a gala file; `fileName` is used in the messages. Returns false
 // when there is any error; warnings (lines the program would skip without a word) do not fail.

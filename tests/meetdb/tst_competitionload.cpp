@@ -92,6 +92,16 @@ QString Probe(const Core::GalaState &gala, const QString &what)
         {"Hdw", n(gala.Hdw)},
         {"Combinations", combinations.join(u' ')},
         {"Limit1", QString::number(gala.Events.value(0).EvLimitTime)},
+        {"GalaName", gala.GalaName},
+        {"Distances",
+         [&gala] {
+             QStringList distances;
+             for (const Core::GalaEvent &event : gala.Events)
+                 distances << event.EvDistance + ':' + QString::number(event.EvMaxEntries);
+             return distances.join(u' ');
+         }()},
+        {"Next", n(gala.NextCompetitorNumber)},
+        {"DbVersion", QString::number(gala.DbVersion)},
         {"Counts", u"%1 groups, %2 events, %3 clubs"_qs.arg(
                        n(gala.GroupCount()), n(gala.EventCount()), n(gala.ClubTotal()))}};
     return values.value(what, "unknown probe " + what);
@@ -160,6 +170,44 @@ private Q_SLOTS:
             {"No Groups Defined", "No Events Defined", "Warning: No event details loaded"});
         row("no meet date", R"(UPDATE "Meet Table" SET "Meet Date" = NULL)", none, "GalaDate", "",
             {"Gala date not set"});
+
+        // A crafted file: huge or control-character texts and numbers no count can hold are
+        // refused with a message naming the file, the meet and the field.
+        const QString megabyte = "replace(hex(zeroblob(500000)), '0', 'x')";
+        row("meet name of a megabyte", R"(UPDATE "Meet Table" SET "Meet Name" = )" + megabyte, none,
+            "GalaName", "Internal Gala",
+            {R"(natamar.mdb, meet M1: "Meet Name" is longer than 100 characters; ignored)"});
+        row("meet name with a control character",
+            R"(UPDATE "Meet Table" SET "Meet Name" = 'Velmora' || char(27) || '[2J')", none,
+            "GalaName", "Internal Gala",
+            {R"(natamar.mdb, meet M1: "Meet Name" holds a control character; ignored)"});
+        row("meet name in a parameter", "", {"galaname|" + QString(101, 'x')}, "GalaName",
+            "Velmora Open",
+            {"natamar.mdb, meet M1, parameter 1: galaname value is longer than 100 characters: "
+             "line ignored"});
+        row("numbers no count can hold",
+            R"(UPDATE "Event Table" SET "Distance" = 9e999 WHERE "Event number" = '1';)"
+            R"(UPDATE "Event Table" SET "Distance" = 1e300 WHERE "Event number" = '2';)"
+            R"(UPDATE "Event Table" SET "Distance" = 50.5, "Maximum Entries" = 1e300)"
+            R"( WHERE "Event number" = '3';)"
+            R"(UPDATE "Meet Table" SET "Next Competitor Number" = 2147483647)",
+            none, "Distances", ":0 :0 :0",
+            {R"(natamar.mdb, meet M1: "Next Competitor Number" 2147483647 is not a whole number )"
+             R"(from 1 to 999999; ignored)",
+             R"(natamar.mdb, meet M1, event 1: "Distance" inf is not a whole number of metres )"
+             R"(from 1 to 10000; the event has no distance)",
+             R"(natamar.mdb, meet M1, event 2: "Distance" 1e+300 is not a whole number of )"
+             R"(metres from 1 to 10000; the event has no distance)",
+             R"(natamar.mdb, meet M1, event 3: "Distance" 50.5 is not a whole number of metres )"
+             R"(from 1 to 10000; the event has no distance)",
+             R"(natamar.mdb, meet M1, event 3: "Maximum Entries" 1e+300 is not a whole number )"
+             R"(from 0 to 32767; ignored)"});
+        row("lanes of 1e300", R"(UPDATE "Meet Table" SET "Lanes" = 1e300)", none, "Lanes", "5",
+            {"Lanes paramater invalid"});
+        row("version of 1e300", R"(INSERT INTO "Version Table" ("Version") VALUES (1e300))", none,
+            "DbVersion", "0",
+            {R"(natamar.mdb, "Version Table": "Version" 1e+300 is not a version number; )"
+             R"(ignored)"});
     }
 
     void databaseLoad()
@@ -184,7 +232,72 @@ private Q_SLOTS:
         const Core::GalaState &gala = load.session.Gala;
         QCOMPARE(Probe(gala, probe), expected);
         QVERIFY(gala.MeetDbOpen && gala.MeetDbPath == path);
-        QCOMPARE(gala.DbVersion, 1.0f); // the last row of the version table
+        if (probe != "DbVersion")
+            QCOMPARE(gala.DbVersion, 1.0f); // the last row of the version table
+        for (const QString &line : std::as_const(load.windows.meetLines))
+            QVERIFY(line.size() < 120);
+    }
+
+    // A gala parameter file that is not one ends the load; a bad line is named by file and line
+    // and ignored, the rest of the file is loaded.
+    void galaFileChecks_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QString>("galaName");
+        QTest::addColumn<QStringList>("messages");
+        const QByteArray good =
+            "galatype=Internal\ngaladate=16/01/2027\ngroup=U/9 U/9\nevent=1 F U/9 25 FS\n";
+        QByteArray utf16("\xFF\xFE");
+        for (const char c : good)
+            utf16 += QByteArray(1, c) + '\0';
+        const QString notGala = "internal.ini: no keyword lines (keyword=value): it is not a gala "
+                                "parameter file";
+        QTest::newRow("good") << good << true << "Internal Gala" << QStringList();
+        QTest::newRow("UTF-16")
+            << utf16 << false << "Internal Gala"
+            << QStringList{
+                   "internal.ini: the file is UTF-16 text: save it as UTF-8 (or ANSI) text"};
+        QTest::newRow("UTF-16 without a mark")
+            << utf16.mid(2) << false << "Internal Gala"
+            << QStringList{"internal.ini: line 1 holds a NUL byte: the file is UTF-16 or not text "
+                           "at all"};
+        QTest::newRow("entries file") << QByteArray("Name,Club\nAnn Lee,VMSC\n") << false
+                                      << "Internal Gala" << QStringList{notGala};
+        QTest::newRow("comments only")
+            << QByteArray("# galaname=x\n") << false << "Internal Gala" << QStringList{notGala};
+        QTest::newRow("bad lines")
+            << "# a comment\ngalaname=" + QByteArray(1 << 20, 'x') + "\ngalaname=Spring\x07\n" +
+                   good + "event=2 W U/9 25 FS\nevent=3 F U/9 1e300 FS\ngalaname=Spring Gala\n"
+            << true << "Spring Gala"
+            << QStringList{"internal.ini:2: galaname value is longer than 100 characters: line "
+                           "ignored",
+                           "internal.ini:3: galaname value holds a control character: line "
+                           "ignored",
+                           "internal.ini:8: Event line ignored (sex \"W\" is not M, F or X): "
+                           "event=2 W U/9 25 FS",
+                           "internal.ini:9: Event line ignored (distance \"1e300\" is not a "
+                           "whole number of metres from 1 to 10000): event=3 F U/9 1e300 FS"};
+    }
+
+    void galaFileChecks()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, loaded);
+        QFETCH(QString, galaName);
+        QFETCH(QStringList, messages);
+        TestDir dir;
+        Load load(dir.FilePath("natamar.mdb"));
+        load.session.ProgramDir = dir.Path();
+        dir.Write("internal.ini", body);
+        load.windows.source = [](IntSelectForm &form) {
+            form.MoreOptions();
+            form.LatestInternalGala();
+        };
+        QCOMPARE(load.Run(), loaded);
+        QCOMPARE(load.prompts.Messages, messages);
+        QCOMPARE(load.session.Gala.GalaName, galaName);
+        QCOMPARE(load.session.Gala.EventCount(), loaded ? 1 : 0);
     }
 
     // `kind` names the file laid down; a statement damages the fixture instead.

@@ -62,6 +62,10 @@ QString Probe(const GalaState &g, const QString &what)
             {u"Lanes"_qs, QString::number(g.Lanes)},
             {u"FinalLanes"_qs, QString::number(g.FinalLanes)},
             {u"CardDate"_qs, g.CardDate},
+            {u"Counts and reserves"_qs, u"%1/%2/%3/%4"_qs.arg(g.HeatReserves)
+                                            .arg(g.FinalReserves)
+                                            .arg(g.SplitInterval)
+                                            .arg(g.ClubCount)},
             {u"GalaName"_qs, g.GalaName},
             {u"GalaTitle"_qs, g.GalaTitle},
             {u"GalaDate"_qs, g.GalaDate + u'/' + g.GalaDateText},
@@ -138,6 +142,25 @@ private Q_SLOTS:
         row("swimheats empty", {"swimheats=  "}, "SwimHeats", "",
             {"No heats on swimheats parameter"});
 
+        // Whole-number keywords: a value out of its range is refused, the earlier one kept.
+        auto notWhole = [](const char *keyword, const char *value, int min, int max) {
+            return u"%1 value \"%2\" is not a whole number from %3 to %4: line ignored"_qs
+                .arg(QLatin1String(keyword), QLatin1String(value))
+                .arg(min)
+                .arg(max);
+        };
+        row("counts in range",
+            {"heatreserves= 3", "finalreserves=0", "splitinterval=25", "clubcount=40"},
+            "Counts and reserves", "3/0/25/40");
+        row("counts out of range",
+            {"heatreserves=-1", "finalreserves=abc", "splitinterval=0", "splitinterval=1e300",
+             "clubcount=99999", "heatreserves=2147483648"},
+            "Counts and reserves", "0/2/50/500",
+            {notWhole("heatreserves", "-1", 0, 99), notWhole("finalreserves", "abc", 0, 99),
+             notWhole("splitinterval", "0", 1, 10000), notWhole("splitinterval", "1e300", 1, 10000),
+             notWhole("clubcount", "99999", 0, 10000),
+             notWhole("heatreserves", "2147483648", 0, 99)});
+
         // Clubs: code before the first blank, name after it.
         row("clubs", {"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"}, "Clubs",
             "VMS=Velmora SC;ABC= X");
@@ -145,25 +168,80 @@ private Q_SLOTS:
         row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "",
             {"Must include clubcount"});
 
-        row("event, five words", {date, "event=101 M 10U 50 FS"}, "Events",
+        row("event, five words", {date, "group=10U Ten", "event=101 M 10U 50 FS"}, "Events",
             "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
-        row("event, commas, date, T and M", {date, "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
-            "Events", "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|");
-        row("event, commas, empty date, blanks", {date, "event=4, M ,10U,50,FS,,T40,"}, "Events",
+        row("event, commas, date, T and M",
+            {date, "group=12-14 Teens", "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"}, "Events",
+            "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|");
+        row("event, commas, empty date, blanks",
+            {date, "group=10U Ten", "event=4, M ,10U,50,FS,,T40,"}, "Events",
             "4|4|1|M|10U|50|FS|01/06/24|40||||0|");
         row("event, every option",
-            {"event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"}, "Events",
-            "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme");
-        row("event, date of that moment", {"event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates",
-            ";01/06/24");
+            {"group=9U Nine", "event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"},
+            "Events", "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme");
+        row("event, date of that moment",
+            {"group=A Open", "event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates", ";01/06/24");
         row("event, incomplete", {"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"}, "Events", "",
             {EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs});
-        row("eventprintno first", {"eventprintno=1 1a", "event=1 M A 50 FS"}, "PrintNumbers", "1",
-            {"Must enter event first"});
+        row("eventprintno first", {"eventprintno=1 1a", "group=A Open", "event=1 M A 50 FS"},
+            "PrintNumbers", "1", {"Must enter event first"});
         row("eventprintno every match",
-            {"event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS", "eventprintno=1 1a",
-             "eventprintno=2"},
+            {"group=A Open", "event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS",
+             "eventprintno=1 1a", "eventprintno=2"},
             "PrintNumbers", "1a;2;1a");
+
+        // Refused event lines: nobody could be entered in them, or the distance is nonsense.
+        auto ignored = [](const char *reason, const QString &value) {
+            return u"Event line ignored (%1): event=%2"_qs.arg(QLatin1String(reason), value);
+        };
+        row("event, bad fields",
+            {"group=A Open", "event=1 Q A 50 FS", "event=2 M B 50 FS", "event=3 M A 50 XX",
+             "event=4 M A 0 FS", "event=5 M A 50.5 FS", "event=6 M A inf FS",
+             "event=7 M A 1e300 FS", "event=8 M A 10001 FS", "event=9 M A 50 fs",
+             "event=10 X A 10000 FSR", "event=11,F,A,-50,BK", "event=12 M A 50 FS 01/06/24 M1e300"},
+            "PrintNumbers", "10",
+            {ignored("sex \"Q\" is not M, F or X", "1 Q A 50 FS"),
+             ignored("group \"B\" has no group line before it", "2 M B 50 FS"),
+             ignored("stroke \"XX\" is not a stroke code", "3 M A 50 XX"),
+             ignored("distance \"0\" is not a whole number of metres from 1 to 10000",
+                     "4 M A 0 FS"),
+             ignored("distance \"50.5\" is not a whole number of metres from 1 to 10000",
+                     "5 M A 50.5 FS"),
+             ignored("distance \"inf\" is not a whole number of metres from 1 to 10000",
+                     "6 M A inf FS"),
+             ignored("distance \"1e300\" is not a whole number of metres from 1 to 10000",
+                     "7 M A 1e300 FS"),
+             ignored("distance \"10001\" is not a whole number of metres from 1 to 10000",
+                     "8 M A 10001 FS"),
+             ignored("stroke \"fs\" is not a stroke code", "9 M A 50 fs"),
+             ignored("distance \"-50\" is not a whole number of metres from 1 to 10000",
+                     "11,F,A,-50,BK"),
+             ignored("entry limit \"M1e300\" is not M and a whole number from 0 to 32767",
+                     "12 M A 50 FS 01/06/24 M1e300")});
+
+        // Meet texts: at most 100 characters (paths 260), never a control character.
+        const QString longName(MeetDb::MaxMeetNameLength + 1, u'N');
+        row("galaname of 100", {"galaname=" + longName.left(100)}, "GalaName", longName.left(100));
+        row("galaname refused",
+            {"galaname=" + longName, u"galaname=Spring\x1b[2J"_qs, u"galatitle=A\0B"_qs,
+             u"promoter=A\tB"_qs, "galadir=" + QString(261, u'd')},
+            "GalaName", "Internal Gala",
+            {"galaname value is longer than 100 characters: line ignored",
+             "galaname value holds a control character: line ignored",
+             "galatitle value holds a control character: line ignored",
+             "promoter value holds a control character: line ignored",
+             "galadir value is longer than 260 characters: line ignored"});
+        row("group, club and event texts",
+            {"group=A " + longName, "clubcount=5", "club=ABCDEFGHIJK Eleven",
+             "club=VMSC " + longName, "group=A Open", "event=1 F A 50 FS 01/06/24 N" + longName},
+            "Counts", "1 groups",
+            {"Group line ignored (a word is longer than 100 characters): group=A " +
+                 longName.left(58) + "...",
+             "Club line ignored (the code is longer than 10 characters): club=ABCDEFGHIJK Eleven",
+             "Club line ignored (the name is longer than 100 characters): club=VMSC " +
+                 longName.left(55) + "...",
+             ignored("a field is longer than 100 characters",
+                     ("1 F A 50 FS 01/06/24 N" + longName).left(60) + "...")});
 
         // Groups: 2, 3 and 4+ words.
         row("group, 2 words", {"group=10U Ten"}, "Groups", "10U|Ten|Ten|Ten");
@@ -174,8 +252,8 @@ private Q_SLOTS:
             {"Group line ignored (needs name and description): group=10U"});
 
         // Capacities: what is held, and the message for the first line over.
-        row("1001 events", Numbered(u"event=%1 M A 50 FS"_qs, 1001), "Counts", "1000 events",
-            {"Too many events, event 1001 ignored"});
+        row("1001 events", QStringList{"group=A Open"} + Numbered(u"event=%1 M A 50 FS"_qs, 1001),
+            "Counts", "1000 events, 1 groups", {"Too many events, event 1001 ignored"});
         row("21 groups", Numbered(u"group=G%1 Group"_qs, 21), "Counts", "20 groups",
             {"Too many groups, group G21 ignored"});
         row("club past clubcount", QStringList{"clubcount=2"} + Numbered(u"club=C%1 Club"_qs, 3),
@@ -227,8 +305,53 @@ private Q_SLOTS:
         QVERIFY(MeetDb::ReadGalaParamFile(latin1, lines));
         QCOMPARE(lines, QStringList{u"promoter=Caf\u00E9 SC"_qs});
 
-        QVERIFY(!MeetDb::ReadGalaParamFile(dir.FilePath(u"missing.ini"_qs), lines));
+        QString fault{"stale"};
+        QVERIFY(
+            !MeetDb::ReadGalaParamFile(dir.FilePath(u"missing.ini"_qs), lines, nullptr, &fault));
+        QVERIFY(lines.isEmpty() && fault.isEmpty());
+    }
+
+    // Files that are not gala parameter text are refused whole, never decoded into garbage.
+    void refusedFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("fault");
+        const QString utf16 = u"the file is UTF-16 text: save it as UTF-8 (or ANSI) text"_qs;
+        const QByteArray text = "galaname=Spring\n";
+        const auto wide = [&text](bool bigEndian) {
+            QByteArray out;
+            for (const char c : text)
+                out += bigEndian ? QByteArray(1, '\0') + c : QByteArray(1, c) + '\0';
+            return out;
+        };
+        QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE") + wide(false) << utf16;
+        QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF") + wide(true) << utf16;
+        QTest::newRow("UTF-16 without a mark")
+            << wide(false) << u"line 1 holds a NUL byte: the file is UTF-16 or not text at all"_qs;
+        QTest::newRow("NUL on line 2")
+            << text + QByteArray("lanes=6\0\n", 9)
+            << u"line 2 holds a NUL byte: the file is UTF-16 or not text at all"_qs;
+    }
+
+    void refusedFile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, fault);
+        TestDir dir;
+        QStringList lines;
+        QString reason;
+        QVERIFY(
+            !MeetDb::ReadGalaParamFile(dir.Write(u"gala.ini"_qs, bytes), lines, nullptr, &reason));
+        QCOMPARE(reason, fault);
         QVERIFY(lines.isEmpty());
+    }
+
+    void keywordLineAndPrintable()
+    {
+        QVERIFY(!MeetDb::HasKeywordLine({"Name,Club", "lanes 6", "=6", "Galaname=x", ""}));
+        QVERIFY(MeetDb::HasKeywordLine({"Name,Club", "End=End"}));
+        QCOMPARE(MeetDb::PrintableText(u"a\x1b[2J\u009b\tb"_qs), u"a\\x1b[2J\\x9b\\x09b"_qs);
+        QCOMPARE(MeetDb::PrintableText(u"abcdef"_qs, 3), u"abc..."_qs);
     }
 };
 
