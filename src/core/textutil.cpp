@@ -180,15 +180,21 @@ bool ParamLineReader::ReadParamLine(Prompts &prompts)
     return true;
 }
 
-QString TextLimitFault(QStringView text, int maxLength, const QString &what)
+QString TextFault(QStringView text, int maxLength)
 {
     if (text.size() > maxLength)
-        return QStringLiteral("%1 is longer than %2 characters").arg(what).arg(maxLength);
+        return QStringLiteral("is longer than %1 characters").arg(maxLength);
     for (const QChar c : text) {
         if (c.category() == QChar::Other_Control)
-            return QStringLiteral("%1 holds a control character").arg(what);
+            return QStringLiteral("holds a control character");
     }
     return {};
+}
+
+QString TextLimitFault(QStringView text, int maxLength, const QString &what)
+{
+    const QString fault = TextFault(text, maxLength);
+    return fault.isEmpty() ? fault : what + u' ' + fault;
 }
 
 QString DecodeTextFile(const QByteArray &bytes)

@@ -85,9 +85,12 @@ inline constexpr int MaxSwimmerNameLength = 60;
 inline constexpr int MaxClubCodeLength = 10;
 inline constexpr int MaxMeetNameLength = 100;
 
-// Why `text` cannot be kept as `what` ("The swimmer's name", "The club code" ...): longer than
-// `maxLength` characters, or holding a control character (NUL, a tab, a line end ...). "" when
-// it can.
+// Why `text` cannot be kept as a text of at most `maxLength` characters: "is longer than 100
+// characters" or "holds a control character" (NUL, a tab, a line end, DEL, C1 ...). "" when it
+// can.
+QString TextFault(QStringView text, int maxLength);
+
+// The same, naming the text: "The swimmer's name is longer than 60 characters".
 QString TextLimitFault(QStringView text, int maxLength, const QString &what);
 
 // The text of a file made by hand or by a spreadsheet: UTF-8, or Latin-1 when the bytes are not

@@ -120,7 +120,7 @@ private:
         if (rs.IsNull(field))
             return false;
         const QString text = rs.Text(field);
-        if (const QString fault = MeetTextFault(text, maxLength); !fault.isEmpty()) {
+        if (const QString fault = Core::TextFault(text, maxLength); !fault.isEmpty()) {
             Refuse(m_place, field, fault, QStringLiteral("ignored"));
             return false;
         }
@@ -196,7 +196,8 @@ private:
         for (const QString &field : fields) {
             const int maxLength =
                 field == QLatin1String("Club Code") ? MaxClubCodeLength : MaxMeetTextLength;
-            if (const QString fault = MeetTextFault(rs.Text(field), maxLength); !fault.isEmpty()) {
+            if (const QString fault = Core::TextFault(rs.Text(field), maxLength);
+                !fault.isEmpty()) {
                 Refuse(what, field, fault, effect);
                 return false;
             }

@@ -200,7 +200,7 @@ QString EventFault(const GalaState &gala, const QStringList &words)
     if (!complete)
         return QStringLiteral("needs number, sex, group, distance and stroke");
     for (const QString &word : words) {
-        const QString fault = MeetTextFault(word, MaxMeetTextLength);
+        const QString fault = Core::TextFault(word, MaxMeetTextLength);
         if (!fault.isEmpty())
             return QStringLiteral("a field ") + fault;
     }
@@ -288,7 +288,7 @@ void ApplyGroupLine(GalaState &gala, const QString &value, Core::Prompts &prompt
     if (words.size() < 2)
         fault = QStringLiteral("needs name and description");
     for (qsizetype i = 0; i < words.size() && fault.isEmpty(); ++i) {
-        if (const QString wordFault = MeetTextFault(words[i], MaxMeetTextLength);
+        if (const QString wordFault = Core::TextFault(words[i], MaxMeetTextLength);
             !wordFault.isEmpty())
             fault = QStringLiteral("a word ") + wordFault;
     }
@@ -333,10 +333,10 @@ bool ApplySpecialKeyword(GalaState &gala, const QString &keyword, const QString 
         if (blank < 0)
             return true;
         const Core::GalaClub club{value.left(blank), value.mid(blank + 1)};
-        QString fault = MeetTextFault(club.Code, MaxClubCodeLength);
+        QString fault = Core::TextFault(club.Code, MaxClubCodeLength);
         if (!fault.isEmpty())
             fault = QStringLiteral("the code ") + fault;
-        else if (!(fault = MeetTextFault(club.Name, MaxMeetTextLength)).isEmpty())
+        else if (!(fault = Core::TextFault(club.Name, MaxMeetTextLength)).isEmpty())
             fault = QStringLiteral("the name ") + fault;
         if (!fault.isEmpty())
             prompts.Message(
@@ -484,11 +484,6 @@ int ValueLimit(QStringView keyword)
     return -1;
 }
 
-bool IsControl(QChar c)
-{
-    return c.unicode() < 0x20 || c.unicode() == 0x7F;
-}
-
 QString Where(const ParamSource &source, qsizetype index)
 {
     if (source.Name.isEmpty())
@@ -499,15 +494,6 @@ QString Where(const ParamSource &source, qsizetype index)
 }
 
 } // namespace
-
-QString MeetTextFault(QStringView text, int maxLength)
-{
-    if (text.size() > maxLength)
-        return QStringLiteral("is longer than %1 characters").arg(maxLength);
-    if (std::any_of(text.cbegin(), text.cend(), IsControl))
-        return QStringLiteral("holds a control character");
-    return {};
-}
 
 QString PrintableText(QStringView text, int maxLength)
 {
@@ -623,7 +609,7 @@ void ApplyParamLines(GalaState &gala, const QStringList &lines, Core::Prompts &p
             continue; // unknown keywords are skipped silently
         const QString value = line.mid(equals + 1);
         const QString where = Where(source, i);
-        if (const QString fault = MeetTextFault(value, limit); !fault.isEmpty()) {
+        if (const QString fault = Core::TextFault(value, limit); !fault.isEmpty()) {
             prompts.Message(where +
                             QStringLiteral("%1 value %2: line ignored").arg(keyword, fault));
             continue;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/textutil.h"
+
 namespace Core {
 class Prompts;
 struct GalaState;
@@ -28,19 +30,14 @@ namespace MeetDb {
 
 // Limits on the texts of a meet. A meet's texts reach window captions, lists and printed
 // headings, so a crafted file must not put a megabyte or a control character there.
-inline constexpr int MaxMeetNameLength = 100; // galaname, "Meet Name"
+using Core::MaxClubCodeLength;
+using Core::MaxMeetNameLength;                // galaname, "Meet Name"
 inline constexpr int MaxMeetTextLength = 100; // titles, promoter, group and event texts
 inline constexpr int MaxMeetPathLength = 260; // directories and database paths
-inline constexpr int MaxClubCodeLength = 10;
 inline constexpr int MaxWarnLength = 1000;
 inline constexpr qint64 MaxGalaFileSize = 16 * 1024 * 1024;
 // Event distances are whole metres from 1 to MaxDistance.
 inline constexpr int MaxDistance = 10000;
-
-// Why `text` cannot be a meet text of at most `maxLength` characters: "is longer than 100
-// characters" or "holds a control character"; "" when it is fine. Control characters are
-// U+0000 to U+001F (tab included) and U+007F.
-QString MeetTextFault(QStringView text, int maxLength);
 
 // `text` made safe to show in a message or a terminal: every control character (C0, DEL and C1)
 // becomes "\xNN" and a text longer than `maxLength` is cut there and ends in "...".

@@ -131,7 +131,7 @@ private:
         m_meet.GivenKeywords.insert(keyword);
         if (!IsKeyword(keyword)) {
             // Kept as a parameter row, so it must be as safe to show as any other meet text.
-            if (const QString fault = MeetTextFault(line.Text, MaxWarnLength); !fault.isEmpty()) {
+            if (const QString fault = Core::TextFault(line.Text, MaxWarnLength); !fault.isEmpty()) {
                 Error(line.Number, QStringLiteral("the line %1").arg(fault));
                 return;
             }
@@ -143,7 +143,7 @@ private:
         const int clubsBefore = m_gala.ClubTotal();
         // A warn line shows its text every time the meet is loaded; here it is only kept.
         if (keyword == QLatin1String("warn")) {
-            if (const QString fault = MeetTextFault(value, MaxWarnLength); !fault.isEmpty())
+            if (const QString fault = Core::TextFault(value, MaxWarnLength); !fault.isEmpty())
                 Error(line.Number, QStringLiteral("warn value %1").arg(fault));
         } else {
             CapturePrompts capture;

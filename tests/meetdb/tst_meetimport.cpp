@@ -204,12 +204,13 @@ private Q_SLOTS:
                 "promoter=Velmora\tMarlets\nwarn=" +
                 QByteArray(1001, 'w') +
                 "\nmyst\x1b[0mery=1\n"
-                "c1\xC2\x9Bkey=1\n", // a C1 control in a warning
+                "c1\xC2\x9Bkey=1\n", // a C1 control
             {"bad.ini:1: galaname value is longer than 100 characters: line ignored",
              "bad.ini:2: galatitle value holds a control character: line ignored",
              "bad.ini:3: promoter value holds a control character: line ignored",
              "bad.ini:4: warn value is longer than 1000 characters",
-             "bad.ini:5: the line holds a control character"});
+             "bad.ini:5: the line holds a control character",
+             "bad.ini:6: the line holds a control character"});
         const QString notGala = "bad.ini: no keyword lines (keyword=value): it is not a gala "
                                 "parameter file";
         row("no keyword line: entries", "Name,Club,Sex\nAnn Lee,VMSC,F\nGalaname=x\n", {notGala});
