@@ -125,9 +125,9 @@ private Q_SLOTS:
         QTest::newRow("time emptied") << "time" << 0 << "" << "" << "9:99.99" << "9:99.99" << "";
         QTest::newRow("time NT") << "time" << 0 << "nt" << "" << "9:99.99" << "9:99.99" << "";
         QTest::newRow("time 9:99 as typed") << "time" << 0 << "9:99" << "" << "9:99" << "9:99" << "";
-        QTest::newRow("time points") << "time" << 0 << "1.05.3" << "" << "1:05.30" << "1:05.30" << "";
+        QTest::newRow("time two points") << "time" << 0 << "1.05.3" << "" << "35.10" << "35.10" << "message: Invalid Time";
         QTest::newRow("time seconds") << "time" << 0 << "65.3" << "" << "1:05.30" << "1:05.30" << "";
-        QTest::newRow("time zero") << "time" << 0 << "0" << "" << "9:99.99" << "9:99.99" << "";
+        QTest::newRow("time zero") << "time" << 0 << "0" << "" << "35.10" << "35.10" << "message: Invalid Time";
         QTest::newRow("time garbage") << "time" << 0 << "abc" << "" << "35.10" << "35.10" << "message: Invalid Time";
         QTest::newRow("time 75 seconds past a minute") << "time" << 0 << "1:75.00" << "" << "35.10" << "35.10" << "message: Invalid Time";
         QTest::newRow("time over an hour") << "time" << 0 << "61:00.00" << "" << "35.10" << "35.10" << "message: Invalid Time";
