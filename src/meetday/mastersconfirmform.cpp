@@ -44,6 +44,11 @@ void MastersConfirmForm::Open()
     m_loaded = LoadRoster(m_session, m_prompts, m_roster);
     m_current = -1;
     ClearDisplay();
+    // The first card is on show at once; its number is selected, so typing another replaces it.
+    if (!m_roster.isEmpty()) {
+        FEntNo = QString::number(m_roster.first().EntrantNumber);
+        ShowEntrant(m_roster.first().EntrantNumber);
+    }
     RequestFocus(ConfirmBox::EntrantNumber, 0, true);
 }
 
