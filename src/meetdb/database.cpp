@@ -136,6 +136,16 @@ bool ExpandPlaceholders(const QString &stored, QString &sql, QStringList &occurr
     return true;
 }
 
+// Runs after every commit to a file in WAL mode (one that could not be switched back to the
+// rollback journal), statements outside a transaction included: the checkpoint copies the commit
+// into the file itself. FULL waits (up to the busy timeout) for another connection's reading to
+// end; should it still not finish, the commit stays in the WAL for the next checkpoint.
+int CheckpointEachCommit(void *, sqlite3 *handle, const char *database, int)
+{
+    sqlite3_wal_checkpoint_v2(handle, database, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
+    return SQLITE_OK;
+}
+
 } // namespace
 
 DbError::DbError(const QString &message)
@@ -275,6 +285,7 @@ void Database::Harden()
     m_statementStartMs = NowMs();
     sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, &Database::Trace, this);
     sqlite3_progress_handler(handle, ProgressSteps, &Database::Progress, this);
+    sqlite3_wal_hook(handle, CheckpointEachCommit, nullptr);
 }
 
 int Database::Trace(unsigned, void *self, void *, void *)
@@ -296,9 +307,11 @@ int Database::Progress(void *self)
 
 // A file in WAL mode keeps committed changes in FILE-wal while it is open, so a copy of the file
 // alone misses them, and its folder must be writable even to read it. The rollback journal
-// writes every commit into the file itself; with full syncing a commit is on the disk when
-// COMMIT returns. Only the program's own files are switched (a new file, or one holding one of
-// its tables): some other SQLite file opened by mistake is left as it was.
+// writes every commit into the file itself, and with full syncing a commit is on the disk when
+// COMMIT returns. A file of the program's (a new file, or one holding one of its tables) left in
+// WAL mode is switched back; some other SQLite file opened by mistake keeps its mode. Should a
+// file stay in WAL (another program has it open), CheckpointEachCommit still copies every commit
+// into the file.
 void Database::UseRollbackJournal(bool create)
 {
     QSqlQuery query(m_db);
@@ -312,13 +325,8 @@ void Database::UseRollbackJournal(bool create)
                        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                        "('Saved Queries', 'Members Table', 'Entrant Table')")) &&
                    query.next() && query.value(0).toInt() > 0);
-    if (!isOurs)
-        return;
-    // Leaving WAL needs the file to itself; while another program has it open, each commit is
-    // copied into the file at once instead.
-    m_checkpointEachCommit =
-        !(query.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) && query.next() &&
-          query.value(0).toString().compare(u"delete", Qt::CaseInsensitive) == 0);
+    if (isOurs)
+        query.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
 }
 
 void Database::Close()
@@ -335,7 +343,7 @@ void Database::Close()
     m_connectionName.clear();
     m_path.clear();
     m_transactionDepth = 0;
-    m_readOnly = m_readOnlyMedia = m_checkpointEachCommit = false;
+    m_readOnly = m_readOnlyMedia = false;
 }
 
 bool Database::IsOpen() const
@@ -647,8 +655,6 @@ void Database::Commit()
     if (!query.exec(sql))
         Fail(QStringLiteral("Cannot save the changes"), query.lastError());
     --m_transactionDepth;
-    if (m_transactionDepth == 0 && m_checkpointEachCommit)
-        query.exec(QStringLiteral("PRAGMA wal_checkpoint(FULL)"));
 }
 
 void Database::Rollback()

@@ -40,8 +40,9 @@
  * Every connection has ATTACH switched off, ignores triggers a file brings, and stops a
  * statement that runs longer than the time limit; a record set stops at the row limit.
  *
- * Files are kept in SQLite's rollback-journal mode with full syncing, so a committed change is
- * in the file itself, and a copy of that one file holds everything committed.
+ * Files are kept in SQLite's rollback-journal mode with full syncing: every commit is in the
+ * file itself, so a copy of that one file holds everything committed, and the file can be read
+ * on read-only media. A read-only open never changes the file.
  */
 namespace MeetDb {
 
@@ -199,9 +200,8 @@ private:
     int m_transactionDepth = 0;
     bool m_readOnly = false;
     bool m_readOnlyMedia = false;
-    bool m_checkpointEachCommit = false; // a file that could not leave WAL mode
-    qint64 m_statementStartMs = 0;       // when the running statement began (steady clock)
-    bool m_stopped = false;              // the progress handler stopped a statement
+    qint64 m_statementStartMs = 0; // when the running statement began (steady clock)
+    bool m_stopped = false;        // the progress handler stopped a statement
 };
 
 // Commits on Commit(); rolls back when it goes out of scope first (an exception, an early return).
