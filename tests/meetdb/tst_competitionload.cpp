@@ -220,6 +220,11 @@ private Q_SLOTS:
         crafted("query deletes", R"(DELETE FROM "Swim Table")", refused);
         crafted("query then delete", R"(SELECT 1 AS "_rowid"; DELETE FROM "Swim Table")", refused);
         crafted("query sets a pragma", "PRAGMA synchronous=OFF", refused);
+        row("query updates its own table",
+            R"(UPDATE "Saved Queries" SET "Update Table" = 'Saved Queries' WHERE )"
+            R"("Name" = 'Details of 1 Meet')",
+            "Saved query 'Details of 1 Meet' in %path updates table 'Saved Queries', which is "
+            "not one of the meet's tables");
         const char *endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) ";
         crafted("endless rows",
                 qPrintable(endless + QString(R"(SELECT x AS "_rowid", {Enter Meet Code} FROM c)")),

@@ -216,6 +216,7 @@ void TestOpenMeetDb::craftedQueries_data()
     const QString refused = "Saved query 'Entrants for 1 Meet' in DB is refused";
     QTest::newRow("attach") << "ATTACH 'DIR/made.db' AS made" << 1 << refused;
     QTest::newRow("delete") << R"(DELETE FROM "Swim Table")" << 1 << refused;
+    QTest::newRow("vacuum into") << "VACUUM INTO 'DIR/made.db'" << 1 << refused;
     QTest::newRow("select then delete")
         << R"(SELECT rowid AS "_rowid" FROM "Entrant Table"; DELETE FROM "Swim Table")" << 1
         << refused;
