@@ -65,7 +65,8 @@ as "file:line: message" and nothing is added.
 const char *const ListHelp = R"(Usage: openmeet-db list FILE
 
 Lists the meets of the meet database FILE, newest first, one per line: code, date (dd/mm/yyyy),
-name and number of entrants, separated by tabs.
+name and number of entrants, separated by tabs. FILE is only read, never changed; it may be on
+read-only media.
 )";
 
 const char *const AddEntriesHelp = R"(Usage: openmeet-db add-entries FILE CODE CSVFILE
@@ -184,8 +185,11 @@ int List(const QStringList &args)
     if (args.size() != 1)
         return WrongArguments(ListHelp);
     try {
+        // Listing only reads: the file is left byte for byte as it was.
         MeetDb::Database db;
-        db.Open(args.at(0));
+        db.Open(args.at(0), MeetDb::Database::Access::ReadOnly);
+        if (db.OnReadOnlyMedia())
+            PrintLine(stderr, QStringLiteral("openmeet-db: ") + db.ReadOnlyMediaMessage());
         MeetDb::CheckMeetDatabase(db);
         for (const MeetDb::MeetListing &meet : MeetDb::ListMeets(db))
             PrintLine(stdout, MeetDb::MeetListingLine(meet));
@@ -238,8 +242,7 @@ int CreateMembers(const QStringList &args)
     } catch (const MeetDb::DbError &error) {
         // The file was made by this command, so nothing of the user's is lost by removing it.
         QFile::remove(path);
-        QFile::remove(path + QStringLiteral("-wal"));
-        QFile::remove(path + QStringLiteral("-shm"));
+        QFile::remove(path + QStringLiteral("-journal"));
         return Fail(error.Message());
     }
     return 0;

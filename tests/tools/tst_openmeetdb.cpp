@@ -1,7 +1,10 @@
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "meetdb/database.h"
@@ -19,10 +22,14 @@ struct Outcome
 
 const QString Tool = QStringLiteral(OPENMEET_RUNTIME_DIR "/openmeet-db");
 
-Outcome Run(const QStringList &args)
+// `as` runs the tool through another program first (setpriv, to run it as another user).
+Outcome Run(const QStringList &args, const QStringList &as = {})
 {
     QProcess process;
-    process.start(Tool, args);
+    if (as.isEmpty())
+        process.start(Tool, args);
+    else
+        process.start(as.first(), as.mid(1) + QStringList{Tool} + args);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -48,6 +55,10 @@ private Q_SLOTS:
     void createMembers();
     void confirm_data();
     void confirm();
+    void listOnlyReads_data();
+    void listOnlyReads();
+    void craftedQueries_data();
+    void craftedQueries();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -194,6 +205,115 @@ void TestOpenMeetDb::confirm()
     }
     QCOMPARE(args.contains("--all") ? QString::number(entrants.size()) : entrants.join(u' '),
              confirmed);
+}
+
+// "list" leaves the file byte for byte as it was; on a folder that cannot be written it still
+// lists, and says the file is read-only.
+void TestOpenMeetDb::listOnlyReads_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("wal"); // the file was left in WAL mode (by an earlier version)
+    QTest::newRow("writable folder") << false << false;
+    QTest::newRow("writable folder, WAL file") << false << true;
+    QTest::newRow("read-only folder") << true << false;
+    QTest::newRow("read-only folder, WAL file") << true << true;
+}
+
+void TestOpenMeetDb::listOnlyReads()
+{
+    QFETCH(bool, readOnly);
+    QFETCH(bool, wal);
+    TestDir dir;
+    const QString folder = dir.FilePath("stick");
+    QVERIFY(QDir().mkpath(folder));
+    const QString db = folder + "/natamar.mdb";
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "OPEN"}).ExitCode, 0);
+    if (wal) {
+        MeetDb::Database open;
+        open.Open(db);
+        open.Exec("PRAGMA journal_mode=WAL");
+    }
+    const QByteArray before = TestDir::Read(db);
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+
+    QStringList as;
+    if (readOnly) {
+        using P = QFileDevice;
+        QFile::setPermissions(dir.Path(), P::ReadOwner | P::WriteOwner | P::ExeOwner |
+                                              P::ReadOther | P::ExeOther);
+        QFile::setPermissions(folder, P::ReadOwner | P::ExeOwner | P::ReadOther | P::ExeOther);
+        QFile::setPermissions(db, P::ReadOwner | P::ReadOther);
+        // Root writes through permission bits, so root runs the tool as "nobody", for whom the
+        // folder really is read-only.
+        if (::geteuid() == 0) {
+            if (QStandardPaths::findExecutable("setpriv").isEmpty())
+                QSKIP("running as root without setpriv");
+            as = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        }
+    }
+    const Outcome list = Run({"list", db}, as);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(list.Out, QString("OPEN\t14/03/2027\tVelmora Spring Open\t0\n"));
+    QCOMPARE(list.Err, readOnly ? "openmeet-db: The database " + db +
+                                      " is on read-only media (the file or its folder cannot be "
+                                      "written): it is open for reading only, and no changes can "
+                                      "be saved to it\n"
+                                : QString());
+    QCOMPARE(list.ExitCode, 0);
+    QCOMPARE(TestDir::Read(db), before);
+    // Reading a WAL-mode file in a folder that can be written needs its -shm file, which SQLite
+    // makes beside it; the file itself stays as it was.
+    if (!wal || readOnly)
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files);
+}
+
+// A file whose saved queries were written by a stranger: "list" checks them without running
+// any, refuses one that would change or reach beyond the file, and leaves everything as it was.
+void TestOpenMeetDb::craftedQueries_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    const QString refused = "Saved query 'Entrants for 1 Meet' in DB is refused";
+    QTest::newRow("attach") << "ATTACH 'DIR/made.db' AS made" << 1 << refused;
+    QTest::newRow("delete") << R"(DELETE FROM "Swim Table")" << 1 << refused;
+    QTest::newRow("vacuum into") << "VACUUM INTO 'DIR/made.db'" << 1 << refused;
+    QTest::newRow("select then delete")
+        << R"(SELECT rowid AS "_rowid" FROM "Entrant Table"; DELETE FROM "Swim Table")" << 1
+        << refused;
+    QTest::newRow("endless, never run")
+        << R"(WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) )"
+           R"(SELECT x AS "_rowid" FROM c)"
+        << 0 << QString();
+}
+
+void TestOpenMeetDb::craftedQueries()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "OPEN"}).ExitCode, 0);
+    QVERIFY(QProcess::execute(Tool,
+                              {"add-entries", db, "OPEN", DemoFile("entries-spring27.csv")}) == 0);
+    {
+        MeetDb::Database open;
+        open.Open(db);
+        open.Exec(R"(UPDATE "Saved Queries" SET "Sql" = :sql WHERE "Name" = 'Entrants for 1 Meet')",
+                  {{"sql", QString(sql).replace("DIR", dir.Path())}});
+    }
+    const QByteArray before = TestDir::Read(db);
+    const QStringList files = QDir(dir.Path()).entryList(QDir::Files);
+
+    const Outcome list = Run({"list", db});
+    QCOMPARE(list.ExitCode, exitCode);
+    QVERIFY2(list.Err.contains(QString(message).replace("DB", db)), qPrintable(list.Err));
+    QCOMPARE(TestDir::Read(db), before);
+    QCOMPARE(QDir(dir.Path()).entryList(QDir::Files), files);
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)
