@@ -144,6 +144,14 @@ int Fail(const QString &message)
     return 1;
 }
 
+// Prints the messages the work showed, each after the meet's code, and forgets them.
+void ReportMessages(Core::CapturePrompts &prompts, const QString &meetCode)
+{
+    for (const QString &message : std::as_const(prompts.Messages))
+        PrintLine(stderr, meetCode + QStringLiteral(": ") + message);
+    prompts.Messages.clear();
+}
+
 int WrongArguments(const char *help)
 {
     std::fputs(help, stderr);
@@ -279,11 +287,7 @@ int Confirm(const QStringList &args)
 
     MeetDb::Session session;
     Core::CapturePrompts prompts;
-    auto report = [&] {
-        for (const QString &message : std::as_const(prompts.Messages))
-            PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
-        prompts.Messages.clear();
-    };
+    auto report = [&] { ReportMessages(prompts, args.at(1)); };
     const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
     report();
     if (!loaded)
@@ -331,11 +335,7 @@ int EntrantsList(const QStringList &args)
     MeetDb::Session session;
     Core::SetPrintFontNames(session.Settings);
     Core::CapturePrompts prompts;
-    auto report = [&] {
-        for (const QString &message : std::as_const(prompts.Messages))
-            PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
-        prompts.Messages.clear();
-    };
+    auto report = [&] { ReportMessages(prompts, args.at(1)); };
     const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
     report();
     if (!loaded)
