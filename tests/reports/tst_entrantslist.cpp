@@ -62,19 +62,15 @@ struct FixtureMeet
                 {{QStringLiteral("code"), Code}, {QStringLiteral("club"), Reports::NoClubCode}});
         const QString entrant = QStringLiteral(
             "INSERT INTO \"Entrant Table\" (\"Meet code\", \"Entrant Number\", \"Swimmer Name\", "
-            "\"club\", \"age\", \"Sex\") VALUES (:code, :number, :name, :club, :age, :sex)");
+            "\"club\", \"age\", \"Sex\") VALUES (:code, :number, :name, :club, '09/09/10', 'F')");
         db.Exec(entrant, {{QStringLiteral("code"), Code},
                           {QStringLiteral("number"), 90},
                           {QStringLiteral("name"), QStringLiteral("Nora Nought")},
-                          {QStringLiteral("club"), QStringLiteral("ASHB")},
-                          {QStringLiteral("age"), QStringLiteral("09/09/10")},
-                          {QStringLiteral("sex"), QStringLiteral("F")}});
+                          {QStringLiteral("club"), QStringLiteral("ASHB")}});
         db.Exec(entrant, {{QStringLiteral("code"), Code},
                           {QStringLiteral("number"), 91},
                           {QStringLiteral("name"), QStringLiteral("Vic Visitor")},
-                          {QStringLiteral("club"), QStringLiteral("ZEAL")},
-                          {QStringLiteral("age"), QStringLiteral("03/04/09")},
-                          {QStringLiteral("sex"), QStringLiteral("M")}});
+                          {QStringLiteral("club"), QStringLiteral("ZEAL")}});
         db.Exec(QStringLiteral("INSERT INTO \"Swim Table\" (\"Meet code\", \"Entrant Number\", "
                                "\"Event number\", \"Entry Time\") VALUES (:code, 91, '9', "
                                "'1:05.00')"),

@@ -66,7 +66,6 @@ private Q_SLOTS:
     void pages_data();
     void pages();
     void failedReport();
-    void rules();
 };
 
 void TestPrinter::initTestCase()
@@ -410,23 +409,6 @@ void TestPrinter::failedReport()
     QCOMPARE(FindWords(PdfWords(TestDir::Read(path)), QStringLiteral("Whole")).size(), 1);
     QCOMPARE(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("list.pdf")});
-}
-
-void TestPrinter::rules()
-{
-    // Lines leave text positions alone and count as drawing for the page breaks.
-    const PdfContents pdf = Draw([](Reports::Printer &p) {
-        p.SetDrawStyle(Reports::DrawStyle::Solid);
-        p.SetDrawWidth(1);
-        p.Line(0, 0, 7, 1);
-        p.Line(0, 1, 7, 1);
-        p.NewPage();
-        p.Line(0, 0, 0, 1);
-        QCOMPARE(p.CurrentX(), 0.0);
-        QCOMPARE(p.CurrentY(), 0.0);
-        QCOMPARE(p.PageCount(), 2);
-    });
-    QCOMPARE(pdf.Pages, 2);
 }
 
 QTEST_MAIN(TestPrinter)

@@ -74,8 +74,6 @@ class TestPrintOutput : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void choiceWindow_data();
-    void choiceWindow();
     void pdfFile_data();
     void pdfFile();
     void previewShowsThePages();
@@ -86,30 +84,6 @@ private Q_SLOTS:
 void TestPrintOutput::initTestCase()
 {
     Core::InstallFontSubstitutions();
-}
-
-void TestPrintOutput::choiceWindow_data()
-{
-    QTest::addColumn<OutputKind>("initial");
-    QTest::newRow("preview") << OutputKind::Preview;
-    QTest::newRow("printer") << OutputKind::Printer;
-    QTest::newRow("pdf") << OutputKind::PdfFile;
-}
-
-void TestPrintOutput::choiceWindow()
-{
-    QFETCH(OutputKind, initial);
-
-    OutputChoice choice(initial);
-    choice.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&choice));
-    QCOMPARE(choice.Choice(), initial);
-    QCOMPARE(choice.PreviewOption()->text() + '|' + choice.PrinterOption()->text() + '|' +
-                 choice.PdfOption()->text(),
-             QStringLiteral("Pre&view|&Printer|P&DF file"));
-    // Return takes the ticked choice.
-    QTest::keyClick(&choice, Qt::Key_Return);
-    QCOMPARE(choice.result(), int(QDialog::Accepted));
 }
 
 void TestPrintOutput::pdfFile_data()
