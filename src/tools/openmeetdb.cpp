@@ -3,14 +3,18 @@
 // command line and prints the outcome.
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 
 #include "core/captureprompts.h"
+#include "core/startup.h"
 #include "entries/entryimport.h"
 #include "meetday/roster.h"
 #include "meetdb/competitionload.h"
@@ -19,6 +23,9 @@
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
 #include "members/memberdb.h"
+#include "reports/entrantslist.h"
+#include "reports/printer.h"
+#include "reports/reportoutput.h"
 
 namespace {
 
@@ -34,6 +41,7 @@ Commands:
   create-members FILE CSVFILE            make a new member database from a CSV file
   confirm FILE CODE (--all | --entrants LIST)
                                          confirm swims as on the meet day
+  entrants-list FILE CODE OUT.pdf        print the entrants list of a meet to a PDF file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -111,6 +119,16 @@ swimmers" and "Confirm All" do, and saves them as its save all does.
 An entrant number that is not in the meet is an error, and nothing is saved.
 )";
 
+const char *const EntrantsListHelp = R"(Usage: openmeet-db entrants-list FILE CODE OUT.pdf
+
+Writes the entrants list of the meet CODE of the meet database FILE to the PDF file OUT.pdf,
+exactly as "Print Entrants List" prints it: club by club, each club on a new page, every entrant
+with the events entered. The list applies to Champs, Masters and Open meets.
+
+OUT.pdf is written under a temporary name and renamed when it is complete, so a list that fails
+leaves no half-written file (and an existing OUT.pdf as it was).
+)";
+
 void Print(FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -125,6 +143,14 @@ int Fail(const QString &message)
 {
     PrintLine(stderr, QStringLiteral("openmeet-db: ") + message);
     return 1;
+}
+
+// Prints the messages the work showed, each after the meet's code, and forgets them.
+void ReportMessages(Core::CapturePrompts &prompts, const QString &meetCode)
+{
+    for (const QString &message : std::as_const(prompts.Messages))
+        PrintLine(stderr, meetCode + QStringLiteral(": ") + message);
+    prompts.Messages.clear();
 }
 
 int WrongArguments(const char *help)
@@ -264,11 +290,7 @@ int Confirm(const QStringList &args)
 
     MeetDb::Session session;
     Core::CapturePrompts prompts;
-    auto report = [&] {
-        for (const QString &message : std::as_const(prompts.Messages))
-            PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
-        prompts.Messages.clear();
-    };
+    auto report = [&] { ReportMessages(prompts, args.at(1)); };
     const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
     report();
     if (!loaded)
@@ -309,12 +331,63 @@ int Confirm(const QStringList &args)
     return 0;
 }
 
+int EntrantsList(const QStringList &args)
+{
+    if (args.size() != 3)
+        return WrongArguments(EntrantsListHelp);
+    MeetDb::Session session;
+    Core::SetPrintFontNames(session.Settings);
+    Core::CapturePrompts prompts;
+    auto report = [&] { ReportMessages(prompts, args.at(1)); };
+    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
+    report();
+    if (!loaded)
+        return Fail(QStringLiteral("no list written"));
+    const std::optional<Reports::EntrantsList> list =
+        Reports::PrepareEntrantsList(session, prompts);
+    report();
+    if (!list)
+        return Fail(QStringLiteral("no list written"));
+
+    int pages = 0;
+    QString error;
+    const bool written = Reports::WritePdfReport(
+        args.at(2), list->MeetName + QStringLiteral(" - Entrants"),
+        Reports::ReportFontsFrom(session.Settings),
+        [&](Reports::Printer &printer) {
+            Reports::PrintEntrantsList(printer, *list);
+            pages = printer.PageCount();
+        },
+        &error);
+    if (!written)
+        return Fail(error);
+    PrintLine(stdout, QStringLiteral("Wrote the entrants list of meet %1 to %2 (%3 pages)")
+                          .arg(args.at(1), args.at(2))
+                          .arg(pages));
+    return 0;
+}
+
+// Commands that draw a report need the font database, which only a GUI application has. They
+// run on the offscreen platform unless told otherwise, so they need no display.
+bool NeedsFonts(int argc, char *argv[])
+{
+    return argc > 1 && std::strcmp(argv[1], "entrants-list") == 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     // The SQL driver is a plugin, which Qt loads only with an application object.
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (NeedsFonts(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        Core::InstallFontSubstitutions();
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments().mid(1);
 
     if (args.isEmpty())
@@ -339,6 +412,7 @@ int main(int argc, char *argv[])
         {"add-entries", AddEntriesHelp, AddEntries},
         {"create-members", CreateMembersHelp, CreateMembers},
         {"confirm", ConfirmHelp, Confirm},
+        {"entrants-list", EntrantsListHelp, EntrantsList},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

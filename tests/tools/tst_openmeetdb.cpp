@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "meetdb/database.h"
+#include "support/pdftext.h"
 #include "support/testfiles.h"
 
 // Runs the built openmeet-db as an official would, through its command line.
@@ -59,6 +60,8 @@ private Q_SLOTS:
     void listOnlyReads();
     void craftedQueries_data();
     void craftedQueries();
+    void entrantsList_data();
+    void entrantsList();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -314,6 +317,61 @@ void TestOpenMeetDb::craftedQueries()
     QVERIFY2(list.Err.contains(QString(message).replace("DB", db)), qPrintable(list.Err));
     QCOMPARE(TestDir::Read(db), before);
     QCOMPARE(QDir(dir.Path()).entryList(QDir::Files), files);
+}
+
+// The entrants list, drawn without a screen into a PDF file, or refused with the list's message
+// and no file.
+void TestOpenMeetDb::entrantsList_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "entrants-list DB"; OUT is the PDF's path
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // the standard output, or a part of the error
+
+    QTest::newRow("open meet") << QStringList{"SPRING27", "OUT"} << 0
+                               << "Wrote the entrants list of meet SPRING27 to OUT (20 pages)\n";
+    QTest::newRow("graded meet") << QStringList{"GRADED", "OUT"} << 1
+                                 << "GRADED: Not Applicable to this kind of gala\n"
+                                    "openmeet-db: no list written";
+    QTest::newRow("no entrants") << QStringList{"MASTERS", "OUT"} << 1
+                                 << "MASTERS: No entrants for this meet";
+    QTest::newRow("unknown meet") << QStringList{"NOPE", "OUT"} << 1 << "no list written";
+    QTest::newRow("unwritable folder")
+        << QStringList{"SPRING27", "OUT/missing/list.pdf"} << 1 << "cannot be written";
+    QTest::newRow("missing argument")
+        << QStringList{"SPRING27"} << 2 << "Usage: openmeet-db entrants-list";
+}
+
+void TestOpenMeetDb::entrantsList()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString out = dir.FilePath("list.pdf");
+    const QString graded = dir.Write("graded.ini", "galaname=Graded Gala\ngalatype=Graded\n"
+                                                   "group=OPEN Open\nevent=1 F OPEN 50 FS\n"
+                                                   "End=End\n");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("masters.ini")}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, graded}).ExitCode, 0);
+
+    args.replaceInStrings(QRegularExpression("^OUT"), out);
+    output.replace("OUT", out);
+    const Outcome outcome = Run(QStringList{"entrants-list", db} + args);
+    QCOMPARE(outcome.ExitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
+        QCOMPARE(QDir(dir.Path()).entryList({"*.pdf*"}, QDir::Files | QDir::Hidden), QStringList());
+        return;
+    }
+    QCOMPARE(outcome.Out, output);
+    const QString text = PdfLayoutText(TestDir::Read(out));
+    QVERIFY2(text.startsWith("Velmora Spring Open - Entries for ASHB\n"), qPrintable(text));
+    QCOMPARE(text.count(u'\f'), 20);
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)
