@@ -101,7 +101,6 @@ QString Probe(const Core::GalaState &gala, const QString &what)
                  distances << event.EvDistance + ':' + QString::number(event.EvMaxEntries);
              return distances.join(u' ');
          }()},
-        {"Next", n(gala.NextCompetitorNumber)},
         {"DbVersion", QString::number(gala.DbVersion)},
         {"Counts", u"%1 groups, %2 events, %3 clubs"_qs.arg(
                        n(gala.GroupCount()), n(gala.EventCount()), n(gala.ClubTotal()))}};
