@@ -152,9 +152,6 @@ private Q_SLOTS:
             binary.append(char(i % 256));
         QTest::newRow("binary") << binary + "\nclubname=After" << u"ClubName=Binary"_s
                                 << u"Invalid Parameter"_s;
-        // The long value is cut, and the lines after it are still read.
-        QTest::newRow("1 MB line") << "pbfile=" + QByteArray(1000 * 1000, 'x') + "\nclubname=After"
-                                   << u"ClubName=After"_s << QString();
         // Only the head of a huge file is read: the setting at its end is never reached.
         const QByteArray line("# ................................................ comment\n");
         const QByteArray huge = line.repeated(50 * 1024 * 1024 / line.size());

@@ -164,18 +164,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("next");
         QTest::addColumn<QString>("entrant"); // an entrant number already in the meet
         QTest::addColumn<QString>("error");
-        QTest::newRow("counter at int max") << "2147483647"
-                                            << ""
-                                            << "up to 999999";
-        QTest::newRow("counter huge") << "1e300"
-                                      << ""
-                                      << "up to 999999";
-        QTest::newRow("counter not a number") << "many"
-                                              << ""
-                                              << "up to 999999";
-        QTest::newRow("highest at the top") << "1"
-                                            << "999999"
-                                            << "already has entrant number 999999";
+        // clang-format off
+        QTest::newRow("counter at int max")   << "2147483647" << ""       << "up to 999999";
+        QTest::newRow("counter huge")         << "1e300"      << ""       << "up to 999999";
+        QTest::newRow("counter not a number") << "many"       << ""       << "up to 999999";
+        QTest::newRow("highest at the top")   << "1"          << "999999" << "already has entrant number 999999";
+        // clang-format on
     }
     void numbersOutOfRange()
     {
