@@ -108,22 +108,22 @@ QString EntrantInsertSql(const Core::GalaState &gala, EntrantKind kind)
 QVariantHash EntrantValues(const Core::GalaState &gala, const EntrantRecord &record, int number)
 {
     QVariantHash values{
-        {QStringLiteral("code"), gala.MeetCode},
-        {QStringLiteral("num"), number},
-        {QStringLiteral("name"), TextOrEmpty(record.Name)},
-        {QStringLiteral("club"), TextOrEmpty(record.Club)},
-        {QStringLiteral("age"), TextOrEmpty(record.Age)},
-        {QStringLiteral("sex"), TextOrEmpty(record.Sex)},
+        {QStringLiteral(":code"), gala.MeetCode},
+        {QStringLiteral(":num"), number},
+        {QStringLiteral(":name"), TextOrEmpty(record.Name)},
+        {QStringLiteral(":club"), TextOrEmpty(record.Club)},
+        {QStringLiteral(":age"), TextOrEmpty(record.Age)},
+        {QStringLiteral(":sex"), TextOrEmpty(record.Sex)},
     };
     if (record.Kind == EntrantKind::Member) {
-        values.insert(QStringLiteral("a1"), TextOrEmpty(record.Address1));
-        values.insert(QStringLiteral("a2"), TextOrEmpty(record.Address2));
-        values.insert(QStringLiteral("town"), TextOrEmpty(record.Town));
-        values.insert(QStringLiteral("county"), TextOrEmpty(record.County));
-        values.insert(QStringLiteral("post"), TextOrEmpty(record.PostCode));
+        values.insert(QStringLiteral(":a1"), TextOrEmpty(record.Address1));
+        values.insert(QStringLiteral(":a2"), TextOrEmpty(record.Address2));
+        values.insert(QStringLiteral(":town"), TextOrEmpty(record.Town));
+        values.insert(QStringLiteral(":county"), TextOrEmpty(record.County));
+        values.insert(QStringLiteral(":post"), TextOrEmpty(record.PostCode));
     }
     if (gala.DbVersion >= 1.0f)
-        values.insert(QStringLiteral("regno"), TextOrEmpty(record.Regno));
+        values.insert(QStringLiteral(":regno"), TextOrEmpty(record.Regno));
     return values;
 }
 
@@ -172,13 +172,13 @@ QVariantHash SwimValues(const Core::GalaState &gala, const EntrySwimRecord &swim
     const int sequence =
         swim.EventIndex >= 0 ? swim.EventIndex + 1 : gala.FindEvent(swim.EventNumber) + 1;
     return {
-        {QStringLiteral("code"), gala.MeetCode},
-        {QStringLiteral("num"), number},
-        {QStringLiteral("event"), swim.EventNumber},
-        {QStringLiteral("seq"), sequence},
-        {QStringLiteral("combined"), CombinedWith(gala, swim.EventNumber)},
-        {QStringLiteral("time"), time},
-        {QStringLiteral("specific"), TextOrEmpty(swim.MeetSpecific)},
+        {QStringLiteral(":code"), gala.MeetCode},
+        {QStringLiteral(":num"), number},
+        {QStringLiteral(":event"), swim.EventNumber},
+        {QStringLiteral(":seq"), sequence},
+        {QStringLiteral(":combined"), CombinedWith(gala, swim.EventNumber)},
+        {QStringLiteral(":time"), time},
+        {QStringLiteral(":specific"), TextOrEmpty(swim.MeetSpecific)},
     };
 }
 
@@ -264,6 +264,8 @@ MeetDbEntryStore::MeetDbEntryStore(MeetDb::Session &session)
     : m_session(session)
 {}
 
+MeetDbEntryStore::~MeetDbEntryStore() = default;
+
 bool MeetDbEntryStore::Open(Core::Prompts &prompts)
 {
     try {
@@ -303,21 +305,29 @@ bool MeetDbEntryStore::WriteEntrant(const EntrantRecord &record, int *numberUsed
 int MeetDbEntryStore::FindEntrant(const QString &swimmerName, const std::optional<QString> &age)
 {
     // "Swimmer Name" ignores case in its index; the name is then compared exactly.
-    QSqlQuery query(m_session.MeetDb.Connection());
-    query.prepare(QStringLiteral(R"(SELECT "Entrant Number", "Swimmer Name", "age" FROM )"
-                                 R"("Entrant Table" WHERE "Meet code" = :code AND )"
-                                 R"("Swimmer Name" = :name ORDER BY "Entrant Number")"));
+    if (!m_findEntrant) {
+        m_findEntrant = std::make_unique<QSqlQuery>(m_session.MeetDb.Connection());
+        m_findEntrant->setForwardOnly(true);
+        m_findEntrant->prepare(
+            QStringLiteral(R"(SELECT "Entrant Number", "Swimmer Name", "age" FROM )"
+                           R"("Entrant Table" WHERE "Meet code" = :code AND )"
+                           R"("Swimmer Name" = :name ORDER BY "Entrant Number")"));
+    }
+    QSqlQuery &query = *m_findEntrant;
     query.bindValue(QStringLiteral(":code"), m_session.Gala.MeetCode);
     query.bindValue(QStringLiteral(":name"), swimmerName);
     // The look-up only warns; a database that cannot answer leaves nothing to warn about.
     if (!query.exec())
         return 0;
-    while (query.next()) {
+    int found = 0;
+    while (found == 0 && query.next()) {
         if (query.value(1).toString() == swimmerName &&
             (!age || SameAgeField(query.value(2).toString(), *age)))
-            return query.value(0).toInt();
+            found = query.value(0).toInt();
     }
-    return 0;
+    // Done with the rows, so the statement holds no read lock while the window waits.
+    query.finish();
+    return found;
 }
 
 bool MeetDbEntryStore::Close(QString *)
@@ -346,8 +356,9 @@ struct EntrantBatchWriter::Statements
 
     void Run(QSqlQuery &query, const QVariantHash &values)
     {
+        // The keys carry their ':' already, so binding makes no new strings.
         for (auto it = values.cbegin(); it != values.cend(); ++it)
-            query.bindValue(u':' + it.key(), it.value());
+            query.bindValue(it.key(), it.value());
         if (!query.exec())
             Fail(query, QStringLiteral("A statement failed"));
     }

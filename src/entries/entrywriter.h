@@ -28,6 +28,8 @@ struct Session;
  * stored together, so a crash or a failure loses at most the record in progress and two
  * entrants never share a number.
  */
+class QSqlQuery;
+
 namespace Entries {
 
 class EntryFiles;
@@ -130,6 +132,7 @@ class MeetDbEntryStore : public EntryStore
 {
 public:
     explicit MeetDbEntryStore(MeetDb::Session &session);
+    ~MeetDbEntryStore() override;
 
     // Shows "Adding to existing entries for this meet" when the meet has entrants already.
     bool Open(Core::Prompts &prompts) override;
@@ -139,6 +142,9 @@ public:
 
 private:
     MeetDb::Session &m_session;
+    // The look-up of FindEntrant, prepared on first use and re-bound for each name: an import
+    // asks once for every line of its file.
+    std::unique_ptr<QSqlQuery> m_findEntrant;
 };
 
 /*
