@@ -10,6 +10,8 @@
 #include "core/prompts.h"
 #include "core/timeutil.h"
 #include "entries/entryfiles.h"
+#include "meetday/heats.h"
+#include "meetdb/eventselection.h"
 #include "meetdb/session.h"
 
 namespace MeetDay {
@@ -68,6 +70,7 @@ void MastersConfirmForm::Open()
     Caption = gala.GalaName;
     m_meetDay = gala.ProgramMode != ModeEntries;
     m_utilitiesShown = false;
+    m_heats.clear();
     m_loaded = LoadRoster(m_session, m_prompts, m_roster);
     m_current = -1;
     ClearDisplay();
@@ -394,6 +397,22 @@ QList<Reports::EventStatistic> MastersConfirmForm::EntryStatistics() const
 void MastersConfirmForm::Utilities()
 {
     m_utilitiesShown = !m_utilitiesShown;
+}
+
+void MastersConfirmForm::MakeHeats()
+{
+    if (!m_meetDay || !WriteAllowed())
+        return;
+    MakeHeatsOptions options;
+    options.ProgramCreation = m_prompts.AskYesNo(ProgramCreationQuestion);
+    options.OnlyConfirmed = m_prompts.AskYesNo(OnlyConfirmedQuestion);
+    MeetDb::GalaSelectEventsForm select(m_session.Gala, m_prompts);
+    select.Open();
+    if (ShowSelectEvents)
+        ShowSelectEvents(select);
+    QList<SeededEvent> made;
+    if (MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made))
+        m_heats = std::move(made);
 }
 
 void MastersConfirmForm::CheckinLog()
