@@ -1,5 +1,7 @@
 #include "windows/galaselectevents.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,8 +16,10 @@ namespace Windows {
 
 namespace {
 
-// Boxes per column: 222 boxes fill six columns.
-constexpr int BoxesPerColumn = 37;
+// The boxes fill up to six columns, at least 20 to a column so that a small meet reads down
+// the page; 222 boxes take 37 rows.
+constexpr int Columns = 6;
+constexpr int MinBoxesPerColumn = 20;
 
 } // namespace
 
@@ -26,16 +30,18 @@ GalaSelectEvents::GalaSelectEvents(MeetDb::GalaSelectEventsForm &form, QWidget *
     setObjectName(QStringLiteral("GalaSelectEvents"));
     setWindowTitle(tr("Select Events"));
 
+    const int perColumn =
+        std::max(MinBoxesPerColumn, int((m_form.Boxes.size() + Columns - 1) / Columns));
     auto *grid = new QGridLayout;
     grid->setVerticalSpacing(1);
     for (qsizetype i = 0; i < m_form.Boxes.size(); ++i) {
         auto *box = new QCheckBox(m_form.Boxes.at(i).Caption, this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
-        grid->addWidget(box, int(i % BoxesPerColumn), int(i / BoxesPerColumn));
+        grid->addWidget(box, int(i % perColumn), int(i / perColumn));
         m_boxes << box;
     }
     auto *boxes = new QWidget(this);
-    grid->setRowStretch(BoxesPerColumn, 1);
+    grid->setRowStretch(perColumn, 1);
     boxes->setLayout(grid);
     auto *scroll = new QScrollArea(this);
     scroll->setWidget(boxes);

@@ -34,8 +34,9 @@ HeatsView::HeatsView(const QList<MeetDay::HeatLine> &lines, QWidget *parent)
             m_table->setItem(r, c, item);
         }
     }
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_table->resizeColumnsToContents();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
 
     auto *close = new QPushButton(tr("&Close"), this);
     close->setObjectName(QStringLiteral("Command1"));

@@ -128,7 +128,7 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
     AddButton(QStringLiteral("Checkin"), tr("Chec&k-in Log"));
     AddButton(QStringLiteral("MakeHeats"), tr("&Make Heats"));
-    AddButton(QStringLiteral("Heats"), tr("H&eats"));
+    AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
     // The commands of heats, programme, lists and exports: placed now, filled in later.
     const QList<std::pair<const char *, const char *>> placeholders{
         {"Command5", "Programme"},
@@ -159,6 +159,11 @@ void MastersConfirm::BuildBoxes()
     connect(confirmKey, &QShortcut::activated, this, [this] {
         if (Command(QStringLiteral("Command3"))->isVisible())
             Command(QStringLiteral("Command3"))->click();
+    });
+    auto *heatsKey = new QShortcut(QKeySequence(Qt::Key_F7), this);
+    connect(heatsKey, &QShortcut::activated, this, [this] {
+        if (Command(QStringLiteral("Heats"))->isVisible())
+            Command(QStringLiteral("Heats"))->click();
     });
     auto *nextKey = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(nextKey, &QShortcut::activated, this,
