@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -11,8 +12,10 @@
 #include "core/timeutil.h"
 #include "entries/entryfiles.h"
 #include "meetday/heats.h"
+#include "meetday/updatepbs.h"
 #include "meetdb/eventselection.h"
 #include "meetdb/session.h"
+#include "members/memberdb.h"
 
 namespace MeetDay {
 
@@ -413,6 +416,30 @@ void MastersConfirmForm::MakeHeats()
     QList<SeededEvent> made;
     if (MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made))
         m_heats = std::move(made);
+}
+
+void MastersConfirmForm::UpdatePbs()
+{
+    if (!m_meetDay || !WriteAllowed())
+        return;
+    const QString path = m_session.Settings.DbFile;
+    if (path.isEmpty() || path == QLatin1String("NONE") || !QFile::exists(path)) {
+        m_prompts.Message(QStringLiteral("No member database: personal bests cannot be read"));
+        return;
+    }
+    try {
+        MeetDb::Database members;
+        members.Open(path);
+        Members::MemberIndex index;
+        if (!Members::BuildMemberIndex(members, index, m_prompts))
+            return;
+        MeetDay::UpdatePbs(m_roster, m_session.Gala, m_session.Settings, members, index, m_prompts);
+    } catch (const MeetDb::DbError &error) {
+        m_prompts.Message(error.Message());
+        return;
+    }
+    FillRows();
+    SaveRoster(m_session, m_roster, m_prompts);
 }
 
 void MastersConfirmForm::CheckinLog()

@@ -114,6 +114,9 @@ public:
     // the events ("Select Events", through ShowSelectEvents) and makes their heats from the
     // roster as it stands. The allocation is kept for the "Heats" view.
     void MakeHeats();
+    // "Update PBs": slower entry times take the swimmers' personal bests from the member
+    // database, then the roster is saved.
+    void UpdatePbs();
     // Save all. Returns true when the roster was written.
     bool SaveAll();
     // Close: asks "Save Current Values?"; the window closes either way (CloseRequested).
@@ -144,7 +147,8 @@ public:
     bool MeetDayMode() const { return m_meetDay; }
     // The tick boxes, "Confirm All", "Utilities" and "Clear Reserves".
     bool MeetDayCommandsVisible() const { return m_meetDay; }
-    // "Clear Confirms", "Confirm all swimmers" and "Check-in Log", toggled by "Utilities".
+    // "Clear Confirms", "Confirm all swimmers", "Check-in Log" and "Update PBs", toggled by
+    // "Utilities".
     bool UtilityButtonsVisible() const { return m_meetDay && m_utilitiesShown; }
     // "Heats", once "Make Heats" has made some.
     bool HeatsViewVisible() const { return m_meetDay && !m_heats.isEmpty(); }

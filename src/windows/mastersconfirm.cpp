@@ -127,6 +127,7 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("FileConfirm"), tr("Confirm all s&wimmers"));
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
     AddButton(QStringLiteral("Checkin"), tr("Chec&k-in Log"));
+    AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
     AddButton(QStringLiteral("MakeHeats"), tr("&Make Heats"));
     AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
     // The commands of heats, programme, lists and exports: placed now, filled in later.
@@ -140,7 +141,6 @@ void MastersConfirm::BuildBoxes()
         {"ExportAll", "Export All"},
         {"NameList", "Name List"},
         {"ClubList", "Clubs List"},
-        {"Update_PB", "Update PBs"},
     };
     for (const auto &[name, caption] : placeholders)
         m_placeholders << AddButton(QString::fromLatin1(name), tr(caption));
@@ -150,7 +150,8 @@ void MastersConfirm::BuildBoxes()
     m_meetDay = {Command(QStringLiteral("Command3")), Command(QStringLiteral("Command8")),
                  Command(QStringLiteral("Command10")), Command(QStringLiteral("MakeHeats"))};
     m_utilities = {Command(QStringLiteral("FileConfirm")),
-                   Command(QStringLiteral("FileClearConfirm")), Command(QStringLiteral("Checkin"))};
+                   Command(QStringLiteral("FileClearConfirm")), Command(QStringLiteral("Checkin")),
+                   Command(QStringLiteral("Update_PB"))};
     for (QPushButton *button : std::as_const(m_placeholders))
         button->hide();
 
@@ -237,6 +238,7 @@ void MastersConfirm::Connect()
     command(QStringLiteral("FileClearConfirm"), &Form::ClearConfirms);
     command(QStringLiteral("Checkin"), &Form::CheckinLog);
     command(QStringLiteral("MakeHeats"), &Form::MakeHeats);
+    command(QStringLiteral("Update_PB"), &Form::UpdatePbs);
     m_form->ShowSelectEvents = [this](MeetDb::GalaSelectEventsForm &select) {
         GalaSelectEvents window(select, this);
         window.exec();

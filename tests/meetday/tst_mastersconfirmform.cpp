@@ -390,6 +390,22 @@ private Q_SLOTS:
         entries.form->MakeHeats();
         QVERIFY(entries.prompts.Questions.isEmpty());
     }
+
+    void updatePbs()
+    {
+        // Ann's 50 FS best is 30.00: her entry of 35.10 takes it and the roster is saved.
+        ConfirmMeet meet;
+        meet.prompts.Messages.clear();
+        meet.AddMember(NewMember("Lee", "Ann", "01/02/10", "30.00"));
+        meet.form->UpdatePbs();
+        QCOMPARE(meet.prompts.Messages,
+                 QStringList{"Updated Time for Ann Lee From 35.10 To 30.00"});
+        QVERIFY(meet.Swims().contains("1|1|30.00|0"));
+
+        meet.session.Settings.DbFile = "NONE";
+        meet.form->UpdatePbs();
+        QCOMPARE(meet.prompts.Messages.size(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMastersConfirmForm)

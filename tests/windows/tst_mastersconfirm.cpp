@@ -76,7 +76,8 @@ private Q_SLOTS:
         QTest::newRow("meet day") << "Meet Day" << false << day;
         QTest::newRow("meet day, utilities")
             << "Meet Day" << true
-            << QStringList(day) + QStringList{"FileConfirm", "FileClearConfirm", "Checkin"};
+            << QStringList(day) +
+                   QStringList{"FileConfirm", "FileClearConfirm", "Checkin", "Update_PB"};
     }
 
     void commandsByMode()
