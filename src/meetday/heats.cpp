@@ -19,74 +19,63 @@ namespace MeetDay {
 namespace {
 
 const QString EntrantsForEventQuery = QStringLiteral("Entrants for 1 Event");
-const QString SwimsForPoolEventQuery = QStringLiteral("Swims for 1 Pool Event");
 
 using SwimKey = QPair<int, QString>; // entrant number, event number
 
 /*
- * The statements of the write-back, prepared once per run and bound per swim. The swims are found
- * through the saved queries and written by row id.
+ * The statements of the write-back, prepared once per run and bound per swim. The swims of each
+ * event are found through the saved query "Entrants for 1 Event" and written by row id, seed,
+ * heat and lane together: after the seeds are written these are exactly the swims of the pool
+ * event that get a heat, and one pass costs a fraction of a second pass through the pool
+ * event's query, which has to read every swim of the meet.
  */
 class HeatWriter
 {
 public:
     HeatWriter(MeetDb::Database &db, const QString &meetCode)
         : m_db(db)
-        , m_meetCode(meetCode)
+        , m_entrantsForEvent(db.OpenQuery(EntrantsForEventQuery))
     {
+        m_entrantsForEvent.SetParameter(MeetDb::ParamMeetCode, meetCode);
         Prepare(m_clear, QStringLiteral("UPDATE \"Swim Table\" SET \"Heat No\" = '', "
                                         "\"Lane No\" = 0, \"Seed Order\" = 0 WHERE rowid = ?"));
         Prepare(m_seed, QStringLiteral("UPDATE \"Swim Table\" SET \"Seed Order\" = ?, "
                                        "\"Combined With\" = ?, \"Time\" = ?, \"DNS\" = 0, "
-                                       "\"Notes\" = '', \"Points\" = 0, \"Heat No\" = '', "
-                                       "\"Lane No\" = 0 WHERE rowid = ?"));
-        Prepare(m_lane, QStringLiteral("UPDATE \"Swim Table\" SET \"Heat No\" = ?, "
+                                       "\"Notes\" = '', \"Points\" = 0, \"Heat No\" = ?, "
                                        "\"Lane No\" = ? WHERE rowid = ?"));
     }
 
     void Write(const SeededEvent &seeded)
     {
-        // Seeds by swim; the first of a swim listed twice counts.
+        // Seeds and lanes by swim; the first of a swim listed twice counts.
         QHash<SwimKey, int> seedOf;
+        QHash<SwimKey, const HeatListRow *> placed;
         if (seeded.WritesSeeds) {
             for (qsizetype k = 0; k < seeded.List.size(); ++k)
                 seedOf.insert({seeded.List.at(k).EntrantNumber, seeded.List.at(k).Event},
                               int(k + 1));
+            for (const HeatListRow &row : seeded.Heats) {
+                const SwimKey key{row.Swim.EntrantNumber, row.Swim.Event};
+                if (row.HeatOf > 0 && !placed.contains(key))
+                    placed.insert(key, &row);
+            }
         }
         const bool seeds = seeded.WritesSeeds && !seeded.List.isEmpty();
         for (const QString &event : seeded.Events) {
-            MeetDb::Database::SavedQuery query = m_db.OpenQuery(EntrantsForEventQuery);
-            query.SetParameter(MeetDb::ParamMeetCode, m_meetCode);
-            query.SetParameter(MeetDb::ParamEventNumber, event);
-            std::unique_ptr<MeetDb::RecordSet> rows = query.Open();
+            m_entrantsForEvent.SetParameter(MeetDb::ParamEventNumber, event);
+            std::unique_ptr<MeetDb::RecordSet> rows = m_entrantsForEvent.Open();
             for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
                 if (!seeds) {
                     Run(m_clear, {rows->RowId()});
                     continue;
                 }
-                const int seed =
-                    seedOf.value({rows->Int(QStringLiteral("Entrant Number")), event}, 0);
-                Run(m_seed, {seed, seeded.PoolEvent, Text(rows->Text(QStringLiteral("Entry Time"))),
-                             rows->RowId()});
+                const SwimKey key{rows->Int(QStringLiteral("Entrant Number")), event};
+                const HeatListRow *lane = placed.value(key);
+                Run(m_seed, {seedOf.value(key, 0), seeded.PoolEvent,
+                             Text(rows->Text(QStringLiteral("Entry Time"))),
+                             lane ? QVariant(lane->HeatOf) : QVariant(QStringLiteral("")),
+                             lane ? lane->LaneOf : 0, rows->RowId()});
             }
-        }
-        if (seeded.HeatCount == 0)
-            return;
-
-        QHash<SwimKey, const HeatListRow *> placed;
-        for (const HeatListRow &row : seeded.Heats) {
-            if (row.HeatOf > 0 && !placed.contains({row.Swim.EntrantNumber, row.Swim.Event}))
-                placed.insert({row.Swim.EntrantNumber, row.Swim.Event}, &row);
-        }
-        MeetDb::Database::SavedQuery query = m_db.OpenQuery(SwimsForPoolEventQuery);
-        query.SetParameter(MeetDb::ParamMeetCode, m_meetCode);
-        query.SetParameter(MeetDb::ParamEventNumber, seeded.PoolEvent);
-        std::unique_ptr<MeetDb::RecordSet> rows = query.Open();
-        for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
-            const HeatListRow *row = placed.value({rows->Int(QStringLiteral("Entrant Number")),
-                                                   rows->Text(QStringLiteral("Event number"))});
-            if (row)
-                Run(m_lane, {row->HeatOf, row->LaneOf, rows->RowId()});
         }
     }
 
@@ -121,8 +110,8 @@ private:
     }
 
     MeetDb::Database &m_db;
-    QString m_meetCode;
-    QSqlQuery m_clear, m_seed, m_lane;
+    MeetDb::Database::SavedQuery m_entrantsForEvent;
+    QSqlQuery m_clear, m_seed;
 };
 
 // A text field of the finals file. A double quote would end the field early, so it is written
