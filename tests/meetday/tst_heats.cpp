@@ -117,6 +117,29 @@ private Q_SLOTS:
         QCOMPARE(meet.Swims(), before);
     }
 
+    void champsFinalsSession()
+    {
+        // A finals session writes the finals file of each pool event and only clears the heats
+        // in the database. Ranks come from the entry files, so here every rank is 0 and the
+        // roster order stands.
+        HeatsMeet meet;
+        meet.session.Gala.GalaType = "Champs";
+        meet.session.Gala.SessionTitle = "FINALS";
+        meet.session.Gala.WorkDir = meet.dir.Path();
+        meet.session.Gala.Events[2].EvSelected = false;
+        meet.session.Gala.Events[3].EvSelected = false;
+        QList<SeededEvent> seeded;
+        QVERIFY(MakeHeats(meet.session, meet.roster, {false, false}, meet.prompts, seeded));
+        QCOMPARE(meet.Swims().first(), QString("10|1|0|<null>|39.00||0"));
+        QCOMPARE(meet.File("wk1-f.vb"),
+                 QByteArray("4\r\n"
+                            "\"13\",\"1\",\"Swimmer 13\",\"01/01/10\",\"37.00\",-1\r\n"
+                            "\"12\",\"1\",\"Swimmer 12\",\"01/01/10\",\"38.00\",-1\r\n"
+                            "\"11\",\"1\",\"Swimmer 11\",\"01/01/10\",\"39.00\",-1\r\n"
+                            "\"10\",\"1\",\"Swimmer 10\",\"01/01/10\",\"40.00\",-1\r\n"));
+        QVERIFY(meet.prompts.Messages.isEmpty());
+    }
+
     void finalsFile_data()
     {
         QTest::addColumn<int>("lanes");
