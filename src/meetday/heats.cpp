@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QHash>
 #include <QSaveFile>
-#include <QSqlError>
 #include <QSqlQuery>
 
 #include "core/galastate.h"
@@ -87,26 +86,12 @@ private:
 
     void Prepare(QSqlQuery &query, const QString &sql)
     {
-        query = QSqlQuery(m_db.Connection());
-        if (!query.prepare(sql))
-            Fail(query);
+        MeetDb::PrepareBulk(m_db, query, sql, QStringLiteral("Cannot write the heats to"));
     }
 
     void Run(QSqlQuery &query, const QVariantList &values)
     {
-        for (qsizetype i = 0; i < values.size(); ++i)
-            query.bindValue(int(i), values.at(i));
-        if (!query.exec())
-            Fail(query);
-    }
-
-    [[noreturn]] void Fail(const QSqlQuery &query)
-    {
-        const QSqlError error = query.lastError();
-        throw MeetDb::DbError(
-            QStringLiteral("Cannot write the heats to %1: %2")
-                .arg(QDir::toNativeSeparators(m_db.Path()),
-                     error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+        MeetDb::RunBulk(m_db, query, values, QStringLiteral("Cannot write the heats to"));
     }
 
     MeetDb::Database &m_db;

@@ -867,4 +867,34 @@ void RecordSet::Seek(const QVariantList &key)
     m_noMatch = false;
 }
 
+namespace {
+
+[[noreturn]] void FailBulk(Database &db, const QSqlQuery &query, const QString &failure)
+{
+    const QSqlError error = query.lastError();
+    throw DbError(QStringLiteral("%1 %2: %3")
+                      .arg(failure, NativePath(db.Path()),
+                           error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+}
+
+} // namespace
+
+void PrepareBulk(Database &db, QSqlQuery &query, const QString &sql, const QString &failure)
+{
+    query = QSqlQuery(db.Connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        FailBulk(db, query, failure);
+}
+
+void RunBulk(Database &db, QSqlQuery &query, const QVariantList &values, const QString &failure,
+             qsizetype count)
+{
+    const qsizetype n = count < 0 ? values.size() : count;
+    for (qsizetype i = 0; i < n; ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec())
+        FailBulk(db, query, failure);
+}
+
 } // namespace MeetDb

@@ -8,6 +8,7 @@
 #include <QPair>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -163,6 +164,14 @@ private:
     Database &m_db;
     bool m_done = false;
 };
+
+// Bulk writes: a statement prepared once and run for many records, its values bound by
+// position. `failure` starts the message of a DbError ("Cannot write the heats to"), which then
+// names the file and gives the engine's reason.
+void PrepareBulk(Database &db, QSqlQuery &query, const QString &sql, const QString &failure);
+// Binds the first `count` values (all when -1) and runs the statement; throws DbError as above.
+void RunBulk(Database &db, QSqlQuery &query, const QVariantList &values, const QString &failure,
+             qsizetype count = -1);
 
 // A snapshot of the selected rows, walked forward from the first. Edits, additions and
 // deletions are written to the underlying table at Update() / Delete() and are reflected in the
