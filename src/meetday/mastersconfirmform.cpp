@@ -3,7 +3,6 @@
 #include <optional>
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -15,7 +14,6 @@
 #include "meetday/updatepbs.h"
 #include "meetdb/eventselection.h"
 #include "meetdb/session.h"
-#include "members/memberdb.h"
 
 namespace MeetDay {
 
@@ -422,22 +420,9 @@ void MastersConfirmForm::UpdatePbs()
 {
     if (!m_meetDay || !WriteAllowed())
         return;
-    const QString path = m_session.Settings.DbFile;
-    if (path.isEmpty() || path == QLatin1String("NONE") || !QFile::exists(path)) {
-        m_prompts.Message(QStringLiteral("No member database: personal bests cannot be read"));
+    if (!UpdatePbsFromFile(m_roster, m_session.Gala, m_session.Settings, m_session.Settings.DbFile,
+                           m_prompts))
         return;
-    }
-    try {
-        MeetDb::Database members;
-        members.Open(path);
-        Members::MemberIndex index;
-        if (!Members::BuildMemberIndex(members, index, m_prompts))
-            return;
-        MeetDay::UpdatePbs(m_roster, m_session.Gala, m_session.Settings, members, index, m_prompts);
-    } catch (const MeetDb::DbError &error) {
-        m_prompts.Message(error.Message());
-        return;
-    }
     FillRows();
     SaveRoster(m_session, m_roster, m_prompts);
 }

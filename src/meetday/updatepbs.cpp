@@ -1,11 +1,14 @@
 #include "meetday/updatepbs.h"
 
+#include <QFileInfo>
+
 #include "core/galastate.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/textutil.h"
 #include "core/timeutil.h"
 #include "meetday/seeding.h"
+#include "meetdb/database.h"
 #include "members/memberdb.h"
 
 namespace MeetDay {
@@ -15,7 +18,11 @@ int UpdatePbs(Roster &roster, const Core::GalaState &gala, const Core::SystemSet
 {
     int changed = 0;
     for (RosterEntrant &entrant : roster) {
-        const int position = index.FindIndexEntry(Core::SurnameFirst(entrant.Name), 0);
+        // Member galas keep names surname first, as the member index does; names typed forename
+        // first (open meets) are turned round.
+        int position = index.FindIndexEntry(entrant.Name, 0);
+        if (position == 0)
+            position = index.FindIndexEntry(Core::SurnameFirst(entrant.Name), 0);
         if (position == 0)
             continue;
         // Read once the entrant has a swim that needs it.
@@ -47,6 +54,31 @@ int UpdatePbs(Roster &roster, const Core::GalaState &gala, const Core::SystemSet
         }
     }
     return changed;
+}
+
+bool UpdatePbsFromFile(Roster &roster, const Core::GalaState &gala,
+                       const Core::SystemSettings &settings, const QString &memberDbPath,
+                       Core::Prompts &prompts, int *changed)
+{
+    if (memberDbPath.isEmpty() || memberDbPath == QLatin1String("NONE") ||
+        !QFileInfo(memberDbPath).isFile()) {
+        prompts.Message(QStringLiteral("No member database: personal bests cannot be read"));
+        return false;
+    }
+    try {
+        MeetDb::Database members;
+        members.Open(memberDbPath);
+        Members::MemberIndex index;
+        if (!Members::BuildMemberIndex(members, index, prompts))
+            return false;
+        const int count = UpdatePbs(roster, gala, settings, members, index, prompts);
+        if (changed)
+            *changed = count;
+    } catch (const MeetDb::DbError &error) {
+        prompts.Message(error.Message());
+        return false;
+    }
+    return true;
 }
 
 } // namespace MeetDay

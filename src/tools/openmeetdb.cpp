@@ -11,9 +11,11 @@
 #include <QStringList>
 
 #include "core/captureprompts.h"
+#include "core/sysparams.h"
 #include "entries/entryimport.h"
 #include "meetday/heats.h"
 #include "meetday/roster.h"
+#include "meetday/updatepbs.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/meetimport.h"
@@ -37,6 +39,8 @@ Commands:
                                          confirm swims as on the meet day
   make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
                                          seed events into heats and lanes
+  update-pbs FILE CODE [--members MEMBERFILE]
+                                         entry times from the members' personal bests
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -129,6 +133,17 @@ together are seeded as one pool event under their first event.
 
 The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and
 entry time, separated by tabs. The window's messages go to the standard error.
+)";
+
+const char *const UpdatePbsHelp = R"(Usage: openmeet-db update-pbs FILE CODE [--members MEMBERFILE]
+
+Runs "Update PBs" of the meet-day window on the meet CODE of the meet database FILE: every entry
+time slower than the swimmer's personal best in the member database (found by name) becomes the
+personal best, and the entries are saved. Each change is printed as the window shows it
+("Updated Time for Ann Lee From 36.00 To 35.10").
+
+The member database is MEMBERFILE, or the one the program uses (pbsystem.ini beside it, else
+pbsys.mdb there). The personal-best events are those of pbsystem.ini.
 )";
 
 void Print(FILE *stream, const QString &text)
@@ -435,6 +450,63 @@ int MakeHeats(const QStringList &args)
     return 0;
 }
 
+int UpdatePbs(const QStringList &args)
+{
+    QStringList positional;
+    QString members;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--members")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(UpdatePbsHelp);
+            members = args.at(++i);
+        } else if (args.at(i).startsWith(QLatin1String("--"))) {
+            return WrongArguments(UpdatePbsHelp);
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2)
+        return WrongArguments(UpdatePbsHelp);
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    auto report = [&](FILE *stream) {
+        for (const QString &message : std::as_const(prompts.Messages))
+            PrintLine(stream, message);
+        prompts.Messages.clear();
+    };
+    Core::ReadSystemParams(QCoreApplication::applicationDirPath(), session.Settings, prompts);
+    const bool loaded =
+        MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
+    report(stderr);
+    if (!loaded)
+        return Fail(QStringLiteral("no entry times changed"));
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    MeetDay::Roster roster;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    report(stderr);
+    if (result != MeetDay::LoadResult::Loaded)
+        return Fail(QStringLiteral("no entry times changed"));
+
+    int changed = 0;
+    const bool updated = MeetDay::UpdatePbsFromFile(
+        roster, session.Gala, session.Settings,
+        members.isEmpty() ? session.Settings.DbFile : members, prompts, &changed);
+    if (!updated) {
+        report(stderr);
+        return Fail(QStringLiteral("no entry times changed"));
+    }
+    report(stdout);
+    if (changed > 0 && !MeetDay::SaveRoster(session, roster, prompts)) {
+        report(stderr);
+        return Fail(QStringLiteral("no entry times changed"));
+    }
+    PrintLine(
+        stdout,
+        QStringLiteral("Changed %1 entry times in meet %2").arg(changed).arg(positional.at(1)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -466,6 +538,7 @@ int main(int argc, char *argv[])
         {"create-members", CreateMembersHelp, CreateMembers},
         {"confirm", ConfirmHelp, Confirm},
         {"make-heats", MakeHeatsHelp, MakeHeats},
+        {"update-pbs", UpdatePbsHelp, UpdatePbs},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

@@ -26,6 +26,8 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("slower entry") << "Ann Lee" << "1" << "36.00" << "35.10" << "35.10"
                                       << updated.arg("36.00");
+        QTest::newRow("name surname first") << "Lee Ann" << "1" << "36.00" << "35.10" << "35.10"
+                                            << "Updated Time for Lee Ann From 36.00 To 35.10";
         QTest::newRow("equal, written otherwise") << "Ann Lee" << "1" << "35.1" << "35.10"
                                                   << "35.1" << "";
         QTest::newRow("faster entry") << "Ann Lee" << "1" << "34.00" << "35.10" << "34.00" << "";

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void confirm();
     void makeHeats_data();
     void makeHeats();
+    void updatePbs();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -260,6 +261,36 @@ void TestOpenMeetDb::makeHeats()
     }
     placed.sort();
     QCOMPARE(placed.join(u' '), lanes);
+}
+
+void TestOpenMeetDb::updatePbs()
+{
+    // The championship entries are the members' personal bests; one made slower takes its best
+    // back, and the change is saved.
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString members = dir.FilePath("pbsys.mdb");
+    QCOMPARE(Run({"create-members", members, DemoFile("members.csv")}).ExitCode, 0);
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("champs-meet.ini"), "--code", "CHAMPS27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-entries", db, "CHAMPS27", DemoFile("entries-champs27.csv")}).ExitCode, 0);
+    const QString isla31 = "UPDATE \"Swim Table\" SET \"Entry Time\" = '40.00' WHERE "
+                           "\"Entrant Number\" = 1 AND \"Event number\" = '31'";
+    {
+        MeetDb::Database meet;
+        meet.Open(db);
+        meet.Exec(isla31);
+    }
+
+    Outcome outcome = Run({"update-pbs", db, "CHAMPS27", "--members", members});
+    QCOMPARE(outcome.ExitCode, 0);
+    QCOMPARE(outcome.Out, QString("Updated Time for Underhay Isla From 40.00 To 27.98\n"
+                                  "Changed 1 entry times in meet CHAMPS27\n"));
+    outcome = Run({"update-pbs", db, "CHAMPS27", "--members", members});
+    QCOMPARE(outcome.Out, QString("Changed 0 entry times in meet CHAMPS27\n"));
+    outcome = Run({"update-pbs", db, "CHAMPS27", "--members", dir.FilePath("none.mdb")});
+    QCOMPARE(outcome.ExitCode, 1);
+    QVERIFY(outcome.Err.contains("No member database"));
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)
