@@ -46,6 +46,8 @@ public:
 
     void Write(const SeededEvent &seeded)
     {
+        if (seeded.Refused)
+            return;
         // Seeds and lanes by swim; the first of a swim listed twice counts.
         QHash<SwimKey, int> seedOf;
         QHash<SwimKey, const HeatListRow *> placed;
@@ -191,14 +193,14 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
     }
 
     for (const SeededEvent &event : std::as_const(seeded)) {
-        if (!event.WritesSeeds) {
+        if (!event.WritesSeeds && !event.Refused) {
             QString error;
             if (!WriteFinalsFile(gala, session.ProgramDir, event, options.ProgramCreation, &error))
                 prompts.Message(error);
         }
         for (const QString &message : event.Messages)
             prompts.Message(message);
-        if (event.List.isEmpty())
+        if (event.List.isEmpty() && !event.Refused)
             prompts.Message(NoEntriesForEventMessage + event.PoolEvent);
     }
     return true;

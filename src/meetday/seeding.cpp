@@ -304,6 +304,16 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
         BuildEventList(result.List, roster, member, options.OnlyConfirmed);
     if (result.List.isEmpty())
         return result;
+    if (result.List.size() > MaxEventList) {
+        result.Messages << QStringLiteral("Event %1 has %2 swims, more than the %3 that can be "
+                                          "seeded: its heats were not made")
+                               .arg(event)
+                               .arg(result.List.size())
+                               .arg(MaxEventList);
+        result.List.clear();
+        result.Refused = true;
+        return result;
+    }
 
     SeedEventList(result.List, gala);
     if (RuleFor(gala) == SeedRule::ChampsFinals) {

@@ -32,6 +32,10 @@ inline const QString NotAvailableMessage =
     QStringLiteral("This feature not available for this gala");
 
 inline constexpr int MaxHeats = 40;
+// The most swims one pool event is seeded with. The exchange sort takes time with the square of
+// the list, so a damaged or crafted database with a huge event is refused rather than left to
+// hang the meet desk; a real event is far smaller.
+inline constexpr int MaxEventList = 1000;
 inline constexpr int MinPoolLanes = 4;
 inline constexpr int MaxPoolLanes = 8;
 
@@ -117,6 +121,8 @@ struct SeededEvent
     int SplitHeatCount = 0;
     // False in a "Champs" finals session: seeds and heats are not written, the finals file is.
     bool WritesSeeds = true;
+    // More than MaxEventList swims: nothing is seeded or written for the event.
+    bool Refused = false;
     QStringList Messages; // to show, in order
 };
 

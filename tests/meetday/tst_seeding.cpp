@@ -389,6 +389,16 @@ private Q_SLOTS:
         QCOMPARE(few.SplitHeatCount, 1);
     }
 
+    void hugeEventRefused()
+    {
+        const SeededEvent seeded = SeedPoolEvent(
+            MakeRoster("1", Field("S", MaxEventList + 1, 2000)), Gala("Open", 6), "1", {});
+        QVERIFY(seeded.Refused);
+        QCOMPARE(seeded.HeatCount, 0);
+        QCOMPARE(seeded.Messages.size(), 1);
+        QVERIFY(seeded.Messages.first().startsWith("Event 1 has 1001 swims"));
+    }
+
     void champsFinalsWritesNoSeeds()
     {
         Core::GalaState gala = Gala("Champs", 6);
