@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(qt6-base-dev libqt6sql6-sqlite cmake g++ ninja-build
+packages=(qt6-base-dev libqt6sql6-sqlite libsqlite3-dev cmake g++ ninja-build
           fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-ocr-b
           libbenchmark-dev libsqlite3-dev ccache sqlite3 xvfb xauth x11-utils poppler-utils)
 

@@ -12,6 +12,7 @@
 #include "windows/intentries.h"
 #include "windows/mastersconfirm.h"
 #include "windows/pbmain.h"
+#include "windows/printoutput.h"
 #include "windows/qtprompts.h"
 #include "windows/qtselectionwindows.h"
 
@@ -93,6 +94,12 @@ int main(int argc, char *argv[])
 
     mainWindow.SetClubNameHandler(
         [&] { Windows::RunClubListAmend(session, clubCodes, prompts, &mainWindow); });
+
+    // Where reports go (preview, printer or PDF) is asked by each report command and
+    // remembered for the rest of the run.
+    Windows::PrintOutput printOutput(prompts, &mainWindow);
+    mainWindow.SetPrintListHandler(
+        [&] { Windows::RunPrintEntrantsList(session, prompts, printOutput); });
 
     mainWindow.show();
     return app.exec();

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #include "core/galastate.h"
@@ -22,32 +21,6 @@ namespace {
 const QString NotReadWholeMessage =
     QStringLiteral("Nothing was saved: the entries could not be read whole when this window "
                    "opened, and saving now would lose the rest of them.");
-
-// A time as an official types it: seconds ("45", "45.2", "65.31") or minutes, a separator and
-// seconds below 60 ("1:05.3", "1;05.30", "1-05", and "1.05.30" with two points). Returns the
-// seconds, or nothing for any other text or a time above an hour.
-// TODO: use the shared strict typed-time parser
-std::optional<float> ParseTypedTime(const QString &text)
-{
-    static const QRegularExpression minutesSeparator(QStringLiteral("[:;\\-]"));
-    static const QRegularExpression minutesForm(QStringLiteral("^\\d{1,2}$"));
-    static const QRegularExpression secondsForm(QStringLiteral("^(\\d{1,4})(?:\\.(\\d{0,2}))?$"));
-    qsizetype separator = text.indexOf(minutesSeparator);
-    if (separator < 0 && text.count(u'.') == 2)
-        separator = text.indexOf(u'.');
-    const QString minutesText = separator >= 0 ? text.left(separator) : QString();
-    const QRegularExpressionMatch seconds = secondsForm.match(text.mid(separator + 1));
-    if (!seconds.hasMatch() || (separator >= 0 && !minutesForm.match(minutesText).hasMatch()))
-        return std::nullopt;
-    const int whole = seconds.captured(1).toInt();
-    if (separator >= 0 && (whole >= 60 || seconds.capturedLength(1) > 2))
-        return std::nullopt;
-    const int hundredths = seconds.captured(2).leftJustified(2, u'0').toInt();
-    const double total = minutesText.toInt() * 60.0 + whole + hundredths / 100.0;
-    if (total > 3600)
-        return std::nullopt;
-    return float(total);
-}
 
 } // namespace
 
@@ -75,6 +48,11 @@ void MastersConfirmForm::Open()
     m_loaded = LoadRoster(m_session, m_prompts, m_roster);
     m_current = -1;
     ClearDisplay();
+    // The first card is on show at once; its number is selected, so typing another replaces it.
+    if (!m_roster.isEmpty()) {
+        FEntNo = QString::number(m_roster.first().EntrantNumber);
+        ShowEntrant(m_roster.first().EntrantNumber);
+    }
     RequestFocus(ConfirmBox::EntrantNumber, 0, true);
 }
 
@@ -288,7 +266,7 @@ void MastersConfirmForm::OnEntryTimeLeft(int row)
     } else if (typed.startsWith(QLatin1String("9:99"))) {
         swim->EntryTime = typed;
     } else {
-        const std::optional<float> seconds = ParseTypedTime(typed);
+        const std::optional<float> seconds = Core::TypedTimeToSeconds(typed);
         if (!seconds) {
             // A text that is no time would be stored as an empty or wrong time: it is refused
             // and the stored time stays.
@@ -297,7 +275,7 @@ void MastersConfirmForm::OnEntryTimeLeft(int row)
             RequestFocus(ConfirmBox::EntryTime, row, true);
             return;
         }
-        swim->EntryTime = *seconds > 0 ? Core::SecondsToTimeQuiet(*seconds) : NoTime;
+        swim->EntryTime = Core::SecondsToTimeQuiet(*seconds);
     }
     shown.Time = swim->EntryTime;
 }

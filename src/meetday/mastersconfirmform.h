@@ -82,7 +82,7 @@ public:
     // The session and the prompts must outlive the form.
     MastersConfirmForm(MeetDb::Session &session, Core::Prompts &prompts);
 
-    // Opening the window: caption, roster load, nothing shown.
+    // Opening the window: caption, roster load, and the first entrant of the roster shown.
     void Open();
 
     // ---- Commands ----------------------------------------------------------------------------
@@ -183,7 +183,6 @@ private:
     bool m_meetDay = false;
     bool m_utilitiesShown = false;
     int m_current = -1;
-    int m_lastShownNumber = 0; // the entrant number last shown, 0 before the first
     ConfirmFocus m_focus;
     QList<SeededEvent> m_heats;
 };

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+
+#include <sqlite3.h>
 
 #include <QDate>
 #include <QDateTime>
@@ -10,19 +13,55 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 
 namespace MeetDb {
 
 namespace {
 
-// SQLite's primary result codes for a file held by another connection.
-constexpr int SqliteBusy = 5;
-constexpr int SqliteLocked = 6;
-constexpr int SqliteNotADb = 26;
+// No string or blob the program stores comes near this, nor any statement near the second;
+// a crafted file that builds bigger ones fails instead of filling memory.
+constexpr int MaxValueBytes = 10 * 1000 * 1000;
+constexpr int MaxStatementBytes = 1000 * 1000;
+// How many virtual-machine steps pass between looks at the clock.
+constexpr int ProgressSteps = 10000;
 
 QString NativePath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+qint64 NowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A file can be written through when both it and its folder can: the rollback journal is made
+// beside the file.
+bool RealWritableCheck(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
+}
+
+Database::WritableCheck g_writableCheck = RealWritableCheck;
+
+// While a saved query is prepared, only reading is allowed: no writes, pragmas, ATTACH or
+// transaction control can even compile. `denied` records that something was refused.
+int AllowReadingOnly(void *denied, int action, const char *, const char *, const char *,
+                     const char *)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    default:
+        *static_cast<bool *>(denied) = true;
+        return SQLITE_DENY;
+    }
 }
 
 // Values are stored the way the rest of the program reads them back: flags as 1/0 (so that
@@ -97,6 +136,16 @@ bool ExpandPlaceholders(const QString &stored, QString &sql, QStringList &occurr
     return true;
 }
 
+// Runs after every commit to a file in WAL mode (one that could not be switched back to the
+// rollback journal), statements outside a transaction included: the checkpoint copies the commit
+// into the file itself. FULL waits (up to the busy timeout) for another connection's reading to
+// end; should it still not finish, the commit stays in the WAL for the next checkpoint.
+int CheckpointEachCommit(void *, sqlite3 *handle, const char *database, int)
+{
+    sqlite3_wal_checkpoint_v2(handle, database, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
+    return SQLITE_OK;
+}
+
 } // namespace
 
 DbError::DbError(const QString &message)
@@ -112,17 +161,30 @@ Database::~Database()
     Close();
 }
 
-void Database::Open(const QString &path)
+void Database::Open(const QString &path, Access access)
 {
-    Connect(path, false);
+    Connect(path, false, access);
 }
 
 void Database::OpenOrCreate(const QString &path)
 {
-    Connect(path, true);
+    Connect(path, true, Access::ReadWrite);
 }
 
-void Database::Connect(const QString &path, bool create)
+void Database::SetWritableCheck(WritableCheck check)
+{
+    g_writableCheck = check ? check : RealWritableCheck;
+}
+
+QString Database::ReadOnlyMediaMessage() const
+{
+    return QStringLiteral("The database %1 is on read-only media (the file or its folder cannot "
+                          "be written): it is open for reading only, and no changes can be saved "
+                          "to it")
+        .arg(NativePath(m_path));
+}
+
+void Database::Connect(const QString &path, bool create, Access access)
 {
     Close();
     const QString file = NativePath(path);
@@ -138,6 +200,8 @@ void Database::Connect(const QString &path, bool create)
         if (info.size() == 0)
             throw DbError(what + QStringLiteral(": the file is empty, not a database"));
     }
+    const bool readOnlyMedia = !create && !g_writableCheck(path);
+    const bool readOnly = readOnlyMedia || access == Access::ReadOnly;
 
     static std::atomic<int> counter{0};
     m_connectionName = QStringLiteral("openmeet-db-%1").arg(++counter);
@@ -146,14 +210,29 @@ void Database::Connect(const QString &path, bool create)
         Close();
         throw DbError(what + QStringLiteral(": the SQLite driver (QSQLITE) is not installed"));
     }
-    m_db.setDatabaseName(path);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs);
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (readOnlyMedia) {
+        // Nothing can change a file on read-only media, so SQLite may read it as it stands:
+        // without locks, and without the -shm file a WAL-mode file would otherwise need beside it.
+        options += QStringLiteral(";QSQLITE_OPEN_URI");
+        m_db.setDatabaseName(
+            QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            QStringLiteral("?immutable=1"));
+    } else {
+        m_db.setDatabaseName(path);
+    }
+    m_db.setConnectOptions(options);
     if (!m_db.open()) {
         const QSqlError error = m_db.lastError();
         Close();
         throw DbError(what + QStringLiteral(": ") + error.text());
     }
     m_path = path;
+    m_readOnly = readOnly;
+    m_readOnlyMedia = readOnlyMedia;
+    Harden();
 
     // Opening does not read the file; the first statement does, and that is where a file that
     // is not SQLite (or a damaged one) shows itself.
@@ -163,30 +242,91 @@ void Database::Connect(const QString &path, bool create)
             const QSqlError error = probe.lastError();
             probe = QSqlQuery();
             Close();
-            if (error.nativeErrorCode().toInt() == SqliteNotADb)
+            if (error.nativeErrorCode().toInt() == SQLITE_NOTADB)
                 throw DbError(
                     what +
                     QStringLiteral(": it is not a SQLite database (%1)").arg(error.databaseText()));
             const int code = error.nativeErrorCode().toInt() & 0xff;
-            if (code == SqliteBusy || code == SqliteLocked)
+            if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
                 throw DbError(what + QStringLiteral(": it is locked by another program (%1)")
                                          .arg(error.databaseText()));
             throw DbError(what + QStringLiteral(": ") + error.text());
         }
     }
-    // WAL lets readers carry on while one command writes, and makes each commit one append.
-    // Only the program's own files are switched (a new file, or one holding one of its tables):
-    // opening some other SQLite file by mistake must leave that file exactly as it was. A file
-    // on read-only media cannot switch; it is still readable, so a refusal is ignored.
-    QSqlQuery ours(m_db);
+    if (!readOnly)
+        UseRollbackJournal(create);
+}
+
+void *Database::Handle() const
+{
+    const QVariant handle = m_db.isOpen() ? m_db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+void Database::Harden()
+{
+    auto *handle = static_cast<sqlite3 *>(Handle());
+    if (!handle) {
+        Close();
+        throw DbError(QStringLiteral("Cannot open database %1: the SQLite driver gives no handle")
+                          .arg(NativePath(m_path)));
+    }
+    sqlite3_limit(handle, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, MaxValueBytes);
+    sqlite3_limit(handle, SQLITE_LIMIT_SQL_LENGTH, MaxStatementBytes);
+    // The program's files have no triggers, and their schema holds no code the program relies
+    // on: a trigger or a function call that a file brings along must not run on our writes.
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    m_stopped = false;
+    m_statementStartMs = NowMs();
+    sqlite3_trace_v2(handle, SQLITE_TRACE_STMT, &Database::Trace, this);
+    sqlite3_progress_handler(handle, ProgressSteps, &Database::Progress, this);
+    sqlite3_wal_hook(handle, CheckpointEachCommit, nullptr);
+}
+
+int Database::Trace(unsigned, void *self, void *, void *)
+{
+    auto *db = static_cast<Database *>(self);
+    db->m_statementStartMs = NowMs();
+    db->m_stopped = false;
+    return 0;
+}
+
+int Database::Progress(void *self)
+{
+    auto *db = static_cast<Database *>(self);
+    if (NowMs() - db->m_statementStartMs <= db->m_timeLimitMs)
+        return 0;
+    db->m_stopped = true;
+    return 1;
+}
+
+// A file in WAL mode keeps committed changes in FILE-wal while it is open, so a copy of the file
+// alone misses them, and its folder must be writable even to read it. The rollback journal
+// writes every commit into the file itself, and with full syncing a commit is on the disk when
+// COMMIT returns. A file of the program's (a new file, or one holding one of its tables) left in
+// WAL mode is switched back; some other SQLite file opened by mistake keeps its mode. Should a
+// file stay in WAL (another program has it open), CheckpointEachCommit still copies every commit
+// into the file.
+void Database::UseRollbackJournal(bool create)
+{
+    QSqlQuery query(m_db);
+    query.exec(QStringLiteral("PRAGMA synchronous=FULL"));
+    const bool wal = query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next() &&
+                     query.value(0).toString().compare(u"wal", Qt::CaseInsensitive) == 0;
+    if (!wal)
+        return;
     const bool isOurs =
-        create || (ours.exec(QStringLiteral(
+        create || (query.exec(QStringLiteral(
                        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                        "('Saved Queries', 'Members Table', 'Entrant Table')")) &&
-                   ours.next() && ours.value(0).toInt() > 0);
-    ours = QSqlQuery();
+                   query.next() && query.value(0).toInt() > 0);
     if (isOurs)
-        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        query.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
 }
 
 void Database::Close()
@@ -203,6 +343,7 @@ void Database::Close()
     m_connectionName.clear();
     m_path.clear();
     m_transactionDepth = 0;
+    m_readOnly = m_readOnlyMedia = false;
 }
 
 bool Database::IsOpen() const
@@ -221,10 +362,15 @@ void Database::Fail(const QString &what, const QSqlError &error) const
     const QString file = NativePath(m_path);
     const QString detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     const int code = error.nativeErrorCode().toInt() & 0xff;
-    if (code == SqliteBusy || code == SqliteLocked)
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         throw DbError(QStringLiteral("%1: the database %2 is locked by another program; try again "
                                      "when it is free (%3)")
                           .arg(what, file, detail));
+    if (code == SQLITE_INTERRUPT && m_stopped)
+        throw DbError(QStringLiteral("%1 in %2: the statement was stopped after running for more "
+                                     "than %3 seconds")
+                          .arg(what, file)
+                          .arg(m_timeLimitMs / 1000.0));
     throw DbError(QStringLiteral("%1 in %2: %3").arg(what, file, detail));
 }
 
@@ -359,6 +505,11 @@ std::unique_ptr<RecordSet> Database::Load(const QString &source, const QString &
                           .arg(source, NativePath(m_path), updateTable, RowIdColumn));
 
     while (query.next()) {
+        if (set->m_rows.size() >= m_rowLimit)
+            throw DbError(QStringLiteral("Cannot read '%1' in %2: it was stopped at %3 records, "
+                                         "more than any meet holds")
+                              .arg(source, NativePath(m_path))
+                              .arg(m_rowLimit));
         QVariantList row;
         row.reserve(visible.size());
         for (int column : visible)
@@ -398,6 +549,11 @@ Database::SavedQuery Database::OpenQuery(const QString &name)
     query = QSqlQuery();
     if (!updateTable.isEmpty()) {
         saved.m_updateTable = ResolveTable(updateTable);
+        if (saved.m_updateTable.startsWith(QStringLiteral("sqlite_"), Qt::CaseInsensitive) ||
+            saved.m_updateTable.compare(SavedQueriesTable, Qt::CaseInsensitive) == 0)
+            throw DbError(QStringLiteral("Saved query '%1' in %2 updates table '%3', which is "
+                                         "not one of the meet's tables")
+                              .arg(saved.m_name, file, saved.m_updateTable));
         if (saved.m_updateTable.isEmpty())
             throw DbError(QStringLiteral("Saved query '%1' in %2 updates table '%3', which is "
                                          "not in the file")
@@ -406,9 +562,76 @@ Database::SavedQuery Database::OpenQuery(const QString &name)
     return saved;
 }
 
+void Database::CheckSavedQuery(const QString &name)
+{
+    const SavedQuery saved = OpenQuery(name);
+    QString sql;
+    QStringList occurrences;
+    if (!ExpandPlaceholders(saved.m_sql, sql, occurrences))
+        throw DbError(QStringLiteral("Saved query '%1' in %2 has a '{' without its '}'")
+                          .arg(saved.m_name, NativePath(m_path)));
+    CheckReadOnlySelect(saved.m_name, sql, saved.m_updateTable);
+}
+
+void Database::CheckReadOnlySelect(const QString &source, const QString &sql,
+                                   const QString &updateTable)
+{
+    RequireOpen();
+    auto *handle = static_cast<sqlite3 *>(Handle());
+    const QString file = NativePath(m_path);
+    const QByteArray text = sql.toUtf8();
+    bool denied = false;
+    sqlite3_set_authorizer(handle, AllowReadingOnly, &denied);
+    sqlite3_stmt *statement = nullptr;
+    const char *tail = nullptr;
+    int rc = sqlite3_prepare_v3(handle, text.constData(), int(text.size()), 0, &statement, &tail);
+    const QString error = QString::fromUtf8(sqlite3_errmsg(handle));
+    QString refusal;
+    bool hasRowId = false;
+    if (rc == SQLITE_OK && statement) {
+        if (!sqlite3_stmt_readonly(statement) || sqlite3_column_count(statement) == 0)
+            refusal = QStringLiteral("it does not only read");
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            if (QString::fromUtf8(sqlite3_column_name(statement, i))
+                    .compare(RowIdColumn, Qt::CaseInsensitive) == 0)
+                hasRowId = true;
+        }
+        // Whatever follows the first statement must be nothing but blanks and comments.
+        sqlite3_stmt *next = nullptr;
+        const int tailBytes = int(text.constData() + text.size() - tail);
+        if (refusal.isEmpty() &&
+            (sqlite3_prepare_v3(handle, tail, tailBytes, 0, &next, nullptr) != SQLITE_OK || next))
+            refusal = QStringLiteral("it holds more than one statement");
+        sqlite3_finalize(next);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_set_authorizer(handle, nullptr, nullptr);
+
+    if (denied && refusal.isEmpty())
+        refusal = QStringLiteral("it does not only read");
+    if (!refusal.isEmpty())
+        throw DbError(QStringLiteral("Saved query '%1' in %2 is refused: %3; a saved query must "
+                                     "be one SELECT statement that only reads")
+                          .arg(source, file, refusal));
+    if (rc != SQLITE_OK)
+        throw DbError(QStringLiteral("Cannot open '%1' in %2: %3").arg(source, file, error));
+    if (!statement)
+        throw DbError(QStringLiteral("Saved query '%1' in %2 is empty").arg(source, file));
+    if (!updateTable.isEmpty() && !hasRowId)
+        throw DbError(QStringLiteral("Saved query '%1' in %2 updates '%3' but does not return "
+                                     "its row id as \"%4\"")
+                          .arg(source, file, updateTable, RowIdColumn));
+}
+
 void Database::Begin()
 {
     RequireOpen();
+    if (m_readOnly)
+        throw DbError(m_readOnlyMedia
+                          ? QStringLiteral("Cannot save the changes: ") + ReadOnlyMediaMessage()
+                          : QStringLiteral("Cannot save the changes: the database %1 "
+                                           "was opened for reading only")
+                                .arg(NativePath(m_path)));
     QSqlQuery query(m_db);
     // IMMEDIATE takes the write lock now, so a busy file fails before any change is attempted.
     const QString sql = m_transactionDepth == 0
@@ -484,6 +707,7 @@ std::unique_ptr<RecordSet> Database::SavedQuery::Open()
     if (!ExpandPlaceholders(m_sql, sql, occurrences))
         throw DbError(QStringLiteral("Saved query '%1' in %2 has a '{' without its '}'")
                           .arg(m_name, NativePath(m_db->Path())));
+    m_db->CheckReadOnlySelect(m_name, sql, m_updateTable);
     QVariantHash binds;
     for (int i = 0; i < occurrences.size(); ++i)
         binds.insert(QStringLiteral(":p%1").arg(i), m_values.value(occurrences.at(i)));

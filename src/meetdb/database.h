@@ -33,6 +33,17 @@
  *
  * Saved queries live in the table "Saved Queries" of the same file (see schema.h for the
  * storage and the placeholder syntax).
+ *
+ * A file from elsewhere is untrusted, and its saved queries are statements written by whoever
+ * made it. So a saved query must be one read-only SELECT: anything else is refused before it
+ * runs, naming the query and the file. Edits, additions and deletions through a query go to
+ * its update table only through statements built here, with quoted names and bound values.
+ * Every connection has ATTACH switched off, ignores triggers a file brings, and stops a
+ * statement that runs longer than the time limit; a record set stops at the row limit.
+ *
+ * Files are kept in SQLite's rollback-journal mode with full syncing: every commit is in the
+ * file itself, so a copy of that one file holds everything committed, and the file can be read
+ * on read-only media. A read-only open never changes the file.
  */
 namespace MeetDb {
 
@@ -61,9 +72,14 @@ public:
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
-    // Opens an existing database file for reading and writing. Never creates a file. Throws
-    // DbError naming the file when it is missing, empty, not a SQLite database or locked.
-    void Open(const QString &path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing database file. Never creates a file. Throws DbError naming the file
+    // when it is missing, empty, not a SQLite database or locked. ReadWrite is for a session
+    // that records; ReadOnly is for a command that only reads and must leave the file byte for
+    // byte as it was. A file on read-only media (the file or its folder cannot be written)
+    // opens read-only either way, and OnReadOnlyMedia() tells the caller to say so.
+    void Open(const QString &path, Access access = Access::ReadWrite);
     // Creates or opens a file for writing (used when a new database is made).
     void OpenOrCreate(const QString &path);
     // Closes the file and drops the connection; does nothing when not open. Record sets of this
@@ -71,10 +87,28 @@ public:
     void Close();
     bool IsOpen() const;
     QString Path() const { return m_path; }
+    bool IsReadOnly() const { return m_readOnly; }
+    bool OnReadOnlyMedia() const { return m_readOnlyMedia; }
+    // "The database ... is on read-only media ...": for the caller to show when
+    // OnReadOnlyMedia().
+    QString ReadOnlyMediaMessage() const;
+
+    // Whether a file and its folder can be written. Tests replace it to stand for read-only
+    // media, since a test run as root can write whatever the permission bits say; nullptr
+    // restores the real check.
+    using WritableCheck = bool (*)(const QString &path);
+    static void SetWritableCheck(WritableCheck check);
 
     // How long a statement waits for another program's lock before failing with DbError.
     // Takes effect at the next Open.
     void SetBusyTimeout(int milliseconds) { m_busyTimeoutMs = milliseconds; }
+    // One statement may run this long before it is stopped with DbError, and a record set may
+    // hold this many records. Both are far above what a meet or a club needs; they are there
+    // for a crafted file whose query never ends.
+    void SetStatementTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
+    void SetRowLimit(int rows) { m_rowLimit = rows; }
+    static constexpr int DefaultTimeLimitMs = 5000;
+    static constexpr int DefaultRowLimit = 1000000;
 
     bool HasTable(const QString &table);
     bool HasSavedQuery(const QString &name);
@@ -106,8 +140,13 @@ public:
         QString m_updateTable; // table that edits, adds and deletes go to; "" for read-only
         QHash<QString, QVariant> m_values;
     };
-    // Throws DbError when the file has no saved query of that name.
+    // Throws DbError when the file has no saved query of that name, or when its update table
+    // is not a table of the file.
     SavedQuery OpenQuery(const QString &name);
+    // Checks a saved query without running it: it is prepared, never stepped. Throws DbError
+    // when it does not compile against the file's tables, or when it is anything but one
+    // read-only SELECT (or, with an update table, returns no "_rowid").
+    void CheckSavedQuery(const QString &name);
 
     // Transactions: the updates between Begin and Commit are written together. Begin takes the
     // write lock at once, so a database locked by another program fails here, before anything
@@ -131,7 +170,17 @@ public:
 private:
     friend class RecordSet;
 
-    void Connect(const QString &path, bool create);
+    void Connect(const QString &path, bool create, Access access);
+    // Limits, the progress handler and switched-off features of a new connection.
+    void Harden();
+    // Durable commits: the rollback journal with full syncing (read-write connections only).
+    void UseRollbackJournal(bool create);
+    // Prepares `sql` under an authorizer that allows reading only, and checks the statement;
+    // never steps it. Throws DbError naming `source` and the file.
+    void CheckReadOnlySelect(const QString &source, const QString &sql, const QString &updateTable);
+    static int Progress(void *self);
+    static int Trace(unsigned event, void *self, void *statement, void *sql);
+    void *Handle() const; // the connection's sqlite3*
     void RequireOpen() const;
     // Throws a DbError built from the failed statement's error; `what` says what was attempted.
     [[noreturn]] void Fail(const QString &what, const QSqlError &error) const;
@@ -147,7 +196,13 @@ private:
     QString m_connectionName;
     QString m_path;
     int m_busyTimeoutMs = 5000;
+    int m_timeLimitMs = DefaultTimeLimitMs;
+    int m_rowLimit = DefaultRowLimit;
     int m_transactionDepth = 0;
+    bool m_readOnly = false;
+    bool m_readOnlyMedia = false;
+    qint64 m_statementStartMs = 0; // when the running statement began (steady clock)
+    bool m_stopped = false;        // the progress handler stopped a statement
 };
 
 // Commits on Commit(); rolls back when it goes out of scope first (an exception, an early return).

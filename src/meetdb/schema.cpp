@@ -306,10 +306,10 @@ void CheckMeetDatabase(Database &db)
         if (!db.HasSavedQuery(name))
             throw DbError(QStringLiteral("%1 is not a meet database: saved query '%2' not found")
                               .arg(file, name));
-        // Opening with no parameters set runs the statement against the file's tables and
-        // selects nothing, which shows up a query that names a missing table or field.
+        // Preparing compiles the statement against the file's tables, which shows up a query
+        // that names a missing table or field, without running anything the file brought.
         try {
-            db.OpenQuery(name).Open();
+            db.CheckSavedQuery(name);
         } catch (const DbError &error) {
             throw DbError(QStringLiteral("%1: saved query '%2' does not run: %3")
                               .arg(file, name, error.Message()));

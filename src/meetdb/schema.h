@@ -11,7 +11,8 @@
  * Saved queries are stored inside the database file, in the table "Saved Queries":
  *
  *     "Name"          text, the query's name ("Events for 1 Meet"); the primary key
- *     "Sql"           text, one SQLite SELECT statement with parameter placeholders
+ *     "Sql"           text, one SQLite SELECT statement with parameter placeholders; any
+ *                     other statement is refused (see database.h)
  *     "Update Table"  text, the table that edits, additions and deletions go to; empty or Null
  *                     for a read-only query
  *
@@ -61,8 +62,8 @@ void CreateAddressDatabase(const QString &path);
 void WriteSavedQueries(Database &db);
 
 // Checks that an open database has the tables and saved queries the program needs and that
-// each saved query can run against the file. Throws DbError naming the file and the first
-// missing or broken one.
+// each saved query is one read-only SELECT that compiles against the file; none is run.
+// Throws DbError naming the file and the first missing, broken or refused one.
 void CheckMeetDatabase(Database &db);
 
 } // namespace MeetDb

@@ -3,14 +3,18 @@
 // command line and prints the outcome.
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QString>
 #include <QStringList>
 
 #include "core/captureprompts.h"
+#include "core/startup.h"
 #include "core/sysparams.h"
 #include "entries/entryimport.h"
 #include "meetday/heats.h"
@@ -22,6 +26,9 @@
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
 #include "members/memberdb.h"
+#include "reports/entrantslist.h"
+#include "reports/printer.h"
+#include "reports/reportoutput.h"
 
 namespace {
 
@@ -41,6 +48,7 @@ Commands:
                                          seed events into heats and lanes
   update-pbs FILE CODE [--members MEMBERFILE]
                                          entry times from the members' personal bests
+  entrants-list FILE CODE OUT.pdf        print the entrants list of a meet to a PDF file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -72,7 +80,8 @@ as "file:line: message" and nothing is added.
 const char *const ListHelp = R"(Usage: openmeet-db list FILE
 
 Lists the meets of the meet database FILE, newest first, one per line: code, date (dd/mm/yyyy),
-name and number of entrants, separated by tabs.
+name and number of entrants, separated by tabs. FILE is only read, never changed; it may be on
+read-only media.
 )";
 
 const char *const AddEntriesHelp = R"(Usage: openmeet-db add-entries FILE CODE CSVFILE
@@ -115,6 +124,16 @@ swimmers" and "Confirm All" do, and saves them as its save all does.
   --entrants LIST   confirms every swim of the entrants numbered in LIST, such as 1,4,7-9
 
 An entrant number that is not in the meet is an error, and nothing is saved.
+)";
+
+const char *const EntrantsListHelp = R"(Usage: openmeet-db entrants-list FILE CODE OUT.pdf
+
+Writes the entrants list of the meet CODE of the meet database FILE to the PDF file OUT.pdf,
+exactly as "Print Entrants List" prints it: club by club, each club on a new page, every entrant
+with the events entered. The list applies to Champs, Masters and Open meets.
+
+OUT.pdf is written under a temporary name and renamed when it is complete, so a list that fails
+leaves no half-written file (and an existing OUT.pdf as it was).
 )";
 
 const char *const MakeHeatsHelp =
@@ -160,6 +179,14 @@ int Fail(const QString &message)
 {
     PrintLine(stderr, QStringLiteral("openmeet-db: ") + message);
     return 1;
+}
+
+// Prints the messages the work showed, each after the meet's code, and forgets them.
+void ReportMessages(Core::CapturePrompts &prompts, const QString &meetCode)
+{
+    for (const QString &message : std::as_const(prompts.Messages))
+        PrintLine(stderr, meetCode + QStringLiteral(": ") + message);
+    prompts.Messages.clear();
 }
 
 int WrongArguments(const char *help)
@@ -220,8 +247,11 @@ int List(const QStringList &args)
     if (args.size() != 1)
         return WrongArguments(ListHelp);
     try {
+        // Listing only reads: the file is left byte for byte as it was.
         MeetDb::Database db;
-        db.Open(args.at(0));
+        db.Open(args.at(0), MeetDb::Database::Access::ReadOnly);
+        if (db.OnReadOnlyMedia())
+            PrintLine(stderr, QStringLiteral("openmeet-db: ") + db.ReadOnlyMediaMessage());
         MeetDb::CheckMeetDatabase(db);
         for (const MeetDb::MeetListing &meet : MeetDb::ListMeets(db))
             PrintLine(stdout, MeetDb::MeetListingLine(meet));
@@ -274,8 +304,7 @@ int CreateMembers(const QStringList &args)
     } catch (const MeetDb::DbError &error) {
         // The file was made by this command, so nothing of the user's is lost by removing it.
         QFile::remove(path);
-        QFile::remove(path + QStringLiteral("-wal"));
-        QFile::remove(path + QStringLiteral("-shm"));
+        QFile::remove(path + QStringLiteral("-journal"));
         return Fail(error.Message());
     }
     return 0;
@@ -297,11 +326,7 @@ int Confirm(const QStringList &args)
 
     MeetDb::Session session;
     Core::CapturePrompts prompts;
-    auto report = [&] {
-        for (const QString &message : std::as_const(prompts.Messages))
-            PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
-        prompts.Messages.clear();
-    };
+    auto report = [&] { ReportMessages(prompts, args.at(1)); };
     const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
     report();
     if (!loaded)
@@ -342,6 +367,44 @@ int Confirm(const QStringList &args)
     return 0;
 }
 
+int EntrantsList(const QStringList &args)
+{
+    if (args.size() != 3)
+        return WrongArguments(EntrantsListHelp);
+    MeetDb::Session session;
+    Core::SetPrintFontNames(session.Settings);
+    Core::CapturePrompts prompts;
+    auto report = [&] { ReportMessages(prompts, args.at(1)); };
+    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
+    report();
+    if (!loaded)
+        return Fail(QStringLiteral("no list written"));
+    const std::optional<Reports::EntrantsList> list =
+        Reports::PrepareEntrantsList(session, prompts);
+    report();
+    if (!list)
+        return Fail(QStringLiteral("no list written"));
+
+    int pages = 0;
+    QString error;
+    const bool written = Reports::WritePdfReport(
+        args.at(2), list->MeetName + QStringLiteral(" - Entrants"),
+        Reports::ReportFontsFrom(session.Settings),
+        [&](Reports::Printer &printer) {
+            Reports::PrintEntrantsList(printer, *list);
+            pages = printer.PageCount();
+        },
+        &error);
+    if (!written)
+        return Fail(error);
+    PrintLine(stdout, QStringLiteral("Wrote the entrants list of meet %1 to %2 (%3 pages)")
+                          .arg(args.at(1), args.at(2))
+                          .arg(pages));
+    return 0;
+}
+
+// Commands that draw a report need the font database, which only a GUI application has. They
+// run on the offscreen platform unless told otherwise, so they need no display.
 // Marks the events of LIST (numbers and ranges "7-9", comma-separated) as selected. Returns false
 // with `error` naming a part that is no event of the meet.
 bool SelectEvents(Core::GalaState &gala, const QString &list, QString *error)
@@ -507,12 +570,25 @@ int UpdatePbs(const QStringList &args)
     return 0;
 }
 
+bool NeedsFonts(int argc, char *argv[])
+{
+    return argc > 1 && std::strcmp(argv[1], "entrants-list") == 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     // The SQL driver is a plugin, which Qt loads only with an application object.
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (NeedsFonts(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+        Core::InstallFontSubstitutions();
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QStringList args = QCoreApplication::arguments().mid(1);
 
     if (args.isEmpty())
@@ -539,6 +615,7 @@ int main(int argc, char *argv[])
         {"confirm", ConfirmHelp, Confirm},
         {"make-heats", MakeHeatsHelp, MakeHeats},
         {"update-pbs", UpdatePbsHelp, UpdatePbs},
+        {"entrants-list", EntrantsListHelp, EntrantsList},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

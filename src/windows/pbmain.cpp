@@ -102,8 +102,7 @@ PbMain::PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent
     });
     connect(m_clubNameButton, &QPushButton::clicked, this,
             [this] { RunCommand(m_clubName, m_clubNameButton->text()); });
-    connect(m_printListButton, &QPushButton::clicked, this,
-            [this] { RunCommand(m_printList, m_printListButton->text()); });
+    connect(m_printListButton, &QPushButton::clicked, this, &PbMain::PrintList);
     // Nothing is written on the way out; the meet database is released with the session.
     connect(m_exitButton, &QPushButton::clicked, this, &QWidget::close);
     connect(m_meetDayMode, &QCheckBox::toggled, this, &PbMain::ApplyProgramMode);
@@ -172,6 +171,17 @@ void PbMain::SelectCompetition()
     if (loaded)
         setWindowTitle(m_session.Gala.GalaName);
     RefreshFromSession();
+}
+
+void PbMain::PrintList()
+{
+    // The list is of a meet, so with none loaded yet the user picks one first.
+    if (!m_session.Gala.MeetDbOpen && !m_galaFileLoaded) {
+        SelectCompetition();
+        if (!m_session.Gala.MeetDbOpen && !m_galaFileLoaded)
+            return;
+    }
+    RunCommand(m_printList, m_printListButton->text());
 }
 
 void PbMain::RunCommand(const CommandHandler &handler, const QString &caption)

@@ -44,7 +44,8 @@ public:
     using LoadHandler = std::function<bool()>;
     void SetSelectCompetitionHandler(LoadHandler handler) { m_selectMeet = std::move(handler); }
 
-    // The other commands; each runs one modal window or report.
+    // The other commands; each runs one modal window or report. "Print Entrants List" with no
+    // competition loaded runs "Select Competition" first, and its handler only after a load.
     using CommandHandler = std::function<void()>;
     void SetAddEntryHandler(CommandHandler handler) { m_addEntry = std::move(handler); }
     void SetModifyEntriesHandler(CommandHandler handler) { m_modifyEntries = std::move(handler); }
@@ -80,6 +81,7 @@ public:
 private:
     QPushButton *AddCommand(const QString &name, const QString &caption);
     void SelectCompetition();
+    void PrintList();
     void RunCommand(const CommandHandler &handler, const QString &caption);
     void ApplyProgramMode();
 

@@ -113,13 +113,15 @@ private Q_SLOTS:
     void failureMidRecordWritesNothing()
     {
         Meet meet;
-        // The engine refuses the second swim, after the entrant and the first swim went in.
+        // The engine refuses the second swim, after the entrant and the first swim went in: the
+        // index entry of event 3 cannot be computed. (A trigger would not do: files' triggers are
+        // off.)
         meet.Db().Exec(QStringLiteral(
-            R"(CREATE TRIGGER "Refuse 3" BEFORE INSERT ON "Swim Table" WHEN NEW."Event number" = '3')"
-            R"( BEGIN SELECT RAISE(ABORT, 'disk full'); END)"));
+            R"(CREATE INDEX "Refuse 3" ON "Swim Table" )"
+            R"((abs(CASE WHEN "Event number" = '3' THEN -9223372036854775807 - 1 ELSE 0 END)))"));
         QString error;
         QCOMPARE(meet.Write(Swimmer("Jane Brown", {"1", "3"}), &error), 0);
-        QVERIFY2(error.contains("disk full"), qPrintable(error));
+        QVERIFY2(error.contains("integer overflow"), qPrintable(error));
         QCOMPARE(meet.Rows("Entrant Table", {"Entrant Number"}), QStringList());
         QCOMPARE(meet.Rows("Swim Table", {"Entrant Number"}), QStringList());
         QCOMPARE(meet.StoredNext(), 1);

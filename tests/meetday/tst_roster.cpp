@@ -159,18 +159,19 @@ private Q_SLOTS:
         QCOMPARE(meet.prompts.Messages, QStringList{NoEntrantMessage});
         QVERIFY(meet.Swims().contains("2|3|2:29.00|1|(Res)"));
 
-        // A failure part-way (the database refuses the second entrant's swim) writes nothing.
+        // A failure part-way (the database refuses the second entrant's swim: its index entry
+        // cannot be computed) writes nothing.
         meet.prompts.Messages.clear();
         const QStringList before = meet.Swims();
         meet.session.MeetDb.Exec(
-            "CREATE TRIGGER refuse BEFORE UPDATE ON \"Swim Table\" WHEN new.\"Entrant Number\" = 2 "
-            "BEGIN SELECT RAISE(ABORT, 'refused by test'); END");
+            R"(CREATE INDEX "Refuse 2" ON "Swim Table" (abs(CASE WHEN "Entrant Number" = 2 AND )"
+            R"("Entry Time" = '2:00.00' THEN -9223372036854775807 - 1 ELSE 0 END)))");
         roster[0].Swims[0].EntryTime = "1:00.00";
         roster[1].Swims[0].EntryTime = "2:00.00";
         QVERIFY(!SaveRoster(meet.session, roster, meet.prompts));
         QCOMPARE(meet.Swims(), before);
         QCOMPARE(meet.prompts.Messages.size(), 1);
-        QVERIFY(meet.prompts.Messages.at(0).contains("refused by test"));
+        QVERIFY(meet.prompts.Messages.at(0).contains("integer overflow"));
         QVERIFY(meet.prompts.Messages.at(0).endsWith("Nothing was saved."));
         QCOMPARE(meet.session.MeetDb.TransactionDepth(), 0);
     }

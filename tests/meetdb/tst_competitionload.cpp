@@ -1,5 +1,6 @@
 #include <functional>
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -318,6 +319,36 @@ private Q_SLOTS:
             "saved query 'Events for 1 Meet' not found");
         row("saved query broken", R"(DROP TABLE "Group Table")",
             "saved query 'Groups for 1 Meet' does not run");
+        // Saved queries from a crafted file: refused when the file is opened, before anything
+        // runs, or stopped at the limits when the meet is read.
+        const char *refused = "Saved query 'Details of 1 Meet' in %path is refused";
+        auto crafted = [&](const char *tag, const char *sql, const char *message) {
+            row(tag,
+                qPrintable(QStringLiteral(R"(UPDATE "Saved Queries" SET "Sql" = '%1' WHERE )"
+                                          R"("Name" = 'Details of 1 Meet')")
+                               .arg(QString(sql).replace("'", "''"))),
+                message);
+        };
+        crafted("query attaches a file", "ATTACH '%dir/made.db' AS e", refused);
+        crafted("query deletes", R"(DELETE FROM "Swim Table")", refused);
+        crafted("query then delete", R"(SELECT 1 AS "_rowid"; DELETE FROM "Swim Table")", refused);
+        crafted("query sets a pragma", "PRAGMA synchronous=OFF", refused);
+        row("query updates its own table",
+            R"(UPDATE "Saved Queries" SET "Update Table" = 'Saved Queries' WHERE )"
+            R"("Name" = 'Details of 1 Meet')",
+            "Saved query 'Details of 1 Meet' in %path updates table 'Saved Queries', which is "
+            "not one of the meet's tables");
+        const char *endless = "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) ";
+        crafted("endless rows",
+                qPrintable(endless + QString(R"(SELECT x AS "_rowid", {Enter Meet Code} FROM c)")),
+                "Cannot read 'Details of 1 Meet' in %path: it was stopped at 1000 records");
+        crafted(
+            "endless count",
+            qPrintable(
+                endless +
+                QString(R"(SELECT 1 AS "_rowid", count(*) FROM c WHERE {Enter Meet Code} > 0)")),
+            "Cannot open 'Details of 1 Meet' in %path: the statement was stopped after "
+            "running for more than 0.2 seconds");
         row("no meets", "noMeets", "No meets on database .. seems serious!");
         row("no meet chosen", "cancel",
             "Cannot find details of this event .. is the meet code correct?");
@@ -345,13 +376,19 @@ private Q_SLOTS:
             CreateMeetDatabase(path);
         } else if (kind != "missing") {
             MeetFile(dir, [&](Database &db) {
+                InsertRows(db, "Swim Table", "Meet code|Entrant Number|Event number",
+                           {"M1|1|1", "M1|1|3"});
                 if (kind != "cancel")
-                    db.Exec(kind);
+                    db.Exec(QString(kind).replace("%dir", dir.Path()));
             });
         }
+        message.replace("%path", path);
 
         const QByteArray before = TestDir::Read(path);
+        const QStringList files = QDir(dir.Path()).entryList(QDir::Files);
         Load load(path);
+        load.session.MeetDb.SetRowLimit(1000);
+        load.session.MeetDb.SetStatementTimeLimit(200);
         load.session.Gala.GalaDate = "01/01/2025"; // kept from an earlier load
         load.windows.meetLine = kind == "cancel" ? 0 : 1;
         QVERIFY(!load.Run());
@@ -363,6 +400,34 @@ private Q_SLOTS:
         QCOMPARE(gala.GalaName + ' ' + gala.GalaDate, QStringLiteral("Internal Gala 01/01/2025"));
         if (kind != "noMeets" && kind != "cancel")
             QCOMPARE(TestDir::Read(path), before);
+        QCOMPARE(QDir(dir.Path()).entryList(QDir::Files), files);
+    }
+
+    // A file that cannot be written (read-only media) loads for reading, says so, and refuses
+    // to save. Root writes through any permission bits, so the media check is stood in for.
+    void readOnlyMedia()
+    {
+        TestDir dir;
+        const QString path = MeetFile(dir);
+        const QByteArray before = TestDir::Read(path);
+        Database::SetWritableCheck([](const QString &) { return false; });
+        Load load(path);
+        const bool loaded = load.Run();
+        Database::SetWritableCheck(nullptr);
+        QVERIFY(loaded);
+        QCOMPARE(load.prompts.Messages,
+                 QStringList{"The database " + path +
+                             " is on read-only media (the file or its folder cannot be written): "
+                             "it is open for reading only, and no changes can be saved to it"});
+        QCOMPARE(load.session.Gala.EventCount(), 3);
+        try {
+            load.session.MeetDb.Begin();
+            QFAIL("no DbError");
+        } catch (const DbError &error) {
+            QVERIFY(error.Message().startsWith("Cannot save the changes: The database"));
+        }
+        load.session.MeetDb.Close();
+        QCOMPARE(TestDir::Read(path), before);
     }
 
     void capacities()

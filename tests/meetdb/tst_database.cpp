@@ -1,10 +1,13 @@
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 #include "support/dbrows.h"
+#include "support/entryfixture.h"
 #include "support/testfiles.h"
 
 using namespace MeetDb;
@@ -203,6 +206,55 @@ private Q_SLOTS:
         // Readers are not held up while another program writes.
         QCOMPARE(second.OpenTable("Entrant Table")->RecordCount(), 3);
         writer.Commit();
+    }
+
+    // After "Record" the file itself holds the entrant: a copy of it alone, taken while the meet
+    // is still open (as one would copy it to a memory stick), has every committed row.
+    void copyOfFileHoldsRecord()
+    {
+        EntryGala gala(Core::GalaOpen, {"1|F|OPEN|50|FS", "2|F|OPEN|100|FS"});
+        gala.UseMeetDb();
+        QVERIFY(gala.Open());
+        gala.Fill("Ann Green", "VMSC", "05/03/10", "F", 2, {"35.20", "1:15.00"});
+        gala.form->Record();
+        QCOMPARE(gala.prompts.Messages, QStringList());
+        const QString copy = m_dir.FilePath("stick/natamar.mdb");
+        QVERIFY(QDir().mkpath(m_dir.FilePath("stick")));
+        QVERIFY(QFile::copy(gala.dir.FilePath("natamar.mdb"), copy));
+        Database db;
+        db.Open(copy, Database::Access::ReadOnly);
+        QCOMPARE(TableRows(db, "Entrant Table", {"Swimmer Name"}), QStringList{"Ann Green"});
+        QCOMPARE(TableRows(db, "Swim Table", {"Event number", "Entry Time"}),
+                 QStringList({"1|35.20", "2|1:15.00"}));
+    }
+
+    // What a file brings cannot reach past it: ATTACH is off for the program's own statements
+    // too, and a trigger stored in the file does not run on the program's writes.
+    void fileCannotReachFurther_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("attach") << "ATTACH :made AS other";
+        QTest::newRow("trigger") << R"(CREATE TRIGGER "Wipe" AFTER INSERT ON "Entrant Table" )"
+                                    R"(BEGIN DELETE FROM "Swim Table"; END)";
+    }
+    void fileCannotReachFurther()
+    {
+        QFETCH(QString, sql);
+        Database db;
+        MakeFile(db);
+        InsertRows(db, "Swim Table", "Meet code|Entrant Number|Event number", {"M1|1|1"});
+        const QString made = m_dir.FilePath("made.db");
+        try {
+            db.Exec(sql, {{"made", made}});
+            InsertRows(db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
+                       {"M1|4|Swimmer 4"});
+            QVERIFY(QTest::currentDataTag() != QLatin1String("attach"));
+        } catch (const DbError &error) {
+            QVERIFY2(error.Message().contains("too many attached databases"),
+                     qPrintable(error.Message()));
+        }
+        QVERIFY(!QFileInfo::exists(made));
+        QCOMPARE(db.OpenTable("Swim Table")->RecordCount(), 1);
     }
 };
 

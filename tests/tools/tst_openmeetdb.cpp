@@ -1,10 +1,14 @@
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "meetdb/database.h"
+#include "support/pdftext.h"
 #include "support/testfiles.h"
 
 // Runs the built openmeet-db as an official would, through its command line.
@@ -19,10 +23,14 @@ struct Outcome
 
 const QString Tool = QStringLiteral(OPENMEET_RUNTIME_DIR "/openmeet-db");
 
-Outcome Run(const QStringList &args)
+// `as` runs the tool through another program first (setpriv, to run it as another user).
+Outcome Run(const QStringList &args, const QStringList &as = {})
 {
     QProcess process;
-    process.start(Tool, args);
+    if (as.isEmpty())
+        process.start(Tool, args);
+    else
+        process.start(as.first(), as.mid(1) + QStringList{Tool} + args);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -51,6 +59,12 @@ private Q_SLOTS:
     void makeHeats_data();
     void makeHeats();
     void updatePbs();
+    void listOnlyReads_data();
+    void listOnlyReads();
+    void craftedQueries_data();
+    void craftedQueries();
+    void entrantsList_data();
+    void entrantsList();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -197,6 +211,170 @@ void TestOpenMeetDb::confirm()
     }
     QCOMPARE(args.contains("--all") ? QString::number(entrants.size()) : entrants.join(u' '),
              confirmed);
+}
+
+// "list" leaves the file byte for byte as it was; on a folder that cannot be written it still
+// lists, and says the file is read-only.
+void TestOpenMeetDb::listOnlyReads_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("wal"); // the file was left in WAL mode (by an earlier version)
+    QTest::newRow("writable folder") << false << false;
+    QTest::newRow("writable folder, WAL file") << false << true;
+    QTest::newRow("read-only folder") << true << false;
+    QTest::newRow("read-only folder, WAL file") << true << true;
+}
+
+void TestOpenMeetDb::listOnlyReads()
+{
+    QFETCH(bool, readOnly);
+    QFETCH(bool, wal);
+    TestDir dir;
+    const QString folder = dir.FilePath("stick");
+    QVERIFY(QDir().mkpath(folder));
+    const QString db = folder + "/natamar.mdb";
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "OPEN"}).ExitCode, 0);
+    if (wal) {
+        MeetDb::Database open;
+        open.Open(db);
+        open.Exec("PRAGMA journal_mode=WAL");
+    }
+    const QByteArray before = TestDir::Read(db);
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+
+    QStringList as;
+    if (readOnly) {
+        using P = QFileDevice;
+        QFile::setPermissions(dir.Path(), P::ReadOwner | P::WriteOwner | P::ExeOwner |
+                                              P::ReadOther | P::ExeOther);
+        QFile::setPermissions(folder, P::ReadOwner | P::ExeOwner | P::ReadOther | P::ExeOther);
+        QFile::setPermissions(db, P::ReadOwner | P::ReadOther);
+        // Root writes through permission bits, so root runs the tool as "nobody", for whom the
+        // folder really is read-only.
+        if (::geteuid() == 0) {
+            if (QStandardPaths::findExecutable("setpriv").isEmpty())
+                QSKIP("running as root without setpriv");
+            as = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        }
+    }
+    const Outcome list = Run({"list", db}, as);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(list.Out, QString("OPEN\t14/03/2027\tVelmora Spring Open\t0\n"));
+    QCOMPARE(list.Err, readOnly ? "openmeet-db: The database " + db +
+                                      " is on read-only media (the file or its folder cannot be "
+                                      "written): it is open for reading only, and no changes can "
+                                      "be saved to it\n"
+                                : QString());
+    QCOMPARE(list.ExitCode, 0);
+    QCOMPARE(TestDir::Read(db), before);
+    // Reading a WAL-mode file in a folder that can be written needs its -shm file, which SQLite
+    // makes beside it; the file itself stays as it was.
+    if (!wal || readOnly)
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files);
+}
+
+// A file whose saved queries were written by a stranger: "list" checks them without running
+// any, refuses one that would change or reach beyond the file, and leaves everything as it was.
+void TestOpenMeetDb::craftedQueries_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    const QString refused = "Saved query 'Entrants for 1 Meet' in DB is refused";
+    QTest::newRow("attach") << "ATTACH 'DIR/made.db' AS made" << 1 << refused;
+    QTest::newRow("delete") << R"(DELETE FROM "Swim Table")" << 1 << refused;
+    QTest::newRow("vacuum into") << "VACUUM INTO 'DIR/made.db'" << 1 << refused;
+    QTest::newRow("select then delete")
+        << R"(SELECT rowid AS "_rowid" FROM "Entrant Table"; DELETE FROM "Swim Table")" << 1
+        << refused;
+    QTest::newRow("endless, never run")
+        << R"(WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) )"
+           R"(SELECT x AS "_rowid" FROM c)"
+        << 0 << QString();
+}
+
+void TestOpenMeetDb::craftedQueries()
+{
+    QFETCH(QString, sql);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "OPEN"}).ExitCode, 0);
+    QVERIFY(QProcess::execute(Tool,
+                              {"add-entries", db, "OPEN", DemoFile("entries-spring27.csv")}) == 0);
+    {
+        MeetDb::Database open;
+        open.Open(db);
+        open.Exec(R"(UPDATE "Saved Queries" SET "Sql" = :sql WHERE "Name" = 'Entrants for 1 Meet')",
+                  {{"sql", QString(sql).replace("DIR", dir.Path())}});
+    }
+    const QByteArray before = TestDir::Read(db);
+    const QStringList files = QDir(dir.Path()).entryList(QDir::Files);
+
+    const Outcome list = Run({"list", db});
+    QCOMPARE(list.ExitCode, exitCode);
+    QVERIFY2(list.Err.contains(QString(message).replace("DB", db)), qPrintable(list.Err));
+    QCOMPARE(TestDir::Read(db), before);
+    QCOMPARE(QDir(dir.Path()).entryList(QDir::Files), files);
+}
+
+// The entrants list, drawn without a screen into a PDF file, or refused with the list's message
+// and no file.
+void TestOpenMeetDb::entrantsList_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "entrants-list DB"; OUT is the PDF's path
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // the standard output, or a part of the error
+
+    QTest::newRow("open meet") << QStringList{"SPRING27", "OUT"} << 0
+                               << "Wrote the entrants list of meet SPRING27 to OUT (20 pages)\n";
+    QTest::newRow("graded meet") << QStringList{"GRADED", "OUT"} << 1
+                                 << "GRADED: Not Applicable to this kind of gala\n"
+                                    "openmeet-db: no list written";
+    QTest::newRow("no entrants") << QStringList{"MASTERS", "OUT"} << 1
+                                 << "MASTERS: No entrants for this meet";
+    QTest::newRow("unknown meet") << QStringList{"NOPE", "OUT"} << 1 << "no list written";
+    QTest::newRow("unwritable folder")
+        << QStringList{"SPRING27", "OUT/missing/list.pdf"} << 1 << "cannot be written";
+    QTest::newRow("missing argument")
+        << QStringList{"SPRING27"} << 2 << "Usage: openmeet-db entrants-list";
+}
+
+void TestOpenMeetDb::entrantsList()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString out = dir.FilePath("list.pdf");
+    const QString graded = dir.Write("graded.ini", "galaname=Graded Gala\ngalatype=Graded\n"
+                                                   "group=OPEN Open\nevent=1 F OPEN 50 FS\n"
+                                                   "End=End\n");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("masters.ini")}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, graded}).ExitCode, 0);
+
+    args.replaceInStrings(QRegularExpression("^OUT"), out);
+    output.replace("OUT", out);
+    const Outcome outcome = Run(QStringList{"entrants-list", db} + args);
+    QCOMPARE(outcome.ExitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
+        QCOMPARE(QDir(dir.Path()).entryList({"*.pdf*"}, QDir::Files | QDir::Hidden), QStringList());
+        return;
+    }
+    QCOMPARE(outcome.Out, output);
+    const QString text = PdfLayoutText(TestDir::Read(out));
+    QVERIFY2(text.startsWith("Velmora Spring Open - Entries for ASHB\n"), qPrintable(text));
+    QCOMPARE(text.count(u'\f'), 20);
 }
 
 void TestOpenMeetDb::makeHeats_data()
