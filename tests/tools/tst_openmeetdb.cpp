@@ -42,6 +42,16 @@ QString DemoFile(const QString &name)
     return QDir::cleanPath(TestDataPath("../../demo/" + name));
 }
 
+// Makes `db` a new meet database holding one demo meet with its entries; true when every step
+// succeeded.
+bool MakeDemoMeet(const QString &db, const QString &code, const QString &ini,
+                  const QString &entries)
+{
+    return Run({"create", db}).ExitCode == 0 &&
+           Run({"add-meet", db, DemoFile(ini), "--code", code}).ExitCode == 0 &&
+           Run({"add-entries", db, code, DemoFile(entries)}).ExitCode == 0;
+}
+
 } // namespace
 
 class TestOpenMeetDb : public QObject
@@ -189,9 +199,7 @@ void TestOpenMeetDb::confirm()
 
     TestDir dir;
     const QString db = dir.FilePath("natamar.mdb");
-    QCOMPARE(Run({"create", db}).ExitCode, 0);
-    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
-    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+    QVERIFY(MakeDemoMeet(db, "SPRING27", "open.ini", "entries-spring27.csv"));
 
     const Outcome outcome = Run(QStringList{"confirm", db} + args);
     QCOMPARE(outcome.ExitCode, exitCode);
@@ -413,9 +421,7 @@ void TestOpenMeetDb::makeHeats()
 
     TestDir dir;
     const QString db = dir.FilePath("natamar.mdb");
-    QCOMPARE(Run({"create", db}).ExitCode, 0);
-    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
-    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+    QVERIFY(MakeDemoMeet(db, "SPRING27", "open.ini", "entries-spring27.csv"));
 
     const Outcome outcome = Run(QStringList{"make-heats", db} + args);
     QCOMPARE(outcome.ExitCode, exitCode);
@@ -449,9 +455,7 @@ void TestOpenMeetDb::updatePbs()
     const QString db = dir.FilePath("natamar.mdb");
     const QString members = dir.FilePath("pbsys.mdb");
     QCOMPARE(Run({"create-members", members, DemoFile("members.csv")}).ExitCode, 0);
-    QCOMPARE(Run({"create", db}).ExitCode, 0);
-    QCOMPARE(Run({"add-meet", db, DemoFile("champs-meet.ini"), "--code", "CHAMPS27"}).ExitCode, 0);
-    QCOMPARE(Run({"add-entries", db, "CHAMPS27", DemoFile("entries-champs27.csv")}).ExitCode, 0);
+    QVERIFY(MakeDemoMeet(db, "CHAMPS27", "champs-meet.ini", "entries-champs27.csv"));
     const QString isla31 = "UPDATE \"Swim Table\" SET \"Entry Time\" = '40.00' WHERE "
                            "\"Entrant Number\" = 1 AND \"Event number\" = '31'";
     {
