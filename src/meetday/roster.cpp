@@ -27,6 +27,7 @@ namespace {
 
 const QString SwimRecordQuery = QStringLiteral("Meet Swim Record");
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+const QString WriteFailure = QStringLiteral("Cannot write the entries to");
 
 // "Regno" is a field of every meet database from version 1.0 on. It is read and written alike,
 // so that a save never blanks a registration number that the load did not read.
@@ -221,29 +222,14 @@ private:
         QString EventNumber;
     };
 
-    void Prepare(QSqlQuery &query, QSqlDatabase &connection, const QString &sql)
+    void Prepare(QSqlQuery &query, QSqlDatabase &, const QString &sql)
     {
-        query = QSqlQuery(connection);
-        if (!query.prepare(sql))
-            Fail(query);
+        MeetDb::PrepareBulk(m_db, query, sql, WriteFailure);
     }
 
     void Run(QSqlQuery &query, const QVariantList &values, qsizetype count = -1)
     {
-        const qsizetype n = count < 0 ? values.size() : count;
-        for (qsizetype i = 0; i < n; ++i)
-            query.bindValue(int(i), values.at(i));
-        if (!query.exec())
-            Fail(query);
-    }
-
-    [[noreturn]] void Fail(const QSqlQuery &query)
-    {
-        const QSqlError error = query.lastError();
-        throw MeetDb::DbError(
-            QStringLiteral("Cannot write the entries to %1: %2")
-                .arg(QDir::toNativeSeparators(m_db.Path()),
-                     error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+        MeetDb::RunBulk(m_db, query, values, WriteFailure, count);
     }
 
     MeetDb::Database &m_db;

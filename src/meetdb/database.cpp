@@ -909,6 +909,13 @@ void RecordSet::CancelUpdate()
     m_pending.clear();
 }
 
+qint64 RecordSet::RowId() const
+{
+    if (m_pos < 0 || m_pos >= m_rowIds.size() || m_afterDelete)
+        throw DbError(QStringLiteral("No current record in '%1'").arg(m_source));
+    return m_rowIds.at(m_pos);
+}
+
 bool RecordSet::FetchRow(qint64 rowId, QVariantList &row) const
 {
     QSqlQuery query(m_db->m_db);
@@ -1082,6 +1089,36 @@ void RecordSet::Seek(const QVariantList &key)
     }
     m_pos = index;
     m_noMatch = false;
+}
+
+namespace {
+
+[[noreturn]] void FailBulk(Database &db, const QSqlQuery &query, const QString &failure)
+{
+    const QSqlError error = query.lastError();
+    throw DbError(QStringLiteral("%1 %2: %3")
+                      .arg(failure, NativePath(db.Path()),
+                           error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+}
+
+} // namespace
+
+void PrepareBulk(Database &db, QSqlQuery &query, const QString &sql, const QString &failure)
+{
+    query = QSqlQuery(db.Connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        FailBulk(db, query, failure);
+}
+
+void RunBulk(Database &db, QSqlQuery &query, const QVariantList &values, const QString &failure,
+             qsizetype count)
+{
+    const qsizetype n = count < 0 ? values.size() : count;
+    for (qsizetype i = 0; i < n; ++i)
+        query.bindValue(int(i), values.at(i));
+    if (!query.exec())
+        FailBulk(db, query, failure);
 }
 
 } // namespace MeetDb

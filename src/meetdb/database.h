@@ -8,6 +8,7 @@
 #include <QPair>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -219,6 +220,14 @@ private:
     bool m_done = false;
 };
 
+// Bulk writes: a statement prepared once and run for many records, its values bound by
+// position. `failure` starts the message of a DbError ("Cannot write the heats to"), which then
+// names the file and gives the engine's reason.
+void PrepareBulk(Database &db, QSqlQuery &query, const QString &sql, const QString &failure);
+// Binds the first `count` values (all when -1) and runs the statement; throws DbError as above.
+void RunBulk(Database &db, QSqlQuery &query, const QVariantList &values, const QString &failure,
+             qsizetype count = -1);
+
 // A snapshot of the selected rows, walked forward from the first. Edits, additions and
 // deletions are written to the underlying table at Update() / Delete() and are reflected in the
 // snapshot; changes made by others after opening are not.
@@ -242,6 +251,9 @@ public:
     bool Flag(const QString &name) const;    // true when greater than 0
     QStringList FieldNames() const;
     QString Source() const { return m_source; }
+    // The row id of the current record in the update table, for writing many records with one
+    // prepared statement. Throws DbError when there is no current record.
+    qint64 RowId() const;
 
     // AddNew or Edit, then SetField for each changed field, then Update writes one INSERT or
     // UPDATE. After an added record is written it joins the snapshot and becomes the current

@@ -15,8 +15,11 @@
 
 #include "core/captureprompts.h"
 #include "core/startup.h"
+#include "core/sysparams.h"
 #include "entries/entryimport.h"
+#include "meetday/heats.h"
 #include "meetday/roster.h"
+#include "meetday/updatepbs.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/meetimport.h"
@@ -41,6 +44,10 @@ Commands:
   create-members FILE CSVFILE            make a new member database from a CSV file
   confirm FILE CODE (--all | --entrants LIST)
                                          confirm swims as on the meet day
+  make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
+                                         seed events into heats and lanes
+  update-pbs FILE CODE [--members MEMBERFILE]
+                                         entry times from the members' personal bests
   entrants-list FILE CODE OUT.pdf        print the entrants list of a meet to a PDF file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
@@ -127,6 +134,35 @@ with the events entered. The list applies to Champs, Masters and Open meets.
 
 OUT.pdf is written under a temporary name and renamed when it is complete, so a list that fails
 leaves no half-written file (and an existing OUT.pdf as it was).
+)";
+
+const char *const MakeHeatsHelp =
+    R"(Usage: openmeet-db make-heats FILE CODE [--events LIST] [--confirmed-only]
+                                         [--programme-creation]
+
+Runs "Make Heats" of the meet-day window on the meet CODE of the meet database FILE: every
+event (or the events in LIST, such as 1,4,7-9) is seeded by entry time into heats, each swimmer
+is given a lane, and "Seed Order", "Heat No" and "Lane No" are written to each swim. Events swum
+together are seeded as one pool event under their first event.
+
+  --confirmed-only       only confirmed swims take part (the answer Yes to "Only confirmed
+                         entries?")
+  --programme-creation   the heats are made for the programme: the events' maximum entries do
+                         not apply (the answer Yes to "Program creation?")
+
+The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and
+entry time, separated by tabs. The window's messages go to the standard error.
+)";
+
+const char *const UpdatePbsHelp = R"(Usage: openmeet-db update-pbs FILE CODE [--members MEMBERFILE]
+
+Runs "Update PBs" of the meet-day window on the meet CODE of the meet database FILE: every entry
+time slower than the swimmer's personal best in the member database (found by name) becomes the
+personal best, and the entries are saved. Each change is printed as the window shows it
+("Updated Time for Ann Lee From 36.00 To 35.10").
+
+The member database is MEMBERFILE, or the one the program uses (pbsystem.ini beside it, else
+pbsys.mdb there). The personal-best events are those of pbsystem.ini.
 )";
 
 void Print(FILE *stream, const QString &text)
@@ -369,6 +405,171 @@ int EntrantsList(const QStringList &args)
 
 // Commands that draw a report need the font database, which only a GUI application has. They
 // run on the offscreen platform unless told otherwise, so they need no display.
+// Marks the events of LIST (numbers and ranges "7-9", comma-separated) as selected. Returns false
+// with `error` naming a part that is no event of the meet.
+bool SelectEvents(Core::GalaState &gala, const QString &list, QString *error)
+{
+    for (const QString &raw : list.split(u',')) {
+        const QString part = raw.trimmed();
+        const qsizetype dash = part.indexOf(u'-', 1);
+        bool found = false;
+        if (dash > 0) {
+            bool okLow = false;
+            bool okHigh = false;
+            const int low = part.left(dash).trimmed().toInt(&okLow);
+            const int high = part.mid(dash + 1).trimmed().toInt(&okHigh);
+            if (!okLow || !okHigh || high < low) {
+                *error = QStringLiteral("\"%1\" is not a range of event numbers").arg(part);
+                return false;
+            }
+            for (Core::GalaEvent &event : gala.Events) {
+                bool ok = false;
+                const int number = event.EvNumber.toInt(&ok);
+                if (ok && number >= low && number <= high) {
+                    event.EvSelected = true;
+                    found = true;
+                }
+            }
+        } else {
+            const int index = gala.FindEvent(part);
+            if (index >= 0) {
+                gala.Events[index].EvSelected = true;
+                found = true;
+            }
+        }
+        if (!found) {
+            *error = QStringLiteral("no event \"%1\" in the meet").arg(part);
+            return false;
+        }
+    }
+    return true;
+}
+
+int MakeHeats(const QStringList &args)
+{
+    QStringList positional;
+    QString events;
+    bool haveEvents = false;
+    MeetDay::MakeHeatsOptions options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--events")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(MakeHeatsHelp);
+            events = args.at(++i);
+            haveEvents = true;
+        } else if (args.at(i) == QLatin1String("--confirmed-only")) {
+            options.OnlyConfirmed = true;
+        } else if (args.at(i) == QLatin1String("--programme-creation")) {
+            options.ProgramCreation = true;
+        } else if (args.at(i).startsWith(QLatin1String("--"))) {
+            return WrongArguments(MakeHeatsHelp);
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2)
+        return WrongArguments(MakeHeatsHelp);
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    auto report = [&] {
+        for (const QString &message : std::as_const(prompts.Messages))
+            PrintLine(stderr, positional.at(1) + QStringLiteral(": ") + message);
+        prompts.Messages.clear();
+    };
+    const bool loaded =
+        MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
+    report();
+    if (!loaded)
+        return Fail(QStringLiteral("no heats made"));
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    if (haveEvents) {
+        QString error;
+        if (!SelectEvents(session.Gala, events, &error))
+            return Fail(error + QStringLiteral("; no heats made"));
+    } else {
+        for (Core::GalaEvent &event : session.Gala.Events)
+            event.EvSelected = true;
+    }
+    MeetDay::Roster roster;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    report();
+    if (result == MeetDay::LoadResult::Failed)
+        return Fail(QStringLiteral("no heats made"));
+
+    QList<MeetDay::SeededEvent> seeded;
+    const bool made = MeetDay::MakeHeats(session, roster, options, prompts, seeded);
+    report();
+    if (!made)
+        return Fail(QStringLiteral("no heats made"));
+    for (const MeetDay::HeatLine &line : MeetDay::HeatLines(seeded)) {
+        PrintLine(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
+                              .arg(line.Event)
+                              .arg(line.Heat)
+                              .arg(line.Lane)
+                              .arg(line.EntrantNumber)
+                              .arg(line.Name, line.EntryTime));
+    }
+    return 0;
+}
+
+int UpdatePbs(const QStringList &args)
+{
+    QStringList positional;
+    QString members;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--members")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(UpdatePbsHelp);
+            members = args.at(++i);
+        } else if (args.at(i).startsWith(QLatin1String("--"))) {
+            return WrongArguments(UpdatePbsHelp);
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2)
+        return WrongArguments(UpdatePbsHelp);
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    auto report = [&](FILE *stream) {
+        for (const QString &message : std::as_const(prompts.Messages))
+            PrintLine(stream, message);
+        prompts.Messages.clear();
+    };
+    Core::ReadSystemParams(QCoreApplication::applicationDirPath(), session.Settings, prompts);
+    const bool loaded =
+        MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
+    report(stderr);
+    if (!loaded)
+        return Fail(QStringLiteral("no entry times changed"));
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    MeetDay::Roster roster;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    report(stderr);
+    if (result != MeetDay::LoadResult::Loaded)
+        return Fail(QStringLiteral("no entry times changed"));
+
+    int changed = 0;
+    const bool updated = MeetDay::UpdatePbsFromFile(
+        roster, session.Gala, session.Settings,
+        members.isEmpty() ? session.Settings.DbFile : members, prompts, &changed);
+    if (!updated) {
+        report(stderr);
+        return Fail(QStringLiteral("no entry times changed"));
+    }
+    report(stdout);
+    if (changed > 0 && !MeetDay::SaveRoster(session, roster, prompts)) {
+        report(stderr);
+        return Fail(QStringLiteral("no entry times changed"));
+    }
+    PrintLine(
+        stdout,
+        QStringLiteral("Changed %1 entry times in meet %2").arg(changed).arg(positional.at(1)));
+    return 0;
+}
+
 bool NeedsFonts(int argc, char *argv[])
 {
     return argc > 1 && std::strcmp(argv[1], "entrants-list") == 0;
@@ -412,6 +613,8 @@ int main(int argc, char *argv[])
         {"add-entries", AddEntriesHelp, AddEntries},
         {"create-members", CreateMembersHelp, CreateMembers},
         {"confirm", ConfirmHelp, Confirm},
+        {"make-heats", MakeHeatsHelp, MakeHeats},
+        {"update-pbs", UpdatePbsHelp, UpdatePbs},
         {"entrants-list", EntrantsListHelp, EntrantsList},
     };
     for (const Command &c : commands) {
