@@ -3,13 +3,18 @@
 #include <optional>
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 
 #include "core/galastate.h"
 #include "core/prompts.h"
 #include "core/timeutil.h"
 #include "entries/entryfiles.h"
+#include "meetday/heats.h"
+#include "meetday/updatepbs.h"
+#include "meetdb/eventselection.h"
 #include "meetdb/session.h"
+#include "members/memberdb.h"
 
 namespace MeetDay {
 
@@ -41,6 +46,7 @@ void MastersConfirmForm::Open()
     Caption = gala.GalaName;
     m_meetDay = gala.ProgramMode != ModeEntries;
     m_utilitiesShown = false;
+    m_heats.clear();
     m_loaded = LoadRoster(m_session, m_prompts, m_roster);
     m_current = -1;
     ClearDisplay();
@@ -372,6 +378,46 @@ QList<Reports::EventStatistic> MastersConfirmForm::EntryStatistics() const
 void MastersConfirmForm::Utilities()
 {
     m_utilitiesShown = !m_utilitiesShown;
+}
+
+void MastersConfirmForm::MakeHeats()
+{
+    if (!m_meetDay || !WriteAllowed())
+        return;
+    MakeHeatsOptions options;
+    options.ProgramCreation = m_prompts.AskYesNo(ProgramCreationQuestion);
+    options.OnlyConfirmed = m_prompts.AskYesNo(OnlyConfirmedQuestion);
+    MeetDb::GalaSelectEventsForm select(m_session.Gala, m_prompts);
+    select.Open();
+    if (ShowSelectEvents)
+        ShowSelectEvents(select);
+    QList<SeededEvent> made;
+    if (MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made))
+        m_heats = std::move(made);
+}
+
+void MastersConfirmForm::UpdatePbs()
+{
+    if (!m_meetDay || !WriteAllowed())
+        return;
+    const QString path = m_session.Settings.DbFile;
+    if (path.isEmpty() || path == QLatin1String("NONE") || !QFile::exists(path)) {
+        m_prompts.Message(QStringLiteral("No member database: personal bests cannot be read"));
+        return;
+    }
+    try {
+        MeetDb::Database members;
+        members.Open(path);
+        Members::MemberIndex index;
+        if (!Members::BuildMemberIndex(members, index, m_prompts))
+            return;
+        MeetDay::UpdatePbs(m_roster, m_session.Gala, m_session.Settings, members, index, m_prompts);
+    } catch (const MeetDb::DbError &error) {
+        m_prompts.Message(error.Message());
+        return;
+    }
+    FillRows();
+    SaveRoster(m_session, m_roster, m_prompts);
 }
 
 void MastersConfirmForm::CheckinLog()

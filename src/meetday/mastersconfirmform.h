@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include <QColor>
 #include <QList>
@@ -8,13 +9,15 @@
 
 #include "meetday/eventstatistic.h"
 #include "meetday/roster.h"
+#include "meetday/seeding.h"
 
 namespace Core {
 class Prompts;
 }
 namespace MeetDb {
+class GalaSelectEventsForm;
 struct Session;
-}
+} // namespace MeetDb
 
 /*
  * The meet-day window "Entry Card Processing" (`MastersConfirm`) without its widgets.
@@ -107,6 +110,13 @@ public:
     QList<Reports::EventStatistic> EntryStatistics() const;
     void Utilities();
     void CheckinLog();
+    // "Make Heats": asks "Program creation?" and "Only confirmed entries?", lets the user choose
+    // the events ("Select Events", through ShowSelectEvents) and makes their heats from the
+    // roster as it stands. The allocation is kept for the "Heats" view.
+    void MakeHeats();
+    // "Update PBs": slower entry times take the swimmers' personal bests from the member
+    // database, then the roster is saved.
+    void UpdatePbs();
     // Save all. Returns true when the roster was written.
     bool SaveAll();
     // Close: asks "Save Current Values?"; the window closes either way (CloseRequested).
@@ -137,8 +147,17 @@ public:
     bool MeetDayMode() const { return m_meetDay; }
     // The tick boxes, "Confirm All", "Utilities" and "Clear Reserves".
     bool MeetDayCommandsVisible() const { return m_meetDay; }
-    // "Clear Confirms", "Confirm all swimmers" and "Check-in Log", toggled by "Utilities".
+    // "Clear Confirms", "Confirm all swimmers", "Check-in Log" and "Update PBs", toggled by
+    // "Utilities".
     bool UtilityButtonsVisible() const { return m_meetDay && m_utilitiesShown; }
+    // "Heats", once "Make Heats" has made some.
+    bool HeatsViewVisible() const { return m_meetDay && !m_heats.isEmpty(); }
+
+    // Shows "Select Events" over the window and returns when it has closed. Set by the window;
+    // without it the events selected before are used.
+    std::function<void(MeetDb::GalaSelectEventsForm &)> ShowSelectEvents;
+    // The pool events of the last "Make Heats", for the "Heats" view.
+    const QList<SeededEvent> &MadeHeats() const { return m_heats; }
 
     // ---- For the window, the tool and the tests -------------------------------------------------
 
@@ -165,6 +184,7 @@ private:
     bool m_utilitiesShown = false;
     int m_current = -1;
     ConfirmFocus m_focus;
+    QList<SeededEvent> m_heats;
 };
 
 // The window's background for a sex: light red for "F", turquoise for "M", else white.

@@ -909,6 +909,13 @@ void RecordSet::CancelUpdate()
     m_pending.clear();
 }
 
+qint64 RecordSet::RowId() const
+{
+    if (m_pos < 0 || m_pos >= m_rowIds.size() || m_afterDelete)
+        throw DbError(QStringLiteral("No current record in '%1'").arg(m_source));
+    return m_rowIds.at(m_pos);
+}
+
 bool RecordSet::FetchRow(qint64 rowId, QVariantList &row) const
 {
     QSqlQuery query(m_db->m_db);

@@ -242,6 +242,9 @@ public:
     bool Flag(const QString &name) const;    // true when greater than 0
     QStringList FieldNames() const;
     QString Source() const { return m_source; }
+    // The row id of the current record in the update table, for writing many records with one
+    // prepared statement. Throws DbError when there is no current record.
+    qint64 RowId() const;
 
     // AddNew or Edit, then SetField for each changed field, then Update writes one INSERT or
     // UPDATE. After an added record is written it joins the snapshot and becomes the current

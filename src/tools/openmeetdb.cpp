@@ -16,6 +16,7 @@
 #include "core/captureprompts.h"
 #include "core/startup.h"
 #include "entries/entryimport.h"
+#include "meetday/heats.h"
 #include "meetday/roster.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
@@ -42,6 +43,8 @@ Commands:
   confirm FILE CODE (--all | --entrants LIST)
                                          confirm swims as on the meet day
   entrants-list FILE CODE OUT.pdf        print the entrants list of a meet to a PDF file
+  make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
+                                         seed events into heats and lanes
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -127,6 +130,24 @@ with the events entered. The list applies to Champs, Masters and Open meets.
 
 OUT.pdf is written under a temporary name and renamed when it is complete, so a list that fails
 leaves no half-written file (and an existing OUT.pdf as it was).
+)";
+
+const char *const MakeHeatsHelp =
+    R"(Usage: openmeet-db make-heats FILE CODE [--events LIST] [--confirmed-only]
+                                         [--programme-creation]
+
+Runs "Make Heats" of the meet-day window on the meet CODE of the meet database FILE: every
+event (or the events in LIST, such as 1,4,7-9) is seeded by entry time into heats, each swimmer
+is given a lane, and "Seed Order", "Heat No" and "Lane No" are written to each swim. Events swum
+together are seeded as one pool event under their first event.
+
+  --confirmed-only       only confirmed swims take part (the answer Yes to "Only confirmed
+                         entries?")
+  --programme-creation   the heats are made for the programme: the events' maximum entries do
+                         not apply (the answer Yes to "Program creation?")
+
+The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and
+entry time, separated by tabs. The window's messages go to the standard error.
 )";
 
 void Print(FILE *stream, const QString &text)
@@ -374,6 +395,114 @@ bool NeedsFonts(int argc, char *argv[])
     return argc > 1 && std::strcmp(argv[1], "entrants-list") == 0;
 }
 
+// Marks the events of LIST (numbers and ranges "7-9", comma-separated) as selected. Returns false
+// with `error` naming a part that is no event of the meet.
+bool SelectEvents(Core::GalaState &gala, const QString &list, QString *error)
+{
+    for (const QString &raw : list.split(u',')) {
+        const QString part = raw.trimmed();
+        const qsizetype dash = part.indexOf(u'-', 1);
+        bool found = false;
+        if (dash > 0) {
+            bool okLow = false;
+            bool okHigh = false;
+            const int low = part.left(dash).trimmed().toInt(&okLow);
+            const int high = part.mid(dash + 1).trimmed().toInt(&okHigh);
+            if (!okLow || !okHigh || high < low) {
+                *error = QStringLiteral("\"%1\" is not a range of event numbers").arg(part);
+                return false;
+            }
+            for (Core::GalaEvent &event : gala.Events) {
+                bool ok = false;
+                const int number = event.EvNumber.toInt(&ok);
+                if (ok && number >= low && number <= high) {
+                    event.EvSelected = true;
+                    found = true;
+                }
+            }
+        } else {
+            const int index = gala.FindEvent(part);
+            if (index >= 0) {
+                gala.Events[index].EvSelected = true;
+                found = true;
+            }
+        }
+        if (!found) {
+            *error = QStringLiteral("no event \"%1\" in the meet").arg(part);
+            return false;
+        }
+    }
+    return true;
+}
+
+int MakeHeats(const QStringList &args)
+{
+    QStringList positional;
+    QString events;
+    bool haveEvents = false;
+    MeetDay::MakeHeatsOptions options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--events")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(MakeHeatsHelp);
+            events = args.at(++i);
+            haveEvents = true;
+        } else if (args.at(i) == QLatin1String("--confirmed-only")) {
+            options.OnlyConfirmed = true;
+        } else if (args.at(i) == QLatin1String("--programme-creation")) {
+            options.ProgramCreation = true;
+        } else if (args.at(i).startsWith(QLatin1String("--"))) {
+            return WrongArguments(MakeHeatsHelp);
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2)
+        return WrongArguments(MakeHeatsHelp);
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    auto report = [&] {
+        for (const QString &message : std::as_const(prompts.Messages))
+            PrintLine(stderr, positional.at(1) + QStringLiteral(": ") + message);
+        prompts.Messages.clear();
+    };
+    const bool loaded =
+        MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
+    report();
+    if (!loaded)
+        return Fail(QStringLiteral("no heats made"));
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    if (haveEvents) {
+        QString error;
+        if (!SelectEvents(session.Gala, events, &error))
+            return Fail(error + QStringLiteral("; no heats made"));
+    } else {
+        for (Core::GalaEvent &event : session.Gala.Events)
+            event.EvSelected = true;
+    }
+    MeetDay::Roster roster;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    report();
+    if (result == MeetDay::LoadResult::Failed)
+        return Fail(QStringLiteral("no heats made"));
+
+    QList<MeetDay::SeededEvent> seeded;
+    const bool made = MeetDay::MakeHeats(session, roster, options, prompts, seeded);
+    report();
+    if (!made)
+        return Fail(QStringLiteral("no heats made"));
+    for (const MeetDay::HeatLine &line : MeetDay::HeatLines(seeded)) {
+        PrintLine(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
+                              .arg(line.Event)
+                              .arg(line.Heat)
+                              .arg(line.Lane)
+                              .arg(line.EntrantNumber)
+                              .arg(line.Name, line.EntryTime));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -413,6 +542,7 @@ int main(int argc, char *argv[])
         {"create-members", CreateMembersHelp, CreateMembers},
         {"confirm", ConfirmHelp, Confirm},
         {"entrants-list", EntrantsListHelp, EntrantsList},
+        {"make-heats", MakeHeatsHelp, MakeHeats},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

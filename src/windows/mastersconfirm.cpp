@@ -16,6 +16,8 @@
 #include "core/prompts.h"
 #include "meetdb/session.h"
 #include "windows/entrystats.h"
+#include "windows/galaselectevents.h"
+#include "windows/heatsview.h"
 
 namespace Windows {
 
@@ -125,14 +127,20 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("FileConfirm"), tr("Confirm all s&wimmers"));
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
     AddButton(QStringLiteral("Checkin"), tr("Chec&k-in Log"));
+    AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
+    AddButton(QStringLiteral("MakeHeats"), tr("&Make Heats"));
+    AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
     // The commands of heats, programme, lists and exports: placed now, filled in later.
     const QList<std::pair<const char *, const char *>> placeholders{
-        {"MakeHeats", "Make Heats"},        {"Command5", "Programme"},
-        {"Command6", "List Unconf"},        {"Command7", "Compare"},
-        {"Command11", "Print Unconfirmed"}, {"Unconf_to_announcer", "Unconfirm to announcer"},
-        {"ExportData", "Export"},           {"ExportAll", "Export All"},
-        {"NameList", "Name List"},          {"ClubList", "Clubs List"},
-        {"Update_PB", "Update PBs"},
+        {"Command5", "Programme"},
+        {"Command6", "List Unconf"},
+        {"Command7", "Compare"},
+        {"Command11", "Print Unconfirmed"},
+        {"Unconf_to_announcer", "Unconfirm to announcer"},
+        {"ExportData", "Export"},
+        {"ExportAll", "Export All"},
+        {"NameList", "Name List"},
+        {"ClubList", "Clubs List"},
     };
     for (const auto &[name, caption] : placeholders)
         m_placeholders << AddButton(QString::fromLatin1(name), tr(caption));
@@ -140,9 +148,10 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Command2"), tr("Cl&ose"));
 
     m_meetDay = {Command(QStringLiteral("Command3")), Command(QStringLiteral("Command8")),
-                 Command(QStringLiteral("Command10"))};
+                 Command(QStringLiteral("Command10")), Command(QStringLiteral("MakeHeats"))};
     m_utilities = {Command(QStringLiteral("FileConfirm")),
-                   Command(QStringLiteral("FileClearConfirm")), Command(QStringLiteral("Checkin"))};
+                   Command(QStringLiteral("FileClearConfirm")), Command(QStringLiteral("Checkin")),
+                   Command(QStringLiteral("Update_PB"))};
     for (QPushButton *button : std::as_const(m_placeholders))
         button->hide();
 
@@ -151,6 +160,11 @@ void MastersConfirm::BuildBoxes()
     connect(confirmKey, &QShortcut::activated, this, [this] {
         if (Command(QStringLiteral("Command3"))->isVisible())
             Command(QStringLiteral("Command3"))->click();
+    });
+    auto *heatsKey = new QShortcut(QKeySequence(Qt::Key_F7), this);
+    connect(heatsKey, &QShortcut::activated, this, [this] {
+        if (Command(QStringLiteral("Heats"))->isVisible())
+            Command(QStringLiteral("Heats"))->click();
     });
     auto *nextKey = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(nextKey, &QShortcut::activated, this,
@@ -223,6 +237,16 @@ void MastersConfirm::Connect()
     command(QStringLiteral("FileConfirm"), &Form::ConfirmAllSwimmers);
     command(QStringLiteral("FileClearConfirm"), &Form::ClearConfirms);
     command(QStringLiteral("Checkin"), &Form::CheckinLog);
+    command(QStringLiteral("MakeHeats"), &Form::MakeHeats);
+    command(QStringLiteral("Update_PB"), &Form::UpdatePbs);
+    m_form->ShowSelectEvents = [this](MeetDb::GalaSelectEventsForm &select) {
+        GalaSelectEvents window(select, this);
+        window.exec();
+    };
+    connect(Command(QStringLiteral("Heats")), &QPushButton::clicked, this, [this] {
+        HeatsView view(MeetDay::HeatLines(m_form->MadeHeats()), this);
+        view.exec();
+    });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,
             [this] { Run([this] { m_form->SaveAll(); }); });
     connect(Command(QStringLiteral("Command2")), &QPushButton::clicked, this,
@@ -343,6 +367,7 @@ void MastersConfirm::Push()
         button->setVisible(f.MeetDayCommandsVisible());
     for (QPushButton *button : std::as_const(m_utilities))
         button->setVisible(f.UtilityButtonsVisible());
+    Command(QStringLiteral("Heats"))->setVisible(f.HeatsViewVisible());
 }
 
 void MastersConfirm::ApplyFocus(const MeetDay::ConfirmFocus &focus)

@@ -2,8 +2,10 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "meetday/heats.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetdb/database.h"
+#include "meetdb/eventselection.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
 
@@ -347,6 +349,63 @@ private Q_SLOTS:
         empty.prompts.Messages.clear();
         empty.form->CheckinLog();
         QCOMPARE(empty.prompts.Messages, QStringList{NoEntriesMessage});
+    }
+
+    void makeHeats()
+    {
+        // Event 1 is chosen in "Select Events": Ann (35.10) and Cy (40.00) swim one heat, the
+        // faster in the middle lane of five.
+        ConfirmMeet meet;
+        meet.session.Gala.Hdw = true;
+        QStringList shownEvents;
+        meet.form->ShowSelectEvents = [&](MeetDb::GalaSelectEventsForm &select) {
+            for (const MeetDb::EventBox &box : std::as_const(select.Boxes))
+                shownEvents << box.Caption;
+            select.Criterion = "1";
+            select.SelectByEventNumberRange();
+            select.Confirm();
+        };
+        QVERIFY(!meet.form->HeatsViewVisible());
+        meet.prompts.No().No();
+        meet.form->MakeHeats();
+        QCOMPARE(meet.prompts.Questions,
+                 (QStringList{ProgramCreationQuestion, OnlyConfirmedQuestion}));
+        QCOMPARE(shownEvents.first(), QString("1:OPEN 50 FS"));
+        QVERIFY(meet.prompts.Messages.isEmpty());
+        QVERIFY(meet.form->HeatsViewVisible());
+        QCOMPARE(TableRows(meet.session.MeetDb, "Swim Table",
+                           {"Entrant Number", "Event number", "Seed Order", "Heat No", "Lane No"}),
+                 (QStringList{"1|12|0|<null>|<null>", "1|1|2|1|3", "1|99|0|<null>|<null>",
+                              "2|3|0|<null>|<null>", "4|1|1|1|4"}));
+        QCOMPARE(HeatLines(meet.form->MadeHeats()).size(), 2);
+
+        // Only confirmed entries: Cy alone. What-if mode and the entries mode write nothing.
+        meet.prompts.No().Yes();
+        meet.form->MakeHeats();
+        QCOMPARE(HeatLines(meet.form->MadeHeats()).size(), 1);
+        meet.form->WhatIfMode = true;
+        meet.form->MakeHeats();
+        QCOMPARE(meet.prompts.Messages, QStringList{WhatIfMessage});
+
+        ConfirmMeet entries(ModeEntries);
+        entries.form->MakeHeats();
+        QVERIFY(entries.prompts.Questions.isEmpty());
+    }
+
+    void updatePbs()
+    {
+        // Ann's 50 FS best is 30.00: her entry of 35.10 takes it and the roster is saved.
+        ConfirmMeet meet;
+        meet.prompts.Messages.clear();
+        meet.AddMember(NewMember("Lee", "Ann", "01/02/10", "30.00"));
+        meet.form->UpdatePbs();
+        QCOMPARE(meet.prompts.Messages,
+                 QStringList{"Updated Time for Ann Lee From 35.10 To 30.00"});
+        QVERIFY(meet.Swims().contains("1|1|30.00|0"));
+
+        meet.session.Settings.DbFile = "NONE";
+        meet.form->UpdatePbs();
+        QCOMPARE(meet.prompts.Messages.size(), 2);
     }
 };
 

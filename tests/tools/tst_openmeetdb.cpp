@@ -62,6 +62,8 @@ private Q_SLOTS:
     void craftedQueries();
     void entrantsList_data();
     void entrantsList();
+    void makeHeats_data();
+    void makeHeats();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -372,6 +374,70 @@ void TestOpenMeetDb::entrantsList()
     const QString text = PdfLayoutText(TestDir::Read(out));
     QVERIFY2(text.startsWith("Velmora Spring Open - Entries for ASHB\n"), qPrintable(text));
     QCOMPARE(text.count(u'\f'), 20);
+}
+
+void TestOpenMeetDb::makeHeats_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "make-heats DB"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // the standard output, or a part of the error
+    QTest::addColumn<QString>("lanes");  // entrant:heat/lane of event 36 in the database
+
+    // Three swimmers in a 6-lane pool swim one heat, the fastest (38) in lane 3.
+    const QString event36 = "36\t1\t2\t37\tHugo Holloway\t31.67\n"
+                            "36\t1\t3\t38\tEwan Eastleigh\t29.56\n"
+                            "36\t1\t4\t35\tOscar Orrin\t30.08\n";
+    const QString placed = "35:1/4 37:1/2 38:1/3";
+    QTest::newRow("one event") << QStringList{"SPRING27", "--events", "36"} << 0 << event36
+                               << placed;
+    QTest::newRow("range") << QStringList{"SPRING27", "--events", "35-36"} << 0 << QString()
+                           << placed;
+    QTest::newRow("nothing confirmed")
+        << QStringList{"SPRING27", "--events", "36", "--confirmed-only"} << 0 << QString()
+        << "35:/0 37:/0 38:/0";
+    QTest::newRow("unknown event")
+        << QStringList{"SPRING27", "--events", "99"} << 1 << "no event \"99\" in the meet"
+        << "35:/ 37:/ 38:/";
+    QTest::newRow("unknown option")
+        << QStringList{"SPRING27", "--fast"} << 2 << "Usage: openmeet-db make-heats"
+        << "35:/ 37:/ 38:/";
+}
+
+void TestOpenMeetDb::makeHeats()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, lanes);
+
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+
+    const Outcome outcome = Run(QStringList{"make-heats", db} + args);
+    QCOMPARE(outcome.ExitCode, exitCode);
+    if (exitCode != 0)
+        QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
+    else if (!output.isEmpty())
+        QCOMPARE(outcome.Out, output);
+    if (args.contains("--confirmed-only"))
+        QVERIFY2(outcome.Err.contains("No (confirmed) entries for event 36"),
+                 qPrintable(outcome.Err));
+
+    MeetDb::Database meet;
+    meet.Open(db);
+    QStringList placed;
+    std::unique_ptr<MeetDb::RecordSet> swims = meet.OpenTable("Swim Table");
+    for (swims->MoveFirst(); !swims->Eof(); swims->MoveNext()) {
+        if (swims->Text("Event number") == "36") {
+            placed << swims->Text("Entrant Number") + ":" + swims->Text("Heat No") + "/" +
+                          swims->Text("Lane No");
+        }
+    }
+    placed.sort();
+    QCOMPARE(placed.join(u' '), lanes);
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)

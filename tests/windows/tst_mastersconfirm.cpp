@@ -1,11 +1,16 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "core/galastate.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
+#include "windows/galaselectevents.h"
+#include "windows/heatsview.h"
 #include "windows/mastersconfirm.h"
 
 using Windows::MastersConfirm;
@@ -42,7 +47,7 @@ struct Window : EntryGala
         for (const char *name :
              {"Command1", "Command2", "Command3", "NextSwimmer", "Search_Name", "Command4",
               "Command9", "Command10", "Command8", "FileConfirm", "FileClearConfirm", "Checkin",
-              "MakeHeats", "Command5", "ExportData", "NameList", "Update_PB"}) {
+              "MakeHeats", "Heats", "Command5", "ExportData", "NameList", "Update_PB"}) {
             if (window->Command(name)->isVisible())
                 names << name;
         }
@@ -66,12 +71,13 @@ private Q_SLOTS:
         const QStringList entries{"Command1",    "Command2", "NextSwimmer",
                                   "Search_Name", "Command4", "Command9"};
         const QStringList day{"Command1", "Command2", "Command3",  "NextSwimmer", "Search_Name",
-                              "Command4", "Command9", "Command10", "Command8"};
+                              "Command4", "Command9", "Command10", "Command8",    "MakeHeats"};
         QTest::newRow("entries") << "Entries" << false << entries;
         QTest::newRow("meet day") << "Meet Day" << false << day;
         QTest::newRow("meet day, utilities")
             << "Meet Day" << true
-            << QStringList(day) + QStringList{"FileConfirm", "FileClearConfirm", "Checkin"};
+            << QStringList(day) +
+                   QStringList{"FileConfirm", "FileClearConfirm", "Checkin", "Update_PB"};
     }
 
     void commandsByMode()
@@ -129,6 +135,45 @@ private Q_SLOTS:
         QTest::keyClick(w.window.get(), Qt::Key_Escape);
         QVERIFY(!w.window->isVisible());
         QCOMPARE(w.prompts.Questions, QStringList{"Save Current Values?"});
+    }
+
+    // "Make Heats": two questions, "Select Events" ("Select All", "Confirm"), then "Heats" shows
+    // the allocation.
+    void makeHeatsAndView()
+    {
+        Window w("Meet Day");
+        w.session.Gala.Hdw = true;
+        QVERIFY(!w.window->Command("Heats")->isVisible());
+        w.prompts.No().No();
+        QStringList captions;
+        QTimer::singleShot(0, w.window.get(), [&] {
+            auto *select =
+                dynamic_cast<Windows::GalaSelectEvents *>(QApplication::activeModalWidget());
+            QVERIFY(select);
+            captions << select->Box(0)->text() << select->Box(2)->text();
+            select->Command(3)->click();
+            select->Command(1)->click();
+        });
+        w.window->Command("MakeHeats")->click();
+        QCOMPARE(captions, (QStringList{"1:OPEN 50 FS", "3:OPEN 200 MED"}));
+        QCOMPARE(w.prompts.Messages, QStringList{});
+        QVERIFY(w.window->Command("Heats")->isVisible());
+
+        QStringList rows;
+        QTimer::singleShot(0, w.window.get(), [&] {
+            auto *view = dynamic_cast<Windows::HeatsView *>(QApplication::activeModalWidget());
+            QVERIFY(view);
+            for (int r = 0; r < view->Table()->rowCount(); ++r) {
+                QStringList cells;
+                for (int c = 0; c < view->Table()->columnCount(); ++c)
+                    cells << view->Table()->item(r, c)->text();
+                rows << cells.join(u'|');
+            }
+            view->accept();
+        });
+        w.window->Command("Heats")->click();
+        QCOMPARE(rows, (QStringList{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
+                                    "3|1|3|Bob Ray|VMSC|2:30.00"}));
     }
 };
 

@@ -1,0 +1,241 @@
+#include "meetday/heats.h"
+
+#include <memory>
+
+#include <QDir>
+#include <QHash>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "core/galastate.h"
+#include "core/prompts.h"
+#include "meetdb/database.h"
+#include "meetdb/schema.h"
+#include "meetdb/session.h"
+
+namespace MeetDay {
+
+namespace {
+
+const QString EntrantsForEventQuery = QStringLiteral("Entrants for 1 Event");
+
+using SwimKey = QPair<int, QString>; // entrant number, event number
+
+/*
+ * The statements of the write-back, prepared once per run and bound per swim. The swims of each
+ * event are found through the saved query "Entrants for 1 Event" and written by row id, seed,
+ * heat and lane together: after the seeds are written these are exactly the swims of the pool
+ * event that get a heat, and one pass costs a fraction of a second pass through the pool
+ * event's query, which has to read every swim of the meet.
+ */
+class HeatWriter
+{
+public:
+    HeatWriter(MeetDb::Database &db, const QString &meetCode)
+        : m_db(db)
+        , m_entrantsForEvent(db.OpenQuery(EntrantsForEventQuery))
+    {
+        m_entrantsForEvent.SetParameter(MeetDb::ParamMeetCode, meetCode);
+        Prepare(m_clear, QStringLiteral("UPDATE \"Swim Table\" SET \"Heat No\" = '', "
+                                        "\"Lane No\" = 0, \"Seed Order\" = 0 WHERE rowid = ?"));
+        Prepare(m_seed, QStringLiteral("UPDATE \"Swim Table\" SET \"Seed Order\" = ?, "
+                                       "\"Combined With\" = ?, \"Time\" = ?, \"DNS\" = 0, "
+                                       "\"Notes\" = '', \"Points\" = 0, \"Heat No\" = ?, "
+                                       "\"Lane No\" = ? WHERE rowid = ?"));
+    }
+
+    void Write(const SeededEvent &seeded)
+    {
+        // Seeds and lanes by swim; the first of a swim listed twice counts.
+        QHash<SwimKey, int> seedOf;
+        QHash<SwimKey, const HeatListRow *> placed;
+        if (seeded.WritesSeeds) {
+            for (qsizetype k = 0; k < seeded.List.size(); ++k)
+                seedOf.insert({seeded.List.at(k).EntrantNumber, seeded.List.at(k).Event},
+                              int(k + 1));
+            for (const HeatListRow &row : seeded.Heats) {
+                const SwimKey key{row.Swim.EntrantNumber, row.Swim.Event};
+                if (row.HeatOf > 0 && !placed.contains(key))
+                    placed.insert(key, &row);
+            }
+        }
+        const bool seeds = seeded.WritesSeeds && !seeded.List.isEmpty();
+        for (const QString &event : seeded.Events) {
+            m_entrantsForEvent.SetParameter(MeetDb::ParamEventNumber, event);
+            std::unique_ptr<MeetDb::RecordSet> rows = m_entrantsForEvent.Open();
+            for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+                if (!seeds) {
+                    Run(m_clear, {rows->RowId()});
+                    continue;
+                }
+                const SwimKey key{rows->Int(QStringLiteral("Entrant Number")), event};
+                const HeatListRow *lane = placed.value(key);
+                Run(m_seed, {seedOf.value(key, 0), seeded.PoolEvent,
+                             Text(rows->Text(QStringLiteral("Entry Time"))),
+                             lane ? QVariant(lane->HeatOf) : QVariant(QStringLiteral("")),
+                             lane ? lane->LaneOf : 0, rows->RowId()});
+            }
+        }
+    }
+
+private:
+    static QVariant Text(const QString &text)
+    {
+        return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+    }
+
+    void Prepare(QSqlQuery &query, const QString &sql)
+    {
+        query = QSqlQuery(m_db.Connection());
+        if (!query.prepare(sql))
+            Fail(query);
+    }
+
+    void Run(QSqlQuery &query, const QVariantList &values)
+    {
+        for (qsizetype i = 0; i < values.size(); ++i)
+            query.bindValue(int(i), values.at(i));
+        if (!query.exec())
+            Fail(query);
+    }
+
+    [[noreturn]] void Fail(const QSqlQuery &query)
+    {
+        const QSqlError error = query.lastError();
+        throw MeetDb::DbError(
+            QStringLiteral("Cannot write the heats to %1: %2")
+                .arg(QDir::toNativeSeparators(m_db.Path()),
+                     error.databaseText().isEmpty() ? error.text() : error.databaseText()));
+    }
+
+    MeetDb::Database &m_db;
+    MeetDb::Database::SavedQuery m_entrantsForEvent;
+    QSqlQuery m_clear, m_seed;
+};
+
+// A text field of the finals file. A double quote would end the field early, so it is written
+// as a single quote.
+QByteArray Quoted(const QString &text)
+{
+    QString clean = text;
+    clean.replace(u'"', u'\'');
+    clean.remove(u'\r');
+    clean.remove(u'\n');
+    return '"' + clean.toLocal8Bit() + '"';
+}
+
+bool WriteFinalsFile(const Core::GalaState &gala, const QString &programDir,
+                     const SeededEvent &seeded, bool programCreation, QString *error)
+{
+    // The event number comes from the meet database; it must not lead the file elsewhere.
+    for (QChar c : seeded.PoolEvent) {
+        if (!c.isLetterOrNumber()) {
+            *error = QStringLiteral("No finals file for event %1: the event number cannot be "
+                                    "part of a file name")
+                         .arg(seeded.PoolEvent);
+            return false;
+        }
+    }
+    const QString dir = gala.WorkDir.isEmpty() ? programDir : gala.WorkDir;
+    const QString path = QDir(dir).filePath(FinalsFileName(seeded.PoolEvent));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(FinalsFileBytes(seeded, gala.Lanes, programCreation)) < 0 || !file.commit()) {
+        *error = QStringLiteral("Cannot write the finals file %1: %2")
+                     .arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList SelectedPoolEvents(const Core::GalaState &gala)
+{
+    QStringList events;
+    for (const Core::GalaEvent &event : gala.Events) {
+        if (event.EvSelected && CombinedLeadOf(gala, event.EvNumber).isEmpty())
+            events << event.EvNumber;
+    }
+    return events;
+}
+
+void WriteSeededEvents(MeetDb::Database &db, const QString &meetCode,
+                       const QList<SeededEvent> &events)
+{
+    MeetDb::Transaction transaction(db);
+    HeatWriter writer(db, meetCode);
+    for (const SeededEvent &seeded : events)
+        writer.Write(seeded);
+    transaction.Commit();
+}
+
+bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOptions &options,
+               Core::Prompts &prompts, QList<SeededEvent> &seeded)
+{
+    seeded.clear();
+    const Core::GalaState &gala = session.Gala;
+    const QStringList poolEvents = SelectedPoolEvents(gala);
+    if (!gala.UseMeetDb || !gala.MeetDbOpen) {
+        for (const QString &event : poolEvents) {
+            prompts.Message(NotAvailableMessage);
+            prompts.Message(NoEntriesForEventMessage + event);
+        }
+        return false;
+    }
+    if (gala.Lanes < MinPoolLanes || gala.Lanes > MaxPoolLanes) {
+        prompts.Message(QStringLiteral("Heats need a pool of %1 to %2 lanes; this meet has %3")
+                            .arg(MinPoolLanes)
+                            .arg(MaxPoolLanes)
+                            .arg(gala.Lanes));
+        return false;
+    }
+
+    seeded.reserve(poolEvents.size());
+    const SeedOptions seedOptions{options.OnlyConfirmed, options.ProgramCreation};
+    for (const QString &event : poolEvents)
+        seeded.append(SeedPoolEvent(roster, gala, event, seedOptions));
+
+    try {
+        WriteSeededEvents(session.MeetDb, gala.MeetCode, seeded);
+    } catch (const MeetDb::DbError &error) {
+        prompts.Message(error.Message() + QStringLiteral("\nNo heats were written."));
+        seeded.clear();
+        return false;
+    }
+
+    for (const SeededEvent &event : std::as_const(seeded)) {
+        if (!event.WritesSeeds) {
+            QString error;
+            if (!WriteFinalsFile(gala, session.ProgramDir, event, options.ProgramCreation, &error))
+                prompts.Message(error);
+        }
+        for (const QString &message : event.Messages)
+            prompts.Message(message);
+        if (event.List.isEmpty())
+            prompts.Message(NoEntriesForEventMessage + event.PoolEvent);
+    }
+    return true;
+}
+
+QByteArray FinalsFileBytes(const SeededEvent &seeded, int lanes, bool programCreation)
+{
+    int n = programCreation ? lanes + 2 : lanes;
+    if (seeded.List.size() <= n)
+        n = int(seeded.List.size());
+    QByteArray out = QByteArray::number(n) + "\r\n";
+    for (int k = n; k >= 1; --k) {
+        const EventListRow &row = seeded.List.at(k - 1);
+        out += Quoted(QString::number(row.EntrantNumber)) + ',' + Quoted(row.Event) + ',' +
+               Quoted(row.Name) + ',' + Quoted(row.Age) + ',' + Quoted(row.EntryTime) + ",-1\r\n";
+    }
+    return out;
+}
+
+QString FinalsFileName(const QString &event)
+{
+    return QStringLiteral("wk") + event + QStringLiteral("-f.vb");
+}
+
+} // namespace MeetDay

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "meetday/roster.h"
+#include "meetday/seeding.h"
+
+namespace Core {
+class Prompts;
+struct GalaState;
+} // namespace Core
+namespace MeetDb {
+class Database;
+struct Session;
+} // namespace MeetDb
+
+/*
+ * "Make Heats": seeds every chosen pool event from the roster as it stands (unsaved edits
+ * included) and stores the result with each swim in the meet database: "Seed Order", "Combined
+ * With" (the pool event), "Time" (the entry time), cleared results, "Heat No" and "Lane No". A
+ * "Champs" finals session writes a finals file per event instead.
+ *
+ * The seeding itself is seeding.h; this file only writes it. All events of one run are written
+ * in one transaction: a failure writes nothing, and the message says so.
+ */
+namespace MeetDay {
+
+inline const QString ProgramCreationQuestion = QStringLiteral("Program creation?");
+inline const QString OnlyConfirmedQuestion = QStringLiteral("Only confirmed entries?");
+
+struct MakeHeatsOptions
+{
+    bool ProgramCreation = false; // no entry limit; finals files keep two reserves
+    bool OnlyConfirmed = false;
+};
+
+// The pool events of a run, in event-list order: every selected event (EvSelected) that is not
+// a later member of a combination.
+QStringList SelectedPoolEvents(const Core::GalaState &gala);
+
+// Seeds and writes every selected pool event, then shows the messages of each event in order
+// ("No (confirmed) entries for event 12", "Less than 6 swimmers in event 7" ...). Without the
+// meet database every event gets "This feature not available for this gala" and the no-entries
+// message, and nothing changes. Returns false when nothing was written; `seeded` then is empty,
+// otherwise it holds every seeded pool event.
+bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOptions &options,
+               Core::Prompts &prompts, QList<SeededEvent> &seeded);
+
+// Writes the seeded events to the open meet database in one transaction. Throws
+// MeetDb::DbError; the transaction is then rolled back.
+void WriteSeededEvents(MeetDb::Database &db, const QString &meetCode,
+                       const QList<SeededEvent> &events);
+
+// The finals file of a "Champs" finals session: the number of finalists, then one line per
+// finalist from the last qualifier to the best ("12","5","Ann Lee","01/02/10","35.10",-1).
+// `lanes` finalists, two more as reserves when the programme is being created, never more than
+// the event list holds.
+QByteArray FinalsFileBytes(const SeededEvent &seeded, int lanes, bool programCreation);
+// "wk12-f.vb" for event 12.
+QString FinalsFileName(const QString &event);
+
+} // namespace MeetDay

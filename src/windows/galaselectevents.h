@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+
+#include "meetdb/eventselection.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace Windows {
+
+/*
+ * "Select Events" (`GalaSelectEvents`): one tick box per event (`Check1`), the text box
+ * `Criterion` for the quick selections, the "Heats" / "Finals" choice and the commands. The
+ * window copies the boxes to and from a MeetDb::GalaSelectEventsForm, which holds every rule.
+ * "Confirm" and "Cancel" close it; closing it any other way cancels.
+ */
+class GalaSelectEvents : public QDialog
+{
+public:
+    GalaSelectEvents(MeetDb::GalaSelectEventsForm &form, QWidget *parent = nullptr);
+
+    QCheckBox *Box(int index) const { return m_boxes.at(index); }
+    QLineEdit *CriterionBox() const { return m_criterion; }
+    QPushButton *Command(int number) const { return m_commands.at(number - 1); }
+
+protected:
+    void reject() override;
+
+private:
+    void Run(void (MeetDb::GalaSelectEventsForm::*command)());
+    void Pull();
+    void Push();
+
+    MeetDb::GalaSelectEventsForm &m_form;
+    QList<QCheckBox *> m_boxes;
+    QLineEdit *m_criterion;
+    QRadioButton *m_heats;
+    QRadioButton *m_finals;
+    QList<QPushButton *> m_commands; // Command1 .. Command8
+};
+
+} // namespace Windows

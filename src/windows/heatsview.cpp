@@ -1,0 +1,50 @@
+#include "windows/heatsview.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace Windows {
+
+HeatsView::HeatsView(const QList<MeetDay::HeatLine> &lines, QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("HeatsView"));
+    setWindowTitle(tr("Heats"));
+    m_table = new QTableWidget(int(lines.size()), 6, this);
+    m_table->setObjectName(QStringLiteral("HeatsTable"));
+    m_table->setHorizontalHeaderLabels(
+        {tr("Event"), tr("Heat"), tr("Lane"), tr("Name"), tr("Club"), tr("Entry Time")});
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->verticalHeader()->hide();
+    for (int r = 0; r < lines.size(); ++r) {
+        const MeetDay::HeatLine &line = lines.at(r);
+        const QStringList cells{line.Event,
+                                QString::number(line.Heat),
+                                QString::number(line.Lane),
+                                line.Name,
+                                line.Club,
+                                line.EntryTime};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto *item = new QTableWidgetItem(cells.at(c));
+            if (c < 3 || c == 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_table->setItem(r, c, item);
+        }
+    }
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_table->resizeColumnsToContents();
+    m_table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+
+    auto *close = new QPushButton(tr("&Close"), this);
+    close->setObjectName(QStringLiteral("Command1"));
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    resize(640, 600);
+}
+
+} // namespace Windows

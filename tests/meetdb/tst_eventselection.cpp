@@ -1,0 +1,138 @@
+#include <QTest>
+
+#include "core/galastate.h"
+#include "meetdb/eventselection.h"
+#include "support/scriptedprompts.h"
+
+using namespace MeetDb;
+
+namespace {
+
+// Events "number|group|distance|stroke|date".
+Core::GalaState Gala(const QStringList &events)
+{
+    Core::GalaState gala;
+    for (const QString &row : events) {
+        const QStringList f = row.split(u'|');
+        Core::GalaEvent event;
+        event.EvNumber = f.at(0);
+        event.EvGroup = f.at(1);
+        event.EvDistance = f.at(2);
+        event.EvStroke = f.at(3);
+        event.EvDate = f.at(4);
+        gala.Events << event;
+    }
+    return gala;
+}
+
+const QStringList Events{"1|U11|50|FS|14/03/2027", "2|U11|50|BK|14/03/2027",
+                         "10|OPEN|100|FS|15/03/2027", "12|U11|50|FS|15/03/2027",
+                         "3A|OPEN|50|BR|15/03/27"};
+
+QString Selected(const Core::GalaState &gala)
+{
+    QStringList numbers;
+    for (const Core::GalaEvent &event : gala.Events) {
+        if (event.EvSelected)
+            numbers << event.EvNumber;
+    }
+    return numbers.join(u' ');
+}
+
+} // namespace
+
+class TestEventSelection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void quickSelections_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("criterion");
+        QTest::addColumn<QString>("selected"); // after the command; event 2 was selected before
+        QTest::addColumn<QString>("message");
+
+        // clang-format off
+        QTest::newRow("date") << "date" << "15/3/27" << "2 10 12 3A" << "";
+        QTest::newRow("not a date") << "date" << "Sunday" << "2" << NoDateMessage;
+        QTest::newRow("group") << "group" << "OPEN" << "2 10 3A" << "";
+        QTest::newRow("group is exact") << "group" << "open" << "2" << "";
+        QTest::newRow("stroke") << "stroke" << "FS" << "1 2 10 12" << "";
+        QTest::newRow("range") << "range" << "3 10" << "2 10 3A" << "";
+        QTest::newRow("range, higher first") << "range" << "10  3" << "2 10 3A" << "";
+        QTest::newRow("one number") << "range" << "12" << "2 12" << "";
+        QTest::newRow("three numbers") << "range" << "1 2 3" << "2" << BadRangeMessage;
+        QTest::newRow("not a number") << "range" << "1 x" << "2" << BadRangeMessage;
+        QTest::newRow("empty range") << "range" << "" << "2" << BadRangeMessage;
+        QTest::newRow("all") << "all" << "" << "1 2 10 12 3A" << "";
+        QTest::newRow("none") << "none" << "" << "" << "";
+        QTest::newRow("cancel") << "cancel" << "" << "" << "";
+        // clang-format on
+    }
+
+    void quickSelections()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, criterion);
+        QFETCH(QString, selected);
+        QFETCH(QString, message);
+        Core::GalaState gala = Gala(Events);
+        gala.Events[1].EvSelected = true;
+        ScriptedPrompts prompts;
+        GalaSelectEventsForm form(gala, prompts);
+        form.Open();
+        QCOMPARE(form.Boxes.size(), 5);
+        QCOMPARE(form.Boxes.at(2).Caption, QString("10:OPEN 100 FS"));
+        QVERIFY(form.Boxes.at(1).Ticked);
+        form.Criterion = criterion;
+        if (command == "date")
+            form.SelectByDate();
+        else if (command == "group")
+            form.SelectByGroup();
+        else if (command == "stroke")
+            form.SelectByStroke();
+        else if (command == "range")
+            form.SelectByEventNumberRange();
+        else if (command == "all")
+            form.SelectAll();
+        else if (command == "none")
+            form.DeselectAll();
+        else
+            form.Cancel();
+        QCOMPARE(prompts.Messages, message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(Selected(gala), selected);
+        if (command != "cancel") {
+            // The boxes show the same, and "Confirm" keeps it.
+            for (qsizetype i = 0; i < form.Boxes.size(); ++i)
+                QCOMPARE(form.Boxes.at(i).Ticked, gala.Events.at(i).EvSelected);
+            form.Confirm();
+            QCOMPARE(Selected(gala), selected);
+        }
+        QVERIFY(form.Closed);
+    }
+
+    void moreEventsThanBoxes()
+    {
+        QStringList events;
+        for (int e = 1; e <= 230; ++e)
+            events << QStringLiteral("%1|OPEN|50|FS|14/03/2027").arg(e);
+        Core::GalaState gala = Gala(events);
+        ScriptedPrompts prompts;
+        GalaSelectEventsForm form(gala, prompts);
+        form.Open();
+        QCOMPARE(prompts.Messages, QStringList{TooManyEventsMessage});
+        QCOMPARE(form.Boxes.size(), SelectEventBoxes);
+        form.SelectAll();
+        form.Boxes[0].Ticked = false;
+        form.Confirm();
+        int selected = 0;
+        for (const Core::GalaEvent &event : gala.Events)
+            selected += event.EvSelected ? 1 : 0;
+        QCOMPARE(selected, 229);
+        QVERIFY(gala.Events.last().EvSelected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEventSelection)
+#include "tst_eventselection.moc"
