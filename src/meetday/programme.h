@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include "meetday/seeding.h"
+
+namespace Core {
+class Prompts;
+struct GalaState;
+} // namespace Core
+namespace MeetDb {
+class Database;
+}
+
+/*
+ * What the programme run writes for each pool event, before anything is printed: the seeds and
+ * programme references ("Progref") of the swims in the meet database, or, for a gala kept in
+ * entry files, the heat work files of the work directory that the programme pages and other
+ * programs read.
+ *
+ * Heat work file ("wk12.vb", or "wkc12.vb" for the lead of events swum together): the number of
+ * swimmers on the first line, then per swimmer in seeded order (slowest first) the line
+ * "number","event","name","age","time",-1 and, except in a "Champs" meet, a line with the
+ * quoted club. The number is the entrant number, or the swimmer's place in the list when the
+ * meet renumbers. A combined lead also gets "wk<event>.vb" for every event of its group (the
+ * lead included): the swims of that event only, in list order, always under entrant numbers.
+ * Lines end CR LF.
+ */
+namespace MeetDay {
+
+inline const QString RenumberQuestion = QStringLiteral(
+    "You have previously created a programme for this event, do you want to recreate the "
+    "programme and overwrite the old competitor numbers [YES}], or retain the existing numbers "
+    "[NO].");
+inline const QString CopiesQuestion = QStringLiteral("How many copies?");
+
+// Whether any swim of the meet already has a programme reference above 0 ("Swims for 1 Meet").
+// Throws MeetDb::DbError.
+bool ProgrammeNumbersExist(MeetDb::Database &db, const QString &meetCode);
+
+// Writes one seeded pool event for the programme: each swim of its events listed at place k
+// gets "Seed Order" k, each swim left out "Seed Order", "Heat No" and "Lane No" 0; all get the
+// pool event as "Combined With", the entry time as "Time" and cleared results. With
+// `assignNumbers` "Progref" becomes k, or the list's length + 1 for a swim left out. Throws
+// MeetDb::DbError; the caller holds the transaction.
+void WriteProgrammeEvent(MeetDb::Database &db, const QString &meetCode, const SeededEvent &seeded,
+                         bool assignNumbers);
+
+// "wk12.vb", or "wkc12.vb" with `combinedLead`.
+QString HeatWorkFileName(const QString &event, bool combinedLead);
+// The heat work file of a pool event, and the file of one event of a combined group.
+QByteArray HeatWorkFileBytes(const SeededEvent &seeded, const Core::GalaState &gala);
+QByteArray MemberWorkFileBytes(const SeededEvent &seeded, const QString &memberEvent,
+                               const Core::GalaState &gala);
+
+// Writes the heat work file of the pool event into `dir`, and for a combined lead the file of
+// every event of its group. Each file is written whole or not at all. Returns false with
+// `error` naming the file that could not be written (files written before it stay).
+bool WriteHeatWorkFiles(const SeededEvent &seeded, const Core::GalaState &gala, const QString &dir,
+                        QString *error);
+
+// Whether an event number can be part of a file name (letters and digits only): the number
+// comes from a file or database made elsewhere and must not lead a path out of its folder.
+bool SafeEventFileName(const QString &event);
+
+} // namespace MeetDay

@@ -1,0 +1,192 @@
+#include "reports/programme.h"
+
+#include <QDir>
+
+#include "core/galastate.h"
+#include "core/prompts.h"
+#include "meetday/heats.h"
+#include "meetday/programme.h"
+#include "meetdb/database.h"
+#include "meetdb/session.h"
+#include "reports/printer.h"
+
+namespace Reports {
+
+namespace {
+
+constexpr int HolderRows = 14;
+
+bool IsFloppyDrive(const QString &dir)
+{
+    return dir == QLatin1String("a:") || dir == QLatin1String("A:") || dir == QLatin1String("b:") ||
+           dir == QLatin1String("B:");
+}
+
+// The club whose swimmers are printed in bold italic, picked from the meet's clubs.
+void AskHighlight(const Core::GalaState &gala, Core::Prompts &prompts, ProgrammeHeading &heading)
+{
+    if (!prompts.AskYesNo(HighlightQuestion) || gala.Clubs.isEmpty())
+        return;
+    QStringList lines;
+    for (const Core::GalaClub &club : gala.Clubs)
+        lines.append(club.Code + QStringLiteral(" - ") + club.Name);
+    const int picked = prompts.PickFromList(QStringLiteral("Select Club"), lines);
+    if (picked >= 1 && picked <= gala.Clubs.size()) {
+        heading.HighlightClubCode = gala.Clubs.at(picked - 1).Code;
+        heading.HighlightClubName = gala.Clubs.at(picked - 1).Name;
+    }
+}
+
+} // namespace
+
+std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Roster &roster,
+                                          Core::Prompts &prompts)
+{
+    const Core::GalaState &gala = session.Gala;
+    const bool masters = gala.GalaType == Core::GalaMasters;
+    if (!masters && gala.GalaType != Core::GalaOpen) {
+        prompts.Message(ProgrammeNotApplicable);
+        return std::nullopt;
+    }
+    const bool useDb = gala.UseMeetDb && gala.MeetDbOpen;
+    const QString workDir = gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir;
+
+    Programme programme;
+    programme.Title = gala.GalaTitle.isEmpty() ? gala.GalaName : gala.GalaTitle;
+    bool assignNumbers = true;
+    try {
+        if (useDb && gala.Renumber && MeetDay::ProgrammeNumbersExist(session.MeetDb, gala.MeetCode))
+            assignNumbers = prompts.AskYesNo(MeetDay::RenumberQuestion);
+    } catch (const MeetDb::DbError &error) {
+        prompts.Message(error.Message());
+        return std::nullopt;
+    }
+    if (masters) {
+        const std::optional<QString> copies = prompts.Input(
+            QStringLiteral("Programme"), MeetDay::CopiesQuestion, QStringLiteral("1"));
+        bool ok = false;
+        const int n = copies ? copies->trimmed().toInt(&ok) : 0;
+        if (!ok || n < 1)
+            return std::nullopt;
+        // More copies than anyone prints are a typing slip, not a print run.
+        if (n > 99) {
+            prompts.Message(QStringLiteral("At most 99 copies can be printed at once"));
+            return std::nullopt;
+        }
+        programme.Copies = n;
+    }
+
+    // Seed and write every chosen pool event.
+    const MeetDay::SeedOptions options{false, true};
+    QList<MeetDay::SeededEvent> seeded;
+    for (const QString &event : MeetDay::SelectedPoolEvents(gala)) {
+        MeetDay::SeededEvent one = MeetDay::SeedPoolEvent(roster, gala, event, options);
+        if (!one.List.isEmpty())
+            seeded.append(std::move(one));
+    }
+    if (useDb) {
+        try {
+            MeetDb::Transaction transaction(session.MeetDb);
+            for (const MeetDay::SeededEvent &one : std::as_const(seeded))
+                MeetDay::WriteProgrammeEvent(session.MeetDb, gala.MeetCode, one, assignNumbers);
+            transaction.Commit();
+        } catch (const MeetDb::DbError &error) {
+            prompts.Message(error.Message() + QStringLiteral("\nNo programme was written."));
+            return std::nullopt;
+        }
+    } else {
+        for (qsizetype i = 0; i < seeded.size(); ++i) {
+            const QString &event = seeded.at(i).PoolEvent;
+            if (IsFloppyDrive(gala.WorkDir) &&
+                !prompts.AskYesNo(QStringLiteral("Load disk for event ") + event +
+                                  QStringLiteral(" into drive ") + gala.WorkDir)) {
+                seeded.removeAt(i--);
+                continue;
+            }
+            QString error;
+            if (!MeetDay::WriteHeatWorkFiles(seeded.at(i), gala, workDir, &error)) {
+                prompts.Message(error);
+                seeded.removeAt(i--);
+            }
+        }
+    }
+
+    AskHighlight(gala, prompts, programme.Heading);
+    if (prompts.AskYesNo(HeadingQuestion)) {
+        programme.Heading.Print = true;
+        programme.Heading.SessionLine =
+            prompts.Input(QStringLiteral("Programme"), SessionQuestion, {}).value_or(QString());
+    }
+
+    // Read each event back in print order.
+    for (const MeetDay::SeededEvent &one : std::as_const(seeded)) {
+        ProgrammeEvent event;
+        event.Event = one.PoolEvent;
+        if (useDb) {
+            try {
+                event.Rows = LoadPoolEventList(session.MeetDb, gala.MeetCode, one.PoolEvent,
+                                               gala.AltClubCode);
+            } catch (const MeetDb::DbError &error) {
+                prompts.Message(error.Message());
+                return std::nullopt;
+            }
+        } else {
+            if (IsFloppyDrive(gala.WorkDir) &&
+                !prompts.AskYesNo(QStringLiteral("Load floppy disk for event ") + one.PoolEvent +
+                                  QStringLiteral(" into drive ") + gala.WorkDir)) {
+                prompts.Message(LoadDiskMessage);
+                continue;
+            }
+            event.Rows = LoadHeatsFileList(QDir(workDir).filePath(MeetDay::HeatWorkFileName(
+                                               one.PoolEvent, one.Events.size() > 1)),
+                                           gala.GalaType, prompts);
+        }
+        if (event.Rows.isEmpty())
+            continue;
+        const int index = gala.FindEvent(one.PoolEvent);
+        const bool relay = index >= 0 && IsRelayStroke(gala.Events.at(index).EvStroke);
+        event.History =
+            ReadHoldersFile(QDir(workDir).filePath(QStringLiteral("ev") + one.PoolEvent +
+                                                   QStringLiteral("-hst.csv")),
+                            relay ? 1 : HolderRows);
+        MarkReserves(event.Rows, ReserveExcess(gala, one.PoolEvent, event.Rows.size()));
+        if (!masters)
+            ApplyMeetSpecific(roster, gala, event);
+        programme.Events.append(std::move(event));
+    }
+    return programme;
+}
+
+void PrintProgramme(Printer &printer, const Core::GalaState &gala, const Programme &programme)
+{
+    for (int copy = 0; copy < programme.Copies; ++copy) {
+        if (copy > 0)
+            printer.NewPage();
+        ProgrammePages pages(printer, gala, programme.Heading);
+        for (qsizetype i = 0; i < programme.Events.size(); ++i)
+            pages.PrintEventPages(programme.Events.at(i), i == 0);
+    }
+    printer.EndDoc();
+}
+
+void ApplyMeetSpecific(MeetDay::Roster &roster, const Core::GalaState &gala,
+                       const ProgrammeEvent &event)
+{
+    for (const PoolEventRow &row : event.Rows) {
+        bool ok = false;
+        const int number = row.Label.toInt(&ok);
+        if (!ok)
+            continue;
+        for (MeetDay::RosterEntrant &entrant : roster) {
+            if (entrant.EntrantNumber != number)
+                continue;
+            for (MeetDay::RosterSwim &swim : entrant.Swims) {
+                if (swim.EventNumber == event.Event ||
+                    MeetDay::CombinedLeadOf(gala, swim.EventNumber) == event.Event)
+                    swim.MeetSpecific = row.MeetSpecific;
+            }
+        }
+    }
+}
+
+} // namespace Reports

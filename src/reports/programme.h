@@ -1,0 +1,58 @@
+#pragma once
+
+#include <optional>
+
+#include <QList>
+#include <QString>
+
+#include "meetday/roster.h"
+#include "reports/programmepages.h"
+
+/*
+ * "Programme" of the meet-day window for "Open" and "Masters" meets, in two steps like every
+ * report. PrepareProgramme asks its questions, seeds every chosen pool event for the programme
+ * and writes the result (seeds and programme references in the meet database, or the heat work
+ * files), then reads back the swims of each event in print order and the holders; the reserve
+ * marks of the printed rows are copied into the roster. PrintProgramme then only draws, on
+ * whatever device the caller chose.
+ */
+namespace Core {
+class Prompts;
+}
+namespace MeetDb {
+struct Session;
+}
+
+namespace Reports {
+
+class Printer;
+
+inline const QString HighlightQuestion = QStringLiteral("Highlight one club?");
+inline const QString HeadingQuestion = QStringLiteral("Print Page Heading?");
+inline const QString SessionQuestion = QStringLiteral("Enter Session Details");
+inline const QString ProgrammeNotApplicable = QStringLiteral("Not Applicable to this kind of gala");
+inline const QString LoadDiskMessage = QStringLiteral("Cannot Load Event");
+
+struct Programme
+{
+    QString Title; // the meet's title, for the document
+    ProgrammeHeading Heading;
+    int Copies = 1;
+    QList<ProgrammeEvent> Events; // the chosen pool events with swims, in event-list order
+};
+
+// Prepares the programme of the selected events (EvSelected). Returns nothing when the command
+// ends early: another kind of meet, a refused question, or a database fault (its message shown;
+// nothing of the run is written then).
+std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Roster &roster,
+                                          Core::Prompts &prompts);
+
+// Draws every copy of the programme, each copy from a fresh sheet, and ends the document.
+void PrintProgramme(Printer &printer, const Core::GalaState &gala, const Programme &programme);
+
+// Copies the meet-specific text of each printed row to the roster swims of that entrant in the
+// event (or swum with it), so that reserve marks reach the roster.
+void ApplyMeetSpecific(MeetDay::Roster &roster, const Core::GalaState &gala,
+                       const ProgrammeEvent &event);
+
+} // namespace Reports
