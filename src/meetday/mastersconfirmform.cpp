@@ -396,6 +396,17 @@ void MastersConfirmForm::MakeHeats()
         m_heats = std::move(made);
 }
 
+bool MastersConfirmForm::StartProgramme()
+{
+    if (!m_meetDay || !WriteAllowed())
+        return false;
+    MeetDb::GalaSelectEventsForm select(m_session.Gala, m_prompts);
+    select.Open();
+    if (ShowSelectEvents)
+        ShowSelectEvents(select);
+    return true;
+}
+
 void MastersConfirmForm::UpdatePbs()
 {
     if (!m_meetDay || !WriteAllowed())

@@ -64,6 +64,8 @@ private Q_SLOTS:
     void entrantsList();
     void makeHeats_data();
     void makeHeats();
+    void programme_data();
+    void programme();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -438,6 +440,62 @@ void TestOpenMeetDb::makeHeats()
     }
     placed.sort();
     QCOMPARE(placed.join(u' '), lanes);
+}
+
+void TestOpenMeetDb::programme_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "programme DB"; OUT is the PDF's path
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // the standard output, or a part of the error
+
+    QTest::newRow("open meet") << QStringList{"SPRING27", "OUT", "--heading", "Morning"} << 0
+                               << "Wrote the programme of meet SPRING27 to OUT (38 events, 7 "
+                                  "pages)\n";
+    QTest::newRow("chosen events")
+        << QStringList{"SPRING27", "OUT", "--events", "36-37", "--highlight", "VMSC"} << 0
+        << "Wrote the programme of meet SPRING27 to OUT (2 events, 1 pages)\n";
+    QTest::newRow("graded meet") << QStringList{"GRADED", "OUT"} << 1
+                                 << "GRADED: Not Applicable to this kind of gala\n"
+                                    "openmeet-db: no programme written";
+    QTest::newRow("unknown club") << QStringList{"SPRING27", "OUT", "--highlight", "NOPE"} << 1
+                                  << "no club \"NOPE\"";
+    QTest::newRow("unknown event")
+        << QStringList{"SPRING27", "OUT", "--events", "99"} << 1 << "no event \"99\" in the meet";
+    QTest::newRow("missing argument")
+        << QStringList{"SPRING27"} << 2 << "Usage: openmeet-db programme";
+}
+
+void TestOpenMeetDb::programme()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString out = dir.FilePath("programme.pdf");
+    const QString graded = dir.Write("graded.ini", "galaname=Graded Gala\ngalatype=Graded\n"
+                                                   "group=OPEN Open\nevent=1 F OPEN 50 FS\n"
+                                                   "End=End\n");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, graded}).ExitCode, 0);
+
+    args.replaceInStrings(QRegularExpression("^OUT$"), out);
+    output.replace("OUT", out);
+    const Outcome outcome = Run(QStringList{"programme", db} + args);
+    QCOMPARE(outcome.ExitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
+        QVERIFY(!QFile::exists(out));
+        return;
+    }
+    QCOMPARE(outcome.Out, output);
+    // Event 36 prints slowest first, with the entry times and the blank lines.
+    const QString text = PdfLayoutText(TestDir::Read(out));
+    QVERIFY2(text.contains(QRegularExpression("37 +Hugo Holloway +31.67 +QUAR +________")),
+             qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)
