@@ -44,7 +44,9 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
 {
     const Core::GalaState &gala = session.Gala;
     const bool masters = gala.GalaType == Core::GalaMasters;
-    if (!masters && gala.GalaType != Core::GalaOpen) {
+    // A championship's programme is its CSV file (ChampsProgrammeCsv). The galas kept in entry
+    // files print from the heat work files this run writes, as open meets do.
+    if (gala.GalaType == Core::GalaChamps) {
         prompts.Message(ProgrammeNotApplicable);
         return std::nullopt;
     }
@@ -153,6 +155,10 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
         if (!masters)
             ApplyMeetSpecific(roster, gala, event);
         programme.Events.append(std::move(event));
+    }
+    if (programme.Events.isEmpty()) {
+        prompts.Message(NoProgrammeEntriesMessage);
+        return std::nullopt;
     }
     return programme;
 }

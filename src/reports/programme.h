@@ -31,6 +31,8 @@ inline const QString HighlightQuestion = QStringLiteral("Highlight one club?");
 inline const QString HeadingQuestion = QStringLiteral("Print Page Heading?");
 inline const QString SessionQuestion = QStringLiteral("Enter Session Details");
 inline const QString ProgrammeNotApplicable = QStringLiteral("Not Applicable to this kind of gala");
+inline const QString NoProgrammeEntriesMessage =
+    QStringLiteral("No entries in the chosen events: there is no programme to print");
 inline const QString LoadDiskMessage = QStringLiteral("Cannot Load Event");
 
 struct Programme
@@ -41,9 +43,11 @@ struct Programme
     QList<ProgrammeEvent> Events; // the chosen pool events with swims, in event-list order
 };
 
-// Prepares the programme of the selected events (EvSelected). Returns nothing when the command
-// ends early: another kind of meet, a refused question, or a database fault (its message shown;
-// nothing of the run is written then).
+// Prepares the programme of the selected events (EvSelected) of any meet but a "Champs" one.
+// Without the meet database the heat work files are written to the work directory and the
+// pages are read back from them. Returns nothing when the command ends early: a "Champs" meet,
+// a refused question, or a database fault (its message shown; nothing of the run is written
+// then).
 std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Roster &roster,
                                           Core::Prompts &prompts);
 

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "core/startup.h"
@@ -127,6 +129,8 @@ private Q_SLOTS:
     void heatsFileRoundTrip();
     void damagedHeatsFile_data();
     void damagedHeatsFile();
+    void workFiles_data();
+    void workFiles();
 };
 
 void TestProgramme::initTestCase()
@@ -444,6 +448,107 @@ void TestProgramme::damagedHeatsFile()
     QVERIFY(Reports::LoadHeatsFileList(path, Core::GalaOpen, prompts).isEmpty());
     QCOMPARE(prompts.Messages.size(), 1);
     QVERIFY2(prompts.Messages.at(0).contains(message), qPrintable(prompts.Messages.at(0)));
+}
+
+void TestProgramme::workFiles_data()
+{
+    QTest::addColumn<QString>("galaType");
+    QTest::addColumn<bool>("renumber");
+    QTest::addColumn<QString>("golden"); // folder under tests/data/programme
+
+    QTest::newRow("internal") << "Internal" << false << "wk-internal";
+    QTest::newRow("internal, renumbered") << "Internal" << true << "wk-renumbered";
+}
+
+// A gala kept in entry files: event 1 alone, events 2 and 3 swum together. The programme run
+// writes the heat work files and prints from them.
+void TestProgramme::workFiles()
+{
+    QFETCH(QString, galaType);
+    QFETCH(bool, renumber);
+    QFETCH(QString, golden);
+
+    TestDir dir;
+    MeetDb::Session session;
+    session.ProgramDir = dir.Path();
+    Core::GalaState &gala = session.Gala;
+    gala.GalaType = galaType;
+    gala.GalaName = QStringLiteral("Winter Internal");
+    gala.Renumber = renumber;
+    gala.PrintTimes = true;
+    gala.WorkDir = dir.Path();
+    gala.Groups << Core::GalaGroup{QStringLiteral("U/11"), QStringLiteral("U/11"),
+                                   QStringLiteral("Under-11"), QStringLiteral("Juniors")};
+    const QStringList events{"1|F|50|FS", "2|F|50|BK", "3|M|50|BK"};
+    for (const QString &line : events) {
+        const QStringList f = line.split(u'|');
+        Core::GalaEvent event;
+        event.EvNumber = f[0];
+        event.EvSex = f[1];
+        event.EvGroup = QStringLiteral("U/11");
+        event.EvDistance = f[2];
+        event.EvStroke = f[3];
+        event.EvSelected = true;
+        gala.Events << event;
+    }
+    gala.Combinations << QStringList{"2", "3"};
+
+    auto swim = [](const QString &event, const QString &time) {
+        MeetDay::RosterSwim s;
+        s.EventNumber = event;
+        s.EntryTime = time;
+        return s;
+    };
+    MeetDay::Roster roster{
+        {4,
+         QStringLiteral("Ann Lee"),
+         QStringLiteral("VMSC"),
+         {},
+         QStringLiteral("01/02/16"),
+         QStringLiteral("F"),
+         {swim("1", "41.00"), swim("2", "48.20")}},
+        {9,
+         QStringLiteral("Bea \"B\" Corr"),
+         QStringLiteral("VMSC"),
+         {},
+         QStringLiteral("03/04/16"),
+         QStringLiteral("F"),
+         {swim("1", "39.50")}},
+        {12,
+         QStringLiteral("Cal Dunn"),
+         QStringLiteral("VMSC"),
+         {},
+         QStringLiteral("05/06/15"),
+         QStringLiteral("M"),
+         {swim("3", "46.10")}},
+        {30,
+         QStringLiteral("Dev Ellis"),
+         QStringLiteral("VMSC"),
+         {},
+         QStringLiteral("07/08/15"),
+         QStringLiteral("M"),
+         {swim("3", "9:99.99")}},
+    };
+    ScriptedPrompts prompts;
+    prompts.No().No();
+    const std::optional<Reports::Programme> programme =
+        Reports::PrepareProgramme(session, roster, prompts);
+    QVERIFY(programme);
+    QCOMPARE(prompts.Messages, QStringList());
+    QCOMPARE(programme->Events.size(), 2);
+
+    const QStringList files{"wk1.vb", "wkc2.vb", "wk2.vb", "wk3.vb"};
+    QCOMPARE(QDir(dir.Path()).entryList({"wk*"}, QDir::Files, QDir::Name),
+             (QStringList{"wk1.vb", "wk2.vb", "wk3.vb", "wkc2.vb"}));
+    for (const QString &name : files) {
+        const QByteArray got = TestDir::Read(dir.FilePath(name));
+        const QString goldenPath = Fixture(golden + u'/' + name);
+        QVERIFY2(QFile::exists(goldenPath), qPrintable(goldenPath));
+        QCOMPARE(got, TestDir::Read(goldenPath));
+    }
+    // The pages come from the work files: the combined event under its lead.
+    const QString text = PdfLayoutText(ProgrammePdf(gala, *programme));
+    QVERIFY2(text.contains(QRegularExpression("Cal Dunn +46.10 +3 +VMSC")), qPrintable(text));
 }
 
 QTEST_MAIN(TestProgramme)

@@ -454,9 +454,10 @@ void TestOpenMeetDb::programme_data()
     QTest::newRow("chosen events")
         << QStringList{"SPRING27", "OUT", "--events", "36-37", "--highlight", "VMSC"} << 0
         << "Wrote the programme of meet SPRING27 to OUT (2 events, 1 pages)\n";
-    QTest::newRow("graded meet") << QStringList{"GRADED", "OUT"} << 1
-                                 << "GRADED: Not Applicable to this kind of gala\n"
-                                    "openmeet-db: no programme written";
+    QTest::newRow("graded meet without entries")
+        << QStringList{"GRADED", "OUT"} << 1
+        << "GRADED: No entries in the chosen events: there is no programme to print\n"
+           "openmeet-db: no programme written";
     QTest::newRow("unknown club") << QStringList{"SPRING27", "OUT", "--highlight", "NOPE"} << 1
                                   << "no club \"NOPE\"";
     QTest::newRow("unknown event")
