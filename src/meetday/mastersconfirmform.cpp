@@ -400,6 +400,9 @@ bool MastersConfirmForm::StartProgramme()
 {
     if (!m_meetDay || !WriteAllowed())
         return false;
+    // A championship's programme file holds every event of the meet.
+    if (m_session.Gala.GalaType == Core::GalaChamps)
+        return true;
     MeetDb::GalaSelectEventsForm select(m_session.Gala, m_prompts);
     select.Open();
     if (ShowSelectEvents)

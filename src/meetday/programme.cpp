@@ -18,22 +18,13 @@ namespace {
 
 using SwimKey = QPair<int, QString>; // entrant number, event number
 
-QByteArray Quoted(const QString &text)
-{
-    QString clean = text;
-    clean.replace(u'"', u'\'');
-    clean.remove(u'\r');
-    clean.remove(u'\n');
-    return '"' + clean.toLocal8Bit() + '"';
-}
-
 QByteArray SwimRecord(const EventListRow &row, int number, bool withClub)
 {
-    QByteArray out = Quoted(QString::number(number)) + ',' + Quoted(row.Event) + ',' +
-                     Quoted(row.Name) + ',' + Quoted(row.Age) + ',' + Quoted(row.EntryTime) +
-                     ",-1\r\n";
+    QByteArray out = QuotedField(QString::number(number)) + ',' + QuotedField(row.Event) + ',' +
+                     QuotedField(row.Name) + ',' + QuotedField(row.Age) + ',' +
+                     QuotedField(row.EntryTime) + ",-1\r\n";
     if (withClub)
-        out += Quoted(row.Club) + "\r\n";
+        out += QuotedField(row.Club) + "\r\n";
     return out;
 }
 
@@ -133,6 +124,15 @@ QByteArray MemberWorkFileBytes(const SeededEvent &seeded, const QString &memberE
         ++count;
     }
     return QByteArray::number(count) + "\r\n" + records;
+}
+
+QByteArray QuotedField(const QString &text)
+{
+    QString clean = text;
+    clean.replace(u'"', u'\'');
+    clean.remove(u'\r');
+    clean.remove(u'\n');
+    return '"' + clean.toLocal8Bit() + '"';
 }
 
 bool SafeEventFileName(const QString &event)

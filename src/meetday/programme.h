@@ -61,6 +61,10 @@ QByteArray MemberWorkFileBytes(const SeededEvent &seeded, const QString &memberE
 bool WriteHeatWorkFiles(const SeededEvent &seeded, const Core::GalaState &gala, const QString &dir,
                         QString *error);
 
+// A text field of the files written on the day: in double quotes, a double quote inside turned
+// into a single one and line ends dropped, so that the field cannot end early.
+QByteArray QuotedField(const QString &text);
+
 // Whether an event number can be part of a file name (letters and digits only): the number
 // comes from a file or database made elsewhere and must not lead a path out of its folder.
 bool SafeEventFileName(const QString &event);

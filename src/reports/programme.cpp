@@ -1,9 +1,12 @@
 #include "reports/programme.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include "core/galastate.h"
 #include "core/prompts.h"
+#include "core/timeutil.h"
 #include "meetday/heats.h"
 #include "meetday/programme.h"
 #include "meetdb/database.h"
@@ -193,6 +196,90 @@ void ApplyMeetSpecific(MeetDay::Roster &roster, const Core::GalaState &gala,
             }
         }
     }
+}
+
+QString ChampsEventDescription(const Core::GalaState &gala, const Core::GalaEvent &event)
+{
+    QString text =
+        event.EvSex == QLatin1String("M") ? QStringLiteral("Boys ") : QStringLiteral("Girls ");
+    for (const Core::GalaGroup &group : gala.Groups)
+        if (group.GroupName == event.EvGroup)
+            text += group.GroupDescription + u' ';
+    const double distance = Core::LeadingNumber(event.EvDistance);
+    text += (distance > 0 ? QString::number(qint64(distance)) : event.EvDistance) +
+            QStringLiteral("m ");
+    static const QList<QPair<QString, QString>> strokes = {
+        {QStringLiteral("FS"), QStringLiteral("Freestyle")},
+        {QStringLiteral("BR"), QStringLiteral("Breaststroke")},
+        {QStringLiteral("FLY"), QStringLiteral("Butterfly")},
+        {QStringLiteral("BK"), QStringLiteral("Backstroke")},
+        {QStringLiteral("MED"), QStringLiteral("Ind Medley")},
+    };
+    for (const auto &[code, name] : strokes)
+        if (code == event.EvStroke)
+            text += name;
+    return text;
+}
+
+QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
+                              Core::Prompts &prompts)
+{
+    // Lane label and the finals-file record it takes, counted back from the best qualifier.
+    static const QList<QPair<QByteArray, int>> lanes = {{"1", 4}, {"2", 2},  {"3", 0}, {"4", 1},
+                                                        {"5", 3}, {"R1", 5}, {"R2", 6}};
+    QByteArray out;
+    for (const Core::GalaEvent &event : gala.Events) {
+        out += MeetDay::QuotedField(event.EvNumber) + ',' +
+               MeetDay::QuotedField(ChampsEventDescription(gala, event)) + "\r\n";
+        out += "\"BCP\"\r\n\"H\"\r\n";
+        PoolEventList finalists;
+        if (MeetDay::SafeEventFileName(event.EvNumber)) {
+            const QString path = QDir(finalsDir).filePath(MeetDay::FinalsFileName(event.EvNumber));
+            if (QFileInfo::exists(path))
+                finalists = LoadHeatsFileList(path, Core::GalaChamps, prompts);
+        }
+        const int c = int(finalists.size());
+        if (c == 0) {
+            out += "\"No finalists\"\r\n";
+            continue;
+        }
+        for (const auto &[label, back] : lanes) {
+            const int record = c - back; // 1-based
+            out += '"' + label + '"';
+            if (record >= 1)
+                out += ',' + MeetDay::QuotedField(finalists.at(record - 1).Name) + ",\"\"";
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+QString CreateChampsProgramme(MeetDb::Session &session, Core::Prompts &prompts)
+{
+    if (!prompts.AskYesNo(ExportedFinalsQuestion))
+        return {};
+    const QString name = prompts
+                             .Input(ProgrammeCsvTitle, QStringLiteral("Output file name"),
+                                    QStringLiteral("programme.csv"))
+                             .value_or(QString())
+                             .trimmed();
+    if (name.isEmpty()) {
+        prompts.Message(NoFileSpecifiedMessage);
+        return {};
+    }
+    const Core::GalaState &gala = session.Gala;
+    const QString dir = gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir;
+    const QString path = QDir(dir).filePath(name);
+    if (QFileInfo::exists(path) && !prompts.AskYesNo(OverwriteQuestion, true))
+        return {};
+    const QByteArray bytes = ChampsProgrammeCsv(gala, dir, prompts);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
+        prompts.Message(QStringLiteral("Cannot write the programme file %1: %2")
+                            .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return {};
+    }
+    return path;
 }
 
 } // namespace Reports

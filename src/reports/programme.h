@@ -18,7 +18,8 @@
  */
 namespace Core {
 class Prompts;
-}
+struct GalaEvent;
+} // namespace Core
 namespace MeetDb {
 struct Session;
 }
@@ -58,5 +59,34 @@ void PrintProgramme(Printer &printer, const Core::GalaState &gala, const Program
 // event (or swum with it), so that reserve marks reach the roster.
 void ApplyMeetSpecific(MeetDay::Roster &roster, const Core::GalaState &gala,
                        const ProgrammeEvent &event);
+
+} // namespace Reports
+
+// ---- The programme CSV of a "Champs" meet ---------------------------------------------------
+
+namespace Reports {
+
+inline const QString ExportedFinalsQuestion =
+    QStringLiteral("Confirm that you have exported finals files");
+inline const QString ProgrammeCsvTitle = QStringLiteral("Select output programme CSV file");
+inline const QString NoFileSpecifiedMessage = QStringLiteral("No File Specified");
+inline const QString OverwriteQuestion = QStringLiteral("Overwrite existing file");
+
+// "Girls U/11 50m Backstroke": "Boys " or "Girls ", the description of the event's group, the
+// distance and the stroke.
+QString ChampsEventDescription(const Core::GalaState &gala, const Core::GalaEvent &event);
+
+// The programme CSV: per event of the meet, in event-list order, the event and its description,
+// "BCP", "H", then the lanes of its final from the event's finals file in `finalsDir` (best
+// qualifier in lane 3, the next in lane 4, then 2, 5 and 1, and two reserves), or "No finalists"
+// when the file is missing or empty. A damaged finals file shows a message naming it, and its
+// event is written as having no finalists.
+QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
+                              Core::Prompts &prompts);
+
+// "Programme" of a "Champs" meet: asks that the finals files have been exported and for the
+// output file (an existing one only with a Yes to "Overwrite existing file"), then writes the
+// CSV whole. Returns the path written, or "" when nothing was.
+QString CreateChampsProgramme(MeetDb::Session &session, Core::Prompts &prompts);
 
 } // namespace Reports

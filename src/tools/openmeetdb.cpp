@@ -8,9 +8,11 @@
 #include <memory>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 
@@ -48,6 +50,7 @@ Commands:
   entrants-list FILE CODE OUT.pdf        print the entrants list of a meet to a PDF file
   programme FILE CODE OUT.pdf            seed an Open or Masters meet for its programme and
                                          print the programme to a PDF file
+  programme-csv FILE CODE OUT.csv        write the programme CSV of a Champs meet
   make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
                                          seed events into heats and lanes
 
@@ -154,6 +157,15 @@ to the PDF file OUT.pdf. Events swum together print as one event under their fir
 
 OUT.pdf is written under a temporary name and renamed when it is complete. The window's
 messages go to the standard error.
+)";
+
+const char *const ProgrammeCsvHelp = R"(Usage: openmeet-db programme-csv FILE CODE OUT.csv
+
+Writes the programme CSV of the Champs meet CODE of the meet database FILE to OUT.csv, as
+"Programme" of the meet-day window does once the finals files have been exported: per event the
+event and its description, "BCP", "H", and the lanes of its final from the event's finals file in
+the meet's work directory (the current directory when the meet names none, as for make-heats),
+or "No finalists". An existing OUT.csv is replaced.
 )";
 
 const char *const MakeHeatsHelp =
@@ -540,6 +552,32 @@ int Programme(const QStringList &args)
     return 0;
 }
 
+int ProgrammeCsv(const QStringList &args)
+{
+    if (args.size() != 3)
+        return WrongArguments(ProgrammeCsvHelp);
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
+    ReportMessages(prompts, args.at(1));
+    if (!loaded)
+        return Fail(QStringLiteral("no programme written"));
+    if (session.Gala.GalaType != Core::GalaChamps)
+        return Fail(
+            QStringLiteral("meet %1 is not a Champs meet; no programme written").arg(args.at(1)));
+    const Core::GalaState &gala = session.Gala;
+    const QString dir = gala.WorkDir.isEmpty() ? QDir::currentPath() : gala.WorkDir;
+    const QByteArray bytes = Reports::ChampsProgrammeCsv(gala, dir, prompts);
+    ReportMessages(prompts, args.at(1));
+    QSaveFile file(args.at(2));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+        return Fail(QStringLiteral("cannot write %1: %2").arg(args.at(2), file.errorString()));
+    PrintLine(stdout, QStringLiteral("Wrote the programme of meet %1 to %2 (%3 events)")
+                          .arg(args.at(1), args.at(2))
+                          .arg(gala.EventCount()));
+    return 0;
+}
+
 // Commands that draw a report need the font database, which only a GUI application has. They
 // run on the offscreen platform unless told otherwise, so they need no display.
 bool NeedsFonts(int argc, char *argv[])
@@ -697,6 +735,7 @@ int main(int argc, char *argv[])
         {"entrants-list", EntrantsListHelp, EntrantsList},
         {"make-heats", MakeHeatsHelp, MakeHeats},
         {"programme", ProgrammeHelp, Programme},
+        {"programme-csv", ProgrammeCsvHelp, ProgrammeCsv},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

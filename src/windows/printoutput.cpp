@@ -179,6 +179,13 @@ QString SafeCode(QString code)
 void RunProgramme(MeetDb::Session &session, MeetDay::Roster &roster, Core::Prompts &prompts,
                   PrintOutput &output)
 {
+    if (session.Gala.GalaType == Core::GalaChamps) {
+        const QString written = Reports::CreateChampsProgramme(session, prompts);
+        if (!written.isEmpty())
+            prompts.ShowStatus(
+                QStringLiteral("Programme written to %1").arg(QDir::toNativeSeparators(written)));
+        return;
+    }
     const std::optional<Reports::Programme> programme =
         Reports::PrepareProgramme(session, roster, prompts);
     if (!programme)

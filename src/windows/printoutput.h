@@ -88,7 +88,8 @@ private:
 };
 
 // The meet-day window's "Programme" for the selected events: the programme is prepared from
-// the roster (its reserve marks are copied into it), then sent to the output.
+// the roster (its reserve marks are copied into it), then sent to the output. A "Champs" meet
+// gets its programme CSV file instead.
 void RunProgramme(MeetDb::Session &session, MeetDay::Roster &roster, Core::Prompts &prompts,
                   PrintOutput &output);
 

@@ -131,6 +131,10 @@ private Q_SLOTS:
     void damagedHeatsFile();
     void workFiles_data();
     void workFiles();
+    void champsCsv_data();
+    void champsCsv();
+    void champsCommand_data();
+    void champsCommand();
 };
 
 void TestProgramme::initTestCase()
@@ -549,6 +553,113 @@ void TestProgramme::workFiles()
     // The pages come from the work files: the combined event under its lead.
     const QString text = PdfLayoutText(ProgrammePdf(gala, *programme));
     QVERIFY2(text.contains(QRegularExpression("Cal Dunn +46.10 +3 +VMSC")), qPrintable(text));
+}
+
+namespace {
+
+// A championship of three events: event 1 with a full final and reserves, event 2 with three
+// finalists, event 3 of a stroke with no name and no finals file.
+struct ChampsMeet
+{
+    TestDir dir;
+    MeetDb::Session session;
+    ScriptedPrompts prompts;
+
+    explicit ChampsMeet(bool finalists)
+    {
+        session.ProgramDir = dir.Path();
+        Core::GalaState &gala = session.Gala;
+        gala.GalaType = Core::GalaChamps;
+        gala.Groups << Core::GalaGroup{"U/11", "12 Years", "Under-11", "Juniors"};
+        for (const char *line : {"1|F|50|FS", "2|M|0100|BK", "3|F|25|XX"}) {
+            const QStringList f = QString::fromLatin1(line).split(u'|');
+            Core::GalaEvent event;
+            event.EvNumber = f[0];
+            event.EvSex = f[1];
+            event.EvGroup = "U/11";
+            event.EvDistance = f[2];
+            event.EvStroke = f[3];
+            gala.Events << event;
+        }
+        if (!finalists)
+            return;
+        QByteArray full = "8\r\n";
+        for (int k = 8; k >= 1; --k)
+            full += QStringLiteral("\"%1\",\"1\",\"Swimmer %1\",\"01/01/16\",\"40.%1\",-1\r\n")
+                        .arg(k)
+                        .toLatin1();
+        dir.Write("wk1-f.vb", full);
+        dir.Write("wk2-f.vb", "3\r\n\"7\",\"2\",\"Cal \"\"C\"\" Dunn\",\"x\",\"1:30.00\",-1\r\n"
+                              "\"8\",\"2\",\"Dev Ellis\",\"x\",\"1:29.00\",-1\r\n"
+                              "\"9\",\"2\",\"Eli Frost\",\"x\",\"1:28.00\",-1\r\n");
+    }
+};
+
+} // namespace
+
+void TestProgramme::champsCsv_data()
+{
+    QTest::addColumn<bool>("finalists");
+    QTest::addColumn<QString>("golden");
+
+    QTest::newRow("with finalists") << true << "champs.csv";
+    QTest::newRow("no finals files") << false << "champs-none.csv";
+}
+
+void TestProgramme::champsCsv()
+{
+    QFETCH(bool, finalists);
+    QFETCH(QString, golden);
+
+    ChampsMeet meet(finalists);
+    const QByteArray csv =
+        Reports::ChampsProgrammeCsv(meet.session.Gala, meet.dir.Path(), meet.prompts);
+    QCOMPARE(meet.prompts.Messages, QStringList());
+    QCOMPARE(csv, TestDir::Read(Fixture(golden)));
+}
+
+void TestProgramme::champsCommand_data()
+{
+    QTest::addColumn<QStringList>("answers"); // y, n, or text typed
+    QTest::addColumn<bool>("existing");       // the output file exists already
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("written") << QStringList{"y", "out.csv"} << false << true << QStringList{};
+    QTest::newRow("finals not exported") << QStringList{"n"} << false << false << QStringList{};
+    QTest::newRow("no name") << QStringList{"y", " "} << false << false
+                             << QStringList{Reports::NoFileSpecifiedMessage};
+    QTest::newRow("kept") << QStringList{"y", "out.csv", "n"} << true << false << QStringList{};
+    QTest::newRow("overwritten") << QStringList{"y", "out.csv", "y"} << true << true
+                                 << QStringList{};
+}
+
+void TestProgramme::champsCommand()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(bool, existing);
+    QFETCH(bool, written);
+    QFETCH(QStringList, messages);
+
+    ChampsMeet meet(true);
+    const QString out = meet.dir.FilePath("out.csv");
+    if (existing)
+        meet.dir.Write("out.csv", "old");
+    for (const QString &answer : answers) {
+        if (answer == "y")
+            meet.prompts.Yes();
+        else if (answer == "n")
+            meet.prompts.No();
+        else
+            meet.prompts.Type(answer);
+    }
+    const QString path = Reports::CreateChampsProgramme(meet.session, meet.prompts);
+    QCOMPARE(meet.prompts.Messages, messages);
+    QCOMPARE(path.isEmpty(), !written);
+    if (written)
+        QCOMPARE(TestDir::Read(out), TestDir::Read(Fixture("champs.csv")));
+    else
+        QCOMPARE(QFile::exists(out), existing);
 }
 
 QTEST_MAIN(TestProgramme)

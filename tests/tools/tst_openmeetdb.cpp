@@ -66,6 +66,7 @@ private Q_SLOTS:
     void makeHeats();
     void programme_data();
     void programme();
+    void programmeCsv();
 };
 
 void TestOpenMeetDb::initTestCase()
@@ -497,6 +498,27 @@ void TestOpenMeetDb::programme()
     const QString text = PdfLayoutText(TestDir::Read(out));
     QVERIFY2(text.contains(QRegularExpression("37 +Hugo Holloway +31.67 +QUAR +________")),
              qPrintable(text));
+}
+
+void TestOpenMeetDb::programmeCsv()
+{
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString out = dir.FilePath("programme.csv");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("champs-meet.ini"), "--code", "CHAMPS27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+
+    const Outcome open = Run({"programme-csv", db, "SPRING27", out});
+    QCOMPARE(open.ExitCode, 1);
+    QVERIFY2(open.Err.contains("is not a Champs meet"), qPrintable(open.Err));
+    QVERIFY(!QFile::exists(out));
+
+    const Outcome champs = Run({"programme-csv", db, "CHAMPS27", out});
+    QCOMPARE(champs.ExitCode, 0);
+    QVERIFY2(TestDir::Read(out).startsWith("\"1\",\"Girls U/11 50m Freestyle\"\r\n\"BCP\"\r\n"
+                                           "\"H\"\r\n\"No finalists\"\r\n\"2\","),
+             TestDir::Read(out).left(200).constData());
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)
