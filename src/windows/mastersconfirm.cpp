@@ -132,7 +132,7 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
     AddButton(QStringLiteral("MakeHeats"), tr("&Make Heats"));
     AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
-    AddButton(QStringLiteral("Command5"), tr("Pro&gramme"));
+    AddButton(QStringLiteral("Command5"), tr("Programme (F8)"));
     // The commands of heats, programme, lists and exports: placed now, filled in later.
     const QList<std::pair<const char *, const char *>> placeholders{
         {"Command6", "List Unconf"},        {"Command7", "Compare"},
@@ -163,6 +163,11 @@ void MastersConfirm::BuildBoxes()
     connect(heatsKey, &QShortcut::activated, this, [this] {
         if (Command(QStringLiteral("Heats"))->isVisible())
             Command(QStringLiteral("Heats"))->click();
+    });
+    auto *programmeKey = new QShortcut(QKeySequence(Qt::Key_F8), this);
+    connect(programmeKey, &QShortcut::activated, this, [this] {
+        if (Command(QStringLiteral("Command5"))->isVisible())
+            Command(QStringLiteral("Command5"))->click();
     });
     auto *nextKey = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(nextKey, &QShortcut::activated, this,

@@ -32,7 +32,7 @@ class PrintOutput;
  *
  * Keyboard: the entrant-number box has the focus when the window opens; Enter (or leaving the
  * box) shows the entrant typed. "Confirm All" is Alt+C or F5, "Next Swimmer" Alt+N or F6, the
- * "Heats" view F7 (its letters are all taken by other commands), and
+ * "Heats" view F7 and "Programme" F8 (their letters are all taken by other commands), and
  * Tab walks the entrant's boxes and then each swim row (event, time, tick, meet-specific text).
  * Escape closes the window through the "Save Current Values?" question.
  */
