@@ -9,8 +9,11 @@
 #include <QSqlQuery>
 
 #include "core/galastate.h"
+#include "core/prompts.h"
+#include "meetday/heats.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
+#include "meetdb/session.h"
 
 namespace MeetDay {
 
@@ -92,6 +95,51 @@ void WriteProgrammeEvent(MeetDb::Database &db, const QString &meetCode, const Se
                 Fail(db, query);
         }
     }
+}
+
+int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QString &event,
+                       bool onlyConfirmed, bool assignNumbers, Core::Prompts &prompts,
+                       SeededEvent *seeded)
+{
+    const Core::GalaState &gala = session.Gala;
+    SeededEvent one = SeedPoolEvent(roster, gala, event, SeedOptions{onlyConfirmed, true});
+    const int count = int(one.List.size());
+    if (seeded)
+        *seeded = one;
+    if (count == 0)
+        return 0;
+    const QString dir = gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir;
+    if (!one.WritesSeeds) {
+        const QString path = QDir(dir).filePath(FinalsFileName(one.PoolEvent));
+        QSaveFile file(path);
+        if (!SafeEventFileName(one.PoolEvent) || !file.open(QIODevice::WriteOnly) ||
+            file.write(FinalsFileBytes(one, gala.Lanes, true)) < 0 || !file.commit()) {
+            prompts.Message(QStringLiteral("Cannot write the finals file %1: %2")
+                                .arg(QDir::toNativeSeparators(path), file.errorString()));
+            return 0;
+        }
+        return count;
+    }
+    if (!gala.UseMeetDb || !gala.MeetDbOpen) {
+        if (IsFloppyDrive(gala.WorkDir) &&
+            !prompts.AskYesNo(QStringLiteral("Load disk for event ") + event +
+                              QStringLiteral(" into drive ") + gala.WorkDir))
+            return 0;
+        QString error;
+        if (!WriteHeatWorkFiles(one, gala, dir, &error)) {
+            prompts.Message(error);
+            return 0;
+        }
+        return count;
+    }
+    WriteProgrammeEvent(session.MeetDb, gala.MeetCode, one, assignNumbers);
+    return count;
+}
+
+bool IsFloppyDrive(const QString &dir)
+{
+    return dir == QLatin1String("a:") || dir == QLatin1String("A:") || dir == QLatin1String("b:") ||
+           dir == QLatin1String("B:");
 }
 
 QString HeatWorkFileName(const QString &event, bool combinedLead)

@@ -12,7 +12,8 @@ struct GalaState;
 } // namespace Core
 namespace MeetDb {
 class Database;
-}
+struct Session;
+} // namespace MeetDb
 
 /*
  * What the programme run writes for each pool event, before anything is printed: the seeds and
@@ -47,6 +48,21 @@ bool ProgrammeNumbersExist(MeetDb::Database &db, const QString &meetCode);
 // MeetDb::DbError; the caller holds the transaction.
 void WriteProgrammeEvent(MeetDb::Database &db, const QString &meetCode, const SeededEvent &seeded,
                          bool assignNumbers);
+
+// Seeds the pool event `event` for the programme (no entry limit) from the roster and writes
+// it: in a "Champs" finals session its finals file; without the meet database its heat work
+// files in the work directory (after "Load disk for event ..." when that is a floppy drive; No
+// skips the event); with it the seeds and, with `assignNumbers`, the programme references
+// (WriteProgrammeEvent; the caller holds the transaction). Returns the number of swims listed,
+// 0 when none or when the event was skipped; `seeded`, when given, receives the seeding. Shows
+// a file that cannot be written and returns 0; throws MeetDb::DbError.
+int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QString &event,
+                       bool onlyConfirmed, bool assignNumbers, Core::Prompts &prompts,
+                       SeededEvent *seeded = nullptr);
+
+// Whether the work directory is a floppy drive ("a:", "A:", "b:", "B:"): the files of each
+// event are then asked for disk by disk.
+bool IsFloppyDrive(const QString &dir);
 
 // "wk12.vb", or "wkc12.vb" with `combinedLead`.
 QString HeatWorkFileName(const QString &event, bool combinedLead);

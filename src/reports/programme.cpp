@@ -19,12 +19,6 @@ namespace {
 
 constexpr int HolderRows = 14;
 
-bool IsFloppyDrive(const QString &dir)
-{
-    return dir == QLatin1String("a:") || dir == QLatin1String("A:") || dir == QLatin1String("b:") ||
-           dir == QLatin1String("B:");
-}
-
 // The club whose swimmers are printed in bold italic, picked from the meet's clubs.
 void AskHighlight(const Core::GalaState &gala, Core::Prompts &prompts, ProgrammeHeading &heading)
 {
@@ -81,39 +75,24 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
         programme.Copies = n;
     }
 
-    // Seed and write every chosen pool event.
-    const MeetDay::SeedOptions options{false, true};
+    // Seed and write every chosen pool event; with the meet database all of them in one
+    // transaction, so that a fault leaves the numbers of the last run as they were.
     QList<MeetDay::SeededEvent> seeded;
-    for (const QString &event : MeetDay::SelectedPoolEvents(gala)) {
-        MeetDay::SeededEvent one = MeetDay::SeedPoolEvent(roster, gala, event, options);
-        if (!one.List.isEmpty())
-            seeded.append(std::move(one));
-    }
-    if (useDb) {
-        try {
-            MeetDb::Transaction transaction(session.MeetDb);
-            for (const MeetDay::SeededEvent &one : std::as_const(seeded))
-                MeetDay::WriteProgrammeEvent(session.MeetDb, gala.MeetCode, one, assignNumbers);
-            transaction.Commit();
-        } catch (const MeetDb::DbError &error) {
-            prompts.Message(error.Message() + QStringLiteral("\nNo programme was written."));
-            return std::nullopt;
+    try {
+        std::optional<MeetDb::Transaction> transaction;
+        if (useDb)
+            transaction.emplace(session.MeetDb);
+        for (const QString &event : MeetDay::SelectedPoolEvents(gala)) {
+            MeetDay::SeededEvent one;
+            if (MeetDay::MakeProgrammeEvent(session, roster, event, false, assignNumbers, prompts,
+                                            &one) > 0)
+                seeded.append(std::move(one));
         }
-    } else {
-        for (qsizetype i = 0; i < seeded.size(); ++i) {
-            const QString &event = seeded.at(i).PoolEvent;
-            if (IsFloppyDrive(gala.WorkDir) &&
-                !prompts.AskYesNo(QStringLiteral("Load disk for event ") + event +
-                                  QStringLiteral(" into drive ") + gala.WorkDir)) {
-                seeded.removeAt(i--);
-                continue;
-            }
-            QString error;
-            if (!MeetDay::WriteHeatWorkFiles(seeded.at(i), gala, workDir, &error)) {
-                prompts.Message(error);
-                seeded.removeAt(i--);
-            }
-        }
+        if (transaction)
+            transaction->Commit();
+    } catch (const MeetDb::DbError &error) {
+        prompts.Message(error.Message() + QStringLiteral("\nNo programme was written."));
+        return std::nullopt;
     }
 
     AskHighlight(gala, prompts, programme.Heading);
@@ -136,7 +115,7 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
                 return std::nullopt;
             }
         } else {
-            if (IsFloppyDrive(gala.WorkDir) &&
+            if (MeetDay::IsFloppyDrive(gala.WorkDir) &&
                 !prompts.AskYesNo(QStringLiteral("Load floppy disk for event ") + one.PoolEvent +
                                   QStringLiteral(" into drive ") + gala.WorkDir)) {
                 prompts.Message(LoadDiskMessage);

@@ -135,6 +135,8 @@ private Q_SLOTS:
     void champsCsv();
     void champsCommand_data();
     void champsCommand();
+    void makeProgrammeEvent_data();
+    void makeProgrammeEvent();
 };
 
 void TestProgramme::initTestCase()
@@ -660,6 +662,66 @@ void TestProgramme::champsCommand()
         QCOMPARE(TestDir::Read(out), TestDir::Read(Fixture("champs.csv")));
     else
         QCOMPARE(QFile::exists(out), existing);
+}
+
+void TestProgramme::makeProgrammeEvent_data()
+{
+    QTest::addColumn<QString>("galaType");
+    QTest::addColumn<QString>("session");
+    QTest::addColumn<QString>("workDir"); // "" for the test's folder
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<QStringList>("files");
+
+    QTest::newRow("open: heat work file") << "Open"
+                                          << ""
+                                          << "" << 8 << QStringList{"wk1.vb"};
+    // A finals session writes the final and its two reserves instead.
+    QTest::newRow("champs finals") << "Champs"
+                                   << "FINALS"
+                                   << "" << 8 << QStringList{"wk1-f.vb"};
+    QTest::newRow("floppy declined") << "Open"
+                                     << ""
+                                     << "A:" << 0 << QStringList{};
+}
+
+void TestProgramme::makeProgrammeEvent()
+{
+    QFETCH(QString, galaType);
+    QFETCH(QString, session);
+    QFETCH(QString, workDir);
+    QFETCH(int, listed);
+    QFETCH(QStringList, files);
+
+    TestDir dir;
+    MeetDb::Session meet;
+    meet.ProgramDir = dir.Path();
+    meet.Gala.GalaType = galaType;
+    meet.Gala.SessionTitle = session;
+    meet.Gala.WorkDir = workDir;
+    meet.Gala.Lanes = 5;
+    Core::GalaEvent event;
+    event.EvNumber = "1";
+    event.EvSex = "F";
+    meet.Gala.Events << event;
+    MeetDay::Roster roster;
+    for (int k = 1; k <= 8; ++k) {
+        MeetDay::RosterSwim swim;
+        swim.EventNumber = "1";
+        swim.EntryTime = QStringLiteral("40.%1").arg(k, 2, 10, QLatin1Char('0'));
+        swim.FinalRank = k;
+        roster << MeetDay::RosterEntrant{
+            k, QStringLiteral("Swimmer %1").arg(k), "VMSC", {}, "01/01/16", "F", {swim}};
+    }
+    ScriptedPrompts prompts;
+    if (!workDir.isEmpty())
+        prompts.No();
+    QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts), listed);
+    QCOMPARE(prompts.Messages, QStringList());
+    QCOMPARE(QDir(dir.Path()).entryList(QDir::Files), files);
+    if (session == "FINALS")
+        QVERIFY(TestDir::Read(dir.FilePath("wk1-f.vb")).startsWith("7\r\n"));
+    if (!workDir.isEmpty())
+        QCOMPARE(prompts.Questions, QStringList{"Load disk for event 1 into drive A:"});
 }
 
 QTEST_MAIN(TestProgramme)
