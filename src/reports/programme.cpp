@@ -129,10 +129,12 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
             continue;
         const int index = gala.FindEvent(one.PoolEvent);
         const bool relay = index >= 0 && IsRelayStroke(gala.Events.at(index).EvStroke);
-        event.History =
-            ReadHoldersFile(QDir(workDir).filePath(QStringLiteral("ev") + one.PoolEvent +
-                                                   QStringLiteral("-hst.csv")),
-                            relay ? 1 : HolderRows);
+        // An event number from elsewhere must not lead the holders file out of its folder.
+        if (MeetDay::SafeEventFileName(one.PoolEvent))
+            event.History =
+                ReadHoldersFile(QDir(workDir).filePath(QStringLiteral("ev") + one.PoolEvent +
+                                                       QStringLiteral("-hst.csv")),
+                                relay ? 1 : HolderRows);
         MarkReserves(event.Rows, ReserveExcess(gala, one.PoolEvent, event.Rows.size()));
         if (!masters)
             ApplyMeetSpecific(roster, gala, event);
