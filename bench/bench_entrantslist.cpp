@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "benchsupport.h"
 #include "core/captureprompts.h"
 #include "core/startup.h"
 #include "meetdb/database.h"
@@ -26,22 +27,6 @@ constexpr int SwimsEach = 4;
 constexpr int Clubs = 40;
 constexpr int Events = 40;
 const QString Code = QStringLiteral("BENCH");
-
-// Fonts need a GUI application; without a display it runs on the offscreen platform.
-bool EnsureGuiApplication()
-{
-    static int argc = 1;
-    static char name[] = "openmeet_bench";
-    static char *argv[] = {name, nullptr};
-    static std::unique_ptr<QGuiApplication> app;
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = std::make_unique<QGuiApplication>(argc, argv);
-        Core::InstallFontSubstitutions();
-    }
-    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
-}
 
 QString ClubCode(int club)
 {

@@ -89,15 +89,15 @@ int main(int argc, char *argv[])
             entries.exec();
     });
 
+    // Where reports go (preview, printer or PDF) is asked by each report command and
+    // remembered for the rest of the run.
+    Windows::PrintOutput printOutput(prompts, &mainWindow);
     mainWindow.SetModifyEntriesHandler(
-        [&] { Windows::RunMastersConfirm(session, prompts, &mainWindow); });
+        [&] { Windows::RunMastersConfirm(session, prompts, &mainWindow, &printOutput); });
 
     mainWindow.SetClubNameHandler(
         [&] { Windows::RunClubListAmend(session, clubCodes, prompts, &mainWindow); });
 
-    // Where reports go (preview, printer or PDF) is asked by each report command and
-    // remembered for the rest of the run.
-    Windows::PrintOutput printOutput(prompts, &mainWindow);
     mainWindow.SetPrintListHandler(
         [&] { Windows::RunPrintEntrantsList(session, prompts, printOutput); });
 

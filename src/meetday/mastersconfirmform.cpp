@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 
 #include "core/galastate.h"
@@ -392,6 +393,20 @@ void MastersConfirmForm::MakeHeats()
     QList<SeededEvent> made;
     if (MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made))
         m_heats = std::move(made);
+}
+
+bool MastersConfirmForm::StartProgramme()
+{
+    if (!m_meetDay || !WriteAllowed())
+        return false;
+    // A championship's programme file holds every event of the meet.
+    if (m_session.Gala.GalaType == Core::GalaChamps)
+        return true;
+    MeetDb::GalaSelectEventsForm select(m_session.Gala, m_prompts);
+    select.Open();
+    if (ShowSelectEvents)
+        ShowSelectEvents(select);
+    return true;
 }
 
 void MastersConfirmForm::UpdatePbs()

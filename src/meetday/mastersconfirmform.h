@@ -114,6 +114,10 @@ public:
     // the events ("Select Events", through ShowSelectEvents) and makes their heats from the
     // roster as it stands. The allocation is kept for the "Heats" view.
     void MakeHeats();
+    // "Programme": checks that the command may run and lets the user choose its events
+    // ("Select Events"). Returns false when it may not run; the caller then prepares and prints
+    // the programme of the chosen events from the roster (reports/programme.h).
+    bool StartProgramme();
     // "Update PBs": slower entry times take the swimmers' personal bests from the member
     // database, then the roster is saved.
     void UpdatePbs();
@@ -152,6 +156,8 @@ public:
     bool UtilityButtonsVisible() const { return m_meetDay && m_utilitiesShown; }
     // "Heats", once "Make Heats" has made some.
     bool HeatsViewVisible() const { return m_meetDay && !m_heats.isEmpty(); }
+    // "Programme".
+    bool ProgrammeVisible() const { return m_meetDay; }
 
     // Shows "Select Events" over the window and returns when it has closed. Set by the window;
     // without it the events selected before are used.

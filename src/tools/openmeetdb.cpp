@@ -2,14 +2,17 @@
 // other database software. The work is done by the meet database layer; this file only reads the
 // command line and prints the outcome.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +21,7 @@
 #include "core/sysparams.h"
 #include "entries/entryimport.h"
 #include "meetday/heats.h"
+#include "meetday/programme.h"
 #include "meetday/roster.h"
 #include "meetday/updatepbs.h"
 #include "meetdb/competitionload.h"
@@ -28,6 +32,7 @@
 #include "members/memberdb.h"
 #include "reports/entrantslist.h"
 #include "reports/printer.h"
+#include "reports/programme.h"
 #include "reports/reportoutput.h"
 
 namespace {
@@ -44,11 +49,14 @@ Commands:
   create-members FILE CSVFILE            make a new member database from a CSV file
   confirm FILE CODE (--all | --entrants LIST)
                                          confirm swims as on the meet day
+  entrants-list FILE CODE OUT.pdf        print the entrants list of a meet to a PDF file
+  programme FILE CODE OUT.pdf            seed an Open or Masters meet for its programme and
+                                         print the programme to a PDF file
+  programme-csv FILE CODE OUT.csv        write the programme CSV of a Champs meet
   make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
                                          seed events into heats and lanes
   update-pbs FILE CODE [--members MEMBERFILE]
                                          entry times from the members' personal bests
-  entrants-list FILE CODE OUT.pdf        print the entrants list of a meet to a PDF file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -134,6 +142,34 @@ with the events entered. The list applies to Champs, Masters and Open meets.
 
 OUT.pdf is written under a temporary name and renamed when it is complete, so a list that fails
 leaves no half-written file (and an existing OUT.pdf as it was).
+)";
+
+const char *const ProgrammeHelp =
+    R"(Usage: openmeet-db programme FILE CODE OUT.pdf [--events LIST] [--heading TEXT]
+                                        [--highlight CLUB] [--copies N] [--keep-numbers]
+
+Runs "Programme" of the meet-day window on the Open or Masters meet CODE of the meet database
+FILE: every event (or the events in LIST, such as 1,4,7-9) is seeded for the programme, each swim
+gets its "Seed Order" and programme reference ("Progref"), and the programme pages are written
+to the PDF file OUT.pdf. Events swum together print as one event under their first event.
+
+  --heading TEXT     prints the page heading (the meet's title) with TEXT as the session line
+  --highlight CLUB   prints the swimmers of the club with this code in bold italic
+  --copies N         copies of a Masters programme, each from a new sheet (1 unless given)
+  --keep-numbers     keeps the programme references of an earlier run (the answer No to the
+                     question about overwriting the old competitor numbers)
+
+OUT.pdf is written under a temporary name and renamed when it is complete. The window's
+messages go to the standard error.
+)";
+
+const char *const ProgrammeCsvHelp = R"(Usage: openmeet-db programme-csv FILE CODE OUT.csv
+
+Writes the programme CSV of the Champs meet CODE of the meet database FILE to OUT.csv, as
+"Programme" of the meet-day window does once the finals files have been exported: per event the
+event and its description, "BCP", "H", and the lanes of its final from the event's finals file in
+the meet's work directory (the current directory when the meet names none, as for make-heats),
+or "No finalists". An existing OUT.csv is replaced.
 )";
 
 const char *const MakeHeatsHelp =
@@ -403,8 +439,225 @@ int EntrantsList(const QStringList &args)
     return 0;
 }
 
+bool SelectEvents(Core::GalaState &gala, const QString &list, QString *error);
+
+// The answers of the programme command's options, given to the programme's questions.
+class ProgrammeAnswers : public Core::CapturePrompts
+{
+public:
+    bool AskYesNo(const QString &question, bool) override
+    {
+        if (question == MeetDay::RenumberQuestion)
+            return !KeepNumbers;
+        if (question == Reports::HighlightQuestion)
+            return !Highlight.isEmpty();
+        if (question == Reports::HeadingQuestion)
+            return Heading.has_value();
+        return false;
+    }
+    std::optional<QString> Input(const QString &, const QString &question, const QString &) override
+    {
+        if (question == MeetDay::CopiesQuestion)
+            return Copies;
+        if (question == Reports::SessionQuestion)
+            return Heading;
+        return std::nullopt;
+    }
+    int PickFromList(const QString &, const QStringList &lines) override
+    {
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            if (lines.at(i).startsWith(Highlight + QStringLiteral(" - ")))
+                return int(i + 1);
+        return 0;
+    }
+
+    bool KeepNumbers = false;
+    QString Highlight;
+    std::optional<QString> Heading;
+    QString Copies = QStringLiteral("1");
+};
+
+int Programme(const QStringList &args)
+{
+    QStringList positional;
+    QString events;
+    bool haveEvents = false;
+    ProgrammeAnswers prompts;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        const bool valued = arg == QLatin1String("--events") || arg == QLatin1String("--heading") ||
+                            arg == QLatin1String("--highlight") || arg == QLatin1String("--copies");
+        if (valued && i + 1 >= args.size())
+            return WrongArguments(ProgrammeHelp);
+        if (arg == QLatin1String("--events")) {
+            events = args.at(++i);
+            haveEvents = true;
+        } else if (arg == QLatin1String("--heading")) {
+            prompts.Heading = args.at(++i);
+        } else if (arg == QLatin1String("--highlight")) {
+            prompts.Highlight = args.at(++i);
+        } else if (arg == QLatin1String("--copies")) {
+            prompts.Copies = args.at(++i);
+        } else if (arg == QLatin1String("--keep-numbers")) {
+            prompts.KeepNumbers = true;
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            return WrongArguments(ProgrammeHelp);
+        } else {
+            positional.append(arg);
+        }
+    }
+    if (positional.size() != 3)
+        return WrongArguments(ProgrammeHelp);
+    const QString &code = positional.at(1);
+
+    MeetDb::Session session;
+    Core::SetPrintFontNames(session.Settings);
+    auto report = [&] { ReportMessages(prompts, code); };
+    const bool loaded = MeetDb::LoadMeetByCode(session, positional.at(0), code, prompts);
+    report();
+    if (!loaded)
+        return Fail(QStringLiteral("no programme written"));
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    if (haveEvents) {
+        QString error;
+        if (!SelectEvents(session.Gala, events, &error))
+            return Fail(error + QStringLiteral("; no programme written"));
+    } else {
+        for (Core::GalaEvent &event : session.Gala.Events)
+            event.EvSelected = true;
+    }
+    if (!prompts.Highlight.isEmpty() &&
+        std::none_of(session.Gala.Clubs.cbegin(), session.Gala.Clubs.cend(),
+                     [&](const Core::GalaClub &club) { return club.Code == prompts.Highlight; }))
+        return Fail(QStringLiteral("no club \"%1\" in the meet; no programme written")
+                        .arg(prompts.Highlight));
+    MeetDay::Roster roster;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    report();
+    if (result == MeetDay::LoadResult::Failed)
+        return Fail(QStringLiteral("no programme written"));
+
+    const std::optional<Reports::Programme> programme =
+        Reports::PrepareProgramme(session, roster, prompts);
+    report();
+    if (!programme)
+        return Fail(QStringLiteral("no programme written"));
+    // The reserve marks of the printed programme belong to the meet as well.
+    if (!MeetDay::SaveRoster(session, roster, prompts)) {
+        report();
+        return Fail(QStringLiteral("the reserve marks were not saved; no programme written"));
+    }
+
+    int pages = 0;
+    QString error;
+    const bool written = Reports::WritePdfReport(
+        positional.at(2), programme->Title + QStringLiteral(" - Programme"),
+        Reports::ReportFontsFrom(session.Settings),
+        [&](Reports::Printer &printer) {
+            Reports::PrintProgramme(printer, session.Gala, *programme);
+            pages = printer.PageCount();
+        },
+        &error);
+    if (!written)
+        return Fail(error);
+    PrintLine(stdout, QStringLiteral("Wrote the programme of meet %1 to %2 (%3 events, %4 pages)")
+                          .arg(code, positional.at(2))
+                          .arg(programme->Events.size())
+                          .arg(pages));
+    return 0;
+}
+
+int ProgrammeCsv(const QStringList &args)
+{
+    if (args.size() != 3)
+        return WrongArguments(ProgrammeCsvHelp);
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
+    ReportMessages(prompts, args.at(1));
+    if (!loaded)
+        return Fail(QStringLiteral("no programme written"));
+    if (session.Gala.GalaType != Core::GalaChamps)
+        return Fail(
+            QStringLiteral("meet %1 is not a Champs meet; no programme written").arg(args.at(1)));
+    const Core::GalaState &gala = session.Gala;
+    const QString dir = gala.WorkDir.isEmpty() ? QDir::currentPath() : gala.WorkDir;
+    const QByteArray bytes = Reports::ChampsProgrammeCsv(gala, dir, prompts);
+    ReportMessages(prompts, args.at(1));
+    QSaveFile file(args.at(2));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+        return Fail(QStringLiteral("cannot write %1: %2").arg(args.at(2), file.errorString()));
+    PrintLine(stdout, QStringLiteral("Wrote the programme of meet %1 to %2 (%3 events)")
+                          .arg(args.at(1), args.at(2))
+                          .arg(gala.EventCount()));
+    return 0;
+}
+
+int UpdatePbs(const QStringList &args)
+{
+    QStringList positional;
+    QString members;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--members")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(UpdatePbsHelp);
+            members = args.at(++i);
+        } else if (args.at(i).startsWith(QLatin1String("--"))) {
+            return WrongArguments(UpdatePbsHelp);
+        } else {
+            positional.append(args.at(i));
+        }
+    }
+    if (positional.size() != 2)
+        return WrongArguments(UpdatePbsHelp);
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    auto report = [&](FILE *stream) {
+        for (const QString &message : std::as_const(prompts.Messages))
+            PrintLine(stream, message);
+        prompts.Messages.clear();
+    };
+    Core::ReadSystemParams(QCoreApplication::applicationDirPath(), session.Settings, prompts);
+    const bool loaded =
+        MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
+    report(stderr);
+    if (!loaded)
+        return Fail(QStringLiteral("no entry times changed"));
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    MeetDay::Roster roster;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    report(stderr);
+    if (result != MeetDay::LoadResult::Loaded)
+        return Fail(QStringLiteral("no entry times changed"));
+
+    int changed = 0;
+    const bool updated = MeetDay::UpdatePbsFromFile(
+        roster, session.Gala, session.Settings,
+        members.isEmpty() ? session.Settings.DbFile : members, prompts, &changed);
+    if (!updated) {
+        report(stderr);
+        return Fail(QStringLiteral("no entry times changed"));
+    }
+    report(stdout);
+    if (changed > 0 && !MeetDay::SaveRoster(session, roster, prompts)) {
+        report(stderr);
+        return Fail(QStringLiteral("no entry times changed"));
+    }
+    PrintLine(
+        stdout,
+        QStringLiteral("Changed %1 entry times in meet %2").arg(changed).arg(positional.at(1)));
+    return 0;
+}
+
 // Commands that draw a report need the font database, which only a GUI application has. They
 // run on the offscreen platform unless told otherwise, so they need no display.
+bool NeedsFonts(int argc, char *argv[])
+{
+    return argc > 1 &&
+           (std::strcmp(argv[1], "entrants-list") == 0 || std::strcmp(argv[1], "programme") == 0);
+}
+
 // Marks the events of LIST (numbers and ranges "7-9", comma-separated) as selected. Returns false
 // with `error` naming a part that is no event of the meet.
 bool SelectEvents(Core::GalaState &gala, const QString &list, QString *error)
@@ -513,68 +766,6 @@ int MakeHeats(const QStringList &args)
     return 0;
 }
 
-int UpdatePbs(const QStringList &args)
-{
-    QStringList positional;
-    QString members;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--members")) {
-            if (i + 1 >= args.size())
-                return WrongArguments(UpdatePbsHelp);
-            members = args.at(++i);
-        } else if (args.at(i).startsWith(QLatin1String("--"))) {
-            return WrongArguments(UpdatePbsHelp);
-        } else {
-            positional.append(args.at(i));
-        }
-    }
-    if (positional.size() != 2)
-        return WrongArguments(UpdatePbsHelp);
-
-    MeetDb::Session session;
-    Core::CapturePrompts prompts;
-    auto report = [&](FILE *stream) {
-        for (const QString &message : std::as_const(prompts.Messages))
-            PrintLine(stream, message);
-        prompts.Messages.clear();
-    };
-    Core::ReadSystemParams(QCoreApplication::applicationDirPath(), session.Settings, prompts);
-    const bool loaded =
-        MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
-    report(stderr);
-    if (!loaded)
-        return Fail(QStringLiteral("no entry times changed"));
-    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
-    MeetDay::Roster roster;
-    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
-    report(stderr);
-    if (result != MeetDay::LoadResult::Loaded)
-        return Fail(QStringLiteral("no entry times changed"));
-
-    int changed = 0;
-    const bool updated = MeetDay::UpdatePbsFromFile(
-        roster, session.Gala, session.Settings,
-        members.isEmpty() ? session.Settings.DbFile : members, prompts, &changed);
-    if (!updated) {
-        report(stderr);
-        return Fail(QStringLiteral("no entry times changed"));
-    }
-    report(stdout);
-    if (changed > 0 && !MeetDay::SaveRoster(session, roster, prompts)) {
-        report(stderr);
-        return Fail(QStringLiteral("no entry times changed"));
-    }
-    PrintLine(
-        stdout,
-        QStringLiteral("Changed %1 entry times in meet %2").arg(changed).arg(positional.at(1)));
-    return 0;
-}
-
-bool NeedsFonts(int argc, char *argv[])
-{
-    return argc > 1 && std::strcmp(argv[1], "entrants-list") == 0;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -613,9 +804,11 @@ int main(int argc, char *argv[])
         {"add-entries", AddEntriesHelp, AddEntries},
         {"create-members", CreateMembersHelp, CreateMembers},
         {"confirm", ConfirmHelp, Confirm},
+        {"entrants-list", EntrantsListHelp, EntrantsList},
         {"make-heats", MakeHeatsHelp, MakeHeats},
         {"update-pbs", UpdatePbsHelp, UpdatePbs},
-        {"entrants-list", EntrantsListHelp, EntrantsList},
+        {"programme", ProgrammeHelp, Programme},
+        {"programme-csv", ProgrammeCsvHelp, ProgrammeCsv},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

@@ -18,6 +18,7 @@
 #include "windows/entrystats.h"
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
+#include "windows/printoutput.h"
 
 namespace Windows {
 
@@ -43,6 +44,7 @@ MastersConfirm::MastersConfirm(MeetDb::Session &session, Core::Prompts &prompts,
     : QDialog(parent)
     , m_form(std::make_unique<MeetDay::MastersConfirmForm>(session, prompts))
     , m_prompts(prompts)
+    , m_session(session)
 {
     setObjectName(QStringLiteral("MastersConfirm"));
     setWindowTitle(tr("Entry Card Processing"));
@@ -130,17 +132,13 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
     AddButton(QStringLiteral("MakeHeats"), tr("&Make Heats"));
     AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
+    AddButton(QStringLiteral("Command5"), tr("Programme (F8)"));
     // The commands of heats, programme, lists and exports: placed now, filled in later.
     const QList<std::pair<const char *, const char *>> placeholders{
-        {"Command5", "Programme"},
-        {"Command6", "List Unconf"},
-        {"Command7", "Compare"},
-        {"Command11", "Print Unconfirmed"},
-        {"Unconf_to_announcer", "Unconfirm to announcer"},
-        {"ExportData", "Export"},
-        {"ExportAll", "Export All"},
-        {"NameList", "Name List"},
-        {"ClubList", "Clubs List"},
+        {"Command6", "List Unconf"},        {"Command7", "Compare"},
+        {"Command11", "Print Unconfirmed"}, {"Unconf_to_announcer", "Unconfirm to announcer"},
+        {"ExportData", "Export"},           {"ExportAll", "Export All"},
+        {"NameList", "Name List"},          {"ClubList", "Clubs List"},
     };
     for (const auto &[name, caption] : placeholders)
         m_placeholders << AddButton(QString::fromLatin1(name), tr(caption));
@@ -165,6 +163,11 @@ void MastersConfirm::BuildBoxes()
     connect(heatsKey, &QShortcut::activated, this, [this] {
         if (Command(QStringLiteral("Heats"))->isVisible())
             Command(QStringLiteral("Heats"))->click();
+    });
+    auto *programmeKey = new QShortcut(QKeySequence(Qt::Key_F8), this);
+    connect(programmeKey, &QShortcut::activated, this, [this] {
+        if (Command(QStringLiteral("Command5"))->isVisible())
+            Command(QStringLiteral("Command5"))->click();
     });
     auto *nextKey = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(nextKey, &QShortcut::activated, this,
@@ -246,6 +249,17 @@ void MastersConfirm::Connect()
     connect(Command(QStringLiteral("Heats")), &QPushButton::clicked, this, [this] {
         HeatsView view(MeetDay::HeatLines(m_form->MadeHeats()), this);
         view.exec();
+    });
+    connect(Command(QStringLiteral("Command5")), &QPushButton::clicked, this, [this] {
+        Run([this] {
+            if (!m_form->StartProgramme())
+                return;
+            if (!m_output) {
+                m_ownOutput = std::make_unique<PrintOutput>(m_prompts, this);
+                m_output = m_ownOutput.get();
+            }
+            RunProgramme(m_session, m_form->Entrants(), m_prompts, *m_output);
+        });
     });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,
             [this] { Run([this] { m_form->SaveAll(); }); });
@@ -368,6 +382,7 @@ void MastersConfirm::Push()
     for (QPushButton *button : std::as_const(m_utilities))
         button->setVisible(f.UtilityButtonsVisible());
     Command(QStringLiteral("Heats"))->setVisible(f.HeatsViewVisible());
+    Command(QStringLiteral("Command5"))->setVisible(f.ProgrammeVisible());
 }
 
 void MastersConfirm::ApplyFocus(const MeetDay::ConfirmFocus &focus)
@@ -417,9 +432,11 @@ void MastersConfirm::reject()
     Run([this] { m_form->Close(); });
 }
 
-void RunMastersConfirm(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent)
+void RunMastersConfirm(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent,
+                       PrintOutput *output)
 {
     MastersConfirm window(session, prompts, parent);
+    window.SetPrintOutput(output);
     window.Start();
     window.exec();
 }

@@ -23,6 +23,8 @@ struct Session;
 
 namespace Windows {
 
+class PrintOutput;
+
 /*
  * The meet-day window "Entry Card Processing" (`MastersConfirm`). It only moves values between
  * its boxes and a MeetDay::MastersConfirmForm and calls the form's commands; every rule lives in
@@ -30,7 +32,7 @@ namespace Windows {
  *
  * Keyboard: the entrant-number box has the focus when the window opens; Enter (or leaving the
  * box) shows the entrant typed. "Confirm All" is Alt+C or F5, "Next Swimmer" Alt+N or F6, the
- * "Heats" view F7 (its letters are all taken by other commands), and
+ * "Heats" view F7 and "Programme" F8 (their letters are all taken by other commands), and
  * Tab walks the entrant's boxes and then each swim row (event, time, tick, meet-specific text).
  * Escape closes the window through the "Save Current Values?" question.
  */
@@ -51,6 +53,9 @@ public:
     QLineEdit *TimeBox(int row) const { return m_evTime[row]; }
     QCheckBox *Tick(int row) const { return m_evConf[row]; }
     QPushButton *Command(const QString &name) const;
+
+    // Where "Programme" sends the programme; without one the window asks with its own.
+    void SetPrintOutput(PrintOutput *output) { m_output = output; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -90,9 +95,14 @@ private:
     QList<QPushButton *> m_meetDay;      // shown in the meet-day mode
     QList<QPushButton *> m_utilities;    // shown by "Utilities" in the meet-day mode
     QList<QPushButton *> m_placeholders; // commands still to come: always hidden
+    MeetDb::Session &m_session;
+    PrintOutput *m_output = nullptr;
+    std::unique_ptr<PrintOutput> m_ownOutput;
 };
 
-// Opens the window modally over `parent` for the loaded competition.
-void RunMastersConfirm(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent);
+// Opens the window modally over `parent` for the loaded competition; reports go to `output`
+// when given.
+void RunMastersConfirm(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent,
+                       PrintOutput *output = nullptr);
 
 } // namespace Windows

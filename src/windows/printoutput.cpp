@@ -17,6 +17,7 @@
 #include "core/prompts.h"
 #include "meetdb/session.h"
 #include "reports/entrantslist.h"
+#include "reports/programme.h"
 
 namespace Windows {
 
@@ -162,19 +163,48 @@ bool PrintOutput::WritePdf(const QString &title, const QString &fileName,
     return true;
 }
 
+namespace {
+
+// Meet codes are letters and digits, but one from elsewhere must not make a path.
+QString SafeCode(QString code)
+{
+    for (QChar &c : code)
+        if (!c.isLetterOrNumber())
+            c = u'_';
+    return code;
+}
+
+} // namespace
+
+void RunProgramme(MeetDb::Session &session, MeetDay::Roster &roster, Core::Prompts &prompts,
+                  PrintOutput &output)
+{
+    if (session.Gala.GalaType == Core::GalaChamps) {
+        const QString written = Reports::CreateChampsProgramme(session, prompts);
+        if (!written.isEmpty())
+            prompts.ShowStatus(
+                QStringLiteral("Programme written to %1").arg(QDir::toNativeSeparators(written)));
+        return;
+    }
+    const std::optional<Reports::Programme> programme =
+        Reports::PrepareProgramme(session, roster, prompts);
+    if (!programme)
+        return;
+    output.Run(programme->Title + QStringLiteral(" - Programme"),
+               QStringLiteral("programme-%1.pdf").arg(SafeCode(session.Gala.MeetCode)),
+               Reports::ReportFontsFrom(session.Settings), [&](Reports::Printer &printer) {
+                   Reports::PrintProgramme(printer, session.Gala, *programme);
+               });
+}
+
 void RunPrintEntrantsList(MeetDb::Session &session, Core::Prompts &prompts, PrintOutput &output)
 {
     const std::optional<Reports::EntrantsList> list =
         Reports::PrepareEntrantsList(session, prompts);
     if (!list)
         return;
-    // Meet codes are letters and digits, but one from elsewhere must not make a path.
-    QString code = session.Gala.MeetCode;
-    for (QChar &c : code)
-        if (!c.isLetterOrNumber())
-            c = u'_';
     output.Run(list->MeetName + QStringLiteral(" - Entrants List"),
-               QStringLiteral("entrants-%1.pdf").arg(code),
+               QStringLiteral("entrants-%1.pdf").arg(SafeCode(session.Gala.MeetCode)),
                Reports::ReportFontsFrom(session.Settings),
                [&](Reports::Printer &printer) { Reports::PrintEntrantsList(printer, *list); });
 }

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 
+#include "meetday/roster.h"
 #include "reports/printer.h"
 #include "reports/reportoutput.h"
 
@@ -85,6 +86,12 @@ private:
     QString m_pdfFolder;
     PdfPathChooser m_choosePdfPath;
 };
+
+// The meet-day window's "Programme" for the selected events: the programme is prepared from
+// the roster (its reserve marks are copied into it), then sent to the output. A "Champs" meet
+// gets its programme CSV file instead.
+void RunProgramme(MeetDb::Session &session, MeetDay::Roster &roster, Core::Prompts &prompts,
+                  PrintOutput &output);
 
 // The main window's "Print Entrants List": the list's checks and reading, then the output.
 void RunPrintEntrantsList(MeetDb::Session &session, Core::Prompts &prompts, PrintOutput &output);

@@ -69,6 +69,9 @@ private Q_SLOTS:
     void makeHeats_data();
     void makeHeats();
     void updatePbs();
+    void programme_data();
+    void programme();
+    void programmeCsv();
     void listOnlyReads_data();
     void listOnlyReads();
     void craftedQueries_data();
@@ -473,6 +476,84 @@ void TestOpenMeetDb::updatePbs()
     outcome = Run({"update-pbs", db, "CHAMPS27", "--members", dir.FilePath("none.mdb")});
     QCOMPARE(outcome.ExitCode, 1);
     QVERIFY(outcome.Err.contains("No member database"));
+}
+
+void TestOpenMeetDb::programme_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "programme DB"; OUT is the PDF's path
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // the standard output, or a part of the error
+
+    QTest::newRow("open meet") << QStringList{"SPRING27", "OUT", "--heading", "Morning"} << 0
+                               << "Wrote the programme of meet SPRING27 to OUT (38 events, 7 "
+                                  "pages)\n";
+    QTest::newRow("chosen events")
+        << QStringList{"SPRING27", "OUT", "--events", "36-37", "--highlight", "VMSC"} << 0
+        << "Wrote the programme of meet SPRING27 to OUT (2 events, 1 pages)\n";
+    QTest::newRow("graded meet without entries")
+        << QStringList{"GRADED", "OUT"} << 1
+        << "GRADED: No entries in the chosen events: there is no programme to print\n"
+           "openmeet-db: no programme written";
+    QTest::newRow("unknown club") << QStringList{"SPRING27", "OUT", "--highlight", "NOPE"} << 1
+                                  << "no club \"NOPE\"";
+    QTest::newRow("unknown event")
+        << QStringList{"SPRING27", "OUT", "--events", "99"} << 1 << "no event \"99\" in the meet";
+    QTest::newRow("missing argument")
+        << QStringList{"SPRING27"} << 2 << "Usage: openmeet-db programme";
+}
+
+void TestOpenMeetDb::programme()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString out = dir.FilePath("programme.pdf");
+    const QString graded = dir.Write("graded.ini", "galaname=Graded Gala\ngalatype=Graded\n"
+                                                   "group=OPEN Open\nevent=1 F OPEN 50 FS\n"
+                                                   "End=End\n");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-entries", db, "SPRING27", DemoFile("entries-spring27.csv")}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, graded}).ExitCode, 0);
+
+    args.replaceInStrings(QRegularExpression("^OUT$"), out);
+    output.replace("OUT", out);
+    const Outcome outcome = Run(QStringList{"programme", db} + args);
+    QCOMPARE(outcome.ExitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
+        QVERIFY(!QFile::exists(out));
+        return;
+    }
+    QCOMPARE(outcome.Out, output);
+    // Event 36 prints slowest first, with the entry times and the blank lines.
+    const QString text = PdfLayoutText(TestDir::Read(out));
+    QVERIFY2(text.contains(QRegularExpression("37 +Hugo Holloway +31.67 +QUAR +________")),
+             qPrintable(text));
+}
+
+void TestOpenMeetDb::programmeCsv()
+{
+    TestDir dir;
+    const QString db = dir.FilePath("natamar.mdb");
+    const QString out = dir.FilePath("programme.csv");
+    QCOMPARE(Run({"create", db}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("champs-meet.ini"), "--code", "CHAMPS27"}).ExitCode, 0);
+    QCOMPARE(Run({"add-meet", db, DemoFile("open.ini"), "--code", "SPRING27"}).ExitCode, 0);
+
+    const Outcome open = Run({"programme-csv", db, "SPRING27", out});
+    QCOMPARE(open.ExitCode, 1);
+    QVERIFY2(open.Err.contains("is not a Champs meet"), qPrintable(open.Err));
+    QVERIFY(!QFile::exists(out));
+
+    const Outcome champs = Run({"programme-csv", db, "CHAMPS27", out});
+    QCOMPARE(champs.ExitCode, 0);
+    QVERIFY2(TestDir::Read(out).startsWith("\"1\",\"Girls U/11 50m Freestyle\"\r\n\"BCP\"\r\n"
+                                           "\"H\"\r\n\"No finalists\"\r\n\"2\","),
+             TestDir::Read(out).left(200).constData());
 }
 
 QTEST_GUILESS_MAIN(TestOpenMeetDb)

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -12,6 +14,7 @@
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
 #include "windows/mastersconfirm.h"
+#include "windows/printoutput.h"
 
 using Windows::MastersConfirm;
 
@@ -70,8 +73,9 @@ private Q_SLOTS:
 
         const QStringList entries{"Command1",    "Command2", "NextSwimmer",
                                   "Search_Name", "Command4", "Command9"};
-        const QStringList day{"Command1", "Command2", "Command3",  "NextSwimmer", "Search_Name",
-                              "Command4", "Command9", "Command10", "Command8",    "MakeHeats"};
+        const QStringList day{"Command1",    "Command2",  "Command3", "NextSwimmer",
+                              "Search_Name", "Command4",  "Command9", "Command10",
+                              "Command8",    "MakeHeats", "Command5"};
         QTest::newRow("entries") << "Entries" << false << entries;
         QTest::newRow("meet day") << "Meet Day" << false << day;
         QTest::newRow("meet day, utilities")
@@ -174,6 +178,44 @@ private Q_SLOTS:
         w.window->Command("Heats")->click();
         QCOMPARE(rows, (QStringList{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
                                     "3|1|3|Bob Ray|VMSC|2:30.00"}));
+    }
+
+    // "Programme": "Select Events", the two heading questions, then the output choice; the
+    // programme lands in the PDF file chosen.
+    void programmeToPdf()
+    {
+        Window w("Meet Day");
+        Windows::PrintOutput output(w.prompts, w.window.get());
+        const QString pdf = w.dir.FilePath("programme.pdf");
+        output.SetPdfPathChooser([&](const QString &) { return pdf; });
+        w.window->SetPrintOutput(&output);
+        w.prompts.No().No();
+        QTimer::singleShot(0, w.window.get(), [&] {
+            auto *select =
+                dynamic_cast<Windows::GalaSelectEvents *>(QApplication::activeModalWidget());
+            QVERIFY(select);
+            select->Command(3)->click();
+            select->Command(1)->click();
+            // Then the output choice, once it is up.
+            auto timer = std::make_shared<QElapsedTimer>();
+            timer->start();
+            auto poll = std::make_shared<std::function<void()>>();
+            *poll = [=] {
+                auto *choice =
+                    dynamic_cast<Windows::OutputChoice *>(QApplication::activeModalWidget());
+                if (choice) {
+                    choice->PdfOption()->setChecked(true);
+                    choice->OkButton()->click();
+                } else if (timer->elapsed() < 5000) {
+                    QTimer::singleShot(10, *poll);
+                }
+            };
+            QTimer::singleShot(0, *poll);
+        });
+        w.window->Command("Command5")->click();
+        QCOMPARE(w.prompts.Messages, QStringList{});
+        QVERIFY(QFile::exists(pdf));
+        QVERIFY(TestDir::Read(pdf).startsWith("%PDF"));
     }
 };
 
