@@ -9,6 +9,7 @@
 
 #include "core/galastate.h"
 #include "core/prompts.h"
+#include "meetday/programme.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
@@ -100,17 +101,6 @@ private:
     MeetDb::Database::SavedQuery m_entrantsForEvent;
     QSqlQuery m_clear, m_seed;
 };
-
-// A text field of the finals file. A double quote would end the field early, so it is written
-// as a single quote.
-QByteArray Quoted(const QString &text)
-{
-    QString clean = text;
-    clean.replace(u'"', u'\'');
-    clean.remove(u'\r');
-    clean.remove(u'\n');
-    return '"' + clean.toLocal8Bit() + '"';
-}
 
 bool WriteFinalsFile(const Core::GalaState &gala, const QString &programDir,
                      const SeededEvent &seeded, bool programCreation, QString *error)
@@ -214,8 +204,9 @@ QByteArray FinalsFileBytes(const SeededEvent &seeded, int lanes, bool programCre
     QByteArray out = QByteArray::number(n) + "\r\n";
     for (int k = n; k >= 1; --k) {
         const EventListRow &row = seeded.List.at(k - 1);
-        out += Quoted(QString::number(row.EntrantNumber)) + ',' + Quoted(row.Event) + ',' +
-               Quoted(row.Name) + ',' + Quoted(row.Age) + ',' + Quoted(row.EntryTime) + ",-1\r\n";
+        out += QuotedField(QString::number(row.EntrantNumber)) + ',' + QuotedField(row.Event) +
+               ',' + QuotedField(row.Name) + ',' + QuotedField(row.Age) + ',' +
+               QuotedField(row.EntryTime) + ",-1\r\n";
     }
     return out;
 }
