@@ -552,10 +552,10 @@ void IntEntries::Push()
     }
 }
 
-void IntEntries::Run(const std::function<void()> &command, bool advance)
+Entries::FocusRequest IntEntries::Run(const std::function<void()> &command, bool advance)
 {
     if (m_running)
-        return;
+        return {};
     m_running = true;
     Pull();
     command();
@@ -566,14 +566,15 @@ void IntEntries::Run(const std::function<void()> &command, bool advance)
     m_running = false;
     if (m_form->CloseRequested)
         QDialog::reject();
+    return focus;
 }
 
-void IntEntries::ApplyFocus(const Entries::FocusRequest &focus)
+QLineEdit *IntEntries::BoxFor(const Entries::FocusRequest &focus) const
 {
     QLineEdit *box = nullptr;
     switch (focus.Box) {
     case Entries::FocusBox::None:
-        return;
+        break;
     case Entries::FocusBox::ShortName:
         box = m_shortName;
         break;
@@ -600,6 +601,12 @@ void IntEntries::ApplyFocus(const Entries::FocusRequest &focus)
             box = m_slotTimes[focus.Slot];
         break;
     }
+    return box;
+}
+
+void IntEntries::ApplyFocus(const Entries::FocusRequest &focus)
+{
+    QLineEdit *box = BoxFor(focus);
     if (!box || !box->isVisible())
         return;
     box->setFocus(Qt::OtherFocusReason);
@@ -649,9 +656,14 @@ void IntEntries::DoRecord()
 {
     // A time or date still being typed (Ctrl+Return from the box) is taken as if the box had
     // been left first, so the record holds exactly what the window shows.
-    if (const std::function<void()> leave = LeaveCommand(focusWidget())) {
-        Run(leave);
+    QWidget *left = focusWidget();
+    if (const std::function<void()> leave = LeaveCommand(left)) {
+        const Entries::FocusRequest focus = Run(leave);
         if (m_form->CloseRequested)
+            return;
+        // The box refused what it holds and kept the focus: its message has been shown, and
+        // "Record" would only refuse again with the same words.
+        if (!focus.Advance && focus.Box != Entries::FocusBox::None && BoxFor(focus) == left)
             return;
     }
     Run([this] { m_form->Record(); });

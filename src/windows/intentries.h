@@ -91,11 +91,13 @@ private:
     void Connect();
     void SetTabOrder();
 
-    // Runs one form command between copying the boxes in and the form's values out. Without
-    // `advance` a focus request that only moves the operator on is dropped.
-    void Run(const std::function<void()> &command, bool advance = true);
+    // Runs one form command between copying the boxes in and the form's values out, and applies
+    // the focus it asks for. Without `advance` a request that only moves the operator on is
+    // dropped. Returns the request (empty when a command is already running).
+    Entries::FocusRequest Run(const std::function<void()> &command, bool advance = true);
     void Pull();
     void Push();
+    QLineEdit *BoxFor(const Entries::FocusRequest &focus) const;
     void ApplyFocus(const Entries::FocusRequest &focus);
     // The "left" command of a box, or nothing for a box without one.
     std::function<void()> LeaveCommand(QObject *box);
