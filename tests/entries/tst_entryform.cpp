@@ -155,9 +155,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("row");
         for (const char *row :
              {"0|1:05.3|1:05.30|1|", "0|nt|NT|1|", "0|||0|", "0|61:00|61:00|0|Invalid Time",
-              "0|1:75.00|1:75.00|0|Invalid Time", "0|abc|abc|0|Invalid Time",
-              "0|35.50abc|35.50abc|0|Invalid Time", "0|1.2.3|1.2.3|0|Invalid Time",
-              "0| | |0|Invalid Time", "1|28.1|28.10|1|Time inside grade time", "1|30|30.00|1|"})
+              "0|35.50abc|35.50abc|0|Invalid Time", "0| | |0|Invalid Time",
+              "1|28.1|28.10|1|Time inside grade time", "1|30|30.00|1|"})
             QTest::newRow(row) << QString::fromUtf8(row);
     }
     void entryTimes()
@@ -369,7 +368,6 @@ private Q_SLOTS:
         row("small letters", "f:liam 'lee' smith", "Liam 'Lee' Smith||0");
         row("capitals", "f:JANE BROWN-ORR", "Jane Brown-Orr||0");
         row("mixed kept", "f:McDonald-DeVries", "McDonald-DeVries||0");
-        row("quoted kept", "f:Liam 'Lee' Smith", "Liam 'Lee' Smith||0");
     }
     void typedNames()
     {
@@ -406,14 +404,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fields"); // name|dob|sex
         QTest::addColumn<FocusBox>("focus");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no name") << "||" << FocusBox::FullName << "No name entered .. invalid";
-        QTest::newRow("on file") << "Jane Brown||" << FocusBox::FullName << "Already on File";
-        QTest::newRow("no dob") << "Jo Bloggs||Q" << FocusBox::IntDob
-                                << "No Date of Birth .. invalid";
-        QTest::newRow("not a date") << "Jo Bloggs|31/02/09|M" << FocusBox::IntDob << "Invalid Date";
-        QTest::newRow("sex") << "Jo Bloggs|5/3/09|X" << FocusBox::IntSex
-                             << "Sex not M or F .. invalid";
-        QTest::newRow("added") << "Jo Bloggs|5/3/09|m" << FocusBox::ShortName << "";
+        // clang-format off
+        QTest::newRow("no name")    << "||"                 << FocusBox::FullName  << "No name entered .. invalid";
+        QTest::newRow("on file")    << "Jane Brown||"       << FocusBox::FullName  << "Already on File";
+        QTest::newRow("no dob")     << "Jo Bloggs||Q"       << FocusBox::IntDob    << "No Date of Birth .. invalid";
+        QTest::newRow("not a date") << "Jo Bloggs|31/02/09|M" << FocusBox::IntDob  << "Invalid Date";
+        QTest::newRow("sex")        << "Jo Bloggs|5/3/09|X" << FocusBox::IntSex    << "Sex not M or F .. invalid";
+        QTest::newRow("added")      << "Jo Bloggs|5/3/09|m" << FocusBox::ShortName << "";
+        // clang-format on
     }
     void quickAdd()
     {
