@@ -191,28 +191,23 @@ private Q_SLOTS:
         auto ignored = [](const char *reason, const QString &value) {
             return u"Event line ignored (%1): event=%2"_qs.arg(QLatin1String(reason), value);
         };
+        QStringList badEvents{"group=A Open", "event=1 Q A 50 FS", "event=2 M B 50 FS",
+                              "event=3 M A 50 XX", "event=9 M A 50 fs"};
+        QStringList refusals{ignored("sex \"Q\" is not M, F or X", "1 Q A 50 FS"),
+                             ignored("group \"B\" has no group line before it", "2 M B 50 FS"),
+                             ignored("stroke \"XX\" is not a stroke code", "3 M A 50 XX"),
+                             ignored("stroke \"fs\" is not a stroke code", "9 M A 50 fs")};
+        for (const char *distance : {"0", "50.5", "inf", "1e300", "10001"}) {
+            badEvents << u"event=4 M A %1 FS"_qs.arg(QLatin1String(distance));
+            refusals << u"Event line ignored (distance \"%1\" is not a whole number of metres "
+                        "from 1 to 10000): event=4 M A %1 FS"_qs.arg(QLatin1String(distance));
+        }
         row("event, bad fields",
-            {"group=A Open", "event=1 Q A 50 FS", "event=2 M B 50 FS", "event=3 M A 50 XX",
-             "event=4 M A 0 FS", "event=5 M A 50.5 FS", "event=6 M A inf FS",
-             "event=7 M A 1e300 FS", "event=8 M A 10001 FS", "event=9 M A 50 fs",
-             "event=10 X A 10000 FSR", "event=12 M A 50 FS 01/06/24 M1e300"},
+            badEvents + QStringList{"event=10 X A 10000 FSR", "event=12 M A 50 FS 01/06/24 M1e300"},
             "PrintNumbers", "10",
-            {ignored("sex \"Q\" is not M, F or X", "1 Q A 50 FS"),
-             ignored("group \"B\" has no group line before it", "2 M B 50 FS"),
-             ignored("stroke \"XX\" is not a stroke code", "3 M A 50 XX"),
-             ignored("distance \"0\" is not a whole number of metres from 1 to 10000",
-                     "4 M A 0 FS"),
-             ignored("distance \"50.5\" is not a whole number of metres from 1 to 10000",
-                     "5 M A 50.5 FS"),
-             ignored("distance \"inf\" is not a whole number of metres from 1 to 10000",
-                     "6 M A inf FS"),
-             ignored("distance \"1e300\" is not a whole number of metres from 1 to 10000",
-                     "7 M A 1e300 FS"),
-             ignored("distance \"10001\" is not a whole number of metres from 1 to 10000",
-                     "8 M A 10001 FS"),
-             ignored("stroke \"fs\" is not a stroke code", "9 M A 50 fs"),
-             ignored("entry limit \"M1e300\" is not M and a whole number from 0 to 32767",
-                     "12 M A 50 FS 01/06/24 M1e300")});
+            refusals + QStringList{ignored("entry limit \"M1e300\" is not M and a whole number "
+                                           "from 0 to 32767",
+                                           "12 M A 50 FS 01/06/24 M1e300")});
 
         // Meet texts: at most 100 characters (paths 260), never a control character.
         const QString longName(MeetDb::MaxMeetNameLength + 1, u'N');
