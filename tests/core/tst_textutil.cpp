@@ -2,7 +2,6 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "core/galastate.h"
 #include "core/textutil.h"
 #include "support/scriptedprompts.h"
 #include "support/testfiles.h"
@@ -105,17 +104,11 @@ private Q_SLOTS:
         QCOMPARE(split ? split->join(u'|') : u'!' + error, fields);
     }
 
-    void FileAndEventExist()
+    void FileExistsOnlyForFiles()
     {
         TestDir dir;
         QVERIFY(FileExists(dir.Write("a.ini", "x=1\n")));
         QVERIFY(!FileExists(dir.FilePath("missing.ini")) && !FileExists(dir.Path()));
-
-        GalaState gala;
-        gala.Events.append(GalaEvent{});
-        gala.Events.last().EvNumber = "2a";
-        QVERIFY(EventExists(gala, "2a"));
-        QVERIFY(!EventExists(gala, "2A") && !EventExists(gala, " 2a"));
     }
 
     void ReadParamLineSequence_data()

@@ -137,7 +137,6 @@ private Q_SLOTS:
         QTest::newRow("Graded: no group")      << Core::GalaGraded << true << mixed << "01/01/2010" << -1 << "";
         QTest::newRow("member 9")              << member << true << mixed << "01/01/2014" << 1 << "";
         QTest::newRow("member 12")             << member << true << mixed << "31/12/2013" << 2 << "";
-        QTest::newRow("member compact date")   << member << true << mixed << "01Jan14" << 1 << "";
         QTest::newRow("member no date")        << member << true << mixed << "       " << -1 << "";
         QTest::newRow("member bad date")       << member << true << mixed << "99/99/99" << -1 << "";
         QTest::newRow("member no age groups")  << member << false << mixed << "01/01/2014" << -1 << "";

@@ -155,9 +155,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("row");
         for (const char *row :
              {"0|1:05.3|1:05.30|1|", "0|nt|NT|1|", "0|||0|", "0|61:00|61:00|0|Invalid Time",
-              "0|1:75.00|1:75.00|0|Invalid Time", "0|abc|abc|0|Invalid Time",
-              "0|35.50abc|35.50abc|0|Invalid Time", "0|1.2.3|1.2.3|0|Invalid Time",
-              "0| | |0|Invalid Time", "1|28.1|28.10|1|Time inside grade time", "1|30|30.00|1|"})
+              "0|35.50abc|35.50abc|0|Invalid Time", "0| | |0|Invalid Time",
+              "1|28.1|28.10|1|Time inside grade time", "1|30|30.00|1|"})
             QTest::newRow(row) << QString::fromUtf8(row);
     }
     void entryTimes()
@@ -185,9 +184,9 @@ private Q_SLOTS:
     {
         // type|age groups|full name|club|sex|date of birth ("+1" tomorrow)|group ("-" after it:
         // no event ticked)|yes/no answers|last Info line|prompts shown (A the age group question,
-        // D the date of birth warning, I "Date is invalid", L, K and M a name too long, with a
-        // control character, a club code too long, C the club question, U the question about
-        // Zoe Ashby)|club and age written ("-" for no entrant)
+        // D the date of birth warning, I "Date is invalid", L a name too long, M a club code too
+        // long, C the club question, U the question about Zoe Ashby)|club and age written ("-"
+        // for no entrant)
         QTest::addColumn<QString>("form");
         const auto row = [](const char *n, const char *f) { QTest::newRow(n) << QString(f); };
         row("club first", "Open|1|Jane Brown||Q||2||Specify Club Name||-");
@@ -203,7 +202,6 @@ private Q_SLOTS:
         row("born tomorrow", "Open|1|Jane Brown|VMSC|F|+1|2|||I|-");
         row("name too long", "Open|1|Jane Brownnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn"
                              "nnnn|VMSC|F|05/03/10|2|||L|-");
-        row("control character", "Open|1|Jane\tBrown|VMSC|F|05/03/10|2|||K|-");
         row("club code too long", "Open|1|Jane Brown|VELMORAMARL|F|05/03/10|2|||M|-");
         row("open individual", "Open|1|Jane Brown|vmsc|F|05/03/10|2||Set-Up Entrant No 1 Jane "
                                "Brown||VMSC|05/03/10");
@@ -230,7 +228,6 @@ private Q_SLOTS:
             {u'D', "message: No date of birth specified"},
             {u'I', "message: Date is invalid"},
             {u'L', "message: The swimmer's name is longer than 60 characters"},
-            {u'K', "message: The swimmer's name holds a control character"},
             {u'M', "message: The club code is longer than 10 characters"},
             {u'C', "yesno: Club not recognised - still make change?"},
             {u'U', "yesno, default no: Zoe Ashby is already entered as number 12. Enter again?"}};
@@ -369,7 +366,6 @@ private Q_SLOTS:
         row("small letters", "f:liam 'lee' smith", "Liam 'Lee' Smith||0");
         row("capitals", "f:JANE BROWN-ORR", "Jane Brown-Orr||0");
         row("mixed kept", "f:McDonald-DeVries", "McDonald-DeVries||0");
-        row("quoted kept", "f:Liam 'Lee' Smith", "Liam 'Lee' Smith||0");
     }
     void typedNames()
     {
@@ -406,14 +402,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fields"); // name|dob|sex
         QTest::addColumn<FocusBox>("focus");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no name") << "||" << FocusBox::FullName << "No name entered .. invalid";
-        QTest::newRow("on file") << "Jane Brown||" << FocusBox::FullName << "Already on File";
-        QTest::newRow("no dob") << "Jo Bloggs||Q" << FocusBox::IntDob
-                                << "No Date of Birth .. invalid";
-        QTest::newRow("not a date") << "Jo Bloggs|31/02/09|M" << FocusBox::IntDob << "Invalid Date";
-        QTest::newRow("sex") << "Jo Bloggs|5/3/09|X" << FocusBox::IntSex
-                             << "Sex not M or F .. invalid";
-        QTest::newRow("added") << "Jo Bloggs|5/3/09|m" << FocusBox::ShortName << "";
+        // clang-format off
+        QTest::newRow("no name")    << "||"                 << FocusBox::FullName  << "No name entered .. invalid";
+        QTest::newRow("on file")    << "Jane Brown||"       << FocusBox::FullName  << "Already on File";
+        QTest::newRow("no dob")     << "Jo Bloggs||Q"       << FocusBox::IntDob    << "No Date of Birth .. invalid";
+        QTest::newRow("not a date") << "Jo Bloggs|31/02/09|M" << FocusBox::IntDob  << "Invalid Date";
+        QTest::newRow("sex")        << "Jo Bloggs|5/3/09|X" << FocusBox::IntSex    << "Sex not M or F .. invalid";
+        QTest::newRow("added")      << "Jo Bloggs|5/3/09|m" << FocusBox::ShortName << "";
+        // clang-format on
     }
     void quickAdd()
     {

@@ -78,10 +78,12 @@ struct Load
 // A gala state field as text, for the data tables.
 QString Probe(const Core::GalaState &gala, const QString &what)
 {
-    auto n = [](int value) { return QString::number(value); };
-    QStringList dates, combinations;
-    for (const Core::GalaEvent &event : gala.Events)
+    auto n = [](auto value) { return QString::number(value); };
+    QStringList dates, combinations, distances;
+    for (const Core::GalaEvent &event : gala.Events) {
         dates << event.EvDate;
+        distances << event.EvDistance + ':' + n(event.EvMaxEntries);
+    }
     for (const QStringList &combination : gala.Combinations)
         combinations << combination.join(u',');
     const QHash<QString, QString> values{
@@ -92,16 +94,10 @@ QString Probe(const Core::GalaState &gala, const QString &what)
         {"Dates", dates.join(u' ')},
         {"Hdw", n(gala.Hdw)},
         {"Combinations", combinations.join(u' ')},
-        {"Limit1", QString::number(gala.Events.value(0).EvLimitTime)},
+        {"Limit1", n(gala.Events.value(0).EvLimitTime)},
         {"GalaName", gala.GalaName},
-        {"Distances",
-         [&gala] {
-             QStringList distances;
-             for (const Core::GalaEvent &event : gala.Events)
-                 distances << event.EvDistance + ':' + QString::number(event.EvMaxEntries);
-             return distances.join(u' ');
-         }()},
-        {"DbVersion", QString::number(gala.DbVersion)},
+        {"Distances", distances.join(u' ')},
+        {"DbVersion", n(gala.DbVersion)},
         {"Counts", u"%1 groups, %2 events, %3 clubs"_qs.arg(
                        n(gala.GroupCount()), n(gala.EventCount()), n(gala.ClubTotal()))}};
     return values.value(what, "unknown probe " + what);
@@ -160,7 +156,6 @@ private Q_SLOTS:
             R"(UPDATE "Event Table" SET "Combine With" = '2,3' WHERE "Event number" = '1')", none,
             "Combinations", "1,2,3");
         row("keyword overrides the database field", "", {"lanes|8"}, "Lanes", "8");
-        row("End stops later parameters", "", {"lanes|7", "End|End", "lanes|8"}, "Lanes", "7");
         row("unknown type becomes Internal", R"(UPDATE "Meet Table" SET "Meet Type" = 'Gala')",
             none, "GalaType", "Internal", {"Internal Gala Assumed"});
         row("masters forces hdw", R"(UPDATE "Meet Table" SET "Meet Type" = 'Masters', "HDW" = 0)",
@@ -236,59 +231,6 @@ private Q_SLOTS:
             QCOMPARE(gala.DbVersion, 1.0f); // the last row of the version table
         for (const QString &line : std::as_const(load.windows.meetLines))
             QVERIFY(line.size() < 120);
-    }
-
-    // A gala parameter file that is not one ends the load; a bad line is named by file and line
-    // and ignored, the rest of the file is loaded.
-    void galaFileChecks_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<bool>("loaded");
-        QTest::addColumn<QString>("galaName");
-        QTest::addColumn<QStringList>("messages");
-        const QByteArray good =
-            "galatype=Internal\ngaladate=16/01/2027\ngroup=U/9 U/9\nevent=1 F U/9 25 FS\n";
-        QByteArray utf16("\xFF\xFE");
-        for (const char c : good)
-            utf16 += QByteArray(1, c) + '\0';
-        const QString notGala = "internal.ini: no keyword lines (keyword=value): it is not a gala "
-                                "parameter file";
-        QTest::newRow("UTF-16")
-            << utf16 << false << "Internal Gala"
-            << QStringList{
-                   "internal.ini: the file is UTF-16 text: save it as UTF-8 (or ANSI) text"};
-        QTest::newRow("entries file") << QByteArray("Name,Club\nAnn Lee,VMSC\n") << false
-                                      << "Internal Gala" << QStringList{notGala};
-        QTest::newRow("comments only")
-            << QByteArray("# galaname=x\n") << false << "Internal Gala" << QStringList{notGala};
-        QTest::newRow("bad lines")
-            << "# a comment\ngalaname=" + QByteArray(1 << 20, 'x') + "\n" + good +
-                   "event=3 F U/9 1e300 FS\ngalaname=Spring Gala\n"
-            << true << "Spring Gala"
-            << QStringList{"internal.ini:2: galaname value is longer than 100 characters: line "
-                           "ignored",
-                           "internal.ini:7: Event line ignored (distance \"1e300\" is not a "
-                           "whole number of metres from 1 to 10000): event=3 F U/9 1e300 FS"};
-    }
-
-    void galaFileChecks()
-    {
-        QFETCH(QByteArray, body);
-        QFETCH(bool, loaded);
-        QFETCH(QString, galaName);
-        QFETCH(QStringList, messages);
-        TestDir dir;
-        Load load(dir.FilePath("natamar.mdb"));
-        load.session.ProgramDir = dir.Path();
-        dir.Write("internal.ini", body);
-        load.windows.source = [](IntSelectForm &form) {
-            form.MoreOptions();
-            form.LatestInternalGala();
-        };
-        QCOMPARE(load.Run(), loaded);
-        QCOMPARE(load.prompts.Messages, messages);
-        QCOMPARE(load.session.Gala.GalaName, galaName);
-        QCOMPARE(load.session.Gala.EventCount(), loaded ? 1 : 0);
     }
 
     // `kind` names the file laid down; a statement damages the fixture instead.
@@ -445,6 +387,8 @@ private Q_SLOTS:
     }
 
     // A gala file load after a database load closes the database and starts from a fresh state.
+    // A bad line is named by file and line and ignored, the rest of the file loaded; a file that
+    // is not a gala parameter file, or none, ends the load.
     void galaFileSource()
     {
         TestDir dir;
@@ -453,8 +397,9 @@ private Q_SLOTS:
         session.ProgramDir = dir.Path();
         QVERIFY(load.Run() && session.MeetDb.IsOpen());
 
-        dir.Write("internal.ini", "galaname=Winter Gala\ngalatype=Internal\n"
-                                  "group=U/9 U/9\nevent=1 F U/9 25 FS\nEnd=End\n");
+        dir.Write("internal.ini", "# a comment\ngalaname=" + QByteArray(1 << 20, 'x') +
+                                      "\ngalatype=Internal\ngroup=U/9 U/9\nevent=1 F U/9 25 FS\n"
+                                      "event=3 F U/9 1e300 FS\ngalaname=Winter Gala\n");
         load.windows.source = [](IntSelectForm &form) {
             form.MoreOptions();
             form.LatestInternalGala();
@@ -465,11 +410,25 @@ private Q_SLOTS:
         QCOMPARE(session.Gala.GalaName + ", " + session.Gala.GalaDate + ", " +
                      Probe(session.Gala, "Counts"),
                  "Winter Gala, 03/06/2025, 1 groups, 1 events, 0 clubs");
-        QCOMPARE(load.prompts.Messages, QStringList());
+        QCOMPARE(load.prompts.Messages,
+                 QStringList({"internal.ini:2: galaname value is longer than 100 characters: "
+                              "line ignored",
+                              "internal.ini:6: Event line ignored (distance \"1e300\" is not a "
+                              "whole number of metres from 1 to 10000): event=3 F U/9 1e300 FS"}));
 
-        QFile::remove(dir.FilePath("internal.ini"));
-        QVERIFY(!load.Run());
-        QCOMPARE(load.prompts.Messages, QStringList{"Cannot find Gala Parameter File"});
+        for (const char *body : {"Name,Club\nAnn Lee,VMSC\n", ""}) {
+            load.prompts.Messages.clear();
+            if (*body)
+                dir.Write("internal.ini", body);
+            else
+                QFile::remove(dir.FilePath("internal.ini"));
+            QVERIFY(!load.Run());
+            QCOMPARE(load.prompts.Messages,
+                     QStringList{*body ? "internal.ini: no keyword lines (keyword=value): it is "
+                                         "not a gala parameter file"
+                                       : "Cannot find Gala Parameter File"});
+            QCOMPARE(session.Gala.EventCount(), 0);
+        }
     }
 };
 

@@ -52,25 +52,24 @@ QString Probe(const GalaState &g, const QString &what)
                                           {int(g.MandEvents.size()), "mandatory"}})
             if (count > 0)
                 counts << QString::number(count) + u' ' + QLatin1String(name);
+        const auto n = [](auto value) { return QString::number(value); };
         const QHash<QString, QString> fields{
-            {u"AgeGroups"_qs, QString::number(g.AgeGroups)},
-            {u"TwoTimes"_qs, QString::number(g.TwoTimes)},
-            {u"Junior"_qs, QString::number(g.Junior)},
-            {u"Hdw"_qs, QString::number(g.Hdw)},
-            {u"Aoe"_qs, QString::number(g.Aoe)},
-            {u"SplitLastHeats"_qs, QString::number(g.SplitLastHeats)},
-            {u"Lanes"_qs, QString::number(g.Lanes)},
-            {u"FinalLanes"_qs, QString::number(g.FinalLanes)},
+            {u"AgeGroups"_qs, n(g.AgeGroups)},
+            {u"TwoTimes"_qs, n(g.TwoTimes)},
+            {u"Junior"_qs, n(g.Junior)},
+            {u"Hdw"_qs, n(g.Hdw)},
+            {u"Aoe"_qs, n(g.Aoe)},
+            {u"SplitLastHeats"_qs, n(g.SplitLastHeats)},
+            {u"Lanes"_qs, n(g.Lanes) + u'/' + n(g.FinalLanes)},
             {u"CardDate"_qs, g.CardDate},
-            {u"Counts and reserves"_qs, u"%1/%2/%3/%4"_qs.arg(g.HeatReserves)
-                                            .arg(g.FinalReserves)
-                                            .arg(g.SplitInterval)
-                                            .arg(g.ClubCount)},
+            {u"Counts and reserves"_qs,
+             QStringList{n(g.HeatReserves), n(g.FinalReserves), n(g.SplitInterval), n(g.ClubCount)}
+                 .join(u'/')},
             {u"GalaName"_qs, g.GalaName},
             {u"GalaTitle"_qs, g.GalaTitle},
             {u"GalaDate"_qs, g.GalaDate + u'/' + g.GalaDateText},
             {u"WwwDir"_qs, g.WwwDir},
-            {u"Announcer"_qs, QString::number(g.AnnouncerOn) + u' ' + g.AnnouncerDb},
+            {u"Announcer"_qs, n(g.AnnouncerOn) + u' ' + g.AnnouncerDb},
             {u"SwimHeats"_qs, g.SwimHeats.join(u' ')},
             {u"Counts"_qs, counts.join(u", ")},
         };
@@ -121,18 +120,16 @@ private Q_SLOTS:
         row("splitlastheats: blanks", {"splitlastheats= 2 "}, "SplitLastHeats", "1");
 
         // Plain values and messages.
-        row("lanes 3 keeps previous", {"lanes=7", "lanes=3"}, "Lanes", "7", {lanesInvalid});
-        row("finallanes 9", {"finallanes=9"}, "FinalLanes", "0", {lanesInvalid});
+        row("lanes 3 keeps previous, finallanes 9", {"lanes=7", "lanes=3", "finallanes=9"}, "Lanes",
+            "7/0", {lanesInvalid, lanesInvalid});
         row("carddate Age", {"carddate=Age"}, "CardDate", "DOB",
             {"Invalid entry card date of birth option"});
-        row("galadate", {date}, "GalaDate", "01/06/24/01/06/24");
         row("wwwdir", {"wwwdir=meets\\spring"}, "WwwDir", "\\meets\\spring");
-        row("announcer empty", {"announcer="}, "Announcer", "0 ");
         row("announcer", {"announcer=ann.mdb"}, "Announcer", "1 ann.mdb");
         row("warn", {"warn=Check lanes "}, "GalaName", "Internal Gala", {"Check lanes "});
         row("split at first =, not trimmed", {"galatitle= a=b "}, "GalaTitle", " a=b ");
         row("skipped silently", {"lanes 7", "Lanes=7", "lanes =7", "webheader=x", ""}, "Lanes",
-            "5");
+            "5/0");
         row("End stops everything", {date, "End=End", "galadate=02/06/24", "warn=late"}, "GalaDate",
             "01/06/24/01/06/24");
         row("stroke switches",
@@ -194,30 +191,23 @@ private Q_SLOTS:
         auto ignored = [](const char *reason, const QString &value) {
             return u"Event line ignored (%1): event=%2"_qs.arg(QLatin1String(reason), value);
         };
+        QStringList badEvents{"group=A Open", "event=1 Q A 50 FS", "event=2 M B 50 FS",
+                              "event=3 M A 50 XX", "event=9 M A 50 fs"};
+        QStringList refusals{ignored("sex \"Q\" is not M, F or X", "1 Q A 50 FS"),
+                             ignored("group \"B\" has no group line before it", "2 M B 50 FS"),
+                             ignored("stroke \"XX\" is not a stroke code", "3 M A 50 XX"),
+                             ignored("stroke \"fs\" is not a stroke code", "9 M A 50 fs")};
+        for (const char *distance : {"0", "50.5", "inf", "1e300", "10001"}) {
+            badEvents << u"event=4 M A %1 FS"_qs.arg(QLatin1String(distance));
+            refusals << u"Event line ignored (distance \"%1\" is not a whole number of metres "
+                        "from 1 to 10000): event=4 M A %1 FS"_qs.arg(QLatin1String(distance));
+        }
         row("event, bad fields",
-            {"group=A Open", "event=1 Q A 50 FS", "event=2 M B 50 FS", "event=3 M A 50 XX",
-             "event=4 M A 0 FS", "event=5 M A 50.5 FS", "event=6 M A inf FS",
-             "event=7 M A 1e300 FS", "event=8 M A 10001 FS", "event=9 M A 50 fs",
-             "event=10 X A 10000 FSR", "event=11,F,A,-50,BK", "event=12 M A 50 FS 01/06/24 M1e300"},
+            badEvents + QStringList{"event=10 X A 10000 FSR", "event=12 M A 50 FS 01/06/24 M1e300"},
             "PrintNumbers", "10",
-            {ignored("sex \"Q\" is not M, F or X", "1 Q A 50 FS"),
-             ignored("group \"B\" has no group line before it", "2 M B 50 FS"),
-             ignored("stroke \"XX\" is not a stroke code", "3 M A 50 XX"),
-             ignored("distance \"0\" is not a whole number of metres from 1 to 10000",
-                     "4 M A 0 FS"),
-             ignored("distance \"50.5\" is not a whole number of metres from 1 to 10000",
-                     "5 M A 50.5 FS"),
-             ignored("distance \"inf\" is not a whole number of metres from 1 to 10000",
-                     "6 M A inf FS"),
-             ignored("distance \"1e300\" is not a whole number of metres from 1 to 10000",
-                     "7 M A 1e300 FS"),
-             ignored("distance \"10001\" is not a whole number of metres from 1 to 10000",
-                     "8 M A 10001 FS"),
-             ignored("stroke \"fs\" is not a stroke code", "9 M A 50 fs"),
-             ignored("distance \"-50\" is not a whole number of metres from 1 to 10000",
-                     "11,F,A,-50,BK"),
-             ignored("entry limit \"M1e300\" is not M and a whole number from 0 to 32767",
-                     "12 M A 50 FS 01/06/24 M1e300")});
+            refusals + QStringList{ignored("entry limit \"M1e300\" is not M and a whole number "
+                                           "from 0 to 32767",
+                                           "12 M A 50 FS 01/06/24 M1e300")});
 
         // Meet texts: at most 100 characters (paths 260), never a control character.
         const QString longName(MeetDb::MaxMeetNameLength + 1, u'N');
@@ -244,11 +234,9 @@ private Q_SLOTS:
                      ("1 F A 50 FS 01/06/24 N" + longName).left(60) + "...")});
 
         // Groups: 2, 3 and 4+ words.
-        row("group, 2 words", {"group=10U Ten"}, "Groups", "10U|Ten|Ten|Ten");
-        row("group, 3 words", {"group=10U Ten TEN"}, "Groups", "10U|Ten|TEN|Ten");
-        row("group, 4+ words", {"group=10U Ten TEN Ten  and under"}, "Groups",
-            "10U|Ten|TEN|Ten and under");
-        row("group, 1 word", {"group=10U"}, "Groups", "",
+        row("groups of 1, 2, 3 and 4+ words",
+            {"group=10U", "group=A Ten", "group=B Ten TEN", "group=C Ten TEN Ten  and under"},
+            "Groups", "A|Ten|Ten|Ten;B|Ten|TEN|Ten;C|Ten|TEN|Ten and under",
             {"Group line ignored (needs name and description): group=10U"});
 
         // Capacities: what is held, and the message for the first line over.
@@ -267,12 +255,12 @@ private Q_SLOTS:
 
         // Combinations: 2 to 20 numbers in the order given.
         row("combine", {"combine=5 3 9", "combine=1  2"}, "Combinations", "5 3 9;1 2");
-        row("combine one", {"combine=1", "combine="}, "Combinations", "",
-            {"Need 2 events for 'combine'", "Need 2 events for 'combine'"});
-        row("combine 20", {u"combine="_qs + Numbered(u"%1"_qs, 20).join(u' ')}, "Combinations",
-            Numbered(u"%1"_qs, 20).join(u' '));
-        row("combine 21", {u"combine="_qs + Numbered(u"%1"_qs, 21).join(u' ')}, "Combinations", "",
-            {"Too Many 'combined' events"});
+        const QString twenty = Numbered(u"%1"_qs, 20).join(u' ');
+        row("combine of 1, 0, 20 and 21",
+            {"combine=1", "combine=", "combine=" + twenty, "combine=" + twenty + " 21"},
+            "Combinations", twenty,
+            {"Need 2 events for 'combine'", "Need 2 events for 'combine'",
+             "Too Many 'combined' events"});
     }
 
     void keywords()

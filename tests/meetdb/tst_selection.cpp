@@ -21,19 +21,6 @@ class TestSelection : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void knownDatabase()
-    {
-        Session session;
-        ScriptedPrompts prompts;
-        ListDatabases(session, 1);
-        session.Gala.GalaParamFile = QStringLiteral("/old/gala.ini");
-        IntSelectForm form(session, prompts);
-        QVERIFY(form.KnownDatabaseShown());
-        form.KnownDatabase();
-        QVERIFY(form.Closed() && session.Gala.UseMeetDb);
-        QCOMPARE(session.Gala.GalaParamFile, QStringLiteral("/old/gala.ini"));
-    }
-
     void unknownDatabase_data()
     {
         QTest::addColumn<int>("listedBefore");
@@ -75,55 +62,39 @@ private Q_SLOTS:
         QCOMPARE(session.Settings.NatamarDbFiles.contains(chosen), listed);
     }
 
-    void chooseGala()
+    // The lists ignore a line number of 0 or past the end.
+    void chooseFromLists()
     {
         Session session;
-        session.ProgramDir = QStringLiteral("/opt/openmeet");
+        ListDatabases(session, 3);
+        session.Settings.NatamarDb = QStringLiteral("/db/old.mdb");
         session.Settings.GalaFileNames = {"Spring Gala", "Club Champs"};
         session.Settings.GalaFilePaths = {"/galas/spring.ini", "/galas/champs.ini"};
         ScriptedPrompts prompts;
         IntSelectForm form(session, prompts);
         form.MoreOptions();
         form.ListOfGalas();
-        QVERIFY(form.DbListShown() && !form.Closed());
+        QVERIFY(form.DbListShown());
         QCOMPARE(form.DbList(), session.Settings.GalaFileNames);
-        for (const int ignored : {0, 3}) // no line, or past the end
-            form.ChooseGala(ignored);
+        form.ChooseGala(0);
+        form.ChooseGala(3);
         QVERIFY(!form.Closed() && session.Gala.GalaParamFile.isEmpty());
         form.ChooseGala(1);
         QVERIFY(form.Closed() && !session.Gala.UseMeetDb);
         QCOMPARE(session.Gala.GalaParamFile, QStringLiteral("/galas/spring.ini"));
 
-        IntSelectForm latest(session, prompts);
-        latest.MoreOptions();
-        latest.LatestInternalGala();
-        QVERIFY(latest.Closed() && !session.Gala.UseMeetDb);
-        QCOMPARE(session.Gala.GalaParamFile, QStringLiteral("/opt/openmeet/internal.ini"));
-    }
+        MeetDb::NtSelectForm databases(session);
+        QCOMPARE(databases.NtList(), session.Settings.NatamarDbFiles);
+        databases.Choose(4);
+        QVERIFY(!databases.Closed() && session.Settings.NatamarDb == "/db/old.mdb");
+        databases.Choose(3);
+        QVERIFY(databases.Closed() && session.Settings.NatamarDb == "/db/meet3.mdb");
 
-    void ntSelectChoosesALine()
-    {
-        Session session;
-        ListDatabases(session, 3);
-        session.Settings.NatamarDb = QStringLiteral("/db/old.mdb");
-        MeetDb::NtSelectForm form(session);
-        QCOMPARE(form.NtList(), session.Settings.NatamarDbFiles);
-        form.Choose(4); // past the end
-        QVERIFY(!form.Closed());
-        QCOMPARE(session.Settings.NatamarDb, QStringLiteral("/db/old.mdb"));
-        form.Choose(3);
-        QVERIFY(form.Closed());
-        QCOMPARE(session.Settings.NatamarDb, QStringLiteral("/db/meet3.mdb"));
-    }
-
-    void listSelect()
-    {
-        MeetDb::ListSelectForm chosen(QString(), {"B", "A"});
-        QCOMPARE(chosen.Caption(), QStringLiteral("Select from List"));
-        chosen.Choose(5);
-        QVERIFY(!chosen.Closed());
-        chosen.Choose(2);
-        QVERIFY(chosen.Closed() && chosen.ListSelectChoice() == 2);
+        MeetDb::ListSelectForm list(QString(), {"B", "A"});
+        list.Choose(3);
+        QVERIFY(!list.Closed());
+        list.Choose(2);
+        QVERIFY(list.Closed() && list.ListSelectChoice() == 2);
     }
 };
 
