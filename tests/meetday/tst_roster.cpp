@@ -66,14 +66,6 @@ struct DbMeet : EntryGala
     QStringList Swims() { return TableRows(session.MeetDb, "Swim Table", SwimColumns); }
 };
 
-// An open meet without the meet database, its entrants in intent.vb.
-struct FileMeet : EntryGala
-{
-    explicit FileMeet(const QString &type = "Open")
-        : EntryGala(type, Events)
-    {}
-};
-
 const QByteArray IntentVb = "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n2\r\n"
                             "\"12\",\"1:05.00\",#FALSE#\r\n\"1\",\"NT\",#TRUE#\r\n"
                             "2,\"Bob Ray\",\"VMSC\"\r\n\"R72\",\"M\"\r\n1\r\n"
@@ -222,7 +214,7 @@ private Q_SLOTS:
     // before the last save.
     void saveFile()
     {
-        FileMeet meet;
+        EntryGala meet("Open", Events); // without the meet database
         meet.dir.Write("intent.vb", IntentVb);
         Roster roster;
         QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Loaded));
@@ -273,7 +265,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(int, result);
         QFETCH(QString, message);
-        FileMeet meet;
+        EntryGala meet("Open", Events); // without the meet database
         if (!bytes.isNull())
             meet.dir.Write("intent.vb", bytes);
         Roster roster;
