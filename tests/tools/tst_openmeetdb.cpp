@@ -56,6 +56,15 @@ QStringList Files(const QString &folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
 
+// Every file of the folder, names and bytes.
+QByteArray Contents(const QString &folder)
+{
+    QByteArray all;
+    for (const QString &name : Files(folder))
+        all += name.toUtf8() + TestDir::Read(folder + "/" + name);
+    return all;
+}
+
 } // namespace
 
 class TestOpenMeetDb : public QObject
@@ -264,18 +273,12 @@ void TestOpenMeetDb::commands()
             arg = DemoFile(arg.mid(5));
     }
     output.replace("@", at);
-    QByteArray before;
-    for (const QString &name : Files(dir.Path()))
-        before += name.toUtf8() + TestDir::Read(dir.FilePath(name));
+    const QByteArray before = Contents(dir.Path());
 
     const Outcome outcome = Run(args);
     QCOMPARE(outcome.ExitCode, exitCode);
-    if (exitCode != 0 || args.first() == "list") {
-        QByteArray after;
-        for (const QString &name : Files(dir.Path()))
-            after += name.toUtf8() + TestDir::Read(dir.FilePath(name));
-        QCOMPARE(after, before);
-    }
+    if (exitCode != 0 || args.first() == "list")
+        QCOMPARE(Contents(dir.Path()), before);
     if (exitCode != 0) {
         QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
         QCOMPARE(outcome.Out, QString());
