@@ -233,8 +233,9 @@ private Q_SLOTS:
         QCOMPARE(meet.prompts.Messages, QStringList{"No entrant's name contains \"Zed\""});
     }
 
-    // Calling up another entrant writes the one on display, except in what-if mode.
-    void saveDisplayedEntrant()
+    // Calling up another entrant writes the one on display, except in what-if mode; closing asks
+    // whether to save, and a save that fails keeps the window open.
+    void saving()
     {
         ConfirmMeet meet;
         meet.Show(1);
@@ -256,11 +257,8 @@ private Q_SLOTS:
         files.prompts.Messages.clear();
         files.Show(1);
         QCOMPARE(files.prompts.Messages, QStringList{NeedsDatabaseMessage});
-    }
 
-    void saveAndClose()
-    {
-        ConfirmMeet meet;
+        meet.prompts.Messages.clear();
         meet.Show(2);
         meet.form->ConfirmAll();
         meet.prompts.No();
@@ -273,8 +271,6 @@ private Q_SLOTS:
         meet.form->Close();
         QVERIFY(meet.form->CloseRequested);
         QVERIFY(meet.Swims().contains("2|3|2:30.00|1"));
-
-        // A save that fails keeps the window open.
         meet.form->CloseRequested = false;
         meet.session.MeetDb.Exec("DROP TABLE \"Swim Table\"");
         meet.prompts.Yes();
@@ -297,9 +293,12 @@ private Q_SLOTS:
         QVERIFY(meet.prompts.Messages.last().startsWith("Nothing was saved"));
     }
 
-    void confirmAllSwimmersAndTotals()
+    void wholeRosterCommands()
     {
         ConfirmMeet meet;
+        meet.form->CheckinLog();
+        QCOMPARE(meet.File("checklist.csv"),
+                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3,\r\n4,Cy Orr,M,1,\r\n"));
         meet.prompts.No().Yes().Yes();
         meet.form->ConfirmAllSwimmers();
         meet.form->EntrySummary();
@@ -314,14 +313,6 @@ private Q_SLOTS:
                                                   "yesno: " + UnconfirmAllQuestion,
                                                   "message: Total Entries :  4 | Confirmed :  0"}));
         QCOMPARE(meet.form->EntryStatistics().size(), 4);
-    }
-
-    void checkinLog()
-    {
-        ConfirmMeet meet;
-        meet.form->CheckinLog();
-        QCOMPARE(meet.File("checklist.csv"),
-                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3,\r\n4,Cy Orr,M,1,\r\n"));
 
         ConfirmMeet empty(ModeMeetDay, false);
         empty.prompts.Messages.clear();
