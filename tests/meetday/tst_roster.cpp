@@ -78,6 +78,7 @@ class TestRoster : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Loading from the meet database, with nothing to load, and from a broken one.
     void loadDatabase()
     {
         DbMeet meet;
@@ -92,11 +93,7 @@ private Q_SLOTS:
         // A database before version 1.0 has no registration numbers to read.
         meet.session.Gala.DbVersion = 0.9f;
         QCOMPARE(meet.Load().at(0).RegNo, QString());
-    }
 
-    void loadEmptyAndBroken()
-    {
-        DbMeet meet;
         meet.session.Gala.MeetCode = "NONE";
         QVERIFY(meet.Load(LoadResult::Empty).isEmpty());
         QCOMPARE(meet.prompts.Messages, QStringList{NoSwimsMessage});
@@ -276,8 +273,8 @@ private Q_SLOTS:
                  qPrintable(meet.prompts.Messages.at(0)));
     }
 
-    // The confirmation commands reach only swims of the meet's events.
-    void confirmations()
+    // The confirmation commands reach only swims of the meet's events; counts and logs.
+    void confirmationsCountsAndLogs()
     {
         DbMeet meet;
         Roster roster = meet.Load();
@@ -293,12 +290,9 @@ private Q_SLOTS:
         QCOMPARE(ClearReserves(roster), 1);
         QCOMPARE(roster.at(1).Swims.at(0).MeetSpecific, QString());
         QCOMPARE(roster.at(0).Swims.at(0).MeetSpecific, QString("TT"));
-    }
 
-    void countsAndLogs()
-    {
-        DbMeet meet;
-        Roster roster = meet.Load();
+        // Counts and logs, of the roster as loaded.
+        roster = meet.Load();
         roster[1].Swims[0].FinalRank = 6; // above the 5 lanes: a reserve
         roster.append(
             RosterEntrant{5, "Cy Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
