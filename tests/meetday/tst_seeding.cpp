@@ -107,34 +107,40 @@ private Q_SLOTS:
         QTest::addColumn<QString>("session");
         QTest::addColumn<QStringList>("swimmers");
         QTest::addColumn<QStringList>("seeded");
+        QTest::addColumn<int>("maxEntries"); // the event's entry limit, 0 for none
+        QTest::addColumn<bool>("programCreation");
 
         const QString open = "Open";
         const QString both = "HEATS & FINALS";
         // clang-format off
         QTest::newRow("equal times are not stable") << open << both
-            << QStringList{"A 5.00", "C 5.00", "B 7.00"} << QStringList{"B", "C", "A"};
+            << QStringList{"A 5.00", "C 5.00", "B 7.00"} << QStringList{"B", "C", "A"} << 0 << false;
         QTest::newRow("slowest first, fastest last") << open << both
-            << QStringList{"A 30.00", "B 1:02.00", "C 45.50"} << QStringList{"B", "C", "A"};
+            << QStringList{"A 30.00", "B 1:02.00", "C 45.50"} << QStringList{"B", "C", "A"} << 0 << false;
         QTest::newRow("time trial and reserve before every timed swimmer") << open << both
             << QStringList{"A 30.00", "T 25.00 - TT", "R 40.00 - (Res)", "B 35.00"}
-            << QStringList{"R", "T", "B", "A"};
+            << QStringList{"R", "T", "B", "A"} << 0 << false;
         QTest::newRow("no time before timed, youngest first") << open << both
             << QStringList{"A 30.00 01/01/15", "O 9:99.99 01/01/14", "Y 9:99.99 01/06/16",
                            "B 35.00 01/01/15"}
-            << QStringList{"Y", "O", "B", "A"};
+            << QStringList{"Y", "O", "B", "A"} << 0 << false;
         QTest::newRow("empty and zero times count as none") << open << both
-            << QStringList{"A 30.00", "E -", "Z 0.00"} << QStringList{"E", "Z", "A"};
+            << QStringList{"A 30.00", "E -", "Z 0.00"} << QStringList{"E", "Z", "A"} << 0 << false;
         QTest::newRow("short age text keeps its place") << open << both
-            << QStringList{"O 9:99.99 12", "Y 9:99.99 01/06/16"} << QStringList{"O", "Y"};
+            << QStringList{"O 9:99.99 12", "Y 9:99.99 01/06/16"} << QStringList{"O", "Y"} << 0 << false;
         QTest::newRow("masters without time by age group") << "Masters" << both
             << QStringList{"C 9:99.99 C", "A 9:99.99 A", "T 40.00 B", "B 9:99.99 B"}
-            << QStringList{"A", "B", "C", "T"};
+            << QStringList{"A", "B", "C", "T"} << 0 << false;
         QTest::newRow("champs heats: no special rows, empty time is none") << "Champs" << "HEATS"
             << QStringList{"T 25.00 01/01/15 TT", "A 30.00 01/01/15", "E - 01/01/15"}
-            << QStringList{"E", "A", "T"};
+            << QStringList{"E", "A", "T"} << 0 << false;
         QTest::newRow("champs finals by final rank") << "Champs" << "FINALS"
             << QStringList{"C 30.00 - - 3", "A 35.00 - - 1", "B 25.00 - - 2"}
-            << QStringList{"A", "B", "C"};
+            << QStringList{"A", "B", "C"} << 0 << false;
+        const QStringList four{"A 4", "B 3", "C 2", "D 1"}, all{"A", "B", "C", "D"};
+        QTest::newRow("the fastest two") << open << both << four << QStringList{"C", "D"} << 2 << false;
+        QTest::newRow("no limit in programme creation") << open << both << four << all << 2 << true;
+        QTest::newRow("limit above count") << open << both << four << all << 5 << false;
         // clang-format on
     }
 
@@ -144,11 +150,14 @@ private Q_SLOTS:
         QFETCH(QString, session);
         QFETCH(QStringList, swimmers);
         QFETCH(QStringList, seeded);
+        QFETCH(int, maxEntries);
+        QFETCH(bool, programCreation);
         Core::GalaState gala = Gala(type, 6);
         gala.SessionTitle = session;
         EventList list;
         BuildEventList(list, MakeRoster("1", swimmers), "1", false);
         SeedEventList(list, gala);
+        ApplyEntryLimit(list, maxEntries, programCreation);
         QCOMPARE(Names(list), seeded);
     }
 
@@ -164,28 +173,6 @@ private Q_SLOTS:
         BuildEventList(list, roster, "2", false);
         QCOMPARE(Names(list), (QStringList{"A", "A", "B", "A"}));
         QCOMPARE(list.last().Event, QString("2"));
-    }
-
-    void entryLimit_data()
-    {
-        QTest::addColumn<int>("maxEntries");
-        QTest::addColumn<bool>("programCreation");
-        QTest::addColumn<QStringList>("kept");
-        QTest::newRow("no limit") << 0 << false << QStringList{"A", "B", "C", "D"};
-        QTest::newRow("fastest two") << 2 << false << QStringList{"C", "D"};
-        QTest::newRow("programme creation") << 2 << true << QStringList{"A", "B", "C", "D"};
-        QTest::newRow("limit above count") << 5 << false << QStringList{"A", "B", "C", "D"};
-    }
-
-    void entryLimit()
-    {
-        QFETCH(int, maxEntries);
-        QFETCH(bool, programCreation);
-        QFETCH(QStringList, kept);
-        EventList list;
-        BuildEventList(list, MakeRoster("1", {"A 4", "B 3", "C 2", "D 1"}), "1", false);
-        ApplyEntryLimit(list, maxEntries, programCreation);
-        QCOMPARE(Names(list), kept);
     }
 
     void heatSizes_data()
