@@ -53,91 +53,83 @@ class TestHeats : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void writeBack()
+    // Each row changes the meet of HeatsMeet: "limit" caps event 1 at 4 entries and swims every
+    // heat, "only1" leaves only events 1 and 2 selected, "finals" makes it a champs finals
+    // session, "nodb" takes the meet database away.
+    void makeHeats_data()
     {
-        HeatsMeet meet;
-        QCOMPARE(SelectedPoolEvents(meet.session.Gala), (QStringList{"1", "3", "4"}));
-        QList<SeededEvent> seeded;
-        QVERIFY(MakeHeats(meet.session, meet.roster, {false, true}, meet.prompts, seeded));
-        QCOMPARE(meet.prompts.Messages, QStringList{"No (confirmed) entries for event 4"});
-        QCOMPARE(seeded.size(), 3);
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("onlyConfirmed");
+        QTest::addColumn<bool>("made");
+        QTest::addColumn<QString>("swims"); // the swim table afterwards; "" for unchanged
+        QTest::addColumn<QStringList>("messages");
 
-        // Pool event 1: six swimmers in heats of 3 and 3, the boy of event 2 the slowest.
-        // Event 3: one confirmed swimmer, no heat in a 4-lane pool; the other swim is cleared.
         // clang-format off
-        QCOMPARE(meet.Swims(), (QStringList{
-            "10|1|2|1|40.00|1|2",
-            "11|1|3|1|39.00|1|3",
-            "12|1|4|1|38.00|2|1",
-            "13|1|5|1|37.00|2|3",
-            "14|1|6|1|36.00|2|2",
-            "20|2|1|1|50.00|1|1",
-            "30|3|1|3|1:20.00||0",
-            "31|3|0|3|1:10.00||0"}));
-        // clang-format on
-        QCOMPARE(HeatLines(seeded).size(), 6);
-        QCOMPARE(HeatLines(seeded).first().EntrantNumber, 20);
-        QCOMPARE(HeatLines(seeded).last().Heat, 2);
-
-        // Run again on the same roster: the same allocation, nothing left over.
-        const QStringList first = meet.Swims();
-        QVERIFY(MakeHeats(meet.session, meet.roster, {false, true}, meet.prompts, seeded));
-        QCOMPARE(meet.Swims(), first);
-    }
-
-    void entryLimitAndUnselected()
-    {
-        HeatsMeet meet;
-        meet.session.Gala.Events[0].EvMaxEntries = 4;
-        meet.session.Gala.AllHeats = true;
-        meet.session.Gala.Events[2].EvSelected = false;
-        meet.session.Gala.Events[3].EvSelected = false;
-        QList<SeededEvent> seeded;
-        QVERIFY(MakeHeats(meet.session, meet.roster, {false, false}, meet.prompts, seeded));
+        // Pool event 1: six swimmers in heats of 3 and 3, the boy of event 2 the slowest. Event 3:
+        // one confirmed swimmer, no heat in a 4-lane pool; the other swim is cleared.
+        QTest::newRow("confirmed only") << "" << true << true
+            << "10|1|2|1|40.00|1|2 11|1|3|1|39.00|1|3 12|1|4|1|38.00|2|1 13|1|5|1|37.00|2|3 14|1|6|1|36.00|2|2 "
+               "20|2|1|1|50.00|1|1 30|3|1|3|1:20.00||0 31|3|0|3|1:10.00||0"
+            << QStringList{"No (confirmed) entries for event 4"};
         // The four fastest of pool event 1 in one heat, placed as a spearhead; the two cut off
         // keep no seed and no heat. Event 3 is untouched.
-        const QStringList swims = meet.Swims();
-        QCOMPARE(swims.mid(0, 6),
-                 (QStringList{"10|1|0|1|40.00||0", "11|1|1|1|39.00|1|4", "12|1|2|1|38.00|1|1",
-                              "13|1|3|1|37.00|1|3", "14|1|4|1|36.00|1|2", "20|2|0|1|50.00||0"}));
-        QCOMPARE(swims.at(6), QString("30|3|<null>|<null>|<null>|<null>|<null>"));
-        QVERIFY(meet.prompts.Messages.isEmpty());
+        QTest::newRow("entry limit") << "limit only1" << false << true
+            << "10|1|0|1|40.00||0 11|1|1|1|39.00|1|4 12|1|2|1|38.00|1|1 13|1|3|1|37.00|1|3 14|1|4|1|36.00|1|2 "
+               "20|2|0|1|50.00||0 30|3|<null>|<null>|<null>|<null>|<null> 31|3|<null>|<null>|<null>|<null>|<null>"
+            << QStringList{};
+        // A finals session writes the finals file of each pool event and only clears the heats in
+        // the database. Every rank here is 0, so the roster order stands.
+        QTest::newRow("champs finals") << "finals only1" << false << true
+            << "10|1|0|<null>|39.00||0 11|1|0|<null>|<null>||0 12|1|0|<null>|<null>||0 13|1|0|<null>|<null>||0 "
+               "14|1|0|<null>|<null>||0 20|2|0|<null>|<null>||0 30|3|<null>|<null>|<null>|<null>|<null> "
+               "31|3|<null>|<null>|<null>|<null>|<null>"
+            << QStringList{};
+        const QString none = "No (confirmed) entries for event ";
+        QTest::newRow("no meet database") << "nodb" << false << false << ""
+            << QStringList{NotAvailableMessage, none + "1", NotAvailableMessage, none + "3", NotAvailableMessage, none + "4"};
+        // clang-format on
     }
 
-    void withoutMeetDatabase()
+    void makeHeats()
     {
+        QFETCH(QString, setup);
+        QFETCH(bool, onlyConfirmed);
+        QFETCH(bool, made);
+        QFETCH(QString, swims);
+        QFETCH(QStringList, messages);
         HeatsMeet meet;
-        meet.session.Gala.UseMeetDb = false;
+        Core::GalaState &gala = meet.session.Gala;
+        QCOMPARE(SelectedPoolEvents(gala), (QStringList{"1", "3", "4"})); // 2 swims with 1
+        if (setup.contains("limit")) {
+            gala.Events[0].EvMaxEntries = 4;
+            gala.AllHeats = true;
+        }
+        if (setup.contains("only1"))
+            gala.Events[2].EvSelected = gala.Events[3].EvSelected = false;
+        if (setup.contains("finals")) {
+            gala.GalaType = "Champs";
+            gala.SessionTitle = "FINALS";
+            gala.WorkDir = meet.dir.Path();
+        }
+        gala.UseMeetDb = !setup.contains("nodb");
         const QStringList before = meet.Swims();
         QList<SeededEvent> seeded;
-        QVERIFY(!MakeHeats(meet.session, meet.roster, {}, meet.prompts, seeded));
-        QCOMPARE(meet.prompts.Messages.size(), 6);
-        QCOMPARE(meet.prompts.Messages.mid(0, 2),
-                 (QStringList{NotAvailableMessage, "No (confirmed) entries for event 1"}));
-        QCOMPARE(meet.Swims(), before);
-    }
-
-    void champsFinalsSession()
-    {
-        // A finals session writes the finals file of each pool event and only clears the heats
-        // in the database. Ranks come from the entry files, so here every rank is 0 and the
-        // roster order stands.
-        HeatsMeet meet;
-        meet.session.Gala.GalaType = "Champs";
-        meet.session.Gala.SessionTitle = "FINALS";
-        meet.session.Gala.WorkDir = meet.dir.Path();
-        meet.session.Gala.Events[2].EvSelected = false;
-        meet.session.Gala.Events[3].EvSelected = false;
-        QList<SeededEvent> seeded;
-        QVERIFY(MakeHeats(meet.session, meet.roster, {false, false}, meet.prompts, seeded));
-        QCOMPARE(meet.Swims().first(), QString("10|1|0|<null>|39.00||0"));
-        QCOMPARE(meet.File("wk1-f.vb"),
-                 QByteArray("4\r\n"
-                            "\"13\",\"1\",\"Swimmer 13\",\"01/01/10\",\"37.00\",-1\r\n"
-                            "\"12\",\"1\",\"Swimmer 12\",\"01/01/10\",\"38.00\",-1\r\n"
-                            "\"11\",\"1\",\"Swimmer 11\",\"01/01/10\",\"39.00\",-1\r\n"
-                            "\"10\",\"1\",\"Swimmer 10\",\"01/01/10\",\"40.00\",-1\r\n"));
-        QVERIFY(meet.prompts.Messages.isEmpty());
+        QCOMPARE(MakeHeats(meet.session, meet.roster, {false, onlyConfirmed}, meet.prompts, seeded),
+                 made);
+        QCOMPARE(meet.prompts.Messages, messages);
+        const QStringList after = meet.Swims();
+        QCOMPARE(after, swims.isEmpty() ? before : swims.split(u' '));
+        if (setup.contains("finals")) {
+            QCOMPARE(meet.File("wk1-f.vb"),
+                     QByteArray("4\r\n"
+                                "\"13\",\"1\",\"Swimmer 13\",\"01/01/10\",\"37.00\",-1\r\n"
+                                "\"12\",\"1\",\"Swimmer 12\",\"01/01/10\",\"38.00\",-1\r\n"
+                                "\"11\",\"1\",\"Swimmer 11\",\"01/01/10\",\"39.00\",-1\r\n"
+                                "\"10\",\"1\",\"Swimmer 10\",\"01/01/10\",\"40.00\",-1\r\n"));
+        }
+        // Run again on the same roster: the same allocation, nothing left over.
+        MakeHeats(meet.session, meet.roster, {false, onlyConfirmed}, meet.prompts, seeded);
+        QCOMPARE(meet.Swims(), after);
     }
 
     void finalsFile_data()
@@ -164,29 +156,24 @@ private Q_SLOTS:
         gala.Lanes = lanes;
         gala.Events.append(Core::GalaEvent{});
         gala.Events[0].EvNumber = "12";
-        Roster roster;
         // Entrant 100 + rank, listed in reverse rank order.
-        for (int rank = qualifiers; rank >= 1; --rank) {
-            RosterEntrant entrant;
-            entrant.EntrantNumber = 100 + rank;
-            entrant.Name = QStringLiteral("Q%1").arg(rank);
-            entrant.Age = "01/02/10";
-            entrant.Swims.append({"12", "35.10", true, rank, {}, {}});
-            roster.append(entrant);
-        }
+        Roster roster;
+        for (int rank = qualifiers; rank >= 1; --rank)
+            roster.append({100 + rank,
+                           QStringLiteral("Q%1").arg(rank),
+                           {},
+                           {},
+                           "01/02/10",
+                           {},
+                           {{"12", "35.10", true, rank, {}, {}}}});
+        QByteArray expected = QByteArray::number(ranks.size()) + "\r\n";
+        for (int rank : ranks)
+            expected += QStringLiteral("\"%1\",\"12\",\"Q%2\",\"01/02/10\",\"35.10\",-1\r\n")
+                            .arg(100 + rank)
+                            .arg(rank)
+                            .toLatin1();
         const SeededEvent seeded = SeedPoolEvent(roster, gala, "12", {});
-        const QList<QByteArray> lines = FinalsFileBytes(seeded, lanes, programCreation).split('\n');
-        QCOMPARE(lines.first(), QByteArray::number(ranks.size()) + '\r');
-        QCOMPARE(lines.size(), ranks.size() + 2); // the count, the records, and "" after the end
-        for (qsizetype k = 0; k < ranks.size(); ++k) {
-            const int rank = ranks.at(k);
-            QCOMPARE(lines.at(k + 1), QStringLiteral("\"%1\",\"12\",\"Q%2\",\"01/02/10\",\"35.10\","
-                                                     "-1\r")
-                                          .arg(100 + rank)
-                                          .arg(rank)
-                                          .toLatin1());
-        }
-        QCOMPARE(FinalsFileName("12"), QString("wk12-f.vb"));
+        QCOMPARE(FinalsFileBytes(seeded, lanes, programCreation), expected);
     }
 };
 
