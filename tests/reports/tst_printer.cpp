@@ -81,8 +81,6 @@ void TestPrinter::positions_data()
 
     QTest::newRow("origin at the printable corner")
         << 0.0 << 0.0 << 0.0 << 0.0 << "Courier New" << 12.0 << Border << Border;
-    QTest::newRow("half an inch inside")
-        << -0.5 << 0.0 << 0.0 << 0.0 << "Times New Roman" << 10.0 << Border + 0.5 << Border;
     QTest::newRow("columns of the entrants list")
         << -0.5 << 0.0 << 6.0 << 1.0 << "Tahoma" << 14.0 << Border + 6.5 << Border + 1.0;
     QTest::newRow("second block lower on a sheet")
