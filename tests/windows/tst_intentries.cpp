@@ -258,21 +258,7 @@ private Q_SLOTS:
         QVERIFY(!empty.window->isVisible() && empty.prompts.Questions.isEmpty());
     }
 
-    // A click on a club fills "Club", also when that club is the one already chosen.
-    void clubListClickRefills()
-    {
-        Window w(Core::GalaOpen);
-        w.Show();
-        auto *list = w.window->findChild<QListWidget *>("ClubList");
-        const QPoint vmsc = list->visualItemRect(list->item(0)).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, vmsc);
-        QCOMPARE(w.window->ClubBox()->text(), QStringLiteral("VMSC"));
-        w.window->ClubBox()->setText("VM");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, vmsc);
-        QCOMPARE(w.window->ClubBox()->text(), QStringLiteral("VMSC"));
-    }
-
-    void recordRefusalShowsInInfoAndDeleteAsks()
+    void recordDeleteAndClubs()
     {
         Window w(Core::GalaOpen);
         w.Show();
@@ -298,6 +284,14 @@ private Q_SLOTS:
         QTest::mouseClick(window.findChild<QPushButton *>("Club_Add"), Qt::LeftButton);
         auto *list = window.findChild<QListWidget *>("ClubList");
         QVERIFY(list->count() == 1 && list->item(0)->text() == "Velmora Marlins");
+
+        // A click on a club fills "Club", also when that club is the one already chosen.
+        const QPoint vmsc = list->visualItemRect(list->item(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, vmsc);
+        QCOMPARE(window.ClubBox()->text(), QStringLiteral("VMSC"));
+        window.ClubBox()->setText("VM");
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, vmsc);
+        QCOMPARE(window.ClubBox()->text(), QStringLiteral("VMSC"));
     }
 };
 

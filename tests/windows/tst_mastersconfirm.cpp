@@ -161,7 +161,7 @@ private Q_SLOTS:
 
     // "Make Heats": two questions, "Select Events" ("Select All", "Confirm"), then "Heats" shows
     // the allocation.
-    void makeHeatsAndView()
+    void makeHeatsViewAndProgramme()
     {
         Window w("Meet Day");
         w.session.Gala.Hdw = true;
@@ -191,13 +191,9 @@ private Q_SLOTS:
         w.window->Command("Heats")->click();
         QCOMPARE(rows, (QStringList{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
                                     "3|1|3|Bob Ray|VMSC|2:30.00"}));
-    }
 
-    // "Programme": "Select Events", the two heading questions, then the output choice; the
-    // programme lands in the PDF file chosen.
-    void programmeToPdf()
-    {
-        Window w("Meet Day");
+        // "Programme": "Select Events", the two heading questions, then the output choice; the
+        // programme lands in the PDF file chosen.
         Windows::PrintOutput output(w.prompts, w.window.get());
         const QString pdf = w.dir.FilePath("programme.pdf");
         output.SetPdfPathChooser([&](const QString &) { return pdf; });
