@@ -95,9 +95,9 @@ QByteArray ProgrammePdf(const Core::GalaState &gala, const Reports::Programme &p
 }
 
 // An event from "number|sex|distance|stroke|group".
-Core::GalaEvent Event(const QString &spec)
+Core::GalaEvent Event(const QString &line)
 {
-    const QStringList f = spec.split(u'|');
+    const QStringList f = line.split(u'|');
     Core::GalaEvent event;
     event.EvNumber = f.value(0);
     event.EvSex = f.value(1);
@@ -108,9 +108,9 @@ Core::GalaEvent Event(const QString &spec)
 }
 
 // A VMSC entrant from "number|name|dob|sex|event=time,event=time".
-MeetDay::RosterEntrant Entrant(const QString &spec)
+MeetDay::RosterEntrant Entrant(const QString &line)
 {
-    const QStringList f = spec.split(u'|');
+    const QStringList f = line.split(u'|');
     MeetDay::RosterEntrant entrant{f[0].toInt(), f[1], QStringLiteral("VMSC"), {}, f[2], f[3], {}};
     for (const QString &swim : f[4].split(u',')) {
         MeetDay::RosterSwim s;
