@@ -32,7 +32,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("nextStart");
         // clang-format off
         QTest::newRow("no events")            << 0  << 0 << 1  << 0  << false << 1;
-        QTest::newRow("one event")            << 1  << 0 << 1  << 1  << false << 1;
         QTest::newRow("22 events: one page")  << 22 << 0 << 1  << 22 << false << 1;
         QTest::newRow("23 events: first")     << 23 << 0 << 1  << 22 << true  << 23;
         QTest::newRow("23 events: event 23")  << 23 << 1 << 23 << 23 << true  << 1;

@@ -13,8 +13,8 @@ class TestEntryStatsWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // 23 events: the first page fills all 22 rows, "More" shows event 23 alone and goes back;
-    // with one event there is no "More".
+    // 23 events: the first page fills all 22 rows, "More" shows event 23 alone and goes back.
+    // The paging itself is the pager's; this checks the rows follow it.
     void pagesThroughTheEvents()
     {
         QList<Reports::EventStatistic> events;
@@ -34,7 +34,6 @@ private Q_SLOTS:
                                list->placeholderText()}
                 .join(u'|');
         };
-        QCOMPARE(window.windowTitle(), QStringLiteral("Entry Statistics"));
         QCOMPARE(row(0), QStringLiteral("101|2|100|0||All here"));
         QVERIFY(window.MoreButton()->isVisible() && window.EventLabel(21)->isVisible());
         QCOMPARE(window.EventLabel(21)->text(), QStringLiteral("122"));
@@ -49,12 +48,6 @@ private Q_SLOTS:
         QVERIFY(window.EventLabel(0)->text() == "101" && window.EventLabel(21)->isVisible());
         QTest::mouseClick(window.CloseButton(), Qt::LeftButton);
         QVERIFY(!window.isVisible());
-
-        EntryStats one({{"1", 0, 0, {}}});
-        one.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&one));
-        QVERIFY(!one.MoreButton()->isVisible() && !one.EventLabel(1)->isVisible());
-        QCOMPARE(one.CountLabel(0)->text(), QString());
     }
 };
 

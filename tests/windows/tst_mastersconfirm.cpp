@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -57,6 +59,22 @@ struct Window : EntryGala
         return names;
     }
 };
+
+// Runs `action` on the next modal window of type T once it is up.
+template<typename T>
+void WhenShown(std::function<void(T *)> action)
+{
+    auto timer = std::make_shared<QElapsedTimer>();
+    timer->start();
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [=] {
+        if (auto *window = dynamic_cast<T *>(QApplication::activeModalWidget()))
+            action(window);
+        else if (timer->elapsed() < 5000)
+            QTimer::singleShot(10, *poll);
+    };
+    QTimer::singleShot(0, *poll);
+}
 
 } // namespace
 
@@ -143,17 +161,14 @@ private Q_SLOTS:
 
     // "Make Heats": two questions, "Select Events" ("Select All", "Confirm"), then "Heats" shows
     // the allocation.
-    void makeHeatsAndView()
+    void makeHeatsViewAndProgramme()
     {
         Window w("Meet Day");
         w.session.Gala.Hdw = true;
         QVERIFY(!w.window->Command("Heats")->isVisible());
         w.prompts.No().No();
         QStringList captions;
-        QTimer::singleShot(0, w.window.get(), [&] {
-            auto *select =
-                dynamic_cast<Windows::GalaSelectEvents *>(QApplication::activeModalWidget());
-            QVERIFY(select);
+        WhenShown<Windows::GalaSelectEvents>([&](Windows::GalaSelectEvents *select) {
             captions << select->Box(0)->text() << select->Box(2)->text();
             select->Command(3)->click();
             select->Command(1)->click();
@@ -164,9 +179,7 @@ private Q_SLOTS:
         QVERIFY(w.window->Command("Heats")->isVisible());
 
         QStringList rows;
-        QTimer::singleShot(0, w.window.get(), [&] {
-            auto *view = dynamic_cast<Windows::HeatsView *>(QApplication::activeModalWidget());
-            QVERIFY(view);
+        WhenShown<Windows::HeatsView>([&](Windows::HeatsView *view) {
             for (int r = 0; r < view->Table()->rowCount(); ++r) {
                 QStringList cells;
                 for (int c = 0; c < view->Table()->columnCount(); ++c)
@@ -178,39 +191,22 @@ private Q_SLOTS:
         w.window->Command("Heats")->click();
         QCOMPARE(rows, (QStringList{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
                                     "3|1|3|Bob Ray|VMSC|2:30.00"}));
-    }
 
-    // "Programme": "Select Events", the two heading questions, then the output choice; the
-    // programme lands in the PDF file chosen.
-    void programmeToPdf()
-    {
-        Window w("Meet Day");
+        // "Programme": "Select Events", the two heading questions, then the output choice; the
+        // programme lands in the PDF file chosen.
         Windows::PrintOutput output(w.prompts, w.window.get());
         const QString pdf = w.dir.FilePath("programme.pdf");
         output.SetPdfPathChooser([&](const QString &) { return pdf; });
         w.window->SetPrintOutput(&output);
         w.prompts.No().No();
-        QTimer::singleShot(0, w.window.get(), [&] {
-            auto *select =
-                dynamic_cast<Windows::GalaSelectEvents *>(QApplication::activeModalWidget());
-            QVERIFY(select);
+        WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
             select->Command(3)->click();
             select->Command(1)->click();
             // Then the output choice, once it is up.
-            auto timer = std::make_shared<QElapsedTimer>();
-            timer->start();
-            auto poll = std::make_shared<std::function<void()>>();
-            *poll = [=] {
-                auto *choice =
-                    dynamic_cast<Windows::OutputChoice *>(QApplication::activeModalWidget());
-                if (choice) {
-                    choice->PdfOption()->setChecked(true);
-                    choice->OkButton()->click();
-                } else if (timer->elapsed() < 5000) {
-                    QTimer::singleShot(10, *poll);
-                }
-            };
-            QTimer::singleShot(0, *poll);
+            WhenShown<Windows::OutputChoice>([](Windows::OutputChoice *choice) {
+                choice->PdfOption()->setChecked(true);
+                choice->OkButton()->click();
+            });
         });
         w.window->Command("Command5")->click();
         QCOMPARE(w.prompts.Messages, QStringList{});
