@@ -2,9 +2,17 @@
 
 #include <memory>
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QSqlQuery>
+#include <QString>
+#include <QTemporaryDir>
 
+#include "core/galastate.h"
 #include "core/startup.h"
+#include "meetdb/database.h"
+#include "meetdb/schema.h"
+#include "meetdb/session.h"
 
 // Reports need fonts, and fonts need a GUI application; without a display it runs on the
 // offscreen platform. Returns false when another kind of application was made first.
@@ -22,3 +30,74 @@ inline bool EnsureGuiApplication()
     }
     return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
 }
+
+// A large open meet in a temporary meet database, loaded into `session`: `events` events of one
+// open group (girls and boys by turn, 50 m and every fifth 200 m, strokes in turn), `clubs`
+// clubs, and `entrants` swimmers with `swimsEach` swims each, swim s of entrant n in event
+// 1 + (n + s * eventStep) % events, with entry times from 28.00 to 57.99.
+struct BenchMeet
+{
+    QTemporaryDir dir;
+    QString path = QDir(dir.path()).filePath(QStringLiteral("natamar.mdb"));
+    MeetDb::Session session;
+
+    BenchMeet(int events, int entrants, int swimsEach, int clubs, int eventStep)
+    {
+        static const QString code = QStringLiteral("BENCH");
+        session.ProgramDir = dir.path();
+        MeetDb::CreateMeetDatabase(path);
+        session.MeetDb.Open(path);
+        Core::GalaState &gala = session.Gala;
+        gala.GalaName = QStringLiteral("Bench Open");
+        gala.GalaType = Core::GalaOpen;
+        gala.MeetCode = code;
+        gala.MeetDbOpen = true;
+        gala.UseMeetDb = true;
+        gala.Groups << Core::GalaGroup{QStringLiteral("OPEN"), QStringLiteral("Open"),
+                                       QStringLiteral("Open-Age"), QStringLiteral("Open")};
+        const char *const strokes[] = {"FS", "BK", "BR", "FLY", "MED"};
+        for (int e = 1; e <= events; ++e) {
+            Core::GalaEvent event;
+            event.EvNumber = QString::number(e);
+            event.EvSequence = e;
+            event.EvSex = e % 2 ? QStringLiteral("F") : QStringLiteral("M");
+            event.EvGroup = QStringLiteral("OPEN");
+            event.EvDistance = e % 5 == 0 ? QStringLiteral("200") : QStringLiteral("50");
+            event.EvStroke = QString::fromLatin1(strokes[e % 5]);
+            event.EvSelected = true;
+            gala.Events << event;
+        }
+        for (int c = 1; c <= clubs; ++c)
+            gala.Clubs << Core::GalaClub{QStringLiteral("C%1").arg(c, 3, 10, QLatin1Char('0')),
+                                         QStringLiteral("Club %1").arg(c)};
+
+        MeetDb::Database &db = session.MeetDb;
+        MeetDb::Transaction transaction(db);
+        QSqlQuery entrant(db.Connection());
+        entrant.prepare(QStringLiteral(
+            "INSERT INTO \"Entrant Table\" (\"Meet code\", \"Entrant Number\", \"Swimmer Name\", "
+            "\"club\", \"age\", \"Sex\") VALUES (?, ?, ?, ?, '01/02/10', 'F')"));
+        QSqlQuery swim(db.Connection());
+        swim.prepare(QStringLiteral(
+            "INSERT INTO \"Swim Table\" (\"Meet code\", \"Entrant Number\", \"Event number\", "
+            "\"Event Sequence\", \"Entry Time\", \"Confirmed\") VALUES (?, ?, ?, ?, ?, 0)"));
+        for (int n = 1; n <= entrants; ++n) {
+            entrant.addBindValue(code);
+            entrant.addBindValue(n);
+            entrant.addBindValue(QStringLiteral("Swimmer Number %1").arg(n));
+            entrant.addBindValue(gala.Clubs.at(n % clubs).Code);
+            entrant.exec();
+            for (int s = 0; s < swimsEach; ++s) {
+                const int event = 1 + (n + s * eventStep) % events;
+                swim.addBindValue(code);
+                swim.addBindValue(n);
+                swim.addBindValue(QString::number(event));
+                swim.addBindValue(event);
+                swim.addBindValue(
+                    QStringLiteral("%1.%2").arg(28 + n % 30).arg(n % 100, 2, 10, QLatin1Char('0')));
+                swim.exec();
+            }
+        }
+        transaction.Commit();
+    }
+};
