@@ -44,13 +44,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        auto row = [](const char *kind, const char *name, const char *expected) {
-            QTest::newRow(kind) << QString(name) << QString(expected);
-        };
-        row("table", "Heat Table", "Table 'Heat Table' not found in %path");
-        row("query", "Heats", "Saved query 'Heats' not found in %path");
-        row("field", "Lane", "Field 'Lane' not found in 'Entrant Table'");
-        row("parameter", "Lane", "Saved query 'Entrants for 1 Meet' has no parameter 'Lane'");
+        // clang-format off
+        QTest::newRow("table") << "Heat Table" << "Table 'Heat Table' not found in %path";
+        QTest::newRow("query") << "Heats" << "Saved query 'Heats' not found in %path";
+        QTest::newRow("field") << "Lane" << "Field 'Lane' not found in 'Entrant Table'";
+        QTest::newRow("parameter") << "Lane" << "Saved query 'Entrants for 1 Meet' has no parameter 'Lane'";
+        // clang-format on
     }
     void missingNames()
     {
@@ -72,7 +71,7 @@ private Q_SLOTS:
                 rs->SetField(name, 1);
             QFAIL("no DbError");
         } catch (const DbError &error) {
-            QCOMPARE(error.Message(), QString(expected).replace("%path", path));
+            QCOMPARE(error.Message(), expected.replace("%path", path));
         }
     }
 
@@ -81,16 +80,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("read");
+        // clang-format off
         QTest::newRow("null") << QVariant() << "null  0 0";
         QTest::newRow("true written") << QVariant(true) << "set 1 1 1";
         QTest::newRow("minus one is not true") << QVariant(-1) << "set -1 -1 0";
         QTest::newRow("word") << QVariant("TRUE") << "set TRUE 0 0";
         QTest::newRow("date") << QVariant(QDate(2025, 6, 3)) << "set 2025-06-03 0 0";
+        // clang-format on
     }
     void values()
     {
         QFETCH(QVariant, stored);
-        QFETCH(QString, read);
         Database db;
         MakeFile(db);
         auto rs = db.OpenTable("Entrant Table");
@@ -98,56 +98,35 @@ private Q_SLOTS:
         rs->SetField("Regno", stored);
         rs->Update();
         rs = db.OpenTable("Entrant Table"); // read back from the file
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
-                     .arg(rs->IsNull("Regno") ? "null" : "set", rs->Text("Regno"))
-                     .arg(rs->Int("Regno"))
-                     .arg(rs->Flag("Regno")),
-                 read);
+        QTEST(QStringLiteral("%1 %2 %3 %4")
+                  .arg(rs->IsNull("Regno") ? "null" : "set", rs->Text("Regno"))
+                  .arg(rs->Int("Regno"))
+                  .arg(rs->Flag("Regno")),
+              "read");
     }
 
-    void walkAddEditDeleteSeek()
+    // Adding and editing are tried through the saved queries by the entry writer.
+    void walkAddDeleteSeek()
     {
         Database db;
-        const QString path = MakeFile(db);
+        MakeFile(db);
         auto rs = db.OpenTable("entrant table"); // names match without case
         const QString name = "Swimmer Name";
-        QCOMPARE(Names(*rs), "Swimmer 1,Swimmer 2,Swimmer 3");
-        rs->MoveNext(); // stays at the end
-        QVERIFY(rs->Eof() && rs->Source() == "Entrant Table");
-        QVERIFY_THROWS_EXCEPTION(DbError, rs->Field(name));
-
-        rs->AddNew();
-        rs->SetField("Meet code", "M1");
-        rs->SetField("Entrant Number", 4);
-        rs->SetField(name, "Zoë O'Brien-Smith");
-        rs->Update();
-        QCOMPARE(rs->Text(name), "Zoë O'Brien-Smith"); // the new record is current
-        QCOMPARE(rs->Flag("Card Printed"), false);     // the table's default
-
-        rs->MoveFirst();
-        rs->Edit();
-        rs->SetField(name, "Ann Lee");
-        QCOMPARE(rs->Text(name), "Ann Lee"); // reads as pending
-        rs->Update();
-
         // Deleting the second record: the walk goes on with the third.
         rs->MoveNext();
         rs->Delete();
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Text(name));
         rs->MoveNext();
         QCOMPARE(rs->Text(name), "Swimmer 3");
-        QCOMPARE(rs->RecordCount(), 3);
-
-        Database other;
-        other.Open(path);
-        QCOMPARE(Names(*other.OpenTable("Entrant Table")), "Ann Lee,Swimmer 3,Zoë O'Brien-Smith");
+        rs->MoveNext(); // stays at the end
+        QVERIFY(rs->Eof() && rs->Source() == "Entrant Table");
 
         // A write that breaks the primary key fails and changes nothing.
         rs->AddNew();
         rs->SetField("Meet code", "M1");
         rs->SetField("Entrant Number", 3);
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Update());
-        QCOMPARE(rs->RecordCount(), 3);
+        QCOMPARE(rs->RecordCount(), 2);
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Update()); // the failed AddNew is gone
 
         rs->Seek({"M1", "3"}); // a number given as text still matches
@@ -155,36 +134,6 @@ private Q_SLOTS:
         rs->Seek({"M2", 3});
         QVERIFY(rs->NoMatch() && rs->Eof());
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Seek({"M1"})); // two key fields needed
-    }
-
-    void transactions()
-    {
-        Database db;
-        const QString path = MakeFile(db);
-        try {
-            Transaction outer(db);
-            auto rs = db.OpenTable("Entrant Table");
-            rs->Delete();
-            {
-                Transaction inner(db);
-                rs->MoveNext();
-                rs->Delete();
-            } // no Commit: only the inner delete is undone
-            QCOMPARE(db.TransactionDepth(), 1);
-            throw DbError("command failed");
-        } catch (const DbError &) {
-        }
-        QVERIFY(db.TransactionDepth() == 0);
-        QCOMPARE(Names(*db.OpenTable("Entrant Table")), "Swimmer 1,Swimmer 2,Swimmer 3");
-
-        {
-            Transaction t(db);
-            db.OpenTable("Entrant Table")->Delete();
-            t.Commit();
-        }
-        Database other;
-        other.Open(path);
-        QCOMPARE(other.OpenTable("Entrant Table")->RecordCount(), 2);
     }
 
     void lockedDatabase()
