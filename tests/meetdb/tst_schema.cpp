@@ -70,15 +70,6 @@ private Q_SLOTS:
         Fill(db);
     }
 
-    // An existing file is never overwritten.
-    void createdFiles()
-    {
-        const QByteArray before = TestDir::Read(m_path);
-        QVERIFY_THROWS_EXCEPTION(DbError, CreateMeetDatabase(m_path));
-        QVERIFY_THROWS_EXCEPTION(DbError, CreateAddressDatabase(m_path));
-        QCOMPARE(TestDir::Read(m_path), before);
-    }
-
     // Each saved query for meet M1 hides the row id and runs over that meet alone: one field
     // down its rows ("field=value|value"), in the query's order.
     void queries_data()
@@ -124,33 +115,6 @@ private Q_SLOTS:
         auto rs = Run(db, query, param);
         QVERIFY(!rs->FieldNames().contains(RowIdColumn));
         QCOMPARE(Column(*rs, column.section(u'=', 0, 0)), column.section(u'=', 1));
-    }
-
-    // Writes through the saved queries land in their update tables. Runs last: it changes the file.
-    void updates()
-    {
-        Database db;
-        db.Open(m_path);
-        auto details = Run(db, "Details of 1 Meet");
-        details->Edit();
-        details->SetField("Next Competitor Number", 4);
-        details->Update();
-        QCOMPARE(Run(db, "Details of 1 Meet")->Int("Next Competitor Number"), 4);
-
-        auto swims = Run(db, "Events for 1 Entrant", "Enter Entrant Number=2");
-        swims->AddNew();
-        swims->SetField("Meet code", "M1");
-        swims->SetField("Entrant Number", 2);
-        swims->SetField("Event number", "10");
-        swims->Update();
-        QCOMPARE(Column(*swims, "Event number"), "1|10");
-
-        // Entry deletion: the entrant through its name, then its swims one by one.
-        Run(db, "Single Entrant by Name", "Enter Swimmer Name=Bob Ray")->Delete();
-        for (swims->MoveFirst(); !swims->Eof(); swims->MoveFirst())
-            swims->Delete();
-        QCOMPARE(Run(db, "Entrants for 1 Meet")->RecordCount(), 2);
-        QCOMPARE(Run(db, "Swims for 1 Meet")->RecordCount(), 4);
     }
 };
 
