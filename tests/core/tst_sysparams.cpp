@@ -68,41 +68,32 @@ class TestSysParams : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void simpleModeWithoutFile()
-    {
-        TestDir dir;
-        SystemSettings s;
-        s.ClubName = u"left over"_s;
-        ScriptedPrompts prompts;
-        Core::ReadSystemParams(dir.Path(), s, prompts);
-        QCOMPARE(s.PbSystemMode + s.DbFiles.join(u'|') + s.ClubName, u"SimpleNONEVelmora"_s);
-        // With both member databases present, pbsys.mdb is taken.
-        dir.Write(u"zarnpb.mdb"_s, "db");
-        dir.Write(u"pbsys.mdb"_s, "db");
-        Core::ReadSystemParams(dir.Path(), s, prompts);
-        QCOMPARE(s.DbFiles, QStringList{dir.FilePath(u"pbsys.mdb"_s)});
-    }
-
-    // Start-up takes natamar.mdb beside the program unless a natamardb line names a file, which
-    // need not exist: the load reports it when it is chosen.
-    void startUpFindsMeetDatabase()
+    // Without pbsystem.ini: simple mode, natamar.mdb beside the program when it is there, and
+    // pbsys.mdb before zarnpb.mdb. A natamardb line names the meet database, which need not
+    // exist: the load reports it when it is chosen.
+    void startUp()
     {
         TestDir dir;
         const QString beside = dir.FilePath(u"natamar.mdb"_s), named = u"/club/meets2026.mdb"_s;
         for (const QString &expected : {QString(), beside, named}) {
-            if (expected == beside)
-                dir.Write(u"natamar.mdb"_s, "SQLite format 3");
-            if (expected == named)
-                dir.Write(Core::SystemParamFileName,
-                          "natamardb=" + named.toUtf8() + "\r\nEnd=End\r\n");
-            SystemSettings settings;
+            SystemSettings s;
+            s.ClubName = u"left over"_s;
             Core::GalaState gala;
             ScriptedPrompts prompts;
-            Core::StartUp(dir.Path(), settings, gala, prompts);
+            Core::StartUp(dir.Path(), s, gala, prompts);
             QCOMPARE(gala.ProgramMode, u"Entries"_s);
-            QCOMPARE(settings.NatamarDb + u'>' + settings.NatamarDbFiles.join(u'|'),
-                     expected + u'>' + expected);
             QVERIFY(!gala.MeetDbOpen && !gala.UseMeetDb);
+            QCOMPARE(s.NatamarDb + u'>' + s.NatamarDbFiles.join(u'|'), expected + u'>' + expected);
+            if (expected.isEmpty()) {
+                QCOMPARE(s.PbSystemMode + s.DbFiles.join(u'|') + s.ClubName,
+                         u"SimpleNONEVelmora"_s);
+                for (const QString &file : {u"natamar.mdb"_s, u"zarnpb.mdb"_s, u"pbsys.mdb"_s})
+                    dir.Write(file, "SQLite format 3");
+            } else if (expected == beside) {
+                QCOMPARE(s.DbFiles, QStringList{dir.FilePath(u"pbsys.mdb"_s)});
+                dir.Write(Core::SystemParamFileName,
+                          "natamardb=" + named.toUtf8() + "\r\nEnd=End\r\n");
+            }
         }
     }
 
