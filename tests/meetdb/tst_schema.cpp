@@ -32,24 +32,6 @@ void Fill(Database &db)
         {"M1|1|1|1|2|2", "M1|1|2|2||", "M1|2|1|1|1|1", "M1|3|9|2||", "M1|3|10|||", "M2|1|1|1|1|1"});
 }
 
-// A saved query for meet "M1"; `param` is "name=value" for its other parameter, if any.
-std::unique_ptr<RecordSet> Run(Database &db, const QString &query, const QString &param = {})
-{
-    Database::SavedQuery saved = db.OpenQuery(query);
-    saved.SetParameter(ParamMeetCode, "M1");
-    if (!param.isEmpty())
-        saved.SetParameter(param.section(u'=', 0, 0), param.section(u'=', 1));
-    return saved.Open();
-}
-
-QString Column(RecordSet &rs, const QString &field)
-{
-    QStringList values;
-    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
-        values << rs.Text(field);
-    return values.join(u'|');
-}
-
 } // namespace
 
 class TstSchema : public QObject
@@ -111,10 +93,17 @@ private Q_SLOTS:
         QFETCH(QString, column);
         Database db;
         db.Open(m_path);
-        QCOMPARE(db.OpenQuery(query).ParameterNames().size(), param.isEmpty() ? 1 : 2);
-        auto rs = Run(db, query, param);
+        Database::SavedQuery saved = db.OpenQuery(query);
+        QCOMPARE(saved.ParameterNames().size(), param.isEmpty() ? 1 : 2);
+        saved.SetParameter(ParamMeetCode, "M1");
+        if (!param.isEmpty())
+            saved.SetParameter(param.section(u'=', 0, 0), param.section(u'=', 1));
+        auto rs = saved.Open();
         QVERIFY(!rs->FieldNames().contains(RowIdColumn));
-        QCOMPARE(Column(*rs, column.section(u'=', 0, 0)), column.section(u'=', 1));
+        QStringList values;
+        for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+            values << rs->Text(column.section(u'=', 0, 0));
+        QCOMPARE(values.join(u'|'), column.section(u'=', 1));
     }
 };
 
