@@ -18,6 +18,8 @@ QString Call(const QString &function, const QString &text)
         out = QString::number(TimeToSeconds(text));
     } else if (function == u"typed") { // 0 = refused
         out = QString::number(TypedTimeToSeconds(text).value_or(0.0f));
+    } else if (function == u"lead") {
+        out = QString::number(LeadingNumber(text));
     } else if (function == u"format") {
         const float seconds =
             text == u"nan" ? std::numeric_limits<float>::quiet_NaN() : text.toFloat();
@@ -79,6 +81,8 @@ private Q_SLOTS:
                                  "1e9", "3600.01", "60:00.01", "61:00", "35.123", "35.", ".5", "1:05:30", "12345",
                                  "1;05.3", "１２"})
             row("typed", slip, "0");
+        row("lead", " -5.5 years", "-5.5");
+        row("lead", "U/9", "0");
         row("format", "65.3", "1:05.30");
         row("format", "3600", "60:00.00");
         row("format", "119.999", "2:00.00"); // rounds into the minute
@@ -94,7 +98,8 @@ private Q_SLOTS:
         row("date", "01/01/36", "2036-01-01");
         row("date", "01/01/37", "1937-01-01");
         row("date2050", "01/01/52", "2052-01-01");
-        for (const char *bad : {"31/02/10", "1/13/10", "5 Foo 2010", "Mar 5 2010", "5/3/10/1"})
+        for (const char *bad : {"31/02/10", "1/13/10", "5 Foo 2010", "5 Ma 2010", "Mar 5 2010", "5/3/10/1", "5/3/201",
+                                "123/3/10", "05M4r10"})
             row("date", bad, "");
         row("normal", "5 Mar 2010", "05/03/10");
         row("normal", "05mar10", "05/03/10");

@@ -547,6 +547,16 @@ private Q_SLOTS:
             {ignored.arg("", R"("Next Competitor Number" 2147483647 is not a whole number from 1 to 999999)"),
              noDistance.arg(1).arg("inf"), noDistance.arg(2).arg("1e+300"), noDistance.arg(3).arg("50.5"),
              ignored.arg(", event 3", R"("Maximum Entries" 1e+300 is not a whole number from 0 to 32767)")});
+        // More groups, events or clubs than a meet holds: the rest are ignored, never grown into.
+        const QString many = R"(INSERT INTO "%1" ("Meet code", %2) WITH RECURSIVE c(x) AS (SELECT %3 UNION ALL )"
+                             R"(SELECT x + 1 FROM c WHERE x < %4) SELECT 'M1', %5 FROM c;)";
+        row("capacities",
+            many.arg("Group Table", R"("Group Order", "Group Name")", "3", "21", "x, 'G' || x") +
+                many.arg("Event Table", R"("Event number", "Event Sequence", "Sex", "Group", "Distance", "Stroke")",
+                         "4", "1001", "x, x, 'F', 'G3', 50, 'FS'") +
+                many.arg("Club Name Table", R"("Club Code", "Club Name")", "3", "501", "'C' || x, 'Club'"),
+            "Counts", "1000 events, 20 groups, 500 clubs",
+            {"Too many groups, group G21 ignored", "Too many events, event 1001 ignored"});
         row("lanes of 1e300", meet + R"("Lanes" = 1e300)", "Lanes", "5/5", {"Lanes paramater invalid"});
         row("version of 1e300", R"(INSERT INTO "Version Table" ("Version") VALUES (1e300))", "DbVersion", "0",
             {R"(natamar.mdb, "Version Table": "Version" 1e+300 is not a version number; ignored)"});
@@ -690,8 +700,8 @@ private Q_SLOTS:
     }
 
     // A gala file load after a database load closes the database and starts from a fresh state.
-    // A bad line is named by file and line and ignored, the rest of the file loaded; no file
-    // ends the load (a file that is not a gala parameter file is refused as add-meet's is).
+    // A bad line is named by file and line and ignored, the rest of the file loaded; a file that
+    // is not a gala parameter file, or none, ends the load.
     void galaFileSource()
     {
         TestDir dir;
@@ -717,11 +727,19 @@ private Q_SLOTS:
                  QStringList{"internal.ini:2: galaname value is longer than 100 characters: "
                              "line ignored"});
 
-        QFile::remove(dir.FilePath("internal.ini"));
-        load.prompts.Messages.clear();
-        QVERIFY(!load.Run());
-        QCOMPARE(load.prompts.Messages, QStringList{"Cannot find Gala Parameter File"});
-        QCOMPARE(session.Gala.EventCount(), 0);
+        for (const char *body : {"Name,Club\nAnn Lee,VMSC\n", ""}) {
+            load.prompts.Messages.clear();
+            if (*body)
+                dir.Write("internal.ini", body);
+            else
+                QFile::remove(dir.FilePath("internal.ini"));
+            QVERIFY(!load.Run());
+            QCOMPARE(load.prompts.Messages,
+                     QStringList{*body ? "internal.ini: no keyword lines (keyword=value): it is "
+                                         "not a gala parameter file"
+                                       : "Cannot find Gala Parameter File"});
+            QCOMPARE(session.Gala.EventCount(), 0);
+        }
     }
 };
 

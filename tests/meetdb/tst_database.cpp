@@ -105,20 +105,38 @@ private Q_SLOTS:
               "read");
     }
 
-    // Adding and editing are tried through the saved queries by the entry writer.
-    void walkAddDeleteSeek()
+    void walkAddEditDeleteSeek()
     {
         Database db;
-        MakeFile(db);
+        const QString path = MakeFile(db);
         auto rs = db.OpenTable("entrant table"); // names match without case
         const QString name = "Swimmer Name";
+        rs->AddNew();
+        rs->SetField("Meet code", "M1");
+        rs->SetField("Entrant Number", 4);
+        rs->SetField(name, "Zoë O'Brien-Smith");
+        rs->Update();
+        QCOMPARE(rs->Text(name), "Zoë O'Brien-Smith"); // the new record is current
+        QCOMPARE(rs->Flag("Card Printed"), false);     // the table's default
+        rs->MoveFirst();
+        rs->Edit();
+        rs->SetField(name, "Ann Lee");
+        QCOMPARE(rs->Text(name), "Ann Lee"); // reads as pending
+        rs->Update();
+        Database other;
+        other.Open(path);
+        QCOMPARE(Names(*other.OpenTable("Entrant Table")),
+                 "Ann Lee,Swimmer 2,Swimmer 3,Zoë O'Brien-Smith");
+        rs->MoveFirst();
+
         // Deleting the second record: the walk goes on with the third.
         rs->MoveNext();
         rs->Delete();
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Text(name));
         rs->MoveNext();
         QCOMPARE(rs->Text(name), "Swimmer 3");
-        rs->MoveNext(); // stays at the end
+        for (int i = 0; i < 3; ++i)
+            rs->MoveNext(); // past Zoë to the end, where it stays
         QVERIFY(rs->Eof() && rs->Source() == "Entrant Table");
 
         // A write that breaks the primary key fails and changes nothing.
@@ -126,7 +144,7 @@ private Q_SLOTS:
         rs->SetField("Meet code", "M1");
         rs->SetField("Entrant Number", 3);
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Update());
-        QCOMPARE(rs->RecordCount(), 2);
+        QCOMPARE(rs->RecordCount(), 3);
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Update()); // the failed AddNew is gone
 
         rs->Seek({"M1", "3"}); // a number given as text still matches
@@ -134,6 +152,29 @@ private Q_SLOTS:
         rs->Seek({"M2", 3});
         QVERIFY(rs->NoMatch() && rs->Eof());
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Seek({"M1"})); // two key fields needed
+    }
+
+    // An inner transaction left without Commit undoes only its own work; an error out of the
+    // outer one undoes everything.
+    void nestedTransactions()
+    {
+        Database db;
+        MakeFile(db);
+        try {
+            Transaction outer(db);
+            auto rs = db.OpenTable("Entrant Table");
+            rs->Delete();
+            {
+                Transaction inner(db);
+                rs->MoveNext();
+                rs->Delete();
+            }
+            QCOMPARE(Names(*db.OpenTable("Entrant Table")), "Swimmer 2,Swimmer 3");
+            throw DbError("command failed");
+        } catch (const DbError &) {
+        }
+        QVERIFY(db.TransactionDepth() == 0);
+        QCOMPARE(Names(*db.OpenTable("Entrant Table")), "Swimmer 1,Swimmer 2,Swimmer 3");
     }
 
     void lockedDatabase()
