@@ -44,13 +44,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        auto row = [](const char *kind, const char *name, const char *expected) {
-            QTest::newRow(kind) << QString(name) << QString(expected);
-        };
-        row("table", "Heat Table", "Table 'Heat Table' not found in %path");
-        row("query", "Heats", "Saved query 'Heats' not found in %path");
-        row("field", "Lane", "Field 'Lane' not found in 'Entrant Table'");
-        row("parameter", "Lane", "Saved query 'Entrants for 1 Meet' has no parameter 'Lane'");
+        // clang-format off
+        QTest::newRow("table") << "Heat Table" << "Table 'Heat Table' not found in %path";
+        QTest::newRow("query") << "Heats" << "Saved query 'Heats' not found in %path";
+        QTest::newRow("field") << "Lane" << "Field 'Lane' not found in 'Entrant Table'";
+        QTest::newRow("parameter") << "Lane" << "Saved query 'Entrants for 1 Meet' has no parameter 'Lane'";
+        // clang-format on
     }
     void missingNames()
     {
@@ -72,7 +71,7 @@ private Q_SLOTS:
                 rs->SetField(name, 1);
             QFAIL("no DbError");
         } catch (const DbError &error) {
-            QCOMPARE(error.Message(), QString(expected).replace("%path", path));
+            QCOMPARE(error.Message(), expected.replace("%path", path));
         }
     }
 
@@ -81,16 +80,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QString>("read");
+        // clang-format off
         QTest::newRow("null") << QVariant() << "null  0 0";
         QTest::newRow("true written") << QVariant(true) << "set 1 1 1";
         QTest::newRow("minus one is not true") << QVariant(-1) << "set -1 -1 0";
         QTest::newRow("word") << QVariant("TRUE") << "set TRUE 0 0";
         QTest::newRow("date") << QVariant(QDate(2025, 6, 3)) << "set 2025-06-03 0 0";
+        // clang-format on
     }
     void values()
     {
         QFETCH(QVariant, stored);
-        QFETCH(QString, read);
         Database db;
         MakeFile(db);
         auto rs = db.OpenTable("Entrant Table");
@@ -98,11 +98,11 @@ private Q_SLOTS:
         rs->SetField("Regno", stored);
         rs->Update();
         rs = db.OpenTable("Entrant Table"); // read back from the file
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4")
-                     .arg(rs->IsNull("Regno") ? "null" : "set", rs->Text("Regno"))
-                     .arg(rs->Int("Regno"))
-                     .arg(rs->Flag("Regno")),
-                 read);
+        QTEST(QStringLiteral("%1 %2 %3 %4")
+                  .arg(rs->IsNull("Regno") ? "null" : "set", rs->Text("Regno"))
+                  .arg(rs->Int("Regno"))
+                  .arg(rs->Flag("Regno")),
+              "read");
     }
 
     void walkAddEditDeleteSeek()
@@ -111,11 +111,6 @@ private Q_SLOTS:
         const QString path = MakeFile(db);
         auto rs = db.OpenTable("entrant table"); // names match without case
         const QString name = "Swimmer Name";
-        QCOMPARE(Names(*rs), "Swimmer 1,Swimmer 2,Swimmer 3");
-        rs->MoveNext(); // stays at the end
-        QVERIFY(rs->Eof() && rs->Source() == "Entrant Table");
-        QVERIFY_THROWS_EXCEPTION(DbError, rs->Field(name));
-
         rs->AddNew();
         rs->SetField("Meet code", "M1");
         rs->SetField("Entrant Number", 4);
@@ -123,12 +118,16 @@ private Q_SLOTS:
         rs->Update();
         QCOMPARE(rs->Text(name), "Zoë O'Brien-Smith"); // the new record is current
         QCOMPARE(rs->Flag("Card Printed"), false);     // the table's default
-
         rs->MoveFirst();
         rs->Edit();
         rs->SetField(name, "Ann Lee");
         QCOMPARE(rs->Text(name), "Ann Lee"); // reads as pending
         rs->Update();
+        Database other;
+        other.Open(path);
+        QCOMPARE(Names(*other.OpenTable("Entrant Table")),
+                 "Ann Lee,Swimmer 2,Swimmer 3,Zoë O'Brien-Smith");
+        rs->MoveFirst();
 
         // Deleting the second record: the walk goes on with the third.
         rs->MoveNext();
@@ -136,11 +135,9 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Text(name));
         rs->MoveNext();
         QCOMPARE(rs->Text(name), "Swimmer 3");
-        QCOMPARE(rs->RecordCount(), 3);
-
-        Database other;
-        other.Open(path);
-        QCOMPARE(Names(*other.OpenTable("Entrant Table")), "Ann Lee,Swimmer 3,Zoë O'Brien-Smith");
+        for (int i = 0; i < 3; ++i)
+            rs->MoveNext(); // past Zoë to the end, where it stays
+        QVERIFY(rs->Eof() && rs->Source() == "Entrant Table");
 
         // A write that breaks the primary key fails and changes nothing.
         rs->AddNew();
@@ -157,10 +154,12 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(DbError, rs->Seek({"M1"})); // two key fields needed
     }
 
-    void transactions()
+    // An inner transaction left without Commit undoes only its own work; an error out of the
+    // outer one undoes everything.
+    void nestedTransactions()
     {
         Database db;
-        const QString path = MakeFile(db);
+        MakeFile(db);
         try {
             Transaction outer(db);
             auto rs = db.OpenTable("Entrant Table");
@@ -169,22 +168,13 @@ private Q_SLOTS:
                 Transaction inner(db);
                 rs->MoveNext();
                 rs->Delete();
-            } // no Commit: only the inner delete is undone
-            QCOMPARE(db.TransactionDepth(), 1);
+            }
+            QCOMPARE(Names(*db.OpenTable("Entrant Table")), "Swimmer 2,Swimmer 3");
             throw DbError("command failed");
         } catch (const DbError &) {
         }
         QVERIFY(db.TransactionDepth() == 0);
         QCOMPARE(Names(*db.OpenTable("Entrant Table")), "Swimmer 1,Swimmer 2,Swimmer 3");
-
-        {
-            Transaction t(db);
-            db.OpenTable("Entrant Table")->Delete();
-            t.Commit();
-        }
-        Database other;
-        other.Open(path);
-        QCOMPARE(other.OpenTable("Entrant Table")->RecordCount(), 2);
     }
 
     void lockedDatabase()
