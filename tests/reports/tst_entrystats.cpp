@@ -35,7 +35,6 @@ private Q_SLOTS:
         QTest::newRow("22 events: one page")  << 22 << 0 << 1  << 22 << false << 1;
         QTest::newRow("23 events: first")     << 23 << 0 << 1  << 22 << true  << 23;
         QTest::newRow("23 events: event 23")  << 23 << 1 << 23 << 23 << true  << 1;
-        QTest::newRow("23 events: back to 1") << 23 << 2 << 1  << 22 << true  << 23;
         QTest::newRow("44 events: second")    << 44 << 1 << 23 << 44 << true  << 1;
         QTest::newRow("45 events: second")    << 45 << 1 << 23 << 44 << true  << 45;
         QTest::newRow("45 events: third")     << 45 << 2 << 45 << 45 << true  << 1;
@@ -60,13 +59,9 @@ private Q_SLOTS:
         QCOMPARE(page.Last, last);
         QCOMPARE(page.MoreVisible, moreVisible);
         QCOMPARE(pager.NextStart(), nextStart);
-        QStringList labels;
+        QCOMPARE(page.Rows.size(), last - first + 1);
         for (const StatisticsRow &row : std::as_const(page.Rows))
-            labels << row.EventLabel;
-        QStringList expected;
-        for (int i = first; i <= last; ++i)
-            expected << QString::number(i);
-        QCOMPARE(labels, expected);
+            QCOMPARE(row.EventLabel, QString::number(first++));
     }
 
     void row_data()
@@ -84,7 +79,6 @@ private Q_SLOTS:
         QTest::newRow("all confirmed")       << 5   << 5   << QStringList() << "5"   << 100 << "All here";
         QTest::newRow("a third")             << 3   << 1   << two           << "3"   << 33  << "Unconfirmed ...";
         QTest::newRow("two thirds down")     << 3   << 2   << two.mid(1)    << "3"   << 66  << "Unconfirmed ...";
-        QTest::newRow("one missing of 200")  << 200 << 199 << two.mid(1)    << "200" << 99  << "Unconfirmed ...";
         QTest::newRow("more confirmed than entered") << 4 << 9 << QStringList() << "4" << 100 << "All here";
         QTest::newRow("large counts")        << 2000000000 << 1999999999 << two.mid(1) << "2000000000" << 99 << "Unconfirmed ...";
         // clang-format on
