@@ -41,24 +41,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("family");
         QTest::addColumn<double>("size");
-        QTest::addColumn<double>("scaleLeft");
-        QTest::addColumn<double>("scaleTop");
-        QTest::addColumn<double>("x");
-        QTest::addColumn<double>("y");
+        QTest::addColumn<QPointF>("scale"); // ScaleLeft, ScaleTop
+        QTest::addColumn<QPointF>("pen");   // CurrentX, CurrentY
         // Expected top-left corner of the first line, in inches from the paper's edges.
-        QTest::addColumn<double>("left");
-        QTest::addColumn<double>("top");
+        QTest::addColumn<QPointF>("corner");
         QTest::addColumn<double>("width"); // of "Velmora Marlets" at 10 pt, in inches
 
         // Widths of the families the Liberation fonts stand in for, which share their metrics.
         // Measured on the screen instead of the device they come out about 3% narrower. Text is
         // not kerned, so Times ("Ve") is a little wider than a kerning layout makes it.
+        const QPointF origin;
+        const QPointF corner(Border, Border);
         // clang-format off
-        QTest::newRow("origin at the printable corner") << "Courier New" << 12.0 << 0.0 << 0.0 << 0.0 << 0.0 << Border << Border << 1.2525;
-        QTest::newRow("columns of the entrants list") << "Tahoma" << 10.0 << -0.5 << 0.0 << 4.0 << 1.0 << Border + 4.5 << Border + 1.0 << 1.1300;
-        QTest::newRow("second block lower on a sheet") << "Arial" << 8.0 << -0.5 << -(4.0 + 0.3) << 0.5 << 0.25 << Border + 1.0 << Border + 4.55 << 1.0054;
-        QTest::newRow("Times New Roman") << "Times New Roman" << 10.0 << 0.0 << 0.0 << 0.0 << 0.0 << Border << Border << 0.9448;
-        QTest::newRow("Arial Narrow")    << "Arial Narrow"    << 10.0 << 0.0 << 0.0 << 0.0 << 0.0 << Border << Border << 0.8245;
+        QTest::newRow("origin at the printable corner") << "Courier New" << 12.0 << origin << origin << corner << 1.2525;
+        QTest::newRow("columns of the entrants list") << "Tahoma" << 10.0 << QPointF(-0.5, 0) << QPointF(4, 1) << corner + QPointF(4.5, 1) << 1.1300;
+        QTest::newRow("second block lower on a sheet") << "Arial" << 8.0 << QPointF(-0.5, -4.3) << QPointF(0.5, 0.25) << corner + QPointF(1, 4.55) << 1.0054;
+        QTest::newRow("Times New Roman") << "Times New Roman" << 10.0 << origin << origin << corner << 0.9448;
+        QTest::newRow("Arial Narrow")    << "Arial Narrow"    << 10.0 << origin << origin << corner << 0.8245;
         // clang-format on
     }
 
@@ -66,36 +65,32 @@ private Q_SLOTS:
     {
         QFETCH(QString, family);
         QFETCH(double, size);
-        QFETCH(double, scaleLeft);
-        QFETCH(double, scaleTop);
-        QFETCH(double, x);
-        QFETCH(double, y);
-        QFETCH(double, left);
-        QFETCH(double, top);
+        QFETCH(QPointF, scale);
+        QFETCH(QPointF, pen);
+        QFETCH(QPointF, corner);
         QFETCH(double, width);
-
         const QString text = QStringLiteral("Velmora Marlets");
         double measured = 0;
         double advance = 0;
         const PdfContents pdf = Draw([&](Reports::Printer &p) {
             p.SetFontName(family);
             p.SetFontSize(size);
-            p.SetScaleLeft(scaleLeft);
-            p.SetScaleTop(scaleTop);
-            p.SetCurrentX(x);
-            p.SetCurrentY(y);
+            p.SetScaleLeft(scale.x());
+            p.SetScaleTop(scale.y());
+            p.SetCurrentX(pen.x());
+            p.SetCurrentY(pen.y());
             measured = p.TextWidth(text);
             QCOMPARE(p.TextWidth(QString()), 0.0);
             p.Print(text);
             // The pen moves on by exactly the measured width.
-            QVERIFY(qAbs(p.CurrentX() - x - measured) < 1e-9);
+            QVERIFY(qAbs(p.CurrentX() - pen.x() - measured) < 1e-9);
             p.PrintLine(QStringLiteral("X"));
             p.PrintLine(); // an empty line moves down as well
-            p.SetCurrentX(x);
+            p.SetCurrentX(pen.x());
             p.PrintLine(QStringLiteral("Third"));
             advance = p.TextHeight();
             QCOMPARE(p.CurrentX(), 0.0);
-            QVERIFY(qAbs(p.CurrentY() - (y + 3 * advance)) < 1e-9);
+            QVERIFY(qAbs(p.CurrentY() - (pen.y() + 3 * advance)) < 1e-9);
         });
         QVERIFY2(qAbs(measured - width * size / 10) < 0.01, qPrintable(QString::number(measured)));
         // A line is the font's ascent and descent, 1.10 to 1.17 of the size for these families,
@@ -106,10 +101,10 @@ private Q_SLOTS:
         const QList<PdfWord> third = FindWords(pdf, QStringLiteral("Third"));
         // The next item starts where the measured text ends.
         QVERIFY(first.size() == 1 && third.size() == 1 && FindWords(pdf, "MarletsX").size() == 1);
-        QVERIFY2(qAbs(first[0].Left - left) < Tolerance,
+        QVERIFY2(qAbs(first[0].Left - corner.x()) < Tolerance,
                  qPrintable(QString::number(first[0].Left)));
         // pdftotext's box starts at the font's ascender, within a few hundredths of the line's top.
-        QVERIFY2(qAbs(first[0].Top - top) < 0.03, qPrintable(QString::number(first[0].Top)));
+        QVERIFY2(qAbs(first[0].Top - corner.y()) < 0.03, qPrintable(QString::number(first[0].Top)));
         QVERIFY2(qAbs(third[0].Top - first[0].Top - 2 * advance) < Tolerance,
                  qPrintable(QString::number(third[0].Top - first[0].Top)));
     }
