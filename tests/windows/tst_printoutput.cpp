@@ -44,14 +44,12 @@ void WhenShown(std::function<void(T *)> action)
     QTimer::singleShot(0, *poll);
 }
 
-// Ticks `kind` in the output choice window and presses OK.
+// Ticks PDF file (or Preview) in the output choice window and presses OK.
 void Choose(OutputKind kind)
 {
     WhenShown<OutputChoice>([kind](OutputChoice *choice) {
-        QRadioButton *option = kind == OutputKind::Preview   ? choice->PreviewOption()
-                               : kind == OutputKind::Printer ? choice->PrinterOption()
-                                                             : choice->PdfOption();
-        option->setChecked(true);
+        (kind == OutputKind::Preview ? choice->PreviewOption() : choice->PdfOption())
+            ->setChecked(true);
         QTest::mouseClick(choice->OkButton(), Qt::LeftButton);
     });
 }
@@ -78,12 +76,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("chosen"); // NAME stands for the suggested path
         QTest::addColumn<QString>("message");
-        QTest::newRow("suggested name") << "NAME"
-                                        << "";
-        QTest::newRow("file dialog cancelled") << ""
-                                               << "";
-        QTest::newRow("missing folder") << "NAME/missing/list.pdf"
-                                        << "cannot be written";
+        // clang-format off
+        QTest::newRow("suggested name")        << "NAME"                  << "";
+        QTest::newRow("file dialog cancelled") << ""                      << "";
+        QTest::newRow("missing folder")        << "NAME/missing/list.pdf" << "cannot be written";
+        // clang-format on
     }
 
     void pdfFile()
