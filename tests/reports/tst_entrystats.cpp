@@ -57,7 +57,6 @@ private Q_SLOTS:
         const QStringList two{"Ann Lee", "Sam Grey"};
         // clang-format off
         QTest::newRow("nothing entered")     << 0 << 0 << QStringList() << "|0|All here";
-        QTest::newRow("none confirmed")      << 2 << 0 << two           << "2|0|Unconfirmed ...";
         QTest::newRow("all confirmed")       << 5 << 5 << QStringList() << "5|100|All here";
         QTest::newRow("a third")             << 3 << 1 << two           << "3|33|Unconfirmed ...";
         QTest::newRow("two thirds down")     << 3 << 2 << two.mid(1)    << "3|66|Unconfirmed ...";
