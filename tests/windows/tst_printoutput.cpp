@@ -106,15 +106,10 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo::exists(path), written);
         QCOMPARE(prompts.Messages.size(), message.isEmpty() ? 0 : 1);
         QVERIFY(message.isEmpty() || prompts.Messages[0].contains(message));
-        if (!written)
-            return;
-        QCOMPARE(PdfWords(TestDir::Read(path)).Pages, 3);
-        QCOMPARE(prompts.Statuses, QStringList{"The report was written to " + path});
-        WhenShown<OutputChoice>([](OutputChoice *choice) {
-            QCOMPARE(choice->Choice(), OutputKind::PdfFile);
-            choice->reject();
-        });
-        QVERIFY(!output.Run("Entrants", "again.pdf", {}, ThreeSheets));
+        if (written) {
+            QCOMPARE(PdfWords(TestDir::Read(path)).Pages, 3);
+            QCOMPARE(prompts.Statuses, QStringList{"The report was written to " + path});
+        }
     }
 
     void previewShowsThePages()
