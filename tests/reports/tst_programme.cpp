@@ -21,27 +21,18 @@
 #include "support/scriptedprompts.h"
 #include "support/testfiles.h"
 
-// The reports of two small open meets made from tests/data files.
-//
-// The programme (tests/data/programme): event 1 with a holders file, event 2 with more entries
-// than its maximum (one reserve), events 3 and 4 swum together, and event 5 with seventy
-// swimmers, more than one sheet holds.
-//
-// The entrants list (tests/data/entrantslist): Ashbury with an entrant of four events and one
-// of none, Brookford with a name too long for its column, Caldermoor with forty entrants (more
-// than a sheet), Emptywater with no entrants, a placeholder club "????" and an entrant of a
-// club missing from the club list.
+// The reports of two small open meets made from tests/data files. The programme's
+// (tests/data/programme): event 1 with a holders file, event 2 with more entries than its
+// maximum (one reserve), events 3 and 4 swum together, event 5 with more swimmers than a sheet
+// holds. The entrants list's (tests/data/entrantslist): Ashbury with an entrant of four events
+// and one of none, Brookford with a name too long for its column, Caldermoor on two sheets,
+// Emptywater with no entrants, a placeholder club "????" and an entrant of a club missing from
+// the club list.
 namespace {
 
 const QString Code = QStringLiteral("TIDE27");
 const QString ListCode = QStringLiteral("HARB27");
 const QString EmptyCode = QStringLiteral("EMPTY27"); // the entrants list's meet, no entries
-
-// A file of tests/data/programme.
-QString Fixture(const QString &name)
-{
-    return TestDataPath("programme/" + name);
-}
 
 struct FixtureMeet
 {
@@ -77,7 +68,7 @@ struct FixtureMeet
         if (!Make("programme", {Code}))
             return false;
         session.Gala.WorkDir = dir.Path();
-        dir.Write("ev1-hst.csv", TestDir::Read(Fixture("ev1-hst.csv")));
+        dir.Write("ev1-hst.csv", TestDir::Read(TestDataPath("programme/ev1-hst.csv")));
         for (Core::GalaEvent &event : session.Gala.Events)
             event.EvSelected = true;
         return MeetDay::LoadRoster(session, prompts, roster) == MeetDay::LoadResult::Loaded;
@@ -385,7 +376,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.Path()).entryList({"wk*"}, QDir::Files, QDir::Name), files);
         for (const QString &name : files)
             QCOMPARE(TestDir::Read(dir.FilePath(name)),
-                     TestDir::Read(Fixture("wk-internal/" + name)));
+                     TestDir::Read(TestDataPath("programme/wk-internal/" + name)));
         // The pages come from the work files: the combined event under its lead.
         const QString text = PdfLayoutText(ProgrammePdf(gala, *programme));
         QVERIFY2(text.contains(QRegularExpression("Cal Dunn +46.10 +3 +VMSC")), qPrintable(text));
@@ -427,7 +418,8 @@ private Q_SLOTS:
             session.Gala.Events << Event(event);
         for (const char *name : {"wk1-f.vb", "wk2-f.vb"})
             if (finalists)
-                dir.Write(name, TestDir::Read(Fixture(QStringLiteral("finals/") + name)));
+                dir.Write(name,
+                          TestDir::Read(TestDataPath(QStringLiteral("programme/finals/") + name)));
         const QString out = dir.FilePath("out.csv");
         if (existing)
             dir.Write("out.csv", "old");
@@ -438,7 +430,7 @@ private Q_SLOTS:
         QTEST(prompts.Messages, "messages");
         QCOMPARE(path.isEmpty(), written.isEmpty());
         if (!written.isEmpty())
-            QCOMPARE(TestDir::Read(out), TestDir::Read(Fixture(written)));
+            QCOMPARE(TestDir::Read(out), TestDir::Read(TestDataPath("programme/" + written)));
         else
             QCOMPARE(QFile::exists(out), existing);
     }
