@@ -37,11 +37,8 @@ private Q_SLOTS:
         StatisticsPage page = pager.FirstPage();
         for (int i = 0; i < mores; ++i)
             page = pager.More();
-        QTEST(QStringLiteral("%1-%2%3 %4")
-                  .arg(page.First)
-                  .arg(page.Last)
-                  .arg(page.MoreVisible ? "+" : "")
-                  .arg(pager.NextStart()),
+        QTEST(QString::asprintf("%d-%d%s %d", page.First, page.Last, page.MoreVisible ? "+" : "",
+                                pager.NextStart()),
               "page");
         QCOMPARE(page.Rows.size(), page.Last - page.First + 1);
         for (int i = 0; i < page.Rows.size(); ++i)
