@@ -101,6 +101,31 @@ private Q_SLOTS:
                  qPrintable(QString::number(third[0].Top - first[0].Top)));
     }
 
+    // style letter, bold, italic -> family, B bold, I italic ("N" keeps the family set before).
+    void setFont_data()
+    {
+        QTest::addColumn<QString>("row");
+        for (const char *row : {"H|B||Head|B", "R||I|Body|I", "C|N|N|Fixed|", "N|B|I|Times|BI",
+                                "X|b|i|Arial Narrow|", "h|||Arial Narrow|"})
+            QTest::newRow(row) << QString(row);
+    }
+    void setFont()
+    {
+        QFETCH(QString, row);
+        const QStringList f = row.split(u'|');
+        Reports::ReportFonts fonts;
+        fonts.Heading = "Head";
+        fonts.Regular = "Body";
+        fonts.Fixed = "Fixed";
+        Reports::PdfReport("t", fonts, [&](Reports::Printer &p) {
+            p.SetFontName("Times");
+            p.SetFont(f[0], 11.5, f[1], f[2]);
+            QCOMPARE(p.FontName() + '|' + (p.FontBold() ? "B" : "") + (p.FontItalic() ? "I" : ""),
+                     f[3] + '|' + f[4]);
+            QCOMPARE(p.FontSize(), 11.5);
+        });
+    }
+
     void fitText_data()
     {
         // The width given is the text's width in 12 pt Times times `factor`, less `points`.

@@ -328,6 +328,7 @@ private Q_SLOTS:
                                   << "line 3: the file ends after 1 of its 3 swimmers";
         QTest::newRow("fields")   << QByteArray("1\r\n\"7\",\"3\",\"A\"\r\n")
                                   << "line 2: a swimmer needs 6 fields, this line has 3";
+        QTest::newRow("quote")    << QByteArray("1\r\n\"7,\"3\",\"A\",\"x\",\"1\",-1\r\n") << "line 2: text after the closing quote of field 1";
         // clang-format on
     }
 
@@ -436,20 +437,40 @@ private Q_SLOTS:
     }
 
     // With the work folder on a floppy, the disk is asked for; declined, nothing is listed.
-    void floppyDeclined()
+    // A finals session writes the final and its two reserves instead of the heats; a floppy
+    // work folder asks for the disk first.
+    void makeProgrammeEvent_data()
     {
+        QTest::addColumn<bool>("finals");
+        QTest::newRow("floppy declined") << false;
+        QTest::newRow("champs finals") << true;
+    }
+    void makeProgrammeEvent()
+    {
+        QFETCH(bool, finals);
         TestDir dir;
         MeetDb::Session meet;
         meet.ProgramDir = dir.Path();
-        meet.Gala.GalaType = Core::GalaOpen;
-        meet.Gala.WorkDir = QStringLiteral("A:");
+        meet.Gala.GalaType = finals ? Core::GalaChamps : Core::GalaOpen;
+        meet.Gala.SessionTitle = finals ? "FINALS" : "";
+        meet.Gala.WorkDir = finals ? "" : "A:";
+        meet.Gala.Lanes = 5;
         meet.Gala.Events << Event("1|F");
-        MeetDay::Roster roster{Entrant("1|Swimmer 1|01/01/16|F|1=40.01")};
+        MeetDay::Roster roster;
+        for (int k = 1; k <= 8; ++k) {
+            roster << Entrant(QStringLiteral("%1|Swimmer %1|01/01/16|F|1=40.0%1").arg(k));
+            roster.last().Swims[0].FinalRank = k;
+        }
         ScriptedPrompts prompts;
-        prompts.No();
-        QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts), 0);
-        QCOMPARE(prompts.Questions, QStringList{"Load disk for event 1 into drive A:"});
-        QCOMPARE(prompts.Messages + QDir(dir.Path()).entryList(QDir::Files), QStringList());
+        if (!finals)
+            prompts.No();
+        QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts),
+                 finals ? 8 : 0);
+        QCOMPARE(prompts.Questions,
+                 finals ? QStringList() : QStringList{"Load disk for event 1 into drive A:"});
+        QCOMPARE(prompts.Messages + QDir(dir.Path()).entryList(QDir::Files),
+                 finals ? QStringList{"wk1-f.vb"} : QStringList());
+        QVERIFY(!finals || TestDir::Read(dir.FilePath("wk1-f.vb")).startsWith("7\r\n"));
     }
 
     void listRefusals_data()

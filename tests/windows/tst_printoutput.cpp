@@ -109,6 +109,12 @@ private Q_SLOTS:
         if (written) {
             QCOMPARE(PdfWords(TestDir::Read(path)).Pages, 3);
             QCOMPARE(prompts.Statuses, QStringList{"The report was written to " + path});
+            // The next report offers PDF first.
+            WhenShown<OutputChoice>([](OutputChoice *choice) {
+                QCOMPARE(choice->Choice(), OutputKind::PdfFile);
+                choice->reject();
+            });
+            QVERIFY(!output.Run("Entrants", "again.pdf", {}, ThreeSheets));
         }
     }
 
