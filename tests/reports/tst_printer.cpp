@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFontInfo>
 #include <QPdfWriter>
 #include <QTest>
 
@@ -21,31 +20,6 @@ constexpr double Border = 0.25;
 // font's line box by a few hundredths of an inch.
 constexpr double Tolerance = 0.005;
 
-PdfContents Draw(const Reports::ReportBody &body)
-{
-    const QByteArray pdf = Reports::PdfReport(QStringLiteral("test"), {}, body);
-    if (pdf.isEmpty()) {
-        QTest::qFail("the report drew nothing", __FILE__, __LINE__);
-        return {};
-    }
-    return PdfWords(pdf);
-}
-
-// A printer over a PDF writer in memory, for measuring without drawing.
-struct Measure
-{
-    QByteArray bytes;
-    QBuffer buffer{&bytes};
-    QPdfWriter writer{&buffer};
-    Reports::Printer printer;
-    explicit Measure(const Reports::ReportFonts &fonts = {})
-        : printer(writer, fonts)
-    {
-        buffer.open(QIODevice::WriteOnly);
-        Reports::PreparePdfWriter(writer, QStringLiteral("measure"));
-    }
-};
-
 } // namespace
 
 class TestPrinter : public QObject
@@ -54,296 +28,220 @@ class TestPrinter : public QObject
 
 private Q_SLOTS:
     void initTestCase() { Core::InstallFontSubstitutions(); }
-    void positions_data();
-    void positions();
-    void textWidth_data();
-    void textWidth();
-    void setFont_data();
-    void setFont();
-    void fitText_data();
-    void fitText();
-    void pages_data();
-    void pages();
-    void failedReport();
-};
 
-void TestPrinter::positions_data()
-{
-    QTest::addColumn<double>("scaleLeft");
-    QTest::addColumn<double>("scaleTop");
-    QTest::addColumn<double>("x");
-    QTest::addColumn<double>("y");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("size");
-    // Expected top-left corner of the first line, in inches from the paper's edges.
-    QTest::addColumn<double>("left");
-    QTest::addColumn<double>("top");
+    void text_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<QPointF>("scale"); // ScaleLeft, ScaleTop
+        QTest::addColumn<QPointF>("pen");   // CurrentX, CurrentY
+        // Expected top-left corner of the first line, in inches from the paper's edges.
+        QTest::addColumn<QPointF>("corner");
+        QTest::addColumn<double>("width"); // of "Velmora Marlets" at 10 pt, in inches
 
-    QTest::newRow("origin at the printable corner")
-        << 0.0 << 0.0 << 0.0 << 0.0 << "Courier New" << 12.0 << Border << Border;
-    QTest::newRow("columns of the entrants list")
-        << -0.5 << 0.0 << 6.0 << 1.0 << "Tahoma" << 14.0 << Border + 6.5 << Border + 1.0;
-    QTest::newRow("second block lower on a sheet")
-        << -0.5 << -(4.0 + 0.3) << 0.5 << 0.25 << "Arial" << 8.0 << Border + 1.0 << Border + 4.55;
-}
-
-void TestPrinter::positions()
-{
-    QFETCH(double, scaleLeft);
-    QFETCH(double, scaleTop);
-    QFETCH(double, x);
-    QFETCH(double, y);
-    QFETCH(QString, family);
-    QFETCH(double, size);
-    QFETCH(double, left);
-    QFETCH(double, top);
-
-    double advance = 0;
-    const PdfContents pdf = Draw([&](Reports::Printer &p) {
-        p.SetFontName(family);
-        p.SetFontSize(size);
-        p.SetScaleLeft(scaleLeft);
-        p.SetScaleTop(scaleTop);
-        p.SetCurrentX(x);
-        p.SetCurrentY(y);
-        p.PrintLine(QStringLiteral("First"));
-        p.PrintLine(); // an empty line moves down as well
-        p.SetCurrentX(x);
-        p.PrintLine(QStringLiteral("Third"));
-        advance = p.TextHeight();
-        QCOMPARE(p.CurrentX(), 0.0);
-        QVERIFY(qAbs(p.CurrentY() - (y + 3 * advance)) < 1e-9);
-    });
-    // A line is the font's ascent and descent, 1.10 to 1.17 of the size for these families,
-    // with no extra leading.
-    QVERIFY2(advance > 1.09 * size / 72 && advance < 1.18 * size / 72,
-             qPrintable(QString::number(advance)));
-    const QList<PdfWord> first = FindWords(pdf, QStringLiteral("First"));
-    const QList<PdfWord> third = FindWords(pdf, QStringLiteral("Third"));
-    QCOMPARE(first.size(), 1);
-    QCOMPARE(third.size(), 1);
-    QVERIFY2(qAbs(first[0].Left - left) < Tolerance, qPrintable(QString::number(first[0].Left)));
-    // pdftotext's box starts at the font's ascender, within a few hundredths of the line's top.
-    QVERIFY2(qAbs(first[0].Top - top) < 0.03, qPrintable(QString::number(first[0].Top)));
-    QVERIFY2(qAbs(third[0].Top - first[0].Top - 2 * advance) < Tolerance,
-             qPrintable(QString::number(third[0].Top - first[0].Top)));
-}
-
-void TestPrinter::textWidth_data()
-{
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<QString>("resolved");
-    QTest::addColumn<double>("width"); // of "Velmora Marlets" at 10 pt, in inches
-
-    // Widths of the families the Liberation fonts stand in for, which share their metrics.
-    // Measured on the screen instead of the device they come out about 3% narrower. Text is
-    // not kerned, so Times ("Ve") is a little wider than a kerning layout makes it.
-    // clang-format off
-    QTest::newRow("Arial")           << "Arial"           << "Liberation Sans"        << 1.0054;
-    QTest::newRow("Times New Roman") << "Times New Roman" << "Liberation Serif"       << 0.9448;
-    QTest::newRow("Courier New")     << "Courier New"     << "Liberation Mono"        << 1.2525;
-    QTest::newRow("Arial Narrow")    << "Arial Narrow"    << "Liberation Sans Narrow" << 0.8245;
-    QTest::newRow("Tahoma")          << "Tahoma"          << "DejaVu Sans"            << 1.1300;
-    // clang-format on
-}
-
-void TestPrinter::textWidth()
-{
-    QFETCH(QString, family);
-    QFETCH(QString, resolved);
-    QFETCH(double, width);
-
-    const QString text = QStringLiteral("Velmora Marlets");
-    double measured = 0;
-    const PdfContents pdf = Draw([&](Reports::Printer &p) {
-        p.SetFontName(family);
-        p.SetFontSize(10);
-        QCOMPARE(QFontInfo(p.Font()).family(), resolved);
-        measured = p.TextWidth(text);
-        QCOMPARE(p.TextWidth(QString()), 0.0);
-        p.Print(text);
-        // The pen moves on by exactly the measured width.
-        QVERIFY(qAbs(p.CurrentX() - measured) < 1e-9);
-        p.Print(QStringLiteral("X"));
-    });
-    QVERIFY2(qAbs(measured - width) < 0.01, qPrintable(QString::number(measured, 'f', 4)));
-    // The next item starts where the measured text ends.
-    const QList<PdfWord> x = FindWords(pdf, QStringLiteral("MarletsX"));
-    QCOMPARE(x.size(), 1);
-    const QList<PdfWord> first = FindWords(pdf, QStringLiteral("Velmora"));
-    QCOMPARE(first.size(), 1);
-    QVERIFY(qAbs(first[0].Left - Border) < Tolerance);
-}
-
-void TestPrinter::setFont_data()
-{
-    QTest::addColumn<QString>("style");
-    QTest::addColumn<QString>("bold");
-    QTest::addColumn<QString>("italic");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<bool>("isBold");
-    QTest::addColumn<bool>("isItalic");
-
-    // clang-format off
-    QTest::newRow("heading bold")        << "H" << "B" << ""  << "Head"         << true  << false;
-    QTest::newRow("regular italic")      << "R" << ""  << "I" << "Body"         << false << true;
-    QTest::newRow("fixed")               << "C" << "N" << "N" << "Fixed"        << false << false;
-    QTest::newRow("N keeps the family")  << "N" << "B" << "I" << "Courier New"  << true  << true;
-    QTest::newRow("any other letter")    << "X" << "b" << "i" << "Arial Narrow" << false << false;
-    QTest::newRow("lower-case h is another letter") << "h" << "" << "" << "Arial Narrow" << false << false;
-    // clang-format on
-}
-
-void TestPrinter::setFont()
-{
-    QFETCH(QString, style);
-    QFETCH(QString, bold);
-    QFETCH(QString, italic);
-    Reports::ReportFonts fonts;
-    fonts.Heading = QStringLiteral("Head");
-    fonts.Regular = QStringLiteral("Body");
-    fonts.Fixed = QStringLiteral("Fixed");
-    Measure m(fonts);
-    Reports::Printer &p = m.printer;
-    p.SetFontName(QStringLiteral("Courier New"));
-    p.SetFont(style, 11.5, bold, italic);
-    QTEST(p.FontName(), "family");
-    QCOMPARE(p.FontSize(), 11.5);
-    QTEST(p.FontBold(), "isBold");
-    QTEST(p.FontItalic(), "isItalic");
-}
-
-void TestPrinter::fitText_data()
-{
-    // The width given is the text's width in 12 pt Times times `factor`, less `points`.
-    QTest::addColumn<double>("factor");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<bool>("fits");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("size");
-
-    QTest::newRow("narrower than the width") << 1.05 << 0.0 << true << "Times New Roman" << 12.0;
-    QTest::newRow("exactly as wide") << 1.0 << 0.0 << true << "Times New Roman" << 12.0;
-    // One point too wide: the narrow family alone makes it fit.
-    QTest::newRow("one point too wide") << 1.0 << 1.0 << true << "Arial Narrow" << 12.0;
-    QTest::newRow("needs smaller type") << 0.6 << 0.0 << true << "Arial Narrow" << 7.0;
-    QTest::newRow("cannot fit: stops at the smallest size")
-        << 0.001 << 0.0 << false << "Arial Narrow" << Reports::MinFitSize;
-}
-
-void TestPrinter::fitText()
-{
-    QFETCH(double, factor);
-    QFETCH(double, points);
-    QFETCH(bool, fits);
-    QFETCH(double, size);
-
-    Measure m;
-    Reports::Printer &p = m.printer;
-    const QString text = QStringLiteral("Penhale-Greet, Otis");
-    p.SetFontName(QStringLiteral("Times New Roman"));
-    p.SetFontSize(12);
-    const double width = p.TextWidth(text) * factor - points / 72;
-    QCOMPARE(p.FitText(text, width), fits);
-    QTEST(p.FontName(), "family");
-    QCOMPARE(p.FontSize(), size);
-    QCOMPARE(p.TextWidth(text) <= width, fits);
-    if (fits && size < 12) {
-        // The largest size that fits: a point more would not.
-        p.SetFontSize(size + 1);
-        QVERIFY(p.TextWidth(text) > width);
+        // Widths of the families the Liberation fonts stand in for, which share their metrics.
+        // Measured on the screen instead of the device they come out about 3% narrower. Text is
+        // not kerned, so Times ("Ve") is a little wider than a kerning layout makes it.
+        const QPointF origin;
+        const QPointF corner(Border, Border);
+        // clang-format off
+        QTest::newRow("origin at the printable corner") << "Courier New" << 12.0 << origin << origin << corner << 1.2525;
+        QTest::newRow("columns of the entrants list") << "Tahoma" << 10.0 << QPointF(-0.5, 0) << QPointF(4, 1) << corner + QPointF(4.5, 1) << 1.1300;
+        QTest::newRow("second block lower on a sheet") << "Arial" << 8.0 << QPointF(-0.5, -4.3) << QPointF(0.5, 0.25) << corner + QPointF(1, 4.55) << 1.0054;
+        QTest::newRow("Times New Roman") << "Times New Roman" << 10.0 << origin << origin << corner << 0.9448;
+        QTest::newRow("Arial Narrow")    << "Arial Narrow"    << 10.0 << origin << origin << corner << 0.8245;
+        // clang-format on
     }
-}
 
-void TestPrinter::pages_data()
-{
-    QTest::addColumn<QString>("script"); // T text line, N new page, E empty line
-    QTest::addColumn<int>("pages");
+    void text()
+    {
+        QFETCH(QString, family);
+        QFETCH(double, size);
+        QFETCH(QPointF, scale);
+        QFETCH(QPointF, pen);
+        QFETCH(QPointF, corner);
+        QFETCH(double, width);
+        const QString text = QStringLiteral("Velmora Marlets");
+        double measured = 0;
+        double advance = 0;
+        const PdfContents pdf = PdfWords(Reports::PdfReport("t", {}, [&](Reports::Printer &p) {
+            p.SetFontName(family);
+            p.SetFontSize(size);
+            p.SetScaleLeft(scale.x());
+            p.SetScaleTop(scale.y());
+            p.SetCurrentX(pen.x());
+            p.SetCurrentY(pen.y());
+            measured = p.TextWidth(text);
+            QCOMPARE(p.TextWidth(QString()), 0.0);
+            p.Print(text);
+            // The pen moves on by exactly the measured width.
+            QVERIFY(qAbs(p.CurrentX() - pen.x() - measured) < 1e-9);
+            p.PrintLine(QStringLiteral("X"));
+            p.PrintLine(); // an empty line moves down as well
+            p.SetCurrentX(pen.x());
+            p.PrintLine(QStringLiteral("Third"));
+            advance = p.TextHeight();
+            QCOMPARE(p.CurrentX(), 0.0);
+            QVERIFY(qAbs(p.CurrentY() - (pen.y() + 3 * advance)) < 1e-9);
+        }));
+        QVERIFY2(qAbs(measured - width * size / 10) < 0.01, qPrintable(QString::number(measured)));
+        // A line is the font's ascent and descent, 1.10 to 1.17 of the size for these families,
+        // with no extra leading.
+        QVERIFY2(advance > 1.09 * size / 72 && advance < 1.18 * size / 72,
+                 qPrintable(QString::number(advance)));
+        const QList<PdfWord> first = FindWords(pdf, QStringLiteral("Velmora"));
+        const QList<PdfWord> third = FindWords(pdf, QStringLiteral("Third"));
+        // The next item starts where the measured text ends.
+        QVERIFY(first.size() == 1 && third.size() == 1 && FindWords(pdf, "MarletsX").size() == 1);
+        QVERIFY2(qAbs(first[0].Left - corner.x()) < Tolerance,
+                 qPrintable(QString::number(first[0].Left)));
+        // pdftotext's box starts at the font's ascender, within a few hundredths of the line's top.
+        QVERIFY2(qAbs(first[0].Top - corner.y()) < 0.03, qPrintable(QString::number(first[0].Top)));
+        QVERIFY2(qAbs(third[0].Top - first[0].Top - 2 * advance) < Tolerance,
+                 qPrintable(QString::number(third[0].Top - first[0].Top)));
+    }
 
-    QTest::newRow("nothing printed: one empty page") << "" << 1;
-    QTest::newRow("one line") << "T" << 1;
-    QTest::newRow("new page at the end gives no blank sheet") << "TN" << 1;
-    QTest::newRow("new page between") << "TNT" << 2;
-    QTest::newRow("empty lines after a new page draw nothing") << "TNEE" << 1;
-    QTest::newRow("two new pages leave a blank sheet") << "TNNT" << 3;
-}
+    // style letter, bold, italic -> family, B bold, I italic ("N" keeps the family set before).
+    void setFont_data()
+    {
+        QTest::addColumn<QString>("row");
+        for (const char *row : {"H|B||Head|B", "R||I|Body|I", "C|N|N|Fixed|", "N|B|I|Times|BI",
+                                "X|b|i|Arial Narrow|", "h|||Arial Narrow|"})
+            QTest::newRow(row) << QString(row);
+    }
+    void setFont()
+    {
+        QFETCH(QString, row);
+        const QStringList f = row.split(u'|');
+        Reports::ReportFonts fonts;
+        fonts.Heading = "Head";
+        fonts.Regular = "Body";
+        fonts.Fixed = "Fixed";
+        Reports::PdfReport("t", fonts, [&](Reports::Printer &p) {
+            p.SetFontName("Times");
+            p.SetFont(f[0], 11.5, f[1], f[2]);
+            QCOMPARE(p.FontName() + '|' + (p.FontBold() ? "B" : "") + (p.FontItalic() ? "I" : ""),
+                     f[3] + '|' + f[4]);
+            QCOMPARE(p.FontSize(), 11.5);
+        });
+    }
 
-void TestPrinter::pages()
-{
-    QFETCH(QString, script);
-    QFETCH(int, pages);
+    void fitText_data()
+    {
+        // The width given is the text's width in 12 pt Times times `factor`, less `points`.
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<double>("points");
+        QTest::addColumn<bool>("fits");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<double>("size");
+        // clang-format off
+        QTest::newRow("narrower than the width") << 1.05 << 0.0 << true << "Times New Roman" << 12.0;
+        QTest::newRow("exactly as wide")         << 1.0  << 0.0 << true << "Times New Roman" << 12.0;
+        // One point too wide: the narrow family alone makes it fit.
+        QTest::newRow("one point too wide")      << 1.0  << 1.0 << true << "Arial Narrow"    << 12.0;
+        QTest::newRow("needs smaller type")      << 0.6  << 0.0 << true << "Arial Narrow"    << 7.0;
+        QTest::newRow("cannot fit: stops at the smallest size") << 0.001 << 0.0 << false << "Arial Narrow" << Reports::MinFitSize;
+        // clang-format on
+    }
 
-    QList<double> topsAfterBreak;
-    const PdfContents pdf = Draw([&](Reports::Printer &p) {
-        p.SetScaleLeft(-0.5);
-        p.SetCurrentY(2.0);
-        int line = 0;
-        for (QChar c : std::as_const(script)) {
-            if (c == u'T') {
-                p.SetCurrentX(1.0);
-                p.PrintLine(QStringLiteral("Line%1").arg(++line));
-            } else if (c == u'N') {
-                p.SetCurrentY(3.0);
-                p.NewPage();
-                topsAfterBreak << p.CurrentX() << p.CurrentY();
-            } else {
-                p.PrintLine();
+    void fitText()
+    {
+        QFETCH(double, factor);
+        QFETCH(double, points);
+        QFETCH(bool, fits);
+        QFETCH(double, size);
+        const QString text = QStringLiteral("Penhale-Greet, Otis");
+        Reports::PdfReport("t", {}, [&](Reports::Printer &p) {
+            p.SetFontName(QStringLiteral("Times New Roman"));
+            p.SetFontSize(12);
+            const double width = p.TextWidth(text) * factor - points / 72;
+            QCOMPARE(p.FitText(text, width), fits);
+            QTEST(p.FontName(), "family");
+            QCOMPARE(p.FontSize(), size);
+            QCOMPARE(p.TextWidth(text) <= width, fits);
+            // The largest size that fits: a point more would not.
+            p.SetFontSize(size + 1);
+            QVERIFY(!fits || size == 12 || p.TextWidth(text) > width);
+        });
+    }
+
+    void pages_data()
+    {
+        QTest::addColumn<QString>("script"); // T text line, N new page, E empty line
+        QTest::addColumn<int>("pages");
+        QTest::newRow("nothing printed: one empty page") << "" << 1;
+        QTest::newRow("one line") << "T" << 1;
+        QTest::newRow("new page at the end gives no blank sheet") << "TN" << 1;
+        QTest::newRow("new page between") << "TNT" << 2;
+        QTest::newRow("empty lines after a new page draw nothing") << "TNEE" << 1;
+        QTest::newRow("two new pages leave a blank sheet") << "TNNT" << 3;
+    }
+
+    void pages()
+    {
+        QFETCH(QString, script);
+        QList<double> topsAfterBreak;
+        const PdfContents pdf = PdfWords(Reports::PdfReport("t", {}, [&](Reports::Printer &p) {
+            for (QChar c : std::as_const(script)) {
+                if (c == u'N') {
+                    p.SetCurrentX(1.0);
+                    p.SetCurrentY(3.0);
+                    p.NewPage();
+                    topsAfterBreak << p.CurrentX() << p.CurrentY();
+                } else {
+                    p.PrintLine(c == u'T' ? QStringLiteral("Line") : QString());
+                }
             }
-        }
-    });
-    QCOMPARE(pdf.Pages, pages);
-    for (double position : std::as_const(topsAfterBreak))
-        QCOMPARE(position, 0.0);
-    // Each line after a break stands at the top of its sheet.
-    for (const PdfWord &word : pdf.Words) {
-        const bool first = word.Text == QLatin1String("Line1");
-        QVERIFY2(qAbs(word.Top - (Border + (first ? 2.0 : 0.0))) < 0.03, qPrintable(word.Text));
-        QVERIFY(qAbs(word.Left - (Border + 1.5)) < Tolerance);
+        }));
+        QTEST(pdf.Pages, "pages");
+        // Each sheet after a break starts at its top-left corner.
+        QCOMPARE(topsAfterBreak, QList<double>(topsAfterBreak.size(), 0.0));
     }
-}
 
-void TestPrinter::failedReport()
-{
     // A report that stops half-way: the device still gets a whole document, the caller gets
     // the message, and no file appears under the chosen name.
-    TestDir dir;
-    const QString path = dir.FilePath(QStringLiteral("list.pdf"));
-    QString error;
-    const Reports::ReportBody failing = [](Reports::Printer &p) {
-        p.PrintLine(QStringLiteral("Half"));
-        p.NewPage();
-        throw std::runtime_error("The database went away");
-    };
-    QVERIFY(!Reports::WritePdfReport(path, QStringLiteral("t"), {}, failing, &error));
-    QVERIFY2(error.contains(QLatin1String("The database went away")), qPrintable(error));
-    QVERIFY(!QFileInfo::exists(path));
-    QCOMPARE(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-
-    // An earlier file of that name is kept as it was.
-    dir.Write(QStringLiteral("list.pdf"), "earlier");
-    QVERIFY(!Reports::WritePdfReport(path, QStringLiteral("t"), {}, failing, &error));
-    QCOMPARE(TestDir::Read(path), QByteArray("earlier"));
-
-    // The same device, drawn directly, holds a finished document.
-    QByteArray bytes;
+    void failedReport()
     {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        QVERIFY(!Reports::DrawReport(writer, {}, failing, &error));
-    }
-    QVERIFY(bytes.trimmed().endsWith("%%EOF"));
-    const PdfContents pdf = PdfWords(bytes);
-    QCOMPARE(pdf.Pages, 1);
-    QCOMPARE(FindWords(pdf, QStringLiteral("Half")).size(), 1);
+        TestDir dir;
+        const QString path = dir.FilePath(QStringLiteral("list.pdf"));
+        const auto files = [&dir] {
+            return QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden);
+        };
+        QString error;
+        const Reports::ReportBody failing = [](Reports::Printer &p) {
+            p.PrintLine(QStringLiteral("Half"));
+            p.NewPage();
+            throw std::runtime_error("The database went away");
+        };
+        QVERIFY(!Reports::WritePdfReport(path, QStringLiteral("t"), {}, failing, &error));
+        QVERIFY2(error.contains(QLatin1String("The database went away")), qPrintable(error));
+        QCOMPARE(files(), QStringList());
 
-    // A good report replaces the earlier file.
-    QVERIFY(Reports::WritePdfReport(
-        path, QStringLiteral("t"), {}, [](Reports::Printer &p) { p.PrintLine("Whole"); }, &error));
-    QCOMPARE(FindWords(PdfWords(TestDir::Read(path)), QStringLiteral("Whole")).size(), 1);
-    QCOMPARE(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden),
-             QStringList{QStringLiteral("list.pdf")});
-}
+        // An earlier file of that name is kept as it was.
+        dir.Write(QStringLiteral("list.pdf"), "earlier");
+        QVERIFY(!Reports::WritePdfReport(path, QStringLiteral("t"), {}, failing, &error));
+        QCOMPARE(TestDir::Read(path), QByteArray("earlier"));
+
+        // The same device, drawn directly, holds a finished document.
+        QByteArray bytes;
+        {
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            QVERIFY(!Reports::DrawReport(writer, {}, failing, &error));
+        }
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        const PdfContents pdf = PdfWords(bytes);
+        QVERIFY(pdf.Pages == 1 && FindWords(pdf, QStringLiteral("Half")).size() == 1);
+
+        // A good report replaces the earlier file.
+        QVERIFY(Reports::WritePdfReport(
+            path, QStringLiteral("t"), {}, [](Reports::Printer &p) { p.PrintLine("Whole"); },
+            &error));
+        QCOMPARE(FindWords(PdfWords(TestDir::Read(path)), QStringLiteral("Whole")).size(), 1);
+        QCOMPARE(files(), QStringList{QStringLiteral("list.pdf")});
+    }
+};
 
 QTEST_MAIN(TestPrinter)
 #include "tst_printer.moc"

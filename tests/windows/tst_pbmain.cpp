@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -23,15 +22,18 @@ class TestPbMain : public QObject
     }
 
 private Q_SLOTS:
-    void opensWithNoCompetition()
+    // Opened with no competition, Print Entrants List runs the selection first and prints
+    // only after a load; a command without a handler says so.
+    void commands()
     {
         MeetDb::Session session;
+        session.Gala.ProgramMode = Core::ProgramModeEntries;
         ScriptedPrompts prompts;
         PbMain window(session, prompts);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         QCOMPARE(window.windowTitle(), QStringLiteral("Open Meet Entries Module"));
-
         // Every command can be reached from the keyboard, each by its own letter.
         QSet<QString> mnemonics;
         const auto buttons = window.findChildren<QPushButton *>();
@@ -39,57 +41,59 @@ private Q_SLOTS:
             mnemonics.insert(button->text().section('&', 1).left(1).toLower());
         QVERIFY(mnemonics.size() == buttons.size() && !mnemonics.contains(QString()));
 
-        // The status box shows the latest progress line only.
-        window.ShowStatus(QStringLiteral("Reading members"));
-        window.ShowStatus(QStringLiteral("Sorting 120 names"));
-        QVERIFY(window.StatusBox()->isReadOnly() &&
-                window.StatusBox()->toPlainText() == QStringLiteral("Sorting 120 names"));
+        int selections = 0;
+        int prints = 0;
+        bool loads = false;
+        window.SetSelectCompetitionHandler([&] {
+            ++selections;
+            OpenMeet(session, QStringLiteral("Harbour Open"));
+            session.Gala.MeetDbOpen = loads;
+            return loads;
+        });
+        window.SetPrintListHandler([&] { ++prints; });
+        const auto press = [&] {
+            QTest::mouseClick(window.PrintListButton(), Qt::LeftButton);
+            return QStringLiteral("%1 %2").arg(selections).arg(prints);
+        };
+        QCOMPARE(press(), QStringLiteral("1 0"));
+        loads = true;
+        QCOMPARE(press(), QStringLiteral("2 1"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Harbour Open"));
+        QCOMPARE(press(), QStringLiteral("2 2"));
 
-        QTest::mouseClick(window.ExitButton(), Qt::LeftButton);
-        QVERIFY(!window.isVisible() && prompts.Messages.isEmpty());
-    }
-
-    // Without a handler each command says so; with one, the command runs it.
-    void commandsWithoutHandlers()
-    {
-        MeetDb::Session session;
-        ScriptedPrompts prompts;
-        PbMain window(session, prompts);
-        window.show();
-        OpenMeet(session, QStringLiteral("Spring Open 2026"));
-        window.RefreshFromSession();
-        QCOMPARE(window.windowTitle(), QStringLiteral("Spring Open 2026"));
-        for (QPushButton *button :
-             {window.SelectMeetButton(), window.AddEntryButton(), window.ModifyEntriesButton(),
-              window.ClubNameButton(), window.PrintListButton()})
-            QTest::mouseClick(button, Qt::LeftButton);
-        QCOMPARE(prompts.Messages.size(), 5);
-        QCOMPARE(prompts.Messages.at(1), QStringLiteral("Add Entry is not available yet"));
-        int entries = 0;
-        window.SetAddEntryHandler([&] { ++entries; });
+        // The box is clear at start-up, so the entries mode that start-up sets stands; ticking
+        // it gives the meet-day mode, which "Modify Entries" then opens in.
+        QCheckBox *box = window.MeetDayModeBox();
+        QStringList modes;
+        window.SetModifyEntriesHandler([&] { modes << session.Gala.ProgramMode; });
+        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
+        QTest::keyClick(window.ModifyEntriesButton(), Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(box->isChecked()); // a mnemonic clicks after a short animation
+        // Whatever set the mode in between, the box decides it when the window opens.
+        session.Gala.ProgramMode = Core::ProgramModeEntries;
+        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
+        box->click();
+        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
+        QCOMPARE(modes, QStringList({"Entries", "Meet Day", "Entries"}));
+        // --meet-day starts with the box ticked.
+        window.SetMeetDayMode(true);
+        QVERIFY(box->isChecked());
+        QCOMPARE(session.Gala.ProgramMode, Core::ProgramModeMeetDay);
         QTest::mouseClick(window.AddEntryButton(), Qt::LeftButton);
-        QCOMPARE(entries, 1);
+        QCOMPARE(prompts.Messages, QStringList{"Add Entry is not available yet"});
+        QTest::mouseClick(window.ExitButton(), Qt::LeftButton);
+        QVERIFY(!window.isVisible());
     }
 
     void commandsAfterEachLoad_data()
     {
-        QTest::addColumn<QStringList>("loads"); // "db", "file" or "failed", in turn
-        QTest::addColumn<QString>("shown");     // the commands offered after the last one
-        QTest::addColumn<QString>("labels");    // caption|path|competition
-        const QString all = "SelectMeet AddEntry ModifyEntries ClubName PrintList ExitButton";
-        const QString galaFile = "SelectMeet AddEntry ModifyEntries PrintList ExitButton";
-        const QString none = "SelectMeet PrintList ExitButton";
-        const QString dbLabels = "Current Natamar Database|/club/natamar.mdb|Spring Open";
-        const QString fileLabels = "Current Gala File|/club/internal.ini|Winter Internal";
-        const QString noneLabels = "Current Natamar Database|None|None";
+        QTest::addColumn<QString>("loads"); // "db", "file" or "failed", in turn
+        QTest::addColumn<QString>("shown"); // the commands offered after the last one, labels
+        const QString none = "SelectMeet PrintList ExitButton|Current Natamar Database|None|None";
         // clang-format off
-        QTest::newRow("no load yet")          << QStringList{}                 << none     << noneLabels;
-        QTest::newRow("meet database")        << QStringList{"db"}             << all      << dbLabels;
-        QTest::newRow("gala file")            << QStringList{"file"}           << galaFile << fileLabels;
-        QTest::newRow("failed load")          << QStringList{"failed"}         << none     << noneLabels;
-        QTest::newRow("gala file, then db")   << QStringList{"file", "db"}     << all      << dbLabels;
-        QTest::newRow("db, then gala file")   << QStringList{"db", "file"}     << galaFile << fileLabels;
-        QTest::newRow("gala file, then fail") << QStringList{"file", "failed"} << none     << noneLabels;
+        QTest::newRow("gala file, then db")   << "file db"     << "SelectMeet AddEntry ModifyEntries ClubName PrintList ExitButton|Current Natamar Database|/club/natamar.mdb|Spring Open";
+        QTest::newRow("db, then gala file")   << "db file"     << "SelectMeet AddEntry ModifyEntries PrintList ExitButton|Current Gala File|/club/internal.ini|Winter Internal";
+        QTest::newRow("gala file, then fail") << "file failed" << none;
         // clang-format on
     }
 
@@ -97,7 +101,7 @@ private Q_SLOTS:
     // database and names the file; a failed load leaves everything reset.
     void commandsAfterEachLoad()
     {
-        QFETCH(QStringList, loads);
+        QFETCH(QString, loads);
         MeetDb::Session session;
         ScriptedPrompts prompts;
         PbMain window(session, prompts);
@@ -113,56 +117,18 @@ private Q_SLOTS:
             }
             return kind != "failed";
         });
-        for (const QString &load : std::as_const(loads)) {
+        for (const QString &load : loads.split(u' ', Qt::SkipEmptyParts)) {
             kind = load;
             QTest::mouseClick(window.SelectMeetButton(), Qt::LeftButton);
         }
         QStringList shown;
-        for (const char *name :
-             {"SelectMeet", "AddEntry", "ModifyEntries", "ClubName", "PrintList", "ExitButton"})
-            if (window.findChild<QPushButton *>(name)->isVisible())
-                shown << name;
-        QTEST(shown.join(' '), "shown");
-        QTEST(window.SelectedDbCaption()->text() + '|' + window.SelectedDbLabel()->text() + '|' +
-                  window.SelectedMeetLabel()->text(),
-              "labels");
+        for (QPushButton *button : window.findChildren<QPushButton *>())
+            if (button->isVisible())
+                shown << button->objectName();
+        QTEST(shown.join(' ') + '|' + window.SelectedDbCaption()->text() + '|' +
+                  window.SelectedDbLabel()->text() + '|' + window.SelectedMeetLabel()->text(),
+              "shown");
         QVERIFY(prompts.Messages.isEmpty());
-    }
-
-    // The box is clear at start-up, so the entries mode that start-up sets stands; ticking it
-    // gives the meet-day mode, which "Modify Entries" then opens in.
-    void meetDayModeBox()
-    {
-        MeetDb::Session session;
-        session.Gala.ProgramMode = Core::ProgramModeEntries;
-        ScriptedPrompts prompts;
-        PbMain window(session, prompts);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        QCheckBox *box = window.MeetDayModeBox();
-        QVERIFY(box->isVisible() && !box->isChecked());
-        QCOMPARE(session.Gala.ProgramMode, Core::ProgramModeEntries);
-
-        QStringList modes;
-        window.SetModifyEntriesHandler([&] { modes << session.Gala.ProgramMode; });
-        OpenMeet(session, QStringLiteral("Spring Open"));
-        window.RefreshFromSession();
-        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
-        QTest::keyClick(window.ModifyEntriesButton(), Qt::Key_D, Qt::AltModifier);
-        QTRY_VERIFY(box->isChecked()); // a mnemonic clicks after a short animation
-        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
-        // Whatever set the mode in between, the box decides it when the window opens.
-        session.Gala.ProgramMode = Core::ProgramModeEntries;
-        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
-        box->click();
-        QTest::mouseClick(window.ModifyEntriesButton(), Qt::LeftButton);
-        QCOMPARE(modes, QStringList({"Entries", "Meet Day", "Meet Day", "Entries"}));
-
-        // --meet-day starts with the box ticked.
-        window.SetMeetDayMode(true);
-        QVERIFY(box->isChecked());
-        QCOMPARE(session.Gala.ProgramMode, Core::ProgramModeMeetDay);
     }
 };
 

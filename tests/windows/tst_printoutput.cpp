@@ -15,7 +15,6 @@
 #include "support/pdftext.h"
 #include "support/scriptedprompts.h"
 #include "support/testfiles.h"
-#include "windows/pbmain.h"
 #include "windows/printoutput.h"
 
 using Windows::OutputChoice;
@@ -45,14 +44,12 @@ void WhenShown(std::function<void(T *)> action)
     QTimer::singleShot(0, *poll);
 }
 
-// Ticks `kind` in the output choice window and presses OK.
+// Ticks PDF file (or Preview) in the output choice window and presses OK.
 void Choose(OutputKind kind)
 {
     WhenShown<OutputChoice>([kind](OutputChoice *choice) {
-        QRadioButton *option = kind == OutputKind::Preview   ? choice->PreviewOption()
-                               : kind == OutputKind::Printer ? choice->PrinterOption()
-                                                             : choice->PdfOption();
-        option->setChecked(true);
+        (kind == OutputKind::Preview ? choice->PreviewOption() : choice->PdfOption())
+            ->setChecked(true);
         QTest::mouseClick(choice->OkButton(), Qt::LeftButton);
     });
 }
@@ -74,132 +71,87 @@ class TestPrintOutput : public QObject
 
 private Q_SLOTS:
     void initTestCase() { Core::InstallFontSubstitutions(); }
-    void pdfFile_data();
-    void pdfFile();
-    void previewShowsThePages();
-    void checksBeforeAsking();
-    void printListLoadsFirst();
-};
 
-void TestPrintOutput::pdfFile_data()
-{
-    QTest::addColumn<QString>("chosen"); // NAME stands for the suggested path
-    QTest::addColumn<bool>("written");
-    QTest::addColumn<QString>("message");
+    void pdfFile_data()
+    {
+        QTest::addColumn<QString>("chosen"); // NAME stands for the suggested path
+        QTest::addColumn<QString>("message");
+        // clang-format off
+        QTest::newRow("suggested name")        << "NAME"                  << "";
+        QTest::newRow("file dialog cancelled") << ""                      << "";
+        QTest::newRow("missing folder")        << "NAME/missing/list.pdf" << "cannot be written";
+        // clang-format on
+    }
 
-    QTest::newRow("suggested name") << "NAME" << true << "";
-    QTest::newRow("file dialog cancelled") << "" << false << "";
-    QTest::newRow("missing folder") << "NAME/missing/list.pdf" << false << "cannot be written";
-}
-
-void TestPrintOutput::pdfFile()
-{
-    QFETCH(QString, chosen);
-    QFETCH(bool, written);
-    QFETCH(QString, message);
-
-    TestDir dir;
-    ScriptedPrompts prompts;
-    PrintOutput output(prompts);
-    QString suggested;
-    output.SetPdfPathChooser([&](const QString &path) {
-        suggested = path;
+    void pdfFile()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, message);
+        TestDir dir;
+        ScriptedPrompts prompts;
+        PrintOutput output(prompts);
+        const QString path = dir.FilePath(QStringLiteral("list.pdf"));
+        const bool written = chosen == "NAME";
+        QString suggested;
+        output.SetPdfPathChooser([&](const QString &offered) {
+            suggested = offered;
+            return chosen.replace(QStringLiteral("NAME"), path);
+        });
+        Choose(OutputKind::PdfFile);
+        QCOMPARE(output.Run("Entrants", "entrants-X.pdf", {}, ThreeSheets), written);
         // The first time the file is offered in the home folder.
-        return chosen.replace(QStringLiteral("NAME"), dir.FilePath(QStringLiteral("list.pdf")));
-    });
-    Choose(OutputKind::PdfFile);
-    QCOMPARE(
-        output.Run(QStringLiteral("Entrants"), QStringLiteral("entrants-X.pdf"), {}, ThreeSheets),
-        written);
-    QCOMPARE(suggested, QDir::home().filePath(QStringLiteral("entrants-X.pdf")));
-    // The choice is offered first next time, whatever became of the file.
-    QCOMPARE(output.LastChoice(), OutputKind::PdfFile);
-    const QString path = dir.FilePath(QStringLiteral("list.pdf"));
-    QCOMPARE(QFileInfo::exists(path), written);
-    if (written) {
-        QCOMPARE(PdfWords(TestDir::Read(path)).Pages, 3);
-        QCOMPARE(prompts.Statuses, QStringList{"The report was written to " + path});
+        QCOMPARE(suggested, QDir::home().filePath(QStringLiteral("entrants-X.pdf")));
+        // The choice is offered first next time, whatever became of the file.
+        QCOMPARE(output.LastChoice(), OutputKind::PdfFile);
+        QCOMPARE(QFileInfo::exists(path), written);
+        QCOMPARE(prompts.Messages.size(), message.isEmpty() ? 0 : 1);
+        QVERIFY(message.isEmpty() || prompts.Messages[0].contains(message));
+        if (written) {
+            QCOMPARE(PdfWords(TestDir::Read(path)).Pages, 3);
+            QCOMPARE(prompts.Statuses, QStringList{"The report was written to " + path});
+            // The next report offers PDF first.
+            WhenShown<OutputChoice>([](OutputChoice *choice) {
+                QCOMPARE(choice->Choice(), OutputKind::PdfFile);
+                choice->reject();
+            });
+            QVERIFY(!output.Run("Entrants", "again.pdf", {}, ThreeSheets));
+        }
     }
-    QCOMPARE(prompts.Messages.size(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty())
-        QVERIFY2(prompts.Messages[0].contains(message), qPrintable(prompts.Messages[0]));
 
-    // The next report offers PDF first, in the folder of the last file.
-    if (written) {
-        WhenShown<OutputChoice>([](OutputChoice *choice) {
-            QCOMPARE(choice->Choice(), OutputKind::PdfFile);
-            choice->reject();
+    void previewShowsThePages()
+    {
+        ScriptedPrompts prompts;
+        PrintOutput output(prompts);
+        int pages = -1;
+        QString title;
+        Choose(OutputKind::Preview);
+        // Opened after the choice closes.
+        QTimer::singleShot(50, [&] {
+            WhenShown<QPrintPreviewDialog>([&](QPrintPreviewDialog *preview) {
+                title = preview->windowTitle();
+                if (auto *pagesWidget = preview->findChild<QPrintPreviewWidget *>())
+                    pages = pagesWidget->pageCount();
+                preview->reject();
+            });
         });
-        QVERIFY(
-            !output.Run(QStringLiteral("Entrants"), QStringLiteral("again.pdf"), {}, ThreeSheets));
+        QVERIFY(output.Run("Harbour Open - Entrants List", "x.pdf", {}, ThreeSheets));
+        QCOMPARE(pages, 3);
+        QCOMPARE(title, QStringLiteral("Print Preview - Harbour Open - Entrants List"));
+        QCOMPARE(prompts.Shown, QStringList());
     }
-}
 
-void TestPrintOutput::previewShowsThePages()
-{
-    ScriptedPrompts prompts;
-    PrintOutput output(prompts);
-    int pages = -1;
-    QString title;
-    Choose(OutputKind::Preview);
-    // Opened after the choice closes.
-    QTimer::singleShot(50, [&] {
-        WhenShown<QPrintPreviewDialog>([&](QPrintPreviewDialog *preview) {
-            title = preview->windowTitle();
-            if (auto *pagesWidget = preview->findChild<QPrintPreviewWidget *>())
-                pages = pagesWidget->pageCount();
-            preview->reject();
-        });
-    });
-    QVERIFY(output.Run(QStringLiteral("Harbour Open - Entrants List"), QStringLiteral("x.pdf"), {},
-                       ThreeSheets));
-    QCOMPARE(pages, 3);
-    QCOMPARE(title, QStringLiteral("Print Preview - Harbour Open - Entrants List"));
-    QCOMPARE(output.LastChoice(), OutputKind::Preview);
-    QCOMPARE(prompts.Shown, QStringList());
-}
-
-void TestPrintOutput::checksBeforeAsking()
-{
     // A list that cannot be printed is refused before the output is asked for.
-    MeetDb::Session session;
-    session.Gala.GalaType = QStringLiteral("Graded");
-    ScriptedPrompts prompts;
-    PrintOutput output(prompts);
-    Windows::RunPrintEntrantsList(session, prompts, output);
-    QCOMPARE(prompts.Messages, QStringList{Reports::EntrantsListNotApplicable});
-    QVERIFY(!QApplication::activeModalWidget());
-}
-
-void TestPrintOutput::printListLoadsFirst()
-{
-    MeetDb::Session session;
-    ScriptedPrompts prompts;
-    Windows::PbMain window(session, prompts);
-    window.show();
-    int selections = 0;
-    int prints = 0;
-    bool loads = false;
-    window.SetSelectCompetitionHandler([&] {
-        ++selections;
-        session.Gala.MeetDbOpen = loads;
-        session.Gala.GalaName = QStringLiteral("Harbour Open");
-        return loads;
-    });
-    window.SetPrintListHandler([&] { ++prints; });
-
-    const auto press = [&] {
-        QTest::mouseClick(window.PrintListButton(), Qt::LeftButton);
-        return QStringLiteral("%1 %2").arg(selections).arg(prints);
-    };
-    // With no competition, the selection runs first; the list only follows a load, and once
-    // loaded the list is printed straight away.
-    QCOMPARE(press(), QStringLiteral("1 0"));
-    loads = true;
-    QCOMPARE(press(), QStringLiteral("2 1"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Harbour Open"));
-    QCOMPARE(press(), QStringLiteral("2 2"));
-}
+    void checksBeforeAsking()
+    {
+        MeetDb::Session session;
+        session.Gala.GalaType = QStringLiteral("Graded");
+        ScriptedPrompts prompts;
+        PrintOutput output(prompts);
+        Windows::RunPrintEntrantsList(session, prompts, output);
+        QCOMPARE(prompts.Messages, QStringList{Reports::EntrantsListNotApplicable});
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+};
 
 QTEST_MAIN(TestPrintOutput)
 #include "tst_printoutput.moc"
