@@ -134,8 +134,7 @@ private Q_SLOTS:
     void seedOrder()
     {
         QFETCH(QStringList, f);
-        f << "0"
-          << "0";
+        f += QStringList{"0", "0"};
         Core::GalaState gala = Gala(f[0], 6);
         gala.SessionTitle = f[1];
         EventList list;
@@ -158,10 +157,7 @@ private Q_SLOTS:
         // clang-format off
         QTest::newRow("23 in 6 lanes") << 6 << 23 << false << "5 6 6 6";
         QTest::newRow("11 in 5 lanes") << 5 << 11 << false << "3 3 5";
-        QTest::newRow("10 in 5 lanes") << 5 << 10 << false << "5 5";
         QTest::newRow("5 in 5 lanes, ordinary") << 5 << 5 << false << "none";
-        QTest::newRow("5 in 5 lanes, swum") << 5 << 5 << true << "5";
-        QTest::newRow("nobody") << 5 << 0 << true << "none";
         QTest::newRow("40 full heats") << 4 << 160 << false << QString("4 ").repeated(40).trimmed();
         QTest::newRow("more than 40 heats") << 4 << 161 << false << "none";
         // clang-format on
@@ -187,23 +183,19 @@ private Q_SLOTS:
             QCOMPARE(shown.isEmpty() ? QString("none") : shown.join(u' '), sizes);
             return;
         }
-        // Every swimmer swims once; heats beyond the second are full; the first two share the
-        // rest, the first never larger; one heat only when the event is swum as one.
+        // Every swimmer swims once, in as few heats as can be, unless all fit in one heat that is
+        // not swum; heats beyond the second are full; the first two share the rest, the first
+        // never larger.
+        const bool swum = swimmers > lanes || single;
         int total = 0;
-        for (int size : heats) {
-            QVERIFY(size >= 1 && size <= lanes);
-            total += size;
+        for (qsizetype h = 0; h < heats.size(); ++h) {
+            QVERIFY(heats[h] >= 1 && heats[h] <= lanes && (h < 2 || heats[h] == lanes));
+            total += heats[h];
         }
-        if (swimmers <= lanes) {
-            QCOMPARE(heats.size(), single && swimmers > 0 ? 1 : 0);
-            QCOMPARE(total, single ? swimmers : 0);
-            return;
-        }
-        QCOMPARE(total, swimmers);
-        QCOMPARE(heats.size(), (swimmers + lanes - 1) / lanes);
-        QVERIFY(heats.at(0) <= heats.at(1) && heats.at(1) - heats.at(0) <= 1);
-        for (qsizetype h = 2; h < heats.size(); ++h)
-            QCOMPARE(heats.at(h), lanes);
+        QCOMPARE(total, swum ? swimmers : 0);
+        QCOMPARE(heats.size(), swum ? (swimmers + lanes - 1) / lanes : 0);
+        if (heats.size() > 1)
+            QVERIFY(heats[0] <= heats[1] && heats[1] - heats[0] <= 1);
     }
 
     void placeLanes_data()
@@ -250,44 +242,36 @@ private Q_SLOTS:
         QCOMPARE(placed, lanes);
     }
 
+    // Rows: kind|lanes|setting ("Hdw", "AllHeats", "SwimHeats", "FINAL" the event's type,
+    // "FINALS" the session)|the heats, Heats()|the message, then the swimmers.
     void poolEvent_data()
     {
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<int>("lanes");
-        // "Hdw", "AllHeats", "FINAL", "SwimHeats", "FINALS" (the session) or ""
-        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("row");
         QTest::addColumn<QStringList>("swimmers");
-        QTest::addColumn<QString>("heats");
-        QTest::addColumn<QString>("message");
-
         // clang-format off
         const QStringList six = Field("S", 6, 100);
-        QTest::newRow("11 in 5 lanes") << "Open" << 5 << "" << Field("S", 11, 100)
-            << "S1@2 S2@3 S3@4|S4@2 S5@3 S6@4|S7@1 S9@2 S11@3 S10@4 S8@5" << "";
-        QTest::newRow("6 in 6 lanes, all heats") << "Open" << 6 << "AllHeats" << six << "S2@1 S4@2 S6@3 S5@4 S3@5 S1@6" << "";
-        QTest::newRow("6 in 6 lanes, heats to swim") << "Open" << 6 << "SwimHeats" << six << "S2@1 S4@2 S6@3 S5@4 S3@5 S1@6" << "";
-        QTest::newRow("3 in a final") << "Open" << 6 << "FINAL" << Field("S", 3, 100) << "S3@2 S1@3 S2@4" << "";
-        QTest::newRow("time trial swims first") << "Open" << 4 << "" << (QStringList{"T 20.00 - TT"} + Field("S", 5, 100))
-            << "T@1 S1@2 S2@3|S3@1 S5@2 S4@3" << "";
+        QTest::newRow("11 in 5 lanes") << "Open|5||S1@2 S2@3 S3@4|S4@2 S5@3 S6@4|S7@1 S9@2 S11@3 S10@4 S8@5|" << Field("S", 11, 100);
+        QTest::newRow("6 in 6 lanes, all heats") << "Open|6|AllHeats|S2@1 S4@2 S6@3 S5@4 S3@5 S1@6|" << six;
+        QTest::newRow("6 in 6 lanes, heats to swim") << "Open|6|SwimHeats|S2@1 S4@2 S6@3 S5@4 S3@5 S1@6|" << six;
+        QTest::newRow("3 in a final") << "Open|6|FINAL|S3@2 S1@3 S2@4|" << Field("S", 3, 100);
+        QTest::newRow("time trial swims first") << "Open|4||T@1 S1@2 S2@3|S3@1 S5@2 S4@3|" << QStringList{"T 20.00 - TT"} + Field("S", 5, 100);
         // Seeding groups A, C, B: the fast heats of A last, then of B; C has only 4 swimmers.
-        QTest::newRow("masters seeding groups") << "Masters" << 5 << "Hdw"
-            << Field("A", 6, 100, "A") + Field("B", 5, 50, "B") + Field("C", 4, 200, "C")
-            << "C1@1 C2@2 C3@3 C4@4 A1@5|B1@1 B3@2 B5@3 B4@4 B2@5|A2@1 A4@2 A6@3 A5@4 A3@5"
-            << "Less than 5 swimmers in age group C";
-        QTest::newRow("champs finals write no seeds") << "Champs" << 6 << "FINALS" << QStringList{"B 30.00 - - 2", "A 31.00 - - 1"} << "" << "";
-        QTest::newRow("too many swims") << "Open" << 6 << "" << Field("S", MaxEventList + 1, 2000) << "" << "Event 1 has 1001 swims";
+        QTest::newRow("masters seeding groups")
+            << "Masters|5|Hdw|C1@1 C2@2 C3@3 C4@4 A1@5|B1@1 B3@2 B5@3 B4@4 B2@5|A2@1 A4@2 A6@3 A5@4 A3@5|Less than 5 swimmers in age group C"
+            << Field("A", 6, 100, "A") + Field("B", 5, 50, "B") + Field("C", 4, 200, "C");
+        QTest::newRow("champs finals write no seeds") << "Champs|6|FINALS||" << QStringList{"B 30.00 - - 2", "A 31.00 - - 1"};
+        QTest::newRow("too many swims") << "Open|6|||Event 1 has 1001 swims" << Field("S", MaxEventList + 1, 2000);
         // clang-format on
     }
 
     void poolEvent()
     {
-        QFETCH(QString, type);
-        QFETCH(int, lanes);
-        QFETCH(QString, setting);
+        QFETCH(QString, row);
         QFETCH(QStringList, swimmers);
-        QFETCH(QString, heats);
-        QFETCH(QString, message);
-        Core::GalaState gala = Gala(type, lanes);
+        // The heats hold '|' too: the message is after the last one.
+        const QString type = row.section(u'|', 0, 0), setting = row.section(u'|', 2, 2);
+        const QString heats = row.section(u'|', 3, -2), message = row.section(u'|', -1);
+        Core::GalaState gala = Gala(type, row.section(u'|', 1, 1).toInt());
         gala.Hdw = setting == "Hdw";
         gala.AllHeats = setting == "AllHeats";
         if (setting == "SwimHeats")
