@@ -280,11 +280,8 @@ private Q_SLOTS:
         QFile::setPermissions(folder, P::ReadOwner | P::WriteOwner | P::ExeOwner);
         QVERIFY2(list.Out.contains("SPRING27\t14/03/2027\tVelmora Spring Open\t"),
                  qPrintable(list.Out));
-        QCOMPARE(list.Err, readOnly ? "openmeet-db: The database " + db +
-                                          " is on read-only media (the file or its folder cannot "
-                                          "be written): it is open for reading only, and no "
-                                          "changes can be saved to it\n"
-                                    : QString());
+        // The message itself is the library's, checked there.
+        QCOMPARE(list.Err.contains(db + " is on read-only media"), readOnly);
         QCOMPARE(list.ExitCode, 0);
         QCOMPARE(TestDir::Read(db), before);
         // Reading a WAL-mode file in a folder that can be written needs its -shm file, which
