@@ -96,7 +96,10 @@ struct HeatsMeet : EntryGala
             event.EvSelected = true;
     }
 
-    QStringList Swims() { return TableRows(session.MeetDb, "Swim Table", SwimColumns); }
+    QStringList Swims()
+    {
+        return TableRows(session.MeetDb, "Swim Table", SwimColumns).replaceInStrings("<null>", "~");
+    }
 
     Roster roster;
 };
@@ -149,32 +152,26 @@ private Q_SLOTS:
 
     void heatSizes_data()
     {
-        QTest::addColumn<int>("lanes");
-        QTest::addColumn<int>("swimmers");
-        QTest::addColumn<bool>("single");   // the event is swum as one heat
-        QTest::addColumn<QString>("sizes"); // "" to check only the rules every allocation keeps
-
-        // clang-format off
-        QTest::newRow("23 in 6 lanes") << 6 << 23 << false << "5 6 6 6";
-        QTest::newRow("11 in 5 lanes") << 5 << 11 << false << "3 3 5";
-        QTest::newRow("5 in 5 lanes, ordinary") << 5 << 5 << false << "none";
-        QTest::newRow("40 full heats") << 4 << 160 << false << QString("4 ").repeated(40).trimmed();
-        QTest::newRow("more than 40 heats") << 4 << 161 << false << "none";
-        // clang-format on
+        // Rows: lanes|swimmers|swum as one heat (1)|the sizes, "" to check only the rules every
+        // allocation keeps.
+        QTest::addColumn<QString>("row");
+        for (const char *row : {"6|23|0|5 6 6 6", "5|11|0|3 3 5", "5|5|0|none", "4|161|0|none"})
+            QTest::newRow(row) << QString(row);
+        QTest::newRow("40 full heats") << "4|160|0|" + QString("4 ").repeated(40).trimmed();
         for (int lanes = MinPoolLanes; lanes <= MaxPoolLanes; ++lanes) {
-            for (int n = 0; n <= 3 * lanes + 1; ++n) {
+            for (int n = 0; n <= 3 * lanes + 1; ++n)
                 QTest::addRow("%d lanes, %d swimmers", lanes, n)
-                    << lanes << n << (n % 2 == 0) << QString();
-            }
+                    << QStringLiteral("%1|%2|%3|").arg(lanes).arg(n).arg(int(n % 2 == 0));
         }
     }
 
     void heatSizes()
     {
-        QFETCH(int, lanes);
-        QFETCH(int, swimmers);
-        QFETCH(bool, single);
-        QFETCH(QString, sizes);
+        QFETCH(QString, row);
+        const QStringList f = row.split(u'|');
+        const int lanes = f[0].toInt(), swimmers = f[1].toInt();
+        const bool single = f[2] == "1";
+        const QString sizes = f[3];
         const QList<int> heats = HeatSizes(swimmers, lanes, single);
         if (!sizes.isEmpty()) {
             QStringList shown;
@@ -198,11 +195,12 @@ private Q_SLOTS:
             QVERIFY(heats[0] <= heats[1] && heats[1] - heats[0] <= 1);
     }
 
+    // Rows: the position in the heat (1 = slowest) per lane, "-" for none.
     void placeLanes_data()
     {
         QTest::addColumn<bool>("fast");
         QTest::addColumn<bool>("final");
-        QTest::addColumn<QString>("lanes"); // position in the heat (1 = slowest) per lane
+        QTest::addColumn<QString>("lanes");
 
         // Rows of 4 to 8 lanes, from 1 swimmer to a full heat.
         // clang-format off
@@ -236,7 +234,7 @@ private Q_SLOTS:
         // Heat 2 of 3 is a fast heat with two split heats and an ordinary one with one.
         const std::array<int, MaxPoolLanes> slot =
             PlaceLanes(2, 3, fast ? 2 : 1, swimmers, int(lanes.size()), final);
-        QString placed; // the position within the heat in each lane, "-" for none
+        QString placed;
         for (qsizetype k = 0; k < lanes.size(); ++k)
             placed += slot[size_t(k)] ? QString::number(slot[size_t(k)]) : QStringLiteral("-");
         QCOMPARE(placed, lanes);
@@ -319,38 +317,35 @@ private Q_SLOTS:
         QCOMPARE(few.Messages, QStringList{"Less than 4 swimmers in event 7"});
         QCOMPARE(few.SplitHeatCount, 1);
     }
-    // Each row changes the meet of HeatsMeet: "limit" caps event 1 at 4 entries and swims every
-    // heat, "only1" leaves only events 1 and 2 selected, "finals" makes it a champs finals
-    // session, "nodb" takes the meet database away.
+
+    // Each row changes the meet of HeatsMeet: "confirmed" seeds only confirmed entries, "limit"
+    // caps event 1 at 4 entries and swims every heat, "only1" leaves only events 1 and 2
+    // selected, "finals" makes it a champs finals session, "nodb" takes the meet database away.
     void makeHeats_data()
     {
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<bool>("onlyConfirmed");
-        QTest::addColumn<QString>("swims"); // the swim table afterwards; "" for unchanged
+        QTest::addColumn<QString>("swims"); // the swim table afterwards, ~ for null; "" unchanged
         QTest::addColumn<QStringList>("messages");
 
         // clang-format off
         // Pool event 1: six swimmers in heats of 3 and 3, the boy of event 2 the slowest. Event 3:
         // one confirmed swimmer, no heat in a 4-lane pool; the other swim is cleared.
-        QTest::newRow("confirmed only") << "" << true
+        QTest::newRow("confirmed only") << "confirmed"
             << "10|1|2|1|40.00|1|2 11|1|3|1|39.00|1|3 12|1|4|1|38.00|2|1 13|1|5|1|37.00|2|3 14|1|6|1|36.00|2|2 "
                "20|2|1|1|50.00|1|1 30|3|1|3|1:20.00||0 31|3|0|3|1:10.00||0"
             << QStringList{"No (confirmed) entries for event 4"};
         // The four fastest of pool event 1 in one heat, placed as a spearhead; the two cut off
         // keep no seed and no heat. Event 3 is untouched.
-        QTest::newRow("entry limit") << "limit only1" << false
-            << "10|1|0|1|40.00||0 11|1|1|1|39.00|1|4 12|1|2|1|38.00|1|1 13|1|3|1|37.00|1|3 14|1|4|1|36.00|1|2 "
-               "20|2|0|1|50.00||0 30|3|<null>|<null>|<null>|<null>|<null> 31|3|<null>|<null>|<null>|<null>|<null>"
+        QTest::newRow("entry limit") << "limit only1"
+            << "10|1|0|1|40.00||0 11|1|1|1|39.00|1|4 12|1|2|1|38.00|1|1 13|1|3|1|37.00|1|3 14|1|4|1|36.00|1|2 20|2|0|1|50.00||0 30|3|~|~|~|~|~ 31|3|~|~|~|~|~"
             << QStringList{};
         // A finals session writes the finals file of each pool event and only clears the heats in
         // the database. Every rank here is 0, so the roster order stands.
-        QTest::newRow("champs finals") << "finals only1" << false
-            << "10|1|0|<null>|39.00||0 11|1|0|<null>|<null>||0 12|1|0|<null>|<null>||0 13|1|0|<null>|<null>||0 "
-               "14|1|0|<null>|<null>||0 20|2|0|<null>|<null>||0 30|3|<null>|<null>|<null>|<null>|<null> "
-               "31|3|<null>|<null>|<null>|<null>|<null>"
+        QTest::newRow("champs finals") << "finals only1"
+            << "10|1|0|~|39.00||0 11|1|0|~|~||0 12|1|0|~|~||0 13|1|0|~|~||0 14|1|0|~|~||0 20|2|0|~|~||0 30|3|~|~|~|~|~ 31|3|~|~|~|~|~"
             << QStringList{};
         const QString none = "No (confirmed) entries for event ";
-        QTest::newRow("no meet database") << "nodb" << false << ""
+        QTest::newRow("no meet database") << "nodb" << ""
             << QStringList{NotAvailableMessage, none + "1", NotAvailableMessage, none + "3", NotAvailableMessage, none + "4"};
         // clang-format on
     }
@@ -358,8 +353,8 @@ private Q_SLOTS:
     void makeHeats()
     {
         QFETCH(QString, setup);
-        QFETCH(bool, onlyConfirmed);
         QFETCH(QString, swims);
+        const MakeHeatsOptions options{false, setup.contains("confirmed")};
         QFETCH(QStringList, messages);
         HeatsMeet meet;
         Core::GalaState &gala = meet.session.Gala;
@@ -378,7 +373,7 @@ private Q_SLOTS:
         gala.UseMeetDb = !setup.contains("nodb");
         const QStringList before = meet.Swims();
         QList<SeededEvent> seeded;
-        QCOMPARE(MakeHeats(meet.session, meet.roster, {false, onlyConfirmed}, meet.prompts, seeded),
+        QCOMPARE(MakeHeats(meet.session, meet.roster, options, meet.prompts, seeded),
                  gala.UseMeetDb);
         QCOMPARE(meet.prompts.Messages, messages);
         const QStringList after = meet.Swims();
@@ -389,7 +384,7 @@ private Q_SLOTS:
                     .startsWith("4\r\n\"13\",\"1\",\"Swimmer 13\",\"01/01/10\",\"37.00\",-1\r\n"));
         }
         // Run again on the same roster: the same allocation, nothing left over.
-        MakeHeats(meet.session, meet.roster, {false, onlyConfirmed}, meet.prompts, seeded);
+        MakeHeats(meet.session, meet.roster, options, meet.prompts, seeded);
         QCOMPARE(meet.Swims(), after);
     }
 
