@@ -231,14 +231,10 @@ private Q_SLOTS:
 
     void walkAndSearch()
     {
-        ConfirmMeet meet;
-        QStringList walked;
-        for (int i = 0; i < 4; ++i) {
+        ConfirmMeet meet; // "Next Swimmer" skips the missing 3 and stays on the last
+        for (int i = 0; i < 3; ++i)
             meet.form->NextSwimmer();
-            walked << meet.form->FEntNo;
-        }
-        QCOMPARE(walked, (QStringList{"2", "4", "4", "4"}));
-        QCOMPARE(meet.form->FName, QString("Cy Orr"));
+        QCOMPARE(meet.form->FEntNo + meet.form->FName, QString("4Cy Orr"));
 
         meet.prompts.Type("Ray").Type("").Type("Zed").CancelInput();
         meet.form->SearchByName();
@@ -527,31 +523,18 @@ private Q_SLOTS:
         QVERIFY(meet.prompts.Messages.at(0).contains("intent.vb"));
     }
 
-    void loadFileRefusals_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QString>("message"); // a part of the message
-
-        QTest::newRow("missing") << QByteArray() << int(LoadResult::Empty) << NoSwimsMessage;
-        QTest::newRow("huge count") << QByteArray("1,\"A\",\"B\",\"C\",\"F\"\r\n99999999\r\n")
-                                    << int(LoadResult::Failed) << "intent.vb";
-    }
-
+    // A missing file is an empty roster; a count no file could hold is refused, not allocated.
     void loadFileRefusals()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, result);
-        QFETCH(QString, message);
         EntryGala meet("Open", Events); // without the meet database
-        if (!bytes.isNull())
-            meet.dir.Write("intent.vb", bytes);
         Roster roster;
-        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), result);
+        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Empty));
+        meet.dir.Write("intent.vb", "1,\"A\",\"B\",\"C\",\"F\"\r\n99999999\r\n");
+        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Failed));
         QVERIFY(roster.isEmpty());
-        QCOMPARE(meet.prompts.Messages.size(), 1);
-        QVERIFY2(meet.prompts.Messages.at(0).contains(message),
-                 qPrintable(meet.prompts.Messages.at(0)));
+        QCOMPARE(meet.prompts.Messages.size(), 2);
+        QCOMPARE(meet.prompts.Messages[0], NoSwimsMessage);
+        QVERIFY(meet.prompts.Messages[1].contains("intent.vb"));
     }
 
     // The confirmation commands reach only swims of the meet's events; counts and logs.
@@ -575,9 +558,6 @@ private Q_SLOTS:
         roster[1].Swims[0].FinalRank = 6; // above the 5 lanes: a reserve
         roster.append(
             RosterEntrant{5, "Cy Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
-
-        QCOMPARE(EntrySummaryText(roster, meet.session.Gala),
-                 QString("Total Entries :  3 | Confirmed :  2"));
 
         QStringList stats;
         for (const Reports::EventStatistic &s : EventStatistics(roster, meet.session.Gala))
