@@ -26,7 +26,6 @@ struct ConfirmMeet : EntryGala
         : EntryGala("Open", Events)
     {
         session.Gala.ProgramMode = mode;
-        session.Gala.GalaName = "Spring Open";
         if (database) {
             UseMeetDb();
             InsertRows(session.MeetDb, "Entrant Table",
@@ -78,10 +77,9 @@ QStringList Describe(const Roster &roster)
     for (const RosterEntrant &e : roster) {
         QStringList swims;
         for (const RosterSwim &s : e.Swims)
-            swims << QStringLiteral("%1 %2 %3 %4 %5")
-                         .arg(s.EventNumber, s.EntryTime, s.Confirmed ? "Y" : "N")
-                         .arg(s.FinalRank)
-                         .arg(s.MeetSpecific);
+            swims << QStringList{s.EventNumber, s.EntryTime, s.Confirmed ? "Y" : "N",
+                                 QString::number(s.FinalRank), s.MeetSpecific}
+                         .join(u' ');
         lines << QStringLiteral("%1 %2|%3|%4|%5|%6: %7")
                      .arg(e.EntrantNumber)
                      .arg(e.Name, e.Club, e.Age, e.Sex, e.RegNo, swims.join("; "));
@@ -144,8 +142,7 @@ private Q_SLOTS:
 
         meet.Show(3);
         QCOMPARE(meet.prompts.Messages, QStringList{InvalidEntrantMessage});
-        QCOMPARE(meet.form->FName, QString());
-        QCOMPARE(RowEvents(*meet.form), QStringList{});
+        QCOMPARE(meet.form->FName + RowEvents(*meet.form).join(u' '), QString());
 
         // 20 swims fill every row; 25 are held, 20 shown, and Confirm All confirms them all.
         RosterEntrant &ann = meet.form->Entrants()[0];
@@ -461,7 +458,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("row");
         for (const char *row : {"Open|0||intent.vb intent.vb intent.BAK NN",
-                                "Masters|0|FINALS|intent.vb intent.vb intent.BAK NN",
                                 "Champs|1|HEATS|intent.vb intent.vb intent.BAK NN",
                                 "Champs|1|FINALS|intent.vb finals.cds finals.bak NY",
                                 "Champs|1|saved|finals.cds finals.cds finals.bak NN",
@@ -548,7 +544,6 @@ private Q_SLOTS:
         QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, false), 3);
         QVERIFY(roster.at(0).Swims.at(2).Confirmed && !roster.at(1).Swims.at(0).Confirmed);
 
-        QCOMPARE(ConfirmEntrant(roster[0]), 3);
         QCOMPARE(ClearReserves(roster), 1);
         QCOMPARE(roster.at(0).Swims.at(0).MeetSpecific + roster.at(1).Swims.at(0).MeetSpecific,
                  QString("TT"));
@@ -561,11 +556,8 @@ private Q_SLOTS:
 
         QStringList stats;
         for (const Reports::EventStatistic &s : EventStatistics(roster, meet.session.Gala))
-            stats << QStringLiteral("%1:%2/%3 %4")
-                         .arg(s.EvNumber)
-                         .arg(s.Confirmed)
-                         .arg(s.Entries)
-                         .arg(s.Unconfirmed.join(u','));
+            stats << QStringLiteral("%1:%2/%3 ").arg(s.EvNumber).arg(s.Confirmed).arg(s.Entries) +
+                         s.Unconfirmed.join(u',');
         QCOMPARE(stats, (QStringList{"1:1/1 ", "2:0/0 ", "3:1/1 ", "12:0/1 Ann Lee"}));
 
         QCOMPARE(CheckinLogBytes(roster, meet.session.Gala),

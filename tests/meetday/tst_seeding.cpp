@@ -25,12 +25,13 @@ Roster MakeRoster(const QString &event, const QStringList &swimmers, int first =
     return roster;
 }
 
-Core::GalaState Gala(const QString &type, int lanes, const QStringList &events = {"1"})
+Core::GalaState Gala(const QString &type, int lanes, const QStringList &events = {"1"},
+                     const QString &session = "HEATS & FINALS")
 {
     Core::GalaState gala;
     gala.GalaType = type;
     gala.Lanes = lanes;
-    gala.SessionTitle = QStringLiteral("HEATS & FINALS");
+    gala.SessionTitle = session;
     for (const QString &number : events) {
         Core::GalaEvent event;
         event.EvNumber = number;
@@ -86,11 +87,10 @@ struct HeatsMeet : EntryGala
                    {"M1|10|1|40.00|1|39.00|7|3|3|9", "M1|11|1|39.00|1|||||", "M1|12|1|38.00|1|||||",
                     "M1|13|1|37.00|1|||||", "M1|14|1|36.00|1|||||", "M1|20|2|50.00|1|||||",
                     "M1|30|3|1:20.00|1|||||", "M1|31|3|1:10.00|0|||||"});
-        QStringList entrants;
         for (int number : {10, 11, 12, 13, 14, 20, 30, 31})
-            entrants << QStringLiteral("M1|%1|Swimmer %1|VMSC|01/01/10|F").arg(number);
-        InsertRows(session.MeetDb, "Entrant Table",
-                   "Meet code|Entrant Number|Swimmer Name|club|age|Sex", entrants);
+            InsertRows(session.MeetDb, "Entrant Table",
+                       "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
+                       {QStringLiteral("M1|%1|Swimmer %1|VMSC|01/01/10|F").arg(number)});
         QCOMPARE(LoadRoster(session, prompts, roster), LoadResult::Loaded);
         for (Core::GalaEvent &event : session.Gala.Events)
             event.EvSelected = true;
@@ -138,8 +138,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, f);
         f += QStringList{"0", "0"};
-        Core::GalaState gala = Gala(f[0], 6);
-        gala.SessionTitle = f[1];
+        Core::GalaState gala = Gala(f[0], 6, {"1"}, f[1]);
         EventList list;
         BuildEventList(list, MakeRoster("1", f[2].split(u',')), "1", false);
         SeedEventList(list, gala);
@@ -300,7 +299,6 @@ private Q_SLOTS:
         gala.SplitLastHeats = true;
         const Roster roster =
             MakeRoster("5", Field("G", 8, 80)) + MakeRoster("7", Field("B", 4, 90), 11);
-        QCOMPARE(CombinedLeadOf(gala, "7"), QString("5"));
         const SeededEvent seeded = SeedPoolEvent(roster, gala, "5", {});
         QCOMPARE(seeded.Events, (QStringList{"5", "7"}));
         QCOMPARE(seeded.SplitHeatCount, 2);
@@ -392,21 +390,17 @@ private Q_SLOTS:
     // the lowest ranked first.
     void finalsFile_data()
     {
-        QTest::addColumn<int>("qualifiers");
-        QTest::addColumn<bool>("programCreation");
-        QTest::addColumn<int>("written");
-        QTest::newRow("11 in 8 lanes, programme") << 11 << true << 10;
-        QTest::newRow("11 in 8 lanes") << 11 << false << 8;
-        QTest::newRow("5 in 8 lanes, programme") << 5 << true << 5;
+        QTest::addColumn<QList<int>>("f"); // qualifiers, programme creation (1), ranks written
+        QTest::newRow("11 in 8 lanes, programme") << QList<int>{11, 1, 10};
+        QTest::newRow("11 in 8 lanes") << QList<int>{11, 0, 8};
+        QTest::newRow("5 in 8 lanes, programme") << QList<int>{5, 1, 5};
     }
 
     void finalsFile()
     {
-        QFETCH(int, qualifiers);
-        QFETCH(bool, programCreation);
-        QFETCH(int, written);
-        Core::GalaState gala = Gala("Champs", 8, {"12"});
-        gala.SessionTitle = "FINALS";
+        QFETCH(QList<int>, f);
+        const int qualifiers = f[0], written = f[2];
+        const Core::GalaState gala = Gala("Champs", 8, {"12"}, "FINALS");
         QStringList swimmers; // in reverse rank order
         QByteArray expected = QByteArray::number(written) + "\r\n";
         for (int rank = qualifiers; rank >= 1; --rank) {
@@ -418,7 +412,7 @@ private Q_SLOTS:
                                 .toLatin1();
         }
         const SeededEvent seeded = SeedPoolEvent(MakeRoster("12", swimmers), gala, "12", {});
-        QCOMPARE(FinalsFileBytes(seeded, 8, programCreation), expected);
+        QCOMPARE(FinalsFileBytes(seeded, 8, f[1] == 1), expected);
     }
 };
 
