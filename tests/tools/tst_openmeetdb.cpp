@@ -21,8 +21,7 @@ namespace {
 struct Outcome
 {
     int ExitCode = -1;
-    QString Out;
-    QString Err;
+    QString Out, Err;
 };
 
 const QString Tool = QStringLiteral(OPENMEET_RUNTIME_DIR "/openmeet-db");
@@ -31,10 +30,8 @@ const QString Tool = QStringLiteral(OPENMEET_RUNTIME_DIR "/openmeet-db");
 Outcome Run(const QStringList &args, const QStringList &as = {})
 {
     QProcess process;
-    if (as.isEmpty())
-        process.start(Tool, args);
-    else
-        process.start(as.first(), as.mid(1) + QStringList{Tool} + args);
+    const QStringList command = as + QStringList{Tool} + args;
+    process.start(command.first(), command.mid(1));
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -54,16 +51,11 @@ QString Craft(const QString &sql)
         .arg(QString(sql).replace("'", "''"));
 }
 
-QStringList Files(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
-}
-
 // Every file of the folder, names and bytes.
 QByteArray Contents(const QString &folder)
 {
     QByteArray all;
-    for (const QString &name : Files(folder))
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
         all += name.toUtf8() + TestDir::Read(folder + "/" + name);
     return all;
 }

@@ -39,12 +39,8 @@ struct Window : EntryGala
             session.Gala.Clubs = {Core::GalaClub{"VMSC", "Velmora Marlets"}};
             UseMeetDb();
         }
+        // Started, shown and made the active window so that keys reach it.
         window = std::make_unique<IntEntries>(session, prompts);
-    }
-
-    // Started, shown and made the active window so that keys reach it.
-    void Show()
-    {
         QVERIFY(window->Start());
         window->show();
         window->activateWindow();
@@ -70,7 +66,6 @@ private Q_SLOTS:
     void memberDetailsFromMenu()
     {
         Window w(Core::GalaInternal);
-        w.Show();
         w.window->ShortNameBox()->setText("Bro J");
         QStringList shown;
         QTimer::singleShot(0, w.window.get(), [&shown] {
@@ -90,7 +85,6 @@ private Q_SLOTS:
     void keyboardEntry()
     {
         Window w(Core::GalaOpen);
-        w.Show();
         IntEntries &window = *w.window;
         const QList<QWidget *> boxes{window.FullNameBox(), window.RegnoBox(), window.ClubBox(),
                                      window.DobBox(), window.SexBox()};
@@ -104,7 +98,6 @@ private Q_SLOTS:
         QCOMPARE(window.FullNameBox()->text() + window.SexBox()->text(),
                  QString::fromUtf8("Zoë O'Brien-SmithF"));
         QVERIFY(window.GroupOption(0)->isChecked()); // 10 on the qualifying date: U/12
-        QCOMPARE(window.SlotCheck(4)->text(), QStringLiteral("5:50 MED"));
         const QStringList times{"35.5", "1:02.3", "NT", "41", "1:30"};
         for (int i = 0; i < times.size(); ++i) {
             QCOMPARE(window.focusWidget(), window.SlotTime(i));
@@ -141,7 +134,6 @@ private Q_SLOTS:
         QFETCH(QString, row);
         const QStringList f = row.split(u'|');
         Window w(Core::GalaOpen);
-        w.Show();
         IntEntries &window = *w.window;
         const QHash<QString, QLineEdit *> boxes{{"name", window.FullNameBox()},
                                                 {"dob", window.DobBox()},
@@ -169,7 +161,6 @@ private Q_SLOTS:
     void escapeWithTypedEntrant()
     {
         Window w(Core::GalaOpen);
-        w.Show();
         IntEntries &window = *w.window;
         Type(window.FullNameBox(), "Jane");
         w.prompts.No().Yes();
@@ -182,7 +173,6 @@ private Q_SLOTS:
                  QStringList(2, "Jane has not been recorded. Discard the entry?"));
 
         Window empty(Core::GalaOpen);
-        empty.Show();
         QTest::keyClick(empty.window->FullNameBox(), Qt::Key_Escape);
         QVERIFY(!empty.window->isVisible() && empty.prompts.Questions.isEmpty());
     }
@@ -190,7 +180,6 @@ private Q_SLOTS:
     void clubs()
     {
         Window w(Core::GalaOpen);
-        w.Show();
         IntEntries &window = *w.window;
         // "Add New Club" runs the club window's handler, then shows the club table as it now is
         // (a rename, which changes no count).
