@@ -367,6 +367,7 @@ private Q_SLOTS:
         QCOMPARE(gala.prompts.Messages, row[5].isEmpty() ? QStringList{} : QStringList{row[5]});
         QCOMPARE(changed, row[5].isEmpty() ? 0 : 1);
     }
+
     // Loading from the meet database, with nothing to load, and from a broken one.
     void loadDatabase()
     {

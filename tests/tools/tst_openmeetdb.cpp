@@ -204,12 +204,9 @@ private Q_SLOTS:
         QCOMPARE(outcome.ExitCode, exitCode);
         if (exitCode != 0 || args.first() == "list")
             QCOMPARE(Contents(dir.Path()), before);
-        if (exitCode != 0) {
+        QCOMPARE(outcome.Out, exitCode != 0 ? QString() : output);
+        if (exitCode != 0)
             QVERIFY2(outcome.Err.contains(output), qPrintable(outcome.Err));
-            QCOMPARE(outcome.Out, QString());
-        } else {
-            QCOMPARE(outcome.Out, output);
-        }
         if (!state.isEmpty())
             QCOMPARE(Value(db, state[0]), state[1]);
         if (!file.isEmpty()) {

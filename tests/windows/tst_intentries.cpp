@@ -181,8 +181,7 @@ private Q_SLOTS:
     {
         Window w(Core::GalaOpen);
         IntEntries &window = *w.window;
-        // "Add New Club" runs the club window's handler, then shows the club table as it now is
-        // (a rename, which changes no count).
+        // "Add New Club" runs the club window's handler, then shows the club table as it now is.
         window.SetClubAddHandler([&w] { w.session.Gala.Clubs.first().Name = "Velmora Marlins"; });
         QTest::mouseClick(window.findChild<QPushButton *>("Club_Add"), Qt::LeftButton);
         auto *list = window.findChild<QListWidget *>("ClubList");
