@@ -169,14 +169,19 @@ private Q_SLOTS:
         row("event emptied", "event|0|||1", "message: " + RemoveEventMessage);
         row("event changed", "event|0| 2|Y|2", change);
         row("event change declined", "event|0|2|N|1", change);
+        row("event unchanged", "event|0|1||1");
         row("event on the Add row", "event|3|7||");
         row("time 9:99 as typed", "time|0|9:99||9:99");
         row("time seconds", "time|0|65.3||1:05.30");
+        row("time NT", "time|0|nt||9:99.99");
+        row("meet specific", "specific|1|TT||TT");
         row("time 75 seconds past a minute", "time|0|1:75.00||35.10", "message: Invalid Time");
         row("tick on the Add row", "tick|3|1||0");
         row("club unknown kept", "club|0|ZZZ|Y|ZZZ", club);
         row("club unknown refused", "club|0|vmsc|N|ASHB", club);
+        row("sex", "sex|0|M||M");
         row("sex lower case", "sex|0|m||F", "message: Invalid Sex");
+        row("name", "name|0|Ann Lee-Hart||Ann Lee-Hart");
         // clang-format on
     }
 
@@ -203,6 +208,12 @@ private Q_SLOTS:
             f.OnEntryTimeLeft(row);
         } else if (box == "tick") {
             f.OnTickChanged(row, true);
+        } else if (box == "specific") {
+            r.MeetSpecific = typed;
+            f.OnMeetSpecificChanged(row);
+        } else if (box == "name") {
+            f.FName = typed;
+            f.OnNameChanged();
         } else if (box == "club") {
             f.FClub = typed;
             f.OnClubLeft();
@@ -218,6 +229,8 @@ private Q_SLOTS:
             {"event", {r.EvNo, s.EventNumber}},
             {"time", {r.Time, s.EntryTime}},
             {"tick", {QString::number(r.Confirmed), QString::number(s.Confirmed)}},
+            {"specific", {r.MeetSpecific, s.MeetSpecific}},
+            {"name", {f.FName, ann.Name}},
             {"club", {f.FClub, ann.Club}},
             {"sex", {f.FSex, ann.Sex}}};
         QCOMPARE(now.value(box), QStringList(2, value));
@@ -321,6 +334,17 @@ private Q_SLOTS:
                                                   "message: Total Entries :  4 | Confirmed :  4",
                                                   "yesno: " + UnconfirmAllQuestion,
                                                   "message: Total Entries :  4 | Confirmed :  0"}));
+        // The statistics are of the roster as it is now: Cy's confirmed swim is cleared too.
+        QCOMPARE(meet.form->EntryStatistics().at(0).Unconfirmed,
+                 (QStringList{"Ann Lee", "Cy Orr"}));
+
+        // "Update PBs": Ann's 50 FS best of 30.00 replaces her 35.10, and the roster is saved.
+        meet.prompts.Messages.clear();
+        meet.AddMember(NewMember("Lee", "Ann", "01/02/10", "30.00"));
+        meet.form->UpdatePbs();
+        QCOMPARE(meet.prompts.Messages,
+                 QStringList{"Updated Time for Ann Lee From 35.10 To 30.00"});
+        QVERIFY(meet.Swims().contains("1|1|30.00|0"));
 
         ConfirmMeet empty(ModeMeetDay, false);
         empty.prompts.Messages.clear();

@@ -140,6 +140,7 @@ private Q_SLOTS:
         row("missing argument", "add-meet @natamar.mdb", 2, "Usage: openmeet-db add-meet FILE GALAFILE");
         row("unknown command", "drop @natamar.mdb", 2, "unknown command \"drop\"");
         row("create members", "create-members @new.mdb demo:members.csv", 0, "Created member database @new.mdb with 200 members\n");
+        row("bad member line", "create-members @new.mdb @bad.csv", 1, "bad.csv:3: Sex \"Q\" is not M or F"); // and no @new.mdb left
         row("list", "list @natamar.mdb", 0, list);
         // A saved query written by a stranger is checked without being run.
         row("query attaches", "list @natamar.mdb", 1, refused, Craft("ATTACH '@made.db' AS made"));
@@ -147,6 +148,9 @@ private Q_SLOTS:
         row("endless query, never run", "list @natamar.mdb", 0, list,
             Craft(R"(WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x AS "_rowid" FROM c)"));
         row("confirm", "confirm @natamar.mdb SPRING27 --entrants 1,3-4", 0, "Confirmed 8 swims of 3 entrants in meet SPRING27\n", "", {confirmed, "1 3 4"});
+        row("confirm all", "confirm @natamar.mdb SPRING27 --all", 0, "Confirmed 118 swims of 38 entrants in meet SPRING27\n", "",
+            {R"(SELECT count(*) FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND NOT "Confirmed")", "0"});
+        row("confirm unknown meet", "confirm @natamar.mdb NOPE --all", 1, "nothing confirmed");
         row("confirm unknown entrant", "confirm @natamar.mdb SPRING27 --entrants 2,999", 1, "entrant 999 is not in meet SPRING27");
         row("confirm falling range", "confirm @natamar.mdb SPRING27 --entrants 9-3", 2, "\"9-3\" is not an entrant number");
         row("confirm no choice", "confirm @natamar.mdb SPRING27", 2, "Usage: openmeet-db confirm");
@@ -155,19 +159,30 @@ private Q_SLOTS:
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
             "", {lanes36, "35:1/4 37:1/2 38:1/3"});
         row("heats of an unknown event", "make-heats @natamar.mdb SPRING27 --events 99", 1, "no event \"99\" in the meet", "", {lanes36, "35:/ 37:/ 38:/"});
+        row("heats, nothing confirmed", "make-heats @natamar.mdb SPRING27 --events 36 --confirmed-only", 0, "", "", {lanes36, "35:/0 37:/0 38:/0"});
+        row("heats, unknown option", "make-heats @natamar.mdb SPRING27 --fast", 2, "Usage: openmeet-db make-heats");
         // The championship entries are the members' best times; Isla's slower one takes hers back.
         row("update bests", "update-pbs @natamar.mdb CHAMPS27 --members @pbsys.mdb", 0,
             "Updated Time for Underhay Isla From 40.00 To 27.98\nChanged 1 entry times in meet CHAMPS27\n", "", {isla, "27.98"});
         row("update bests, no members", "update-pbs @natamar.mdb CHAMPS27 --members @none.mdb", 1, "No member database", "", {isla, "40.00"});
         row("entrants list", "entrants-list @natamar.mdb SPRING27 @out.pdf", 0,
             "Wrote the entrants list of meet SPRING27 to @out.pdf (20 pages)\n", "", {}, "^Velmora Spring Open - Entries for ASHB\n");
+        row("entrants list, graded meet", "entrants-list @natamar.mdb GRADED @out.pdf", 1,
+            "GRADED: Not Applicable to this kind of gala\nopenmeet-db: no list written");
+        row("entrants list, unwritable folder", "entrants-list @natamar.mdb SPRING27 @missing/out.pdf", 1, "cannot be written");
         // Event 36 prints slowest first, with the entry times and the blank lines.
         row("programme", "programme @natamar.mdb SPRING27 @out.pdf --heading Morning", 0,
             "Wrote the programme of meet SPRING27 to @out.pdf (38 events, 7 pages)\n", "", {}, "37 +Hugo Holloway +31.67 +QUAR +________");
+        // The chosen club's swimmers are printed in bold italic, named in the heading.
+        row("programme of chosen events", "programme @natamar.mdb SPRING27 @out.pdf --events 36,37 --highlight VMSC --heading Heats", 0,
+            "Wrote the programme of meet SPRING27 to @out.pdf (2 events, 1 pages)\n", "", {}, "Printed for Velmora Marlets");
+        row("programme, unknown club", "programme @natamar.mdb SPRING27 @out.pdf --highlight NOPE", 1, "no club \"NOPE\" in the meet; no programme written");
+        row("programme, unknown event", "programme @natamar.mdb SPRING27 @out.pdf --events 36,99", 1, "no event \"99\" in the meet; no programme written");
         row("programme without entries", "programme @natamar.mdb GRADED @out.pdf", 1,
             "GRADED: No entries in the chosen events: there is no programme to print\nopenmeet-db: no programme written");
         row("programme file", "programme-csv @natamar.mdb CHAMPS27 @out.csv", 0, "Wrote the programme of meet CHAMPS27 to @out.csv (40 events)\n",
             "", {}, R"(^"1","Girls U/11 50m Freestyle"\r\n"BCP"\r\n"H"\r\n"No finalists"\r\n"2",)");
+        row("programme file of an open meet", "programme-csv @natamar.mdb SPRING27 @out.csv", 1, "meet SPRING27 is not a Champs meet");
         // clang-format on
     }
 
@@ -184,6 +199,7 @@ private Q_SLOTS:
         for (const char *name : {"natamar.mdb", "pbsys.mdb"})
             QVERIFY(QFile::copy(m_template.FilePath(name), dir.FilePath(name)));
         dir.Write("bad.ini", "galaname=Bad\ngalatype=Open\nlanes=12\n");
+        dir.Write("bad.csv", "Surname,Forename,Sex\nBrown,Jane,F\nGrey,Sam,Q\n");
         const QString db = dir.FilePath("natamar.mdb");
         const QString at = dir.Path() + "/";
         if (!setup.isEmpty()) {

@@ -62,22 +62,33 @@ class TestIntEntries : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // "Amend Members Details" opens the member details window on the short name typed.
+    // The member details window as each menu entry opens it, on the short name typed:
+    // action|caption|short name box|Add|Amend.
+    void memberDetailsFromMenu_data()
+    {
+        QTest::addColumn<QString>("row");
+        for (const char *row : {"PbAddCon|Add Members to PB/Membership File|hidden|1|0",
+                                "PbAmendCon|Amend Members Details|Bro J|0|1",
+                                "PbShowCon|Display Members Details|Bro J|0|0"})
+            QTest::newRow(row) << QString(row);
+    }
     void memberDetailsFromMenu()
     {
+        QFETCH(QString, row);
         Window w(Core::GalaInternal);
         w.window->ShortNameBox()->setText("Bro J");
         QStringList shown;
         QTimer::singleShot(0, w.window.get(), [&shown] {
             auto *details = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             QVERIFY(details);
-            shown << details->windowTitle() << details->findChild<QLineEdit *>("AbbName")->text()
+            auto *abb = details->findChild<QLineEdit *>("AbbName");
+            shown << details->windowTitle() << (abb->isHidden() ? "hidden" : abb->text())
                   << QString::number(details->findChild<QPushButton *>("MemberAdd")->isEnabled())
                   << QString::number(details->findChild<QPushButton *>("MemberAmend")->isEnabled());
             details->reject();
         });
-        w.window->findChild<QAction *>("PbAmendCon")->trigger();
-        QCOMPARE(shown.join(u'|'), QString("Amend Members Details|Bro J|0|1"));
+        w.window->findChild<QAction *>(row.section('|', 0, 0))->trigger();
+        QCOMPARE(shown.join(u'|'), row.section('|', 1));
     }
 
     // A whole entrant from the keyboard alone: Tab between the boxes, the times typed into the
@@ -125,8 +136,9 @@ private Q_SLOTS:
     void focusAfterLeaving_data()
     {
         QTest::addColumn<QString>("row");
-        for (const char *row : {"name|jane brown|click dob|dob", "name|jane brown|Alt+T|dob",
-                                "name|jane brown|Return|regno", "dob|05/03/16|Enter|sex"})
+        for (const char *row :
+             {"name|jane brown|click dob|dob", "name|jane brown|Alt+T|dob",
+              "name|jane brown|Return|regno", "dob|05/03/16|Enter|sex", "dob|31/02/2015|Tab|dob"})
             QTest::newRow(row) << QString::fromLatin1(row);
     }
     void focusAfterLeaving()
@@ -152,6 +164,8 @@ private Q_SLOTS:
         QCOMPARE(window.focusWidget(), boxes.value(f.at(3)));
         if (box == window.FullNameBox())
             QCOMPARE(box->text(), QStringLiteral("Jane Brown"));
+        else if (f.at(3) == "dob") // refused, the box kept
+            QCOMPARE(w.prompts.Messages, QStringList{"Date is invalid"});
         else
             QVERIFY(window.GroupOption(0)->isChecked());
     }
@@ -177,10 +191,31 @@ private Q_SLOTS:
         QVERIFY(!empty.window->isVisible() && empty.prompts.Questions.isEmpty());
     }
 
-    void clubs()
+    // A group shows its events; "Record" names what is missing; "Auto Correct" toggles; "Delete"
+    // looks for the name before it asks anything; the club list.
+    void buttonsAndClubs()
     {
         Window w(Core::GalaOpen);
         IntEntries &window = *w.window;
+        window.SexBox()->setText("F");
+        window.GroupOption(1)->click();
+        QCOMPARE(window.SlotCheck(0)->text(), QStringLiteral("6:50 FS"));
+        window.FullNameBox()->setText("Jane Brown");
+        QTest::mouseClick(window.RecordButton(), Qt::LeftButton);
+        QCOMPARE(window.InfoBox()->toPlainText(), QStringLiteral("Specify Club Name"));
+        QVERIFY(window.focusWidget() == window.ClubBox() && w.prompts.Messages.isEmpty());
+        QTest::mouseClick(window.AutoCorrectButton(), Qt::LeftButton);
+        QCOMPARE(window.AutoCorrectButton()->text(), QStringLiteral("Auto Correct Off"));
+        QTest::mouseClick(window.findChild<QPushButton *>("Command3"), Qt::LeftButton);
+        QVERIFY(w.prompts.Questions.isEmpty());
+        QCOMPARE(w.prompts.Messages, QStringList{"Entrant Not Found"});
+        // "Record" from a time box holding a slip: the box refuses it, once, and keeps it selected.
+        window.SlotTime(0)->setFocus();
+        Type(window.SlotTime(0), "1:75.00");
+        QTest::keyClick(window.SlotTime(0), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(window.SlotTime(0)->hasFocus() && window.SlotTime(0)->selectedText() == "1:75.00");
+        QCOMPARE(w.prompts.Messages, (QStringList{"Entrant Not Found", "Invalid Time"}));
+
         // "Add New Club" runs the club window's handler, then shows the club table as it now is.
         window.SetClubAddHandler([&w] { w.session.Gala.Clubs.first().Name = "Velmora Marlins"; });
         QTest::mouseClick(window.findChild<QPushButton *>("Club_Add"), Qt::LeftButton);

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -11,9 +12,11 @@
 #include "core/galastate.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
+#include "support/pdftext.h"
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
 #include "windows/mastersconfirm.h"
+#include "windows/printoutput.h"
 
 using Windows::MastersConfirm;
 
@@ -28,6 +31,7 @@ struct Window : EntryGala
         : EntryGala("Open", {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|M|OPEN|200|MED"})
     {
         session.Gala.ProgramMode = mode;
+        session.Gala.GalaName = "Spring Open";
         UseMeetDb();
         InsertRows(session.MeetDb, "Entrant Table",
                    "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
@@ -43,14 +47,15 @@ struct Window : EntryGala
     }
 };
 
-// Runs `action` on the modal window of type T that the next command opens.
+// Runs `action` on the modal window of type T that the next command opens, once it is up.
 template<typename T>
 void WhenShown(std::function<void(T *)> action)
 {
-    QTimer::singleShot(0, [action] {
-        auto *window = dynamic_cast<T *>(QApplication::activeModalWidget());
-        QVERIFY(window);
-        action(window);
+    QTimer::singleShot(10, [action] {
+        if (auto *window = dynamic_cast<T *>(QApplication::activeModalWidget()))
+            action(window);
+        else
+            WhenShown<T>(action);
     });
 }
 
@@ -65,6 +70,7 @@ private Q_SLOTS:
     void entriesMode()
     {
         Window w("Entries");
+        QCOMPARE(w.window->windowTitle(), QString("Spring Open"));
         QTest::keyClicks(w.window->EntrantNumberBox(), "1");
         QTest::keyClick(w.window->EntrantNumberBox(), Qt::Key_Return);
         QVERIFY(w.window->TimeBox(0)->isVisible() && !w.window->Tick(0)->isVisible());
@@ -95,6 +101,8 @@ private Q_SLOTS:
         QTest::keyClick(w.window.get(), Qt::Key_F6);
         QCOMPARE(w.window->EntrantNumberBox()->text() + w.window->EventBox(0)->text(), "23");
         QCOMPARE(w.prompts.Messages, QStringList{});
+        w.window->Command("Command8")->click(); // "Utilities" shows the file commands
+        QVERIFY(w.window->Command("Update_PB")->isVisible());
 
         // Escape asks before closing; No closes without saving.
         w.prompts.No();
@@ -104,8 +112,8 @@ private Q_SLOTS:
     }
 
     // "Make Heats": two questions, "Select Events" ("Select All", "Confirm"), then "Heats" shows
-    // the allocation.
-    void makeHeatsAndView()
+    // the allocation; "Programme" the same events, two heading questions, then the output.
+    void makeHeatsViewAndProgramme()
     {
         Window w("Meet Day");
         w.session.Gala.Hdw = true;
@@ -135,6 +143,23 @@ private Q_SLOTS:
         w.window->Command("Heats")->click();
         QCOMPARE(rows, (QStringList{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
                                     "3|1|3|Bob Ray|VMSC|2:30.00"}));
+
+        Windows::PrintOutput output(w.prompts, w.window.get());
+        const QString pdf = w.dir.FilePath("programme.pdf");
+        output.SetPdfPathChooser([&](const QString &) { return pdf; });
+        w.window->SetPrintOutput(&output);
+        w.prompts.No().No();
+        WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
+            select->Command(3)->click();
+            select->Command(1)->click();
+            WhenShown<Windows::OutputChoice>([](Windows::OutputChoice *choice) {
+                choice->PdfOption()->setChecked(true);
+                choice->OkButton()->click();
+            });
+        });
+        w.window->Command("Command5")->click();
+        QCOMPARE(w.prompts.Messages, QStringList{});
+        QVERIFY(PdfLayoutText(TestDir::Read(pdf)).contains("Bob Ray"));
     }
 };
 
