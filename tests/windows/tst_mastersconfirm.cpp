@@ -49,13 +49,15 @@ struct Window : EntryGala
 
 // Runs `action` on the modal window of type T that the next command opens, once it is up.
 template<typename T>
-void WhenShown(std::function<void(T *)> action)
+void WhenShown(std::function<void(T *)> action, int tries = 500)
 {
-    QTimer::singleShot(10, [action] {
+    QTimer::singleShot(10, [action, tries] {
         if (auto *window = dynamic_cast<T *>(QApplication::activeModalWidget()))
             action(window);
+        else if (tries > 0)
+            WhenShown<T>(action, tries - 1);
         else
-            WhenShown<T>(action);
+            QFAIL("the expected window did not open");
     });
 }
 
