@@ -1,9 +1,12 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "entries/entrydeletion.h"
 #include "entries/entryfiles.h"
-#include "support/scriptedprompts.h"
-#include "support/testfiles.h"
+#include "meetdb/database.h"
+#include "meetdb/schema.h"
+#include "support/dbrows.h"
+#include "support/entryfixture.h"
 
 using namespace Entries;
 
@@ -34,13 +37,39 @@ QString LoadDump(const QString &path)
     return LoadEntrantBlocks(path, false, blocks, nullptr) ? Dump(blocks) : "unreadable";
 }
 
-Core::GalaState Gala(const QString &type, bool oneCard = false, bool mailing = false)
+// A meet "M1" of the given kind, with mailing; "Champs1" is a "Champs" meet with OneCard.
+Core::GalaState Gala(const QString &type)
 {
     Core::GalaState gala;
-    gala.GalaType = type;
-    gala.OneCard = oneCard;
-    gala.Mailing = mailing;
+    gala.OneCard = type == u"Champs1";
+    gala.GalaType = gala.OneCard ? Core::GalaChamps : type;
+    gala.MeetCode = QStringLiteral("M1");
+    gala.Mailing = true;
     return gala;
+}
+
+// Swim lines from "event:key|event:key|...".
+QByteArray SwimLines(const QString &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines.split(u'|'))
+        out += ('"' + QString(line).replace(u':', "\",\"") + "\",\"01/02/10\",\"\"\r\n").toUtf8();
+    return out;
+}
+
+// Queues "y", "n" and "pN" (pick line N) answers given as "p2,y".
+void Script(ScriptedPrompts &prompts, const QString &answers)
+{
+    for (const QString &answer : answers.split(u',', Qt::SkipEmptyParts))
+        answer.startsWith(u'p') ? prompts.Pick(answer.mid(1).toInt())
+        : answer == u"y"        ? prompts.Yes()
+                                : prompts.No();
+}
+
+// A DeleteResult from its letter: Cancelled, NotFound, Deleted, Refused, Failed.
+DeleteResult Result(const QString &letter)
+{
+    return DeleteResult(QStringLiteral("CNDRF").indexOf(letter));
 }
 
 EntrantBlock Block(const QString &name, const QString &age, const QList<EntrySwim> &swims)
@@ -175,10 +204,8 @@ private Q_SLOTS:
                         : prompts.Exists(c != u'X', c == u'O'   ? Option::Overwrite
                                                     : c == u'C' ? Option::ChangeName
                                                                 : Option::Append);
-        const bool oneCard = type == u"Champs1";
         EntryFiles store;
-        const bool opened =
-            store.Open(Gala(oneCard ? Core::GalaChamps : type, oneCard, true), dir.Path(), prompts);
+        const bool opened = store.Open(Gala(type), dir.Path(), prompts);
         QCOMPARE(prompts.Shown, shown);
         QCOMPARE(store.IsOpen(), opened);
         const auto state = [&dir](const QString &name) {
@@ -257,14 +284,116 @@ private Q_SLOTS:
                 Golden(events ? "params-events-after.ini" : "params-clubs-after.ini");
             QCOMPARE(TestDir::Read(gala.GalaParamFile), after);
             QCOMPARE(TestDir::Read(dir.FilePath(TmpIniName)), after);
-            QVERIFY(RewriteParamFamily(gala.GalaParamFile, dir.FilePath(TmpIniName),
-                                       events ? ParamFamily::Events : ParamFamily::Clubs, {},
-                                       &error));
-            QCOMPARE(TestDir::Read(gala.GalaParamFile).count(events ? "event=" : "club="), 0);
         }
         QVERIFY(!RewriteParamFamily(dir.FilePath("missing.ini"), dir.FilePath(TmpIniName),
                                     ParamFamily::Clubs, {}, &error));
         QVERIFY(error.contains("missing.ini"));
+    }
+
+    // Deleting from the meet database. Rows: kind;name;answers;result;question;message;what is
+    // left (entrants, then "/" and the swims).
+    void deleteFromMeetDb_data()
+    {
+        QTest::addColumn<QString>("row");
+        const QString all = "M1|1 M1|2 M1|3 M1|4 M2|1/M1|1|1 M1|1|2 M1|2|1 M1|4|3 M2|1|1";
+        const QString swims = "Deleting entries for  1 swims";
+        // clang-format off
+        QTest::newRow("same name twice: the one picked") << "Open;Ann Lee;p2,y;D;2 Ann Lee;" + swims + ";M1|1 M1|3 M1|4 M2|1/M1|1|1 M1|1|2 M1|4|3 M2|1|1";
+        QTest::newRow("same name twice: none picked") << "Open;Ann Lee;p0;C;;;" + all;
+        QTest::newRow("no swims: no count message") << "Masters;Bob Ray;y;D;3 Bob Ray;;M1|1 M1|2 M1|4 M2|1/" + all.section(u'/', 1);
+        QTest::newRow("member gala asks by name key") << "Internal;Ann Lee;y;D;4 Ann Lee;" + swims + ";M1|1 M1|2 M1|3 M2|1/M1|1|1 M1|1|2 M1|2|1 M2|1|1";
+        QTest::newRow("not found: nothing asked") << "Open;Nobody;;N;;Entrant Not Found;" + all;
+        QTest::newRow("declined") << "Masters;Bob Ray;n;C;3 Bob Ray;;" + all;
+        // clang-format on
+    }
+    void deleteFromMeetDb()
+    {
+        QFETCH(QString, row);
+        const QStringList f = row.split(u';');
+        TestDir dir;
+        MeetDb::CreateMeetDatabase(dir.FilePath("natamar.mdb"));
+        MeetDb::Database db;
+        db.Open(dir.FilePath("natamar.mdb"));
+        // 1 and 2 share a name, 3 has no swims, 4 is in key form as in member galas; M2 is apart.
+        InsertRows(db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name|club",
+                   {"M1|1|Ann Lee|VMSC", "M1|2|Ann Lee|ASHB", "M1|3|Bob Ray|", "M1|4|Lee Ann|",
+                    "M2|1|Ann Lee|"});
+        InsertRows(db, "Swim Table", "Meet code|Entrant Number|Event number",
+                   {"M1|1|1", "M1|1|2", "M1|2|1", "M1|4|3", "M2|1|1"});
+        ScriptedPrompts prompts;
+        Script(prompts, f.at(2));
+        QCOMPARE(DeleteEntries(Gala(f.at(0)), &db, nullptr, f.at(1), prompts), Result(f.at(3)));
+        QCOMPARE(prompts.Questions.join(u'/'),
+                 f.at(4).isEmpty() ? "" : "Confirm delete entries for entrant " + f.at(4));
+        QCOMPARE(prompts.DefaultNoQuestions, prompts.Questions);
+        if (f.at(2).startsWith(u'p'))
+            QCOMPARE(prompts.PickLists.value(0),
+                     QStringList({"1  Ann Lee  VMSC", "2  Ann Lee  ASHB"}));
+        QCOMPARE(prompts.Messages.join(u'/'), f.at(5));
+        const QStringList key{"Meet code", "Entrant Number"};
+        QCOMPARE(TableRows(db, "Entrant Table", key).join(u' ') + u'/' +
+                     TableRows(db, "Swim Table", key + QStringList{"Event number"}).join(u' '),
+                 f.at(6));
+        QCOMPARE(db.TransactionDepth(), 0);
+    }
+
+    void deleteFromFiles_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("script"); // answers;result;question;messages joined by "/"
+        QTest::addColumn<QByteArray>("after");
+        // clang-format off
+        const QByteArray jane = "2,\"Jane Brown\",\"VMSC\",\"01/02/10\",\"F\"\r\n1\r\n\"1\",\"1:05.30\",#FALSE#\r\n";
+        const QByteArray team = "1,\"Jane Brown Team\",\"VMSC\"\r\n\"B\",\"X\"\r\n0\r\n";
+        const QByteArray bob = "3,\"Bob Ray\",\"ABC\",\"02/02/09\",\"M\"\r\n1\r\n\"4\",\"9:99.99\",#FALSE#\r\n";
+        const QByteArray damaged = SwimLines("1:Brown Jane") + "\"2\",\"Brown Jane\r\n";
+        const QByteArray jane4 = QByteArray(jane).replace("2,", "4,").replace("VMSC", "ASHB");
+        const QString one = "Deleting One Record";
+        QTest::newRow("swim lines") << "Internal" << SwimLines("1:Brown Jane|2:Lee Ann|3:Brown Jane|9:Brown Janet|7:Brown Jane") << "y;D;Jane Brown (3 swims);" + one + "/" + one + "/" + one << SwimLines("2:Lee Ann|9:Brown Janet");
+        QTest::newRow("swim lines, none") << "Internal" << SwimLines("2:Lee Ann") << ";N;;Entrant Not Found" << SwimLines("2:Lee Ann");
+        QTest::newRow("entrant blocks") << "Champs1" << team + jane + bob << "y;D;entrant 2 Jane Brown;Deleting entrant 2" << team + bob;
+        QTest::newRow("two of the name: the one picked") << "Open" << team + jane + bob + jane4 << "p2,y;D;entrant 4 Jane Brown;Deleting entrant 4" << team + jane + bob;
+        QTest::newRow("declined") << "Open" << team + jane << "n;C;entrant 2 Jane Brown;" << team + jane;
+        QTest::newRow("masters refused") << "Masters" << jane << ";R;;Can't do this for masters entries .. sorry!" << jane;
+        QTest::newRow("damaged file") << "Graded" << damaged << ";F;;DIR/intent.vb, line 2, swim 2: a quoted text is not closed on its line" << damaged;
+        // clang-format on
+    }
+
+    // Every line of the member goes, or the chosen block from both files of the entrant layout,
+    // one message each; a longer name stays. The old file stays as intent.tmp, and the store, open
+    // for appending as the entries window has it, appends to the new file. A refusal changes
+    // nothing.
+    void deleteFromFiles()
+    {
+        QFETCH(QString, type);
+        QFETCH(QByteArray, before);
+        QFETCH(QString, script);
+        QFETCH(QByteArray, after);
+        const QStringList f = script.split(u';');
+        TestDir dir;
+        const Core::GalaState gala = Gala(type);
+        for (const QString &name : {EntryFileName, CardFileName, ControlFileName, ScratchFileName})
+            dir.Write(name, name == ControlFileName   ? "4\r\n"
+                            : name == ScratchFileName ? "an older scratch file"
+                                                      : before);
+        ScriptedPrompts prompts;
+        prompts.Exists(true, Core::ExistingFileOption::Append);
+        EntryFiles store;
+        QVERIFY(store.Open(gala, dir.Path(), prompts));
+        Script(prompts, f.at(0));
+        QCOMPARE(DeleteEntries(gala, nullptr, &store, "Jane Brown", prompts), Result(f.at(1)));
+        QCOMPARE(prompts.Questions.join(u'/'),
+                 f.at(2).isEmpty() ? "" : "Confirm delete entries for " + f.at(2));
+        QCOMPARE(prompts.Messages.replaceInStrings(dir.Path(), "DIR").join(u'/'), f.at(3));
+        QCOMPARE(TestDir::Read(dir.FilePath(EntryFileName)), after);
+        QCOMPARE(TestDir::Read(dir.FilePath(CardFileName)),
+                 LayoutFor(gala) == EntryLayout::Entrant ? after : before);
+        QCOMPARE(TestDir::Read(dir.FilePath(ScratchFileName)),
+                 f.at(1) == u"D" ? before : "an older scratch file");
+        QVERIFY(store.AppendMember({"Bob", "Bob", "01/02/10", "M", "A", {{"5", ""}}}, nullptr));
+        QVERIFY(store.Close(nullptr));
+        QVERIFY(TestDir::Read(dir.FilePath(EntryFileName)).mid(after.size()).contains("Bob"));
     }
 };
 
