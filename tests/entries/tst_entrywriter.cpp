@@ -1,7 +1,10 @@
 #include <QTest>
 
+#include "core/captureprompts.h"
 #include "core/galastate.h"
+#include "entries/entryimport.h"
 #include "entries/entrywriter.h"
+#include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 #include "support/dbrows.h"
@@ -58,6 +61,33 @@ EntrantRecord Swimmer(const QString &name, const QStringList &events)
     for (const QString &event : events)
         record.Swims << EntrySwimRecord{event.toInt() - 1, event, QStringLiteral("1:05.30"), {}};
     return record;
+}
+
+const QByteArray Header = "Kind,Name,Club,Sex,Age,Regno,Events\n";
+
+// An open meet "O1" with clubs ASHB and VMSC; events 1 (girls) and 2 (boys) of group OPEN, 2
+// combined into 1, 3 for girls under 10 and 4 for girls of OPEN; Ann Old entered as number 1,
+// and entrants numbered from 5 on.
+QString MakeImportMeet(const TestDir &dir)
+{
+    const QString path = dir.FilePath("natamar.mdb");
+    MeetDb::CreateMeetDatabase(path);
+    MeetDb::Database db;
+    db.Open(path);
+    InsertRows(db, "Meet Table",
+               "Meet code|Meet Name|Meet Date|Qual Date|Meet Type|Next Competitor Number",
+               {"O1|Open|2027-03-14|2026-12-31|Open|5"});
+    InsertRows(db, "Group Table", "Meet code|Group Order|Group Name|Group Description",
+               {"O1|1|U10|U/10", "O1|2|OPEN|Open"});
+    InsertRows(db, "Event Table",
+               "Meet code|Event number|Event Sequence|Sex|Group|Distance|Stroke|Combine With",
+               {"O1|1|1|F|OPEN|50|FS|2", "O1|2|2|M|OPEN|50|FS|", "O1|3|3|F|U10|50|BK|",
+                "O1|4|4|F|OPEN|100|FS|"});
+    InsertRows(db, "Club Name Table", "Meet code|Club Code|Club Name",
+               {"O1|ASHB|Ashbury Barracudas", "O1|VMSC|Velmora Marlets"});
+    InsertRows(db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
+               {"O1|1|Ann Old|VMSC|05/03/12|F"});
+    return path;
 }
 
 } // namespace
@@ -144,49 +174,84 @@ private Q_SLOTS:
         QCOMPARE(meet.StoredNext(), 7);
     }
 
-    void counterBehindIsPassedOver()
+    void findEntrant()
     {
         Meet meet;
         InsertRows(meet.Db(), "Entrant Table", "Meet code|Entrant Number|Swimmer Name|age",
-                   {"M1|1|Old One|", "M1|9|Old Nine|05/03/10"});
-        QCOMPARE(meet.Write(Swimmer("Jane Brown", {"1"})), 10);
-        QCOMPARE(meet.StoredNext(), 11);
+                   {"M1|9|Old Nine|05/03/10"});
         QCOMPARE(meet.stores[0]->FindEntrant("Old Nine", std::nullopt), 9);
         QCOMPARE(meet.stores[0]->FindEntrant("Old Nine", "5/3/2010"), 9);
         QCOMPARE(meet.stores[0]->FindEntrant("Old Nine", "05/03/11"), 0);
         QCOMPARE(meet.stores[0]->FindEntrant("old nine", std::nullopt), 0);
     }
 
-    // A counter or an entrant number at the top of the range would overflow: refused, and
-    // nothing written.
-    void numbersOutOfRange_data()
+    // Three entrants take the numbers that three "Record"s give, whether written one by one or
+    // imported from a file; a counter or an entrant number at the top of the range would
+    // overflow: refused, and nothing written.
+    void numbering_data()
     {
-        QTest::addColumn<QString>("next");
-        QTest::addColumn<QString>("entrant"); // an entrant number already in the meet
-        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("next");     // the stored counter; "null" for none
+        QTest::addColumn<QString>("existing"); // entrant numbers already in the meet
+        QTest::addColumn<QString>("expected"); // the numbers given and the counter after, or
+                                               // a part of the message
         // clang-format off
+        QTest::newRow("null counter")         << "null"       << ""       << "1 2 3 4";
+        QTest::newRow("counter in step")      << "5"          << "3 4"    << "5 6 7 8";
+        QTest::newRow("counter fell behind")  << "5"          << "5 9"    << "10 11 12 13";
+        QTest::newRow("counter on a gap")     << "6"          << "5 7"    << "6 8 9 10";
         QTest::newRow("counter at int max")   << "2147483647" << ""       << "up to 999999";
         QTest::newRow("counter huge")         << "1e300"      << ""       << "up to 999999";
         QTest::newRow("counter not a number") << "many"       << ""       << "up to 999999";
-        QTest::newRow("highest at the top")   << "1"          << "999999" << "already has entrant number 999999";
+        QTest::newRow("highest at the top")   << "1"          << "1 999999" << "already has entrant number 999999";
         // clang-format on
     }
-    void numbersOutOfRange()
+    void numbering()
     {
         QFETCH(QString, next);
-        QFETCH(QString, entrant);
-        QFETCH(QString, error);
-        Meet meet;
-        meet.Db().Exec(
-            R"(UPDATE "Meet Table" SET "Next Competitor Number" = :next)",
-            {{"next", next.toDouble() > 0 ? QVariant(next.toDouble()) : QVariant(next)}});
-        if (!entrant.isEmpty())
-            InsertRows(meet.Db(), "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
-                       {"M1|1|One", "M1|" + entrant + "|Top"});
-        QString message;
-        QCOMPARE(meet.Write(Swimmer("Jane Brown", {"1"}), &message), 0);
-        QVERIFY2(message.contains(error), qPrintable(message));
-        QCOMPARE(meet.Rows("Swim Table", {"Entrant Number"}), QStringList());
+        QFETCH(QString, existing);
+        QFETCH(QString, expected);
+        for (const bool import : {false, true}) {
+            Meet meet;
+            if (next == u"null") { // only a table rebuilt without the schema's default holds one
+                meet.Db().Exec(R"(CREATE TABLE "Copy" AS SELECT * FROM "Meet Table")");
+                meet.Db().Exec(R"(DROP TABLE "Meet Table")");
+                meet.Db().Exec(R"(ALTER TABLE "Copy" RENAME TO "Meet Table")");
+            }
+            const QVariant value = next == u"null"       ? QVariant()
+                                   : next.toDouble() > 0 ? QVariant(next.toDouble())
+                                                         : QVariant(next);
+            meet.Db().Exec(R"(UPDATE "Meet Table" SET "Next Competitor Number" = :next)",
+                           {{"next", value}});
+            for (const QString &number : existing.split(u' ', Qt::SkipEmptyParts))
+                InsertRows(meet.Db(), "Entrant Table", "Meet code|Entrant Number|Swimmer Name",
+                           {"M1|" + number + "|Old " + number});
+            QString error;
+            QStringList numbers;
+            if (import) {
+                QStringList errors;
+                QCOMPARE(
+                    Entries::ImportEntriesCsv(
+                        meet.session,
+                        meet.dir.Write("in.csv", Header + "I,Ann Lee,VMSC,F,05/03/12,,1=35.00\n"
+                                                          "I,Bea Ray,VMSC,F,05/03/12,,2=40.00\n"
+                                                          "I,Zoe Ash,VMSC,F,05/03/12,,1=NT\n"),
+                        errors),
+                    expected.front().isDigit());
+                error = errors.join(u'\n');
+                numbers = meet.Rows("Swim Table", {"Entrant Number"});
+            } else {
+                for (const char *name : {"Ann Lee", "Bea Ray", "Zoe Ash"})
+                    if (const int number = meet.Write(Swimmer(name, {"1"}), &error))
+                        numbers << QString::number(number);
+            }
+            if (!expected.front().isDigit()) {
+                QVERIFY2(error.contains(expected), qPrintable(error));
+                QCOMPARE(meet.Rows("Swim Table", {"Entrant Number"}), QStringList());
+                continue;
+            }
+            QCOMPARE((numbers << QString::number(meet.StoredNext())).join(u' '), expected);
+            QCOMPARE(meet.session.Gala.NextCompetitorNumber, meet.StoredNext());
+        }
     }
 
     void addressRecord()
@@ -205,6 +270,69 @@ private Q_SLOTS:
                  QStringList({QString::fromUtf8("Zoë|O'Brien Smith|F|VMSC|1 Mill Lane|12|Velmora|"
                                                 "Westshire|VM1 2AB|3|7.5"),
                               "Cher||F|VMSC|1 Mill Lane|13|Velmora|Westshire|VM1 2AB|3|7.5"}));
+    }
+
+    // An import line by line: each fault refuses the whole file, the good line before it
+    // included. Rows: a whole file, or the line after Sam Grey's; the line and a part of the
+    // message, or "" when the file is written.
+    void import_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("error");
+        const QByteArray sam = "I,Sam Grey,ASHB,M,01/01/11,,2=";
+        // clang-format off
+        QTest::newRow("written as Record writes") << QByteArray("I,\"O'Brien-Smith, Zoë\",vmsc,F,05/03/12,123,1=35.5 4=NT\n# a comment") << "";
+        QTest::newRow("unknown event") << QByteArray("I,Ann Lee,VMSC,F,05/03/12,,9=35.00") << "3: Event 9 is not an event of this meet";
+        QTest::newRow("bad time") << QByteArray("I,Ann Lee,VMSC,F,05/03/12,,1=fast") << "3: Invalid Time \"fast\" for event 1";
+        QTest::newRow("boy in a girls' event") << QByteArray("I,Tom Lee,VMSC,M,05/03/12,,1=35.00") << "3: Event 1 is for sex F, not M";
+        QTest::newRow("too old for U/10") << QByteArray("I,Nan Lee,VMSC,F,05/03/1949,,3=59.00") << "3: Age 77 on the qualifying date is too old for U/10";
+        QTest::newRow("not a real date") << QByteArray("I,Ann Lee,VMSC,F,31/02/15,,1=35.00") << "3: Date is invalid";
+        QTest::newRow("unknown club") << QByteArray("I,Ann Lee,ZZZ,F,05/03/12,,1=35.00") << "3: club \"ZZZ\" is not a club of this meet";
+        QTest::newRow("entered already") << QByteArray("I,Ann Old,VMSC,F,5/3/12,,1=35.00") << "3: Ann Old is already entered as number 1";
+        QTest::newRow("twice in the file") << QByteArray("I,Sam Grey,ASHB,M,1/1/11,,2=") << "3: Sam Grey is entered on line 2 already";
+        QTest::newRow("member in an open meet") << QByteArray("M,Ann Lee,VMSC,F,05/03/12,,1=35.00") << "3: not a member gala";
+        QTest::newRow("fields missing") << QByteArray("I,Ann Lee,VMSC,F") << "3: 4 fields";
+        QTest::newRow("quote not closed") << QByteArray("I,\"Lee, Ann,VMSC,F,05/03/12,,1=35.00") << "3: a quoted field is not closed";
+        QTest::newRow("bad sex") << QByteArray("I,Ann Lee,VMSC,X,05/03/12,,1=35.00") << "3: sex \"X\" is not one of MF";
+        QTest::newRow("no club") << QByteArray("I,Ann Lee,,F,05/03/12,,1=35.00") << "3: no club";
+        QTest::newRow("no events") << QByteArray("I,Ann Lee,VMSC,F,05/03/12,,") << "3: no events";
+        QTest::newRow("lines end in CR alone") << Header.chopped(1) + "\r" + sam + "\r" << "1: the line ends in a carriage return alone";
+        QTest::newRow("header misnamed") << "# entries\nKind,Name,Club,Sex,DOB,Regno,Events\n" + sam << "2: the header must name the fields Kind,Name,Club,Sex,Age,Regno,Events";
+        QTest::newRow("no header") << sam + "\n" + sam << "1: the header must name";
+        // clang-format on
+    }
+    void import()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, error);
+        TestDir dir;
+        MeetDb::Session session;
+        Core::CapturePrompts prompts;
+        QVERIFY(MeetDb::LoadMeetByCode(session, MakeImportMeet(dir), "O1", prompts));
+        const auto rows = [&session](const QString &table, const QString &fields) {
+            return TableRows(session.MeetDb, table, fields.split(u'|'));
+        };
+        const bool wholeFile = QByteArray(QTest::currentDataTag()).contains("header") ||
+                               QByteArray(QTest::currentDataTag()).contains("CR");
+        const QString csv = dir.Write(
+            "in.csv", wholeFile ? line : Header + "I,Sam Grey,ASHB,m,01/01/11,,2=\n" + line + "\n");
+        QStringList errors;
+        QCOMPARE(Entries::ImportEntriesCsv(session, csv, errors), error.isEmpty());
+        QVERIFY2(error.isEmpty()
+                     ? errors.isEmpty()
+                     : errors.size() == 1 &&
+                           errors[0].startsWith("in.csv:" + error.section(u' ', 0, 0)) &&
+                           errors[0].contains(error.section(u' ', 1)),
+                 qPrintable(errors.join(u'\n')));
+        QStringList entrants{"1|Ann Old|VMSC|F"};
+        if (error.isEmpty())
+            entrants << "5|Sam Grey|ASHB|M" << QString::fromUtf8("6|O'Brien-Smith, Zoë|VMSC|F");
+        QCOMPARE(rows("Entrant Table", "Entrant Number|Swimmer Name|club|Sex"), entrants);
+        if (error.isEmpty()) {
+            QCOMPARE(rows("Swim Table", "Entrant Number|Event number|Combined With|Entry Time"),
+                     QStringList({"5|2|1|9:99.99", "6|1|1|35.50", "6|4|4|9:99.99"}));
+            QCOMPARE(rows("Meet Table", "Next Competitor Number"), QStringList{"7"});
+        }
     }
 };
 
