@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QTest>
 
 #include "core/galastate.h"
@@ -69,6 +70,41 @@ struct MemberMeet : Meet
     }
 };
 
+// A gala recorded into the entry files of its folder, the meet database not chosen.
+struct FilesGala : EntryGala
+{
+    using EntryGala::EntryGala;
+
+    void EnterOpen(const QString &name, const QString &club, const QString &dob, const QString &sex,
+                   int group, const QStringList &times)
+    {
+        Fill(name, club, dob, sex, group, times);
+        form->Record();
+    }
+    // A member picked by name, entered for the first `events` offered events of OPEN.
+    void EnterMember(const QString &fullName, int events)
+    {
+        form->FullName = fullName;
+        form->OnShortNameLeft();
+        form->OnGroupClicked(2);
+        for (int i = 0; i < events; ++i)
+            form->Slots[i].Checked = true;
+        form->Record();
+    }
+    // Exits, then compares every file of tests/data/entrywindow/<folder> byte for byte.
+    void ExitAndCompare(const QString &folder)
+    {
+        form->Exit();
+        const QDir golden(TestDataPath("entrywindow/" + folder));
+        QVERIFY(!golden.isEmpty());
+        for (const QString &name : golden.entryList(QDir::Files))
+            QCOMPARE(File(name), TestDir::Read(golden.filePath(name)));
+    }
+};
+
+const QStringList OpenEvents{"1|F|OPEN|50|FS", "2|M|OPEN|50|FS", "3|F|OPEN|100|BK",
+                             "4|F|OPEN|200|BR"};
+
 } // namespace
 
 class TestEntryForm : public QObject
@@ -76,36 +112,9 @@ class TestEntryForm : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void setUpByKind_data()
-    {
-        QTest::addColumn<QString>("row"); // type|caption|shown: S short name, Q quick add, C club,
-                                          // A age group, P pairs
-        for (const char *row : {"Internal|Auto Correct Off|SQ", "Champs|Auto Correct Off|SQ",
-                                "Graded|Auto Correct On|SQ", "Select|Auto Correct On|SQP",
-                                "Open|Auto Correct On|C", "Masters|Auto Correct On|CA"})
-            QTest::newRow(row) << QString::fromLatin1(row);
-    }
-    void setUpByKind()
-    {
-        QFETCH(QString, row);
-        const QStringList f = row.split(u'|');
-        Meet meet(f.at(0));
-        meet.prompts.RequireAllAnswersUsed = false;
-        meet.Open();
-        EntryForm &form = *meet.form;
-        QCOMPARE(form.AutoCorrectCaption, f.at(1));
-        const QString shown = QString(form.ShortNameVisible ? "S" : "") +
-                              (form.QuickAddVisible ? "Q" : "") + (form.ClubVisible ? "C" : "") +
-                              (form.AgeGroupVisible ? "A" : "") + (form.PairsVisible ? "P" : "");
-        QCOMPARE(shown, f.at(2));
-        QCOMPARE(form.ClubList + form.GroupCaptions,
-                 QStringList({"Ashbury Barracudas", "Velmora Marlets", "IND", "R72", "OPEN"}));
-        QCOMPARE(meet.Captions(), QStringList());
-        if (form.IsMemberGala()) // there is no member database in this folder
-            QCOMPARE(meet.prompts.Messages.size(), 1);
-    }
-
-    void noMeetDatabase()
+    // Without the meet database the window closes; a member gala without its member file opens,
+    // saying so.
+    void openWithoutDatabases()
     {
         MeetDb::Session session;
         session.Gala.UseMeetDb = true; // chosen, but not open
@@ -114,6 +123,10 @@ private Q_SLOTS:
         EntryForm form(session, prompts, dialogs, MakeEntryStore(session));
         QVERIFY(!form.Open() && form.CloseRequested);
         QCOMPARE(prompts.Messages, QStringList{"Natamar Database is Not Available"});
+        Meet meet(Core::GalaInternal);
+        meet.Open();
+        QCOMPARE(meet.prompts.Messages, QStringList{"The member database (none set) cannot be "
+                                                    "found; members cannot be looked up"});
     }
 
     // The sex and group pick the events offered (never a final) and colour the window.
@@ -134,8 +147,6 @@ private Q_SLOTS:
         QCOMPARE(meet.Captions(), f.at(2).split(u',', Qt::SkipEmptyParts));
         QCOMPARE(meet.form->IntSex, f.at(0).toUpper());
         QCOMPARE(meet.form->Background, QColor(f.at(3)));
-        for (const EventSlot &slot : meet.form->Slots)
-            QCOMPARE(slot.TimeVisible, slot.Visible);
     }
 
     void twentyNinthEventIsNotOffered()
@@ -260,43 +271,16 @@ private Q_SLOTS:
         entry.Record();
         QCOMPARE(entry.Info.value(entry.Info.size() - 1), f.at(8));
         QCOMPARE(meet.prompts.Shown, shown);
-        QStringList rows =
-            TableRows(meet.session.MeetDb, "Entrant Table", {"Entrant Number", "club", "age"});
-        QStringList expected{"12|VMSC|05/03/10"};
+        QCOMPARE(TableRows(meet.session.MeetDb, "Entrant Table", {"Entrant Number", "club", "age"}),
+                 QStringList{"12|VMSC|05/03/10"} +
+                     (written ? QStringList{"1|" + f.mid(10).join(u'|')} : QStringList()));
+        QCOMPARE(meet.Column("Meet Table", "Next Competitor Number").join(""), written ? "2" : "1");
+        // Refused: the swimmer stays in the window to be put right. Recorded: cleared for the
+        // next entrant, the club kept in capitals.
+        QCOMPARE(written ? entry.FullName + entry.IntSex + entry.ClubName : entry.FullName,
+                 written ? f.at(10) : f.at(2));
         if (written)
-            expected << "1|" + f.mid(10).join(u'|');
-        rows.sort();
-        expected.sort();
-        QCOMPARE(rows, expected);
-        if (!written) {
-            // Refused: the swimmer stays in the window to be put right.
-            QCOMPARE(entry.FullName, f.at(2));
-            QCOMPARE(meet.Column("Meet Table", "Next Competitor Number"), QStringList{"1"});
-        } else {
-            // Cleared for the next entrant, the club kept in capitals.
-            QCOMPARE(entry.FullName + entry.IntSex + entry.ClubName, f.at(10));
             QCOMPARE(entry.TakeFocus().Box, FocusBox::FullName);
-            QCOMPARE(meet.Column("Meet Table", "Next Competitor Number"), QStringList{"2"});
-        }
-    }
-
-    // A Null counter numbers the first entrant 1.
-    void nullCounterNumbersFromOne()
-    {
-        Meet meet(Core::GalaOpen);
-        // Only a table rebuilt without the schema's default can hold a Null counter.
-        MeetDb::Database &db = meet.session.MeetDb;
-        db.Exec(R"(CREATE TABLE "Copy" AS SELECT * FROM "Meet Table")");
-        db.Exec(R"(DROP TABLE "Meet Table")");
-        db.Exec(R"(ALTER TABLE "Copy" RENAME TO "Meet Table")");
-        db.Exec(R"(UPDATE "Meet Table" SET "Next Competitor Number" = NULL)");
-        meet.Open();
-        meet.Fill("Jane Brown", "VMSC", "05/03/10", "F", 2, {"", "1:10"});
-        meet.form->Record();
-        QCOMPARE(meet.Column("Entrant Table", "Entrant Number"), QStringList{"1"});
-        QCOMPARE(meet.Column("Swim Table", "Entry Time"), QStringList{"1:10.00"});
-        QCOMPARE(meet.form->Info,
-                 QStringList({"3 100m Backstroke 1:10.00", "Set-Up Entrant No 1 Jane Brown"}));
     }
 
     void memberGala()
@@ -312,19 +296,18 @@ private Q_SLOTS:
         EntryForm &form = *meet.form;
         QVERIFY(form.MemberDbOpen());
 
-        form.ShortName = "bro j"; // typed in small letters
-        form.OnShortNameChanged();
-        QCOMPARE(form.FullName, QStringLiteral("Jane Brown"));
+        const auto type = [&form] {
+            form.ShortName = "bro j"; // typed in small letters
+            form.OnShortNameChanged();
+            form.OnShortNameLeft();
+        };
         // Entered already: asked, with No as the default; "Yes" goes on and is not asked again.
         meet.prompts.No();
-        form.OnShortNameLeft();
+        type();
         QCOMPARE(form.FullName + form.ShortName, QString());
-        form.ShortName = "bro j";
-        form.OnShortNameChanged();
         meet.prompts.Yes().Type("20/3/10");
-        meet.prompts.Shown.clear();
-        form.OnShortNameLeft();
-        QCOMPARE(meet.prompts.Shown,
+        type();
+        QCOMPARE(meet.prompts.Shown.last(2),
                  QStringList(
                      {"yesno, default no: Jane Brown is already entered as number 4. Enter again?",
                       "input: Competition Entries | Enter date of birth .. format dd/mm/yy | "}));
@@ -439,9 +422,7 @@ private Q_SLOTS:
         db.Open(meet.dir.FilePath("pbsys.mdb"));
         Members::Member jo;
         QVERIFY(Members::ReadMember(db, 2, jo, meet.prompts));
-        QCOMPARE(QStringList({jo.Surname, jo.Forename, jo.DateOfBirth, jo.Sex, jo.RecordType,
-                              jo.Address1, jo.Email}),
-                 QStringList({"Bloggs", "Jo", "05/03/09", "M", "A", "", ""}));
+        QCOMPARE(jo.DisplayName() + jo.DateOfBirth + jo.Sex + jo.RecordType, "Bloggs Jo05/03/09MA");
     }
 
     // The member details window keeps each active name once: a refused change opens the window
@@ -521,24 +502,107 @@ private Q_SLOTS:
         Core::ReadSystemParams(meet.dir.Path(), meet.session.Settings, meet.prompts); // PB events
         meet.Fill("Ann Green", "", "01/02/11", "F", 2);
         EntryForm &form = *meet.form;
-        form.Pairs[0] = {"fs", "50"};
-        form.Pairs[1] = {"BK", "400"};
-        form.Pairs[2] = {"BR", "100"};
-        form.Pairs[3] = {"BR", ""};
+        form.Pairs = {StrokePair{"fs", "50"}, {"BK", "400"}, {"BR", "100"}, {"BR", ""}};
         meet.prompts.Messages.clear();
         meet.prompts.Yes();
         form.Record();
         QCOMPARE(meet.prompts.Messages, QStringList{"Invalid Stroke/Distance Combination"});
-        const Core::GalaEvent &added = meet.session.Gala.Events.last();
-        QCOMPARE(QStringList({added.EvNumber, added.EvSex, added.EvGroup, added.EvDistance,
-                              added.EvStroke}),
-                 QStringList({"2", "F", "OPEN", "100", "BR"}));
         QCOMPARE(meet.Column("Swim Table", "Event number"), QStringList({"1", "2"}));
         // The new event is the meet's too, so its swim still has an event at the next load.
         QCOMPARE(
             TableRows(meet.session.MeetDb, "Event Table",
                       {"Event number", "Event Sequence", "Sex", "Group", "Distance", "Stroke"}),
             QStringList({"1|1|F|OPEN|50|FS", "2|2|F|OPEN|100|BR"}));
+    }
+
+    // Into the entry files: appending to an existing meet continues the numbering from
+    // intent.ctl, not from the file.
+    void openMeetFiles()
+    {
+        FilesGala gala(Core::GalaOpen, OpenEvents);
+        const QDir before(TestDataPath("entrywindow/open-before"));
+        for (const QString &name : before.entryList(QDir::Files))
+            gala.dir.Write(name, TestDir::Read(before.filePath(name)));
+        gala.prompts.Exists(true, Core::ExistingFileOption::Append);
+        QVERIFY(gala.Open());
+        gala.EnterOpen("Jane Brown", "VMSC", "05/03/10", "F", 2, {"35.5", "nt", "-"});
+        QCOMPARE(gala.form->Info.last(), QStringLiteral("Set-Up Entrant No 9 Jane Brown"));
+        gala.EnterOpen("Tom Green", "ASHB", "01/01/09", "M", 2, {"1:02.3"});
+        QCOMPARE(gala.prompts.Messages, QStringList());
+        gala.ExitAndCompare("open");
+    }
+
+    // A relay block has its group and sex on a line of their own, and "NT" in it is no time.
+    void mastersMeetFiles()
+    {
+        FilesGala gala(Core::GalaMasters, {"5|F|IND|50|FS", "6|X|R72|200|FSR", "7|F|IND|100|BK"});
+        QVERIFY(gala.Open());
+        gala.EnterOpen("Velmora A", "VMSC", "", "X", 1, {"nt"});
+        gala.EnterOpen("Jane Brown", "VMSC", "05/03/80", "F", 0, {"31.2", "NT"});
+        gala.ExitAndCompare("masters");
+    }
+
+    // Members: swim lines with the key, the date of birth and the personal best as it stands;
+    // a member not on the PB file has no times, and one with no swims writes nothing.
+    void internalGalaFiles()
+    {
+        FilesGala gala(Core::GalaInternal, {"1|F|OPEN|50|FS", "3|F|OPEN|100|BK"});
+        gala.session.Gala.Mailing = true;
+        gala.AddMember(NewMember("Brown", "Jane", "20/03/10", "35.10"));
+        gala.prompts.Yes(); // a new file: clear the envelope flags
+        QVERIFY(gala.Open());
+        QCOMPARE(gala.prompts.Questions, QStringList{"Clear all envelope flags?"});
+        gala.EnterMember("Jane Brown", 2);
+        QCOMPARE(gala.form->Info.mid(0, 1), QStringList{"1 50m Freestyle 35.10"});
+        gala.prompts.Yes(); // "Not on PB file .."
+        gala.EnterOpen("Ann Green", "", "01/02/11", "F", 2, {"-"});
+        gala.EnterMember("Jane Brown", 0);
+        gala.ExitAndCompare("internal");
+        QVERIFY(!QFile::exists(gala.dir.FilePath("intent.ctl")));
+        // "mailing" marks the member entered.
+        MeetDb::Database db;
+        db.Open(gala.dir.FilePath("pbsys.mdb"));
+        Members::Member jane;
+        QVERIFY(Members::ReadMember(db, 1, jane, gala.prompts) && jane.EnvelopeFlag);
+    }
+
+    // A name that would not read back is refused, kept to correct, and takes no number; a
+    // swimmer in the files already is found there, and not entered again on "No".
+    void filesRefuseAndFindEntrants()
+    {
+        FilesGala gala(Core::GalaOpen, OpenEvents);
+        QVERIFY(gala.Open());
+        gala.EnterOpen("Jane \"JJ\" Brown", "VMSC", "05/03/10", "F", 2, {"40"});
+        QCOMPARE(gala.prompts.Messages,
+                 QStringList{"The entry was not recorded: The name Jane \"JJ\" Brown holds a "
+                             "double quote, which cannot be written to intent.vb"});
+        QCOMPARE(gala.form->FullName, QStringLiteral("Jane \"JJ\" Brown"));
+        gala.EnterOpen("Bea Kerr", "VMSC", "05/03/10", "F", 2, {"40"});
+        gala.prompts.No();
+        gala.EnterOpen("Bea Kerr", "VMSC", "5/3/2010", "F", 2, {"41"});
+        QCOMPARE(gala.prompts.Questions, QStringList{"Bea Kerr is already entered as number 1. "
+                                                     "Enter again?"});
+        QCOMPARE(gala.File("intent.ctl"), QByteArray("2\r\n")); // the window still open
+    }
+
+    // A "Select" gala's events typed in as pairs are written back to its parameter file at
+    // "Exit"; the entry date, when checked, stands in for the date of birth.
+    void selectGalaWritesEventsBack()
+    {
+        FilesGala gala(Core::GalaSelect, {});
+        gala.AddMember(NewMember("Brown", "Jane", "20/03/10", "35.10"));
+        gala.session.Gala.GalaParamFile =
+            gala.dir.Write("select.ini", "type=Select\r\nevent=9 F OPEN 25 FS\r\nEnd=End\r\n");
+        gala.session.Gala.EntryDateCheck = true;
+        QVERIFY(gala.Open());
+        gala.form->EntryDate = "01/05/26";
+        gala.form->Pairs[0] = {"FS", "50"};
+        gala.EnterMember("Jane Brown", 0);
+        gala.form->Exit();
+        QCOMPARE(gala.File("intent.vb"),
+                 QByteArray("\"1\",\"Brown Jane\",\"01/05/26\",\"35.10\"\r\n"));
+        QCOMPARE(gala.File("select.ini"),
+                 QByteArray("type=Select\r\nevent=1 F OPEN 50 FS \r\nEnd=End\r\n"));
     }
 };
 
