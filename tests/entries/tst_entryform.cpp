@@ -10,8 +10,6 @@
 
 using namespace Entries;
 
-Q_DECLARE_METATYPE(Entries::FocusBox)
-
 namespace {
 
 const QStringList Events{"1|F|OPEN|50|FS",        "2|M|OPEN|50|FS", "3|F|OPEN|100|BK",
@@ -296,17 +294,12 @@ private Q_SLOTS:
         EntryForm &form = *meet.form;
         QVERIFY(form.MemberDbOpen());
 
-        const auto type = [&form] {
-            form.ShortName = "bro j"; // typed in small letters
-            form.OnShortNameChanged();
-            form.OnShortNameLeft();
-        };
-        // Entered already: asked, with No as the default; "Yes" goes on and is not asked again.
-        meet.prompts.No();
-        type();
-        QCOMPARE(form.FullName + form.ShortName, QString());
+        // Entered already: asked; "Yes" goes on, and a member without a date of birth is asked
+        // for one.
         meet.prompts.Yes().Type("20/3/10");
-        type();
+        form.ShortName = "bro j"; // typed in small letters
+        form.OnShortNameChanged();
+        form.OnShortNameLeft();
         QCOMPARE(meet.prompts.Shown.last(2),
                  QStringList(
                      {"yesno, default no: Jane Brown is already entered as number 4. Enter again?",
@@ -382,35 +375,35 @@ private Q_SLOTS:
     // a member added and read back.
     void quickAdd_data()
     {
-        QTest::addColumn<QString>("fields"); // name|dob|sex
-        QTest::addColumn<FocusBox>("focus");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("row"); // name|dob|sex|focus after|message
         // clang-format off
-        QTest::newRow("no name")    << "||"                 << FocusBox::FullName  << "No name entered .. invalid";
-        QTest::newRow("on file")    << "Jane Brown||"       << FocusBox::FullName  << "Already on File";
-        QTest::newRow("no dob")     << "Jo Bloggs||Q"       << FocusBox::IntDob    << "No Date of Birth .. invalid";
-        QTest::newRow("not a date") << "Jo Bloggs|31/02/09|M" << FocusBox::IntDob  << "Invalid Date";
-        QTest::newRow("sex")        << "Jo Bloggs|5/3/09|X" << FocusBox::IntSex    << "Sex not M or F .. invalid";
-        QTest::newRow("added")      << "Jo Bloggs|5/3/09|m" << FocusBox::ShortName << "";
+        QTest::newRow("no name")    << "|||FullName|No name entered .. invalid";
+        QTest::newRow("on file")    << "Jane Brown|||FullName|Already on File";
+        QTest::newRow("no dob")     << "Jo Bloggs||Q|IntDob|No Date of Birth .. invalid";
+        QTest::newRow("not a date") << "Jo Bloggs|31/02/09|M|IntDob|Invalid Date";
+        QTest::newRow("sex")        << "Jo Bloggs|5/3/09|X|IntSex|Sex not M or F .. invalid";
+        QTest::newRow("added")      << "Jo Bloggs|5/3/09|m|ShortName|";
         // clang-format on
     }
     void quickAdd()
     {
-        QFETCH(QString, fields);
-        QFETCH(FocusBox, focus);
-        QFETCH(QString, message);
+        QFETCH(QString, row);
+        const QStringList f = row.split(u'|');
+        const QHash<QString, FocusBox> boxes{{"FullName", FocusBox::FullName},
+                                             {"IntDob", FocusBox::IntDob},
+                                             {"IntSex", FocusBox::IntSex},
+                                             {"ShortName", FocusBox::ShortName}};
         Meet meet(Core::GalaInternal);
         meet.AddMember(NewMember("Brown", "Jane", ""));
         meet.Open();
         EntryForm &form = *meet.form;
-        const QStringList f = fields.split(u'|');
         form.FullName = f.at(0);
         form.IntDob = f.at(1);
         form.IntSex = f.at(2);
         form.QuickAddMember();
-        QCOMPARE(meet.prompts.Messages.join(u'|'), message);
-        QCOMPARE(form.TakeFocus().Box, focus);
-        if (!message.isEmpty()) {
+        QCOMPARE(meet.prompts.Messages.join(u'|'), f.at(4));
+        QCOMPARE(form.TakeFocus().Box, boxes.value(f.at(3)));
+        if (!f.at(4).isEmpty()) {
             QCOMPARE(form.MemberIndex().Count(), 1);
             return;
         }
@@ -516,7 +509,8 @@ private Q_SLOTS:
     }
 
     // Into the entry files: appending to an existing meet continues the numbering from
-    // intent.ctl, not from the file.
+    // intent.ctl, not from the file. A name that would not read back is refused and kept to
+    // correct; a swimmer in the files already is found there, and not entered again on "No".
     void openMeetFiles()
     {
         FilesGala gala(Core::GalaOpen, OpenEvents);
@@ -525,10 +519,18 @@ private Q_SLOTS:
             gala.dir.Write(name, TestDir::Read(before.filePath(name)));
         gala.prompts.Exists(true, Core::ExistingFileOption::Append);
         QVERIFY(gala.Open());
+        gala.EnterOpen("Jane \"JJ\" Brown", "VMSC", "05/03/10", "F", 2, {"40"});
+        QCOMPARE(gala.prompts.Messages,
+                 QStringList{"The entry was not recorded: The name Jane \"JJ\" Brown holds a "
+                             "double quote, which cannot be written to intent.vb"});
+        QCOMPARE(gala.form->FullName, QStringLiteral("Jane \"JJ\" Brown"));
         gala.EnterOpen("Jane Brown", "VMSC", "05/03/10", "F", 2, {"35.5", "nt", "-"});
         QCOMPARE(gala.form->Info.last(), QStringLiteral("Set-Up Entrant No 9 Jane Brown"));
+        gala.prompts.No();
+        gala.EnterOpen("Jane Brown", "VMSC", "5/3/2010", "F", 2, {"41"});
+        QCOMPARE(gala.prompts.Questions, QStringList{"Jane Brown is already entered as number 9. "
+                                                     "Enter again?"});
         gala.EnterOpen("Tom Green", "ASHB", "01/01/09", "M", 2, {"1:02.3"});
-        QCOMPARE(gala.prompts.Messages, QStringList());
         gala.ExitAndCompare("open");
     }
 
@@ -564,45 +566,6 @@ private Q_SLOTS:
         db.Open(gala.dir.FilePath("pbsys.mdb"));
         Members::Member jane;
         QVERIFY(Members::ReadMember(db, 1, jane, gala.prompts) && jane.EnvelopeFlag);
-    }
-
-    // A name that would not read back is refused, kept to correct, and takes no number; a
-    // swimmer in the files already is found there, and not entered again on "No".
-    void filesRefuseAndFindEntrants()
-    {
-        FilesGala gala(Core::GalaOpen, OpenEvents);
-        QVERIFY(gala.Open());
-        gala.EnterOpen("Jane \"JJ\" Brown", "VMSC", "05/03/10", "F", 2, {"40"});
-        QCOMPARE(gala.prompts.Messages,
-                 QStringList{"The entry was not recorded: The name Jane \"JJ\" Brown holds a "
-                             "double quote, which cannot be written to intent.vb"});
-        QCOMPARE(gala.form->FullName, QStringLiteral("Jane \"JJ\" Brown"));
-        gala.EnterOpen("Bea Kerr", "VMSC", "05/03/10", "F", 2, {"40"});
-        gala.prompts.No();
-        gala.EnterOpen("Bea Kerr", "VMSC", "5/3/2010", "F", 2, {"41"});
-        QCOMPARE(gala.prompts.Questions, QStringList{"Bea Kerr is already entered as number 1. "
-                                                     "Enter again?"});
-        QCOMPARE(gala.File("intent.ctl"), QByteArray("2\r\n")); // the window still open
-    }
-
-    // A "Select" gala's events typed in as pairs are written back to its parameter file at
-    // "Exit"; the entry date, when checked, stands in for the date of birth.
-    void selectGalaWritesEventsBack()
-    {
-        FilesGala gala(Core::GalaSelect, {});
-        gala.AddMember(NewMember("Brown", "Jane", "20/03/10", "35.10"));
-        gala.session.Gala.GalaParamFile =
-            gala.dir.Write("select.ini", "type=Select\r\nevent=9 F OPEN 25 FS\r\nEnd=End\r\n");
-        gala.session.Gala.EntryDateCheck = true;
-        QVERIFY(gala.Open());
-        gala.form->EntryDate = "01/05/26";
-        gala.form->Pairs[0] = {"FS", "50"};
-        gala.EnterMember("Jane Brown", 0);
-        gala.form->Exit();
-        QCOMPARE(gala.File("intent.vb"),
-                 QByteArray("\"1\",\"Brown Jane\",\"01/05/26\",\"35.10\"\r\n"));
-        QCOMPARE(gala.File("select.ini"),
-                 QByteArray("type=Select\r\nevent=1 F OPEN 50 FS \r\nEnd=End\r\n"));
     }
 };
 
