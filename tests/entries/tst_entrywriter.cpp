@@ -233,22 +233,20 @@ private Q_SLOTS:
         }
     }
 
+    // The address record fills the address database's own columns; a one-word name is all first
+    // name (the split of longer names is tst_textutil's).
     void addressRecord()
     {
         TestDir dir;
-        const QString path = dir.FilePath("address.mdb");
-        MeetDb::CreateAddressDatabase(path);
+        MeetDb::CreateAddressDatabase(dir.FilePath("address.mdb"));
         MeetDb::Database db;
-        db.Open(path);
-        AddressRecord address{"1 Mill Lane", "", "Velmora", "Westshire", "VM1 2AB", 3, 7.5};
-        WriteAddressRecord(db, Swimmer(QString::fromUtf8("Zoë O'Brien Smith"), {}), 12, address);
-        WriteAddressRecord(db, Swimmer("Cher", {}), 13, address);
+        db.Open(dir.FilePath("address.mdb"));
+        WriteAddressRecord(db, Swimmer("Cher", {}), 13,
+                           {"1 Mill Lane", "", "Velmora", "Westshire", "VM1 2AB", 3, 7.5});
         QCOMPARE(TableRows(db, "Entrant Table",
                            {"First Name", "SurName", "Sex", "club", "Address Line 1", "Entrant No",
                             "Town", "County", "Post Code", "Events Entered", "Fee"}),
-                 QStringList({QString::fromUtf8("Zoë|O'Brien Smith|F|VMSC|1 Mill Lane|12|Velmora|"
-                                                "Westshire|VM1 2AB|3|7.5"),
-                              "Cher||F|VMSC|1 Mill Lane|13|Velmora|Westshire|VM1 2AB|3|7.5"}));
+                 QStringList{"Cher||F|VMSC|1 Mill Lane|13|Velmora|Westshire|VM1 2AB|3|7.5"});
     }
 
     // An import line by line: each fault refuses the whole file, the good line before it
@@ -265,7 +263,6 @@ private Q_SLOTS:
         QTest::newRow("bad time") << QByteArray("I,Ann Lee,VMSC,F,05/03/12,,1=fast") << "3: Invalid Time \"fast\" for event 1";
         QTest::newRow("boy in a girls' event") << QByteArray("I,Tom Lee,VMSC,M,05/03/12,,1=35.00") << "3: Event 1 is for sex F, not M";
         QTest::newRow("too old for U/10") << QByteArray("I,Nan Lee,VMSC,F,05/03/1949,,3=59.00") << "3: Age 77 on the qualifying date is too old for U/10";
-        QTest::newRow("not a real date") << QByteArray("I,Ann Lee,VMSC,F,31/02/15,,1=35.00") << "3: Date is invalid";
         QTest::newRow("unknown club") << QByteArray("I,Ann Lee,ZZZ,F,05/03/12,,1=35.00") << "3: club \"ZZZ\" is not a club of this meet";
         QTest::newRow("entered already") << QByteArray("I,Ann Old,VMSC,F,5/3/12,,1=35.00") << "3: Ann Old is already entered as number 1";
         QTest::newRow("twice in the file") << QByteArray("I,Sam Grey,ASHB,M,1/1/11,,2=") << "3: Sam Grey is entered on line 2 already";
