@@ -1,8 +1,6 @@
 #include <QTest>
 
 #include "entries/clubtable.h"
-#include "meetdb/schema.h"
-#include "support/dbrows.h"
 #include "support/entryfixture.h"
 
 using namespace Entries;
@@ -111,32 +109,6 @@ private Q_SLOTS:
             QCOMPARE(f.prompts.PickLists.value(0),
                      (QStringList{"Kestwick Amateur SC", "Kestwick Masters SC"}));
         QCOMPARE(f.List(), after);
-    }
-
-    // With the meet database the record is written first and the parameter file left alone; a
-    // club the file holds but the table in memory does not is refused by the file.
-    void meetDatabase()
-    {
-        Fixture f("BBB:Bravo");
-        const QString path = f.dir.FilePath("natamar.mdb");
-        MeetDb::CreateMeetDatabase(path);
-        f.session.MeetDb.Open(path);
-        f.session.Gala.MeetDbOpen = true;
-        f.session.Gala.MeetCode = "M1";
-        f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\nEnd=End\r\n");
-        InsertRows(f.session.MeetDb, "Club Name Table", "Meet code|Club Code|Club Name",
-                   {"M1|CCC|C"});
-
-        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
-        QCOMPARE(f.form.AddClub("BBB", "Other"), AddClubResult::CodeUsed);
-        QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
-        QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo");
-        QVERIFY(f.form.Exit());
-        QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
-        QCOMPARE(
-            TableRows(f.session.MeetDb, "Club Name Table", {"Meet code", "Club Code", "Club Name"}),
-            (QStringList{"M1|CCC|C", "M1|AAA|Alpha"}));
-        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\nEnd=End\r\n");
     }
 
     // Without the club code file beside the program the user is asked for one, and choosing none

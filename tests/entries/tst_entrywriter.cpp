@@ -233,22 +233,6 @@ private Q_SLOTS:
         }
     }
 
-    // The address record fills the address database's own columns; a one-word name is all first
-    // name (the split of longer names is tst_textutil's).
-    void addressRecord()
-    {
-        TestDir dir;
-        MeetDb::CreateAddressDatabase(dir.FilePath("address.mdb"));
-        MeetDb::Database db;
-        db.Open(dir.FilePath("address.mdb"));
-        WriteAddressRecord(db, Swimmer("Cher", {}), 13,
-                           {"1 Mill Lane", "", "Velmora", "Westshire", "VM1 2AB", 3, 7.5});
-        QCOMPARE(TableRows(db, "Entrant Table",
-                           {"First Name", "SurName", "Sex", "club", "Address Line 1", "Entrant No",
-                            "Town", "County", "Post Code", "Events Entered", "Fee"}),
-                 QStringList{"Cher||F|VMSC|1 Mill Lane|13|Velmora|Westshire|VM1 2AB|3|7.5"});
-    }
-
     // An import: every line refused is named by file and line, and a refusal keeps the whole
     // file out, the good line before it included. Rows: the file and the errors expected.
     void import_data()

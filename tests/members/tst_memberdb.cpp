@@ -3,8 +3,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "core/settings.h"
-#include "core/sysparams.h"
 #include "meetdb/database.h"
 #include "members/memberdb.h"
 #include "support/scriptedprompts.h"
@@ -52,18 +50,6 @@ class TstMemberDb : public QObject
     }
 
 private Q_SLOTS:
-    void pbColumn()
-    {
-        Core::SystemSettings settings;
-        ScriptedPrompts prompts;
-        Core::ReadSystemParams(TestDir().Path(), settings, prompts); // the default PB events
-        // "0100" is read by its numeric value; stroke codes are case-sensitive.
-        for (const QString row :
-             {"25 FS 1", "100 BK 11", "200 MED 21", "0100 BK 11", "400 BK -1", "100 bk -1"})
-            QCOMPARE(PbColumn(settings, row.section(' ', 0, 0), row.section(' ', 1, 1)),
-                     row.section(' ', 2).toInt());
-    }
-
     void readWrite()
     {
         Make("Record Id,Surname,Forename,Record Type,Date of Birth,Sex,E-mail,"
@@ -207,23 +193,6 @@ private Q_SLOTS:
             Keys(index) + prompts.Statuses.replaceInStrings(QRegularExpression("^"), "status: ") +
             prompts.Messages.replaceInStrings(QRegularExpression("^"), "message: ");
         QTEST(seen.join(','), "expected");
-    }
-
-    void find()
-    {
-        MemberIndex empty, single, family;
-        Fill(single, {"Lee Al"});
-        Fill(family, QString("Adams A,Adams B,Adams C,Adams D,Smith A,Smith B,Smith C,Smith D,"
-                             "Taylor A,Taylor B,Taylor C,Taylor D,Taylor E,Taylor F")
-                         .split(','));
-        QCOMPARE(empty.FindIndexEntry("Smith A", 0), 0);
-        QCOMPARE(single.FindIndexEntry("Lee", 1), 1);
-        QCOMPARE(family.FindIndexEntry("Taylor F", 0), 14);
-        QCOMPARE(family.FindIndexEntry("smith c", 0), 0); // exact is case-sensitive
-        QCOMPARE(family.FindIndexEntry("Jones", 1), 0);
-        // The narrowing halves 1..14 at 7.5, which goes to 8, then 1..8 at 4.5, which goes to 4,
-        // leaving 4..8 to scan; rounding halves up or down would give 5 or 7 here.
-        QCOMPARE(family.FindIndexEntry("Smith", 1), 8);
     }
 
     void complete()
