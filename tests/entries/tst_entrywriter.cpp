@@ -152,20 +152,6 @@ private Q_SLOTS:
         QCOMPARE(meet.Write(Swimmer("Ann Green", {"1"})), 1);
     }
 
-    void twoProgramsNeverShareANumber()
-    {
-        Meet meet;
-        QList<int> numbers;
-        for (int i = 0; i < 6; ++i) {
-            int number = 0;
-            QVERIFY(meet.stores[i % 2]->WriteEntrant(Swimmer(QString::number(i), {"1"}), &number,
-                                                     nullptr));
-            numbers << number;
-        }
-        QCOMPARE(numbers, QList<int>({1, 2, 3, 4, 5, 6}));
-        QCOMPARE(meet.StoredNext(), 7);
-    }
-
     // Three entrants take the numbers that three "Record"s give, whether written one by one or
     // imported from a file; a counter or an entrant number at the top of the range would
     // overflow: refused, and nothing written.
