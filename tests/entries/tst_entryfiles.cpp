@@ -130,9 +130,7 @@ private Q_SLOTS:
         // clang-format on
     }
 
-    // A sound file reads to the expected values and writes back to the same bytes, and entrant
-    // blocks of different shapes follow each other; a damaged one is refused with a message
-    // naming the file and the line.
+    // A sound file reads and writes back byte for byte; a damaged one is refused by file and line.
     void readWrite()
     {
         QFETCH(int, shape);
@@ -240,8 +238,7 @@ private Q_SLOTS:
                  outcome);
     }
 
-    // After every record the files on disk hold everything recorded so far, read while the
-    // store is still open, and intent.ctl follows. A second session appends under the next
+    // Each record is on disk at once, intent.ctl too; a second session appends under the next
     // number, first ending a last line that lost its line end.
     void flushAfterEachRecord()
     {
@@ -375,10 +372,8 @@ private Q_SLOTS:
         // clang-format on
     }
 
-    // Every line of the member goes, or the chosen block from both files of the entrant layout,
-    // one message each; a longer name stays. The old file stays as intent.tmp, and the store, open
-    // for appending as the entries window has it, appends to the new file. A refusal changes
-    // nothing.
+    // The member's lines or the chosen block go (a longer name stays), the old file kept as
+    // intent.tmp; the open store appends to the new file. A refusal changes nothing.
     void deleteFromFiles()
     {
         QFETCH(QString, type);
@@ -412,9 +407,7 @@ private Q_SLOTS:
         QVERIFY(TestDir::Read(dir.FilePath(EntryFileName)).mid(after.size()).contains("Bob"));
     }
 
-    // The three commands of the window, by the prompts they show and the table they leave. A club
-    // added by hand or from the club code file goes through the add rule: the code is checked
-    // first, then the name, then the room left ("full" rows have room for three clubs).
+    // The club table's commands: code checked first, then name, then room ("full": three clubs).
     void commands_data()
     {
         QTest::addColumn<QString>("command");

@@ -88,8 +88,7 @@ class TestEntryForm : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Without the meet database the window closes; a member gala without its member file opens,
-    // saying so.
+    // Without the meet database the window closes; without the member file it says so.
     void openWithoutDatabases()
     {
         MeetDb::Session session;
@@ -164,11 +163,9 @@ private Q_SLOTS:
         QCOMPARE(focus.Box, f.at(4) == u"Invalid Time" ? FocusBox::StrokeTime : FocusBox::None);
     }
 
-    // The checks of "Record" in open galas, in their order; the first failure writes nothing
-    // and keeps the form. Zoe Ashby, born 5 March 2010, is entrant 12 already. Rows: type|age
-    // groups|name|club|sex|date of birth ("+1" tomorrow)|group ("-" after it: no event ticked)|
-    // answers|last Info line|prompts shown (keys of openRecordChecks)|club and age written ("-"
-    // for no entrant)
+    // The checks of "Record" in their order; a failure writes nothing. Zoe Ashby (5/3/10) is
+    // entrant 12. Rows: type|age groups|name|club|sex|birth ("+1" tomorrow)|group ("-": no event
+    // ticked)|answers|last Info line|prompts (keys below)|club and age written ("-" for none)
     void openRecordChecks_data()
     {
         QTest::addColumn<QString>("form");
@@ -243,8 +240,7 @@ private Q_SLOTS:
         QCOMPARE(TableRows(meet.session.MeetDb, "Entrant Table", {"Entrant Number", "club", "age"}),
                  QStringList{"12|VMSC|05/03/10"} +
                      (written ? QStringList{"1|" + f.mid(10).join(u'|')} : QStringList()));
-        // Refused: the swimmer stays in the window to be put right. Recorded: cleared for the
-        // next entrant, the club kept in capitals.
+        // Refused: kept to be put right. Recorded: cleared, the club kept in capitals.
         QCOMPARE(written ? entry.FullName + entry.IntSex + entry.ClubName : entry.FullName,
                  written ? f.at(10) : f.at(2));
         if (written)
@@ -261,8 +257,7 @@ private Q_SLOTS:
         EntryForm &form = *meet.form;
         QVERIFY(form.MemberDbOpen());
 
-        // Entered already: asked; "Yes" goes on, and a member without a date of birth is asked
-        // for one.
+        // Entered already: "Yes" goes on; a member without a date of birth is asked for one.
         meet.prompts.Yes().Type("20/3/10");
         form.ShortName = "bro j"; // typed in small letters
         form.OnShortNameChanged();
@@ -287,9 +282,8 @@ private Q_SLOTS:
         QCOMPARE(form.TakeFocus().Box, FocusBox::ShortName);
     }
 
-    // Short names completed and left, full names typed and left, in a "Graded" gala (Auto
-    // Correct on). Steps "s:text" type a short name, "left" leaves it, "f:text" types and leaves
-    // the full name; the result is FullName|IntDob|the member's record id.
+    // Names in a "Graded" gala (Auto Correct on). Steps: "s:text" types a short name, "left"
+    // leaves it, "f:text" types and leaves the full name. Result: FullName|IntDob|record id.
     void typedNames_data()
     {
         QTest::addColumn<QString>("steps");
@@ -333,8 +327,7 @@ private Q_SLOTS:
                  expected);
     }
 
-    // The checks of "Quick Add Member" in their order, each leaving the member file alone; then
-    // a member added and read back.
+    // The checks of "Quick Add Member" in their order, then a member added.
     void quickAdd_data()
     {
         QTest::addColumn<QString>("row"); // name|dob|sex|focus after|message
@@ -375,9 +368,8 @@ private Q_SLOTS:
         QCOMPARE(form.CurrentMember().RecordId, 2);
     }
 
-    // Two active members of one name: the rest of the file stays usable, the pair is named with
-    // how to mend it, neither can be entered or added again, and an amendment through a pick of
-    // the record mends the file.
+    // Two active members of one name are named with how to mend it and can't be entered or
+    // added; amending one, picked by record, mends the file.
     void membersSharingAName()
     {
         Meet meet(Core::GalaInternal);
@@ -443,9 +435,8 @@ private Q_SLOTS:
             QStringList({"1|1|F|OPEN|50|FS", "2|2|F|OPEN|100|BR"}));
     }
 
-    // Into the entry files: appending to an existing meet continues the numbering from
-    // intent.ctl, not from the file. A name that would not read back is refused and kept to
-    // correct; a swimmer in the files already is found there, and not entered again on "No".
+    // Into the entry files: appending numbers on from intent.ctl; a name that would not read
+    // back is refused and kept; a swimmer in the files already is not entered again on "No".
     void openMeetFiles()
     {
         Meet gala(Core::GalaOpen, OpenEvents, true);
@@ -479,8 +470,7 @@ private Q_SLOTS:
         gala.ExitAndCompare("masters");
     }
 
-    // Members: swim lines with the key, the date of birth and the personal best as it stands;
-    // a member not on the PB file has no times, and one with no swims writes nothing.
+    // Member swim lines carry the key, birth and PB; no swims, nothing written.
     void internalGalaFiles()
     {
         Meet gala(Core::GalaInternal, {"1|F|OPEN|50|FS", "3|F|OPEN|100|BK"}, true);
@@ -521,9 +511,8 @@ private Q_SLOTS:
         QCOMPARE(ExactAgeOnQualDate(f[0], f[1]), f[3].toDouble());
     }
 
-    // The masters letter at each end of every band, with the refusals below 25 and the Info line;
-    // a negative age (a birth year read into the wrong century) is moved back 100 years.
-    // Rows: birth|qualifying date|junior|letter|message|Info line.
+    // The masters letter at both ends of every band, refusals below 25, a birth year read into
+    // the wrong century moved back. Rows: birth|qual date|junior|letter|message|Info line.
     void MastersAge_data()
     {
         QTest::addColumn<QString>("row");
@@ -569,10 +558,8 @@ private Q_SLOTS:
         QCOMPARE(result.Info, f[5]);
     }
 
-    // The U/ walk: the first group whose "U/" limit is above the age, or the first without one.
-    // A bad date is refused whatever the meet; an empty one is no error. Member galas take the
-    // group straight from the member file's date. Rows: kind (the age groups off when it ends in
-    // "-")|groups|date of birth|group index|message.
+    // The first group whose "U/" limit is above the age, or the first without one. Rows: kind
+    // (age groups off when it ends in "-")|groups|date of birth|group index|message.
     void DobLeftGroups_data()
     {
         QTest::addColumn<QString>("row");

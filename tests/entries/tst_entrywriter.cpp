@@ -14,12 +14,9 @@ using namespace Entries;
 
 namespace {
 
-// Meet "M1" in natamar.mdb with events 1, 2 and 3, where 3 swims in the pool with 1
-// ("combine=1 3"), open in two programs, each with its own session and store.
+// Meet "M1" in natamar.mdb with events 1, 2 and 3, where 3 swims in the pool with 1.
 struct Meet : EntryGala
 {
-    MeetDb::Session other;
-    std::unique_ptr<MeetDbEntryStore> stores[2];
 
     explicit Meet(const QString &version = QStringLiteral("1.0"))
         : EntryGala(Core::GalaOpen, {"1|F|OPEN|100|FS", "2|F|OPEN|100|FS", "3|F|OPEN|100|FS"})
@@ -29,10 +26,6 @@ struct Meet : EntryGala
         InsertRows(Db(), "Version Table", "Version", {version});
         session.Gala.DbVersion = version.toFloat();
         session.Gala.Combinations << QStringList{"1", "3"};
-        other.Gala = session.Gala;
-        other.MeetDb.Open(dir.FilePath("natamar.mdb"));
-        stores[0] = std::make_unique<MeetDbEntryStore>(session);
-        stores[1] = std::make_unique<MeetDbEntryStore>(other);
     }
 
     MeetDb::Database &Db() { return session.MeetDb; }
@@ -41,11 +34,11 @@ struct Meet : EntryGala
         return TableRows(Db(), table, fields);
     }
     int StoredNext() { return Column("Meet Table", "Next Competitor Number").value(0).toInt(); }
-    // Writes through the first program's store; the number given, or 0 on failure.
+    // Writes through a store of the meet; the number given, or 0 on failure.
     int Write(const EntrantRecord &record, QString *error = nullptr)
     {
         int number = 0;
-        return stores[0]->WriteEntrant(record, &number, error) ? number : 0;
+        return MeetDbEntryStore(session).WriteEntrant(record, &number, error) ? number : 0;
     }
 };
 
@@ -65,9 +58,7 @@ EntrantRecord Swimmer(const QString &name, const QStringList &events)
 
 const QByteArray Header = "Kind,Name,Club,Sex,Age,Regno,Events\n";
 
-// An open meet "O1" with clubs ASHB and VMSC; events 1 (girls) and 2 (boys) of group OPEN, 2
-// combined into 1, 3 for girls under 10 and 4 for girls of OPEN; Ann Old entered as number 1,
-// and entrants numbered from 5 on.
+// An open meet "O1": event 2 combined into 1, 3 for girls under 10; Ann Old is number 1.
 QString MakeImportMeet(const TestDir &dir)
 {
     const QString path = dir.FilePath("natamar.mdb");
@@ -135,9 +126,8 @@ private Q_SLOTS:
     void failureMidRecordWritesNothing()
     {
         Meet meet;
-        // The engine refuses the second swim, after the entrant and the first swim went in: the
-        // index entry of event 3 cannot be computed. (A trigger would not do: files' triggers are
-        // off.)
+        // The engine refuses the second swim, after the entrant and the first went in (an index
+        // on event 3 that overflows; files' triggers are off).
         meet.Db().Exec(QStringLiteral(
             R"(CREATE INDEX "Refuse 3" ON "Swim Table" )"
             R"((abs(CASE WHEN "Event number" = '3' THEN -9223372036854775807 - 1 ELSE 0 END)))"));
@@ -152,9 +142,8 @@ private Q_SLOTS:
         QCOMPARE(meet.Write(Swimmer("Ann Green", {"1"})), 1);
     }
 
-    // Three entrants take the numbers that three "Record"s give, whether written one by one or
-    // imported from a file; a counter or an entrant number at the top of the range would
-    // overflow: refused, and nothing written.
+    // Three entrants take the numbers three "Record"s give, also when imported; an overflow
+    // is refused and nothing written.
     void numbering_data()
     {
         QTest::addColumn<QString>("next");     // the stored counter; "null" for none
