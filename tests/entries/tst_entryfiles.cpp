@@ -299,6 +299,9 @@ private Q_SLOTS:
             QCOMPARE(TestDir::Read(gala.GalaParamFile), after);
             QCOMPARE(TestDir::Read(dir.FilePath(TmpIniName)), after);
         }
+        gala.GalaParamFile = dir.FilePath("missing.ini");
+        QVERIFY(!RewriteClubLines(gala, dir.Path(), &error) &&
+                error.startsWith("Cannot read " + gala.GalaParamFile + ": "));
     }
 
     // Deleting from the meet database. Rows: kind;name;answers;result (Cancelled, NotFound,
@@ -470,6 +473,29 @@ private Q_SLOTS:
             QCOMPARE(f.prompts.PickLists.value(0),
                      (QStringList{"Kestwick Amateur SC", "Kestwick Masters SC"}));
         QCOMPARE(f.List(), after);
+    }
+
+    // With the meet database the record goes first and the parameter file is left alone; a club
+    // the database holds but the table in memory does not is refused there, its transaction ended.
+    void meetDatabase()
+    {
+        Fixture f("BBB:Bravo");
+        MeetDb::CreateMeetDatabase(f.dir.FilePath("natamar.mdb"));
+        f.session.MeetDb.Open(f.dir.FilePath("natamar.mdb"));
+        f.session.Gala.MeetDbOpen = true;
+        f.session.Gala.MeetCode = "M1";
+        f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\n");
+        const QStringList fields{"Meet code", "Club Code", "Club Name"};
+        InsertRows(f.session.MeetDb, "Club Name Table", fields.join(u'|'), {"M1|CCC|C"});
+        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
+        QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
+        QVERIFY(f.form.Exit());
+        QVERIFY(f.prompts.Messages.join(u'/').contains("UNIQUE constraint failed: Club Name"));
+        QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo");
+        QCOMPARE(TableRows(f.session.MeetDb, "Club Name Table", fields).join(' '),
+                 "M1|CCC|C M1|AAA|Alpha");
+        QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
+        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\n");
     }
 
     // Without the club code file beside the program the user is asked for one, and choosing none

@@ -17,15 +17,20 @@ namespace {
 const QStringList Events{"1|F|OPEN|50|FS",        "2|M|OPEN|50|FS", "3|F|OPEN|100|BK",
                          "4|F|OPEN|200|FS|Final", "5|F|IND|50|FS",  "6|X|R72|200|FSR"};
 
-// A member details window that amends the member's name to "Surname|Forename".
-struct AmendingDetails : NoEntryDialogs
+// A member details window: each showing keeps the surname it opens with in Shown, then leaves
+// the next of Names ("Surname|Forename") and presses Add or Amend as its mode allows, or closes.
+struct ScriptedDetails : NoEntryDialogs
 {
-    QString Amended;
+    QStringList Names, Shown;
     MemberDetailsAction ShowMemberDetails(MemberDetailsRequest &request) override
     {
-        request.Member.Surname = Amended.section(u'|', 0, 0);
-        request.Member.Forename = Amended.section(u'|', 1);
-        return MemberDetailsAction::Amend;
+        Shown << request.Member.Surname;
+        if (Names.isEmpty())
+            return MemberDetailsAction::None;
+        const QString name = Names.takeFirst();
+        request.Member.Surname = name.section(u'|', 0, 0);
+        request.Member.Forename = name.section(u'|', 1);
+        return request.AddEnabled ? MemberDetailsAction::Add : MemberDetailsAction::Amend;
     }
 };
 
@@ -255,11 +260,16 @@ private Q_SLOTS:
                    {"M1|4|Brown Jane"});
         meet.Open();
         EntryForm &form = *meet.form;
-        QVERIFY(form.MemberDbOpen());
+        QVERIFY(form.MemberDbOpen() && form.IsMemberGala());
 
-        // Entered already: "Yes" goes on; a member without a date of birth is asked for one.
-        meet.prompts.Yes().Type("20/3/10");
+        // Entered already: "No" empties the boxes; "Yes" goes on and asks for a missing birth date.
+        meet.prompts.No().Yes().Type("20/3/10");
         form.ShortName = "bro j"; // typed in small letters
+        form.OnShortNameChanged();
+        form.OnShortNameLeft();
+        form.OnShortNameLeft();
+        QCOMPARE(form.FullName + form.ShortName, QString());
+        form.ShortName = "bro j"; // completed anew
         form.OnShortNameChanged();
         form.OnShortNameLeft();
         QCOMPARE(meet.prompts.Shown.last(2),
@@ -369,14 +379,14 @@ private Q_SLOTS:
     }
 
     // Two active members of one name are named with how to mend it and can't be entered or
-    // added; amending one, picked by record, mends the file.
+    // added; amending one, picked by record, mends the file. A refused add reopens the window.
     void membersSharingAName()
     {
         Meet meet(Core::GalaInternal);
         for (const auto &[surname, forename] :
              {std::pair{"Brown", "Jane"}, {"Lee", "Al"}, {"Brown", "Jane"}})
             meet.AddMember(NewMember(surname, forename, "01/02/12"));
-        AmendingDetails details;
+        ScriptedDetails details;
         meet.form = std::make_unique<EntryForm>(meet.session, meet.prompts, details,
                                                 MakeEntryStore(meet.session));
         QVERIFY(meet.form->Open());
@@ -403,14 +413,19 @@ private Q_SLOTS:
         QCOMPARE(meet.Column("Entrant Table", "Swimmer Name"), QStringList());
 
         meet.prompts.Pick(2);
-        details.Amended = "Brown|Jane A";
+        details.Names = {"Brown|Jane A"};
         form.ShowMemberDetails(MemberDetailsMode::Amend);
         QCOMPARE(meet.prompts.PickLists.first(),
                  QStringList({"Record 1  Brown Jane  01/02/12", "Record 3  Brown Jane  01/02/12"}));
-        QCOMPARE(keys(), QStringList({"Brown Jane", "Brown Jane A", "Lee Al"}));
+        details.Names = {"|Cy", "Lee|Al", "Cole|Cy"}; // corrected in the window twice
+        form.ShowMemberDetails(MemberDetailsMode::Add);
+        QCOMPARE(meet.prompts.Messages.mid(2),
+                 QStringList({"No name entered .. invalid", "Already on File"}));
+        QCOMPARE(details.Shown, QStringList({"Brown", "", "", "Lee"}));
+        QCOMPARE(keys(), QStringList({"Brown Jane", "Brown Jane A", "Cole Cy", "Lee Al"}));
     }
 
-    // A pair not among the PB distances is refused; a good one becomes a new event.
+    // A pair not among the PB distances and strokes is refused; a good one becomes a new event.
     void selectPairs()
     {
         Meet meet(Core::GalaSelect, {"1|F|OPEN|50|FS"});
@@ -422,17 +437,17 @@ private Q_SLOTS:
         Core::ReadSystemParams(meet.dir.Path(), meet.session.Settings, meet.prompts); // PB events
         meet.Fill("Ann Green", "", "01/02/11", "F", 2);
         EntryForm &form = *meet.form;
-        form.Pairs = {StrokePair{"fs", "50"}, {"BK", "400"}, {"BR", "100"}, {"BR", ""}};
+        form.Pairs = {StrokePair{"fs", "50"}, {"BK", "400"}, {"FS", "800"}, {"XY", "100"}};
         meet.prompts.Messages.clear();
         meet.prompts.Yes();
         form.Record();
-        QCOMPARE(meet.prompts.Messages, QStringList{"Invalid Stroke/Distance Combination"});
+        QCOMPARE(meet.prompts.Messages, QStringList(2, "Invalid Stroke/Distance Combination"));
         QCOMPARE(meet.Column("Swim Table", "Event number"), QStringList({"1", "2"}));
         // The new event is the meet's too, so its swim still has an event at the next load.
         QCOMPARE(
             TableRows(meet.session.MeetDb, "Event Table",
                       {"Event number", "Event Sequence", "Sex", "Group", "Distance", "Stroke"}),
-            QStringList({"1|1|F|OPEN|50|FS", "2|2|F|OPEN|100|BR"}));
+            QStringList({"1|1|F|OPEN|50|FS", "2|2|F|OPEN|800|FS"}));
     }
 
     // Into the entry files: appending numbers on from intent.ctl; a name that would not read
@@ -468,6 +483,27 @@ private Q_SLOTS:
         gala.EnterOpen("Velmora A", "VMSC", "", "X", 1, {"nt"});
         gala.EnterOpen("Jane Brown", "VMSC", "05/03/80", "F", 0, {"31.2", "NT"});
         gala.ExitAndCompare("masters");
+    }
+
+    // A "Select" gala's pairs go back to its parameter file when the files close; the entry date,
+    // when checked, stands in for the date of birth. Delete goes through the open files.
+    void selectGalaFiles()
+    {
+        Meet gala(Core::GalaSelect, {}, true);
+        gala.AddMember(NewMember("Brown", "Jane", "20/03/10", "35.10"));
+        gala.session.Gala.GalaParamFile = gala.dir.Write("select.ini", "event=9 F OPEN 25 FS\r\n");
+        gala.session.Gala.EntryDateCheck = true;
+        gala.Open();
+        gala.form->EntryDate = "01/05/26";
+        gala.form->Pairs[0] = {"FS", "50"};
+        gala.EnterMember("Jane Brown", 0);
+        QCOMPARE(gala.File("intent.vb"), "\"1\",\"Brown Jane\",\"01/05/26\",\"35.10\"\r\n");
+        gala.form->FullName = "Jane Brown";
+        gala.prompts.Yes();
+        QCOMPARE(gala.form->Delete(), DeleteResult::Deleted);
+        gala.form->Exit(); // the name typed to delete is not asked about
+        QCOMPARE(gala.File("intent.vb") + gala.File("select.ini"),
+                 "event=1 F OPEN 50 FS \r\nEnd=End\r\n");
     }
 
     // Member swim lines carry the key, birth and PB; no swims, nothing written.
