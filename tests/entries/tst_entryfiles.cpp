@@ -1,9 +1,13 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "entries/clubtable.h"
+#include "entries/entrydeletion.h"
 #include "entries/entryfiles.h"
-#include "support/scriptedprompts.h"
-#include "support/testfiles.h"
+#include "meetdb/database.h"
+#include "meetdb/schema.h"
+#include "support/dbrows.h"
+#include "support/entryfixture.h"
 
 using namespace Entries;
 
@@ -28,19 +32,33 @@ QString Dump(const QList<EntrantBlock> &blocks, bool withRank = false)
     return out.join(u'\n');
 }
 
-QString LoadDump(const QString &path)
-{
-    QList<EntrantBlock> blocks;
-    return LoadEntrantBlocks(path, false, blocks, nullptr) ? Dump(blocks) : "unreadable";
-}
-
-Core::GalaState Gala(const QString &type, bool oneCard = false, bool mailing = false)
+// A meet "M1" of the given kind, with mailing; "Champs1" is a "Champs" meet with OneCard.
+Core::GalaState Gala(const QString &type)
 {
     Core::GalaState gala;
-    gala.GalaType = type;
-    gala.OneCard = oneCard;
-    gala.Mailing = mailing;
+    gala.OneCard = type == u"Champs1";
+    gala.GalaType = gala.OneCard ? Core::GalaChamps : type;
+    gala.MeetCode = QStringLiteral("M1");
+    gala.Mailing = true;
     return gala;
+}
+
+// Swim lines from "event:key|event:key|...".
+QByteArray SwimLines(const QString &lines)
+{
+    QByteArray out;
+    for (const QString &line : lines.split(u'|'))
+        out += ('"' + QString(line).replace(u':', "\",\"") + "\",\"01/02/10\",\"\"\r\n").toUtf8();
+    return out;
+}
+
+// Queues "y", "n" and "pN" (pick line N) answers given as "p2,y".
+void Script(ScriptedPrompts &prompts, const QString &answers)
+{
+    for (const QString &answer : answers.split(u',', Qt::SkipEmptyParts))
+        answer.startsWith(u'p') ? prompts.Pick(answer.mid(1).toInt())
+        : answer == u"y"        ? prompts.Yes()
+                                : prompts.No();
 }
 
 EntrantBlock Block(const QString &name, const QString &age, const QList<EntrySwim> &swims)
@@ -52,6 +70,36 @@ EntrantBlock Block(const QString &name, const QString &age, const QList<EntrySwi
 const int Finals = 10, Swims = 11, Ctl = 12;
 
 const QByteArray IndividualBytes = Golden(QStringLiteral("individual.vb"));
+
+// A short last row and a blank line, as such files come.
+const QByteArray ClubCodes =
+    "Kestwick Amateur SC,KESW,N,KE01,Active\r\nKestwick Masters SC,KESM,N,KE01,Active\r\n"
+    "Upton Lea Swimming Club,UPTL,N,UP01,Active\r\nVelmora Marlets SC  ,VMSC,N\r\n"
+    "\r\nYarrowdale Herons,YARR\r\n";
+
+QString InputShown(const QString &question, const QString &offered = QString())
+{
+    return "input: " + ClubTableTitle + " | " + question + " | " + offered;
+}
+
+// A session whose table holds "CODE:Name|..." clubs, with the club code file beside the program.
+struct Fixture
+{
+    explicit Fixture(const QString &clubs)
+    {
+        dir.Write(ClubCodeFileName, ClubCodes);
+        session.ProgramDir = dir.Path();
+        for (const QString &club : clubs.split(u'|'))
+            session.Gala.Clubs << Core::GalaClub{club.section(u':', 0, 0), club.section(u':', 1)};
+    }
+    QString List() const { return form.ClubNameList().join(u'|'); }
+
+    TestDir dir;
+    MeetDb::Session session;
+    ClubCodeFile codes;
+    ScriptedPrompts prompts;
+    ClubTableForm form{session, codes, prompts};
+};
 
 } // namespace
 
@@ -82,9 +130,7 @@ private Q_SLOTS:
         // clang-format on
     }
 
-    // A sound file reads to the expected values and writes back to the same bytes, and entrant
-    // blocks of different shapes follow each other; a damaged one is refused with a message
-    // naming the file and the line.
+    // A sound file reads and writes back byte for byte; a damaged one is refused by file and line.
     void readWrite()
     {
         QFETCH(int, shape);
@@ -175,12 +221,9 @@ private Q_SLOTS:
                         : prompts.Exists(c != u'X', c == u'O'   ? Option::Overwrite
                                                     : c == u'C' ? Option::ChangeName
                                                                 : Option::Append);
-        const bool oneCard = type == u"Champs1";
         EntryFiles store;
-        const bool opened =
-            store.Open(Gala(oneCard ? Core::GalaChamps : type, oneCard, true), dir.Path(), prompts);
+        const bool opened = store.Open(Gala(type), dir.Path(), prompts);
         QCOMPARE(prompts.Shown, shown);
-        QCOMPARE(store.IsOpen(), opened);
         const auto state = [&dir](const QString &name) {
             const QByteArray bytes = TestDir::Read(dir.FilePath(name));
             return bytes.isEmpty() ? "empty" : bytes == IndividualBytes ? "kept" : "other";
@@ -195,8 +238,7 @@ private Q_SLOTS:
                  outcome);
     }
 
-    // After every record the files on disk hold everything recorded so far, read while the
-    // store is still open, and intent.ctl follows. A second session appends under the next
+    // Each record is on disk at once, intent.ctl too; a second session appends under the next
     // number, first ending a last line that lost its line end.
     void flushAfterEachRecord()
     {
@@ -212,19 +254,18 @@ private Q_SLOTS:
             QVERIFY(store.Open(Gala(Core::GalaMasters), dir.Path(), prompts));
             QCOMPARE(store.NextNumber(), session + 1);
             // A text that would not read back is refused before anything is written.
-            for (const QString &name : {u"Jo \"Ace\" Bloggs"_qs, u"Jo\r\nBloggs"_qs}) {
-                QVERIFY(!store.AppendEntrant(Block(name, "C", {{"1", "NT"}}), &error));
-                QCOMPARE(error, "The name " + name + " holds a " +
-                                    (name.contains(u'"') ? "double quote" : "line break") +
-                                    ", which cannot be written to intent.vb");
-            }
+            QVERIFY(!store.AppendEntrant(Block("Jo\r\nBloggs", "C", {{"1", "NT"}}), &error));
+            QCOMPARE(error, "The name Jo\r\nBloggs holds a line break, which cannot be written "
+                            "to intent.vb");
             QVERIFY(
                 session == 0
                     ? store.AppendEntrant(Block("Jane Brown", "C", {{"1", "1:05.30"}}), &error)
                     : store.AppendRelay(
                           Block("Team A", "B", {{"21", "9:99.99"}, {"22", "2:00.00"}}), &error));
             QVERIFY(store.Flush(&error));
-            QCOMPARE(LoadDump(dir.FilePath(EntryFileName)), dumps.mid(0, session + 1).join(u'\n'));
+            QList<EntrantBlock> blocks;
+            QVERIFY(LoadEntrantBlocks(dir.FilePath(EntryFileName), false, blocks, nullptr));
+            QCOMPARE(Dump(blocks), dumps.mid(0, session + 1).join(u'\n'));
             QCOMPARE(TestDir::Read(dir.FilePath(CardFileName)),
                      TestDir::Read(store.EntryFilePath()));
             QCOMPARE(TestDir::Read(dir.FilePath(ControlFileName)),
@@ -257,14 +298,225 @@ private Q_SLOTS:
                 Golden(events ? "params-events-after.ini" : "params-clubs-after.ini");
             QCOMPARE(TestDir::Read(gala.GalaParamFile), after);
             QCOMPARE(TestDir::Read(dir.FilePath(TmpIniName)), after);
-            QVERIFY(RewriteParamFamily(gala.GalaParamFile, dir.FilePath(TmpIniName),
-                                       events ? ParamFamily::Events : ParamFamily::Clubs, {},
-                                       &error));
-            QCOMPARE(TestDir::Read(gala.GalaParamFile).count(events ? "event=" : "club="), 0);
         }
-        QVERIFY(!RewriteParamFamily(dir.FilePath("missing.ini"), dir.FilePath(TmpIniName),
-                                    ParamFamily::Clubs, {}, &error));
-        QVERIFY(error.contains("missing.ini"));
+        gala.GalaParamFile = dir.FilePath("missing.ini");
+        QVERIFY(!RewriteClubLines(gala, dir.Path(), &error) &&
+                error.startsWith("Cannot read " + gala.GalaParamFile + ": "));
+    }
+
+    // Deleting from the meet database. Rows: kind;name;answers;result (Cancelled, NotFound,
+    // Deleted, Refused, Failed);question;message;what is left (entrants, "/", the swims).
+    void deleteFromMeetDb_data()
+    {
+        QTest::addColumn<QString>("row");
+        const QString all = "M1|1 M1|2 M1|3 M1|4 M2|1/M1|1|1 M1|1|2 M1|2|1 M1|4|3 M2|1|1";
+        const QString swims = "Deleting entries for  1 swims";
+        // clang-format off
+        QTest::newRow("same name twice: the one picked") << "Open;Ann Lee;p2,y;D;2 Ann Lee;" + swims + ";M1|1 M1|3 M1|4 M2|1/M1|1|1 M1|1|2 M1|4|3 M2|1|1";
+        QTest::newRow("same name twice: none picked") << "Open;Ann Lee;p0;C;;;" + all;
+        QTest::newRow("no swims: no count message") << "Masters;Bob Ray;y;D;3 Bob Ray;;M1|1 M1|2 M1|4 M2|1/" + all.section(u'/', 1);
+        QTest::newRow("member gala asks by name key") << "Internal;Ann Lee;y;D;4 Ann Lee;" + swims + ";M1|1 M1|2 M1|3 M2|1/M1|1|1 M1|1|2 M1|2|1 M2|1|1";
+        QTest::newRow("not found: nothing asked") << "Open;Nobody;;N;;Entrant Not Found;" + all;
+        QTest::newRow("declined") << "Masters;Bob Ray;n;C;3 Bob Ray;;" + all;
+        // clang-format on
+    }
+    void deleteFromMeetDb()
+    {
+        QFETCH(QString, row);
+        const QStringList f = row.split(u';');
+        TestDir dir;
+        MeetDb::CreateMeetDatabase(dir.FilePath("natamar.mdb"));
+        MeetDb::Database db;
+        db.Open(dir.FilePath("natamar.mdb"));
+        // 1 and 2 share a name, 3 has no swims, 4 is in key form as in member galas; M2 is apart.
+        InsertRows(db, "Entrant Table", "Meet code|Entrant Number|Swimmer Name|club",
+                   {"M1|1|Ann Lee|VMSC", "M1|2|Ann Lee|ASHB", "M1|3|Bob Ray|", "M1|4|Lee Ann|",
+                    "M2|1|Ann Lee|"});
+        InsertRows(db, "Swim Table", "Meet code|Entrant Number|Event number",
+                   {"M1|1|1", "M1|1|2", "M1|2|1", "M1|4|3", "M2|1|1"});
+        ScriptedPrompts prompts;
+        Script(prompts, f.at(2));
+        QCOMPARE(DeleteEntries(Gala(f.at(0)), &db, nullptr, f.at(1), prompts),
+                 DeleteResult(QString("CNDRF").indexOf(f.at(3))));
+        QCOMPARE(prompts.Questions.join(u'/'),
+                 f.at(4).isEmpty() ? "" : "Confirm delete entries for entrant " + f.at(4));
+        QCOMPARE(prompts.DefaultNoQuestions, prompts.Questions);
+        if (f.at(2).startsWith(u'p'))
+            QCOMPARE(prompts.PickLists.value(0),
+                     QStringList({"1  Ann Lee  VMSC", "2  Ann Lee  ASHB"}));
+        QCOMPARE(prompts.Messages.join(u'/'), f.at(5));
+        const QStringList key{"Meet code", "Entrant Number"};
+        QCOMPARE(TableRows(db, "Entrant Table", key).join(u' ') + u'/' +
+                     TableRows(db, "Swim Table", key + QStringList{"Event number"}).join(u' '),
+                 f.at(6));
+        QCOMPARE(db.TransactionDepth(), 0);
+    }
+
+    void deleteFromFiles_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("script"); // answers;result;question;messages joined by "/"
+        QTest::addColumn<QByteArray>("after");
+        // clang-format off
+        const QByteArray jane = "2,\"Jane Brown\",\"VMSC\",\"01/02/10\",\"F\"\r\n1\r\n\"1\",\"1:05.30\",#FALSE#\r\n";
+        const QByteArray team = "1,\"Jane Brown Team\",\"VMSC\"\r\n\"B\",\"X\"\r\n0\r\n";
+        const QByteArray bob = "3,\"Bob Ray\",\"ABC\",\"02/02/09\",\"M\"\r\n1\r\n\"4\",\"9:99.99\",#FALSE#\r\n";
+        const QByteArray damaged = SwimLines("1:Brown Jane") + "\"2\",\"Brown Jane\r\n";
+        const QByteArray jane4 = QByteArray(jane).replace("2,", "4,").replace("VMSC", "ASHB");
+        const QString one = "Deleting One Record";
+        QTest::newRow("swim lines") << "Internal" << SwimLines("1:Brown Jane|2:Lee Ann|3:Brown Jane|9:Brown Janet|7:Brown Jane") << "y;D;Jane Brown (3 swims);" + one + "/" + one + "/" + one << SwimLines("2:Lee Ann|9:Brown Janet");
+        QTest::newRow("swim lines, none") << "Internal" << SwimLines("2:Lee Ann") << ";N;;Entrant Not Found" << SwimLines("2:Lee Ann");
+        QTest::newRow("entrant blocks") << "Champs1" << team + jane + bob << "y;D;entrant 2 Jane Brown;Deleting entrant 2" << team + bob;
+        QTest::newRow("two of the name: the one picked") << "Open" << team + jane + bob + jane4 << "p2,y;D;entrant 4 Jane Brown;Deleting entrant 4" << team + jane + bob;
+        QTest::newRow("declined") << "Open" << team + jane << "n;C;entrant 2 Jane Brown;" << team + jane;
+        QTest::newRow("masters refused") << "Masters" << jane << ";R;;Can't do this for masters entries .. sorry!" << jane;
+        QTest::newRow("damaged file") << "Graded" << damaged << ";F;;DIR/intent.vb, line 2, swim 2: a quoted text is not closed on its line" << damaged;
+        // clang-format on
+    }
+
+    // The member's lines or the chosen block go (a longer name stays), the old file kept as
+    // intent.tmp; the open store appends to the new file. A refusal changes nothing.
+    void deleteFromFiles()
+    {
+        QFETCH(QString, type);
+        QFETCH(QByteArray, before);
+        QFETCH(QString, script);
+        QFETCH(QByteArray, after);
+        const QStringList f = script.split(u';');
+        TestDir dir;
+        const Core::GalaState gala = Gala(type);
+        for (const QString &name : {EntryFileName, CardFileName, ControlFileName, ScratchFileName})
+            dir.Write(name, name == ControlFileName   ? "4\r\n"
+                            : name == ScratchFileName ? "an older scratch file"
+                                                      : before);
+        ScriptedPrompts prompts;
+        prompts.Exists(true, Core::ExistingFileOption::Append);
+        EntryFiles store;
+        QVERIFY(store.Open(gala, dir.Path(), prompts));
+        Script(prompts, f.at(0));
+        QCOMPARE(DeleteEntries(gala, nullptr, &store, "Jane Brown", prompts),
+                 DeleteResult(QString("CNDRF").indexOf(f.at(1))));
+        QCOMPARE(prompts.Questions.join(u'/'),
+                 f.at(2).isEmpty() ? "" : "Confirm delete entries for " + f.at(2));
+        QCOMPARE(prompts.Messages.replaceInStrings(dir.Path(), "DIR").join(u'/'), f.at(3));
+        QCOMPARE(TestDir::Read(dir.FilePath(EntryFileName)), after);
+        QCOMPARE(TestDir::Read(dir.FilePath(CardFileName)),
+                 LayoutFor(gala) == EntryLayout::Entrant ? after : before);
+        QCOMPARE(TestDir::Read(dir.FilePath(ScratchFileName)),
+                 f.at(1) == u"D" ? before : "an older scratch file");
+        QVERIFY(store.AppendMember({"Bob", "Bob", "01/02/10", "M", "A", {{"5", ""}}}, nullptr));
+        QVERIFY(store.Close(nullptr));
+        QVERIFY(TestDir::Read(dir.FilePath(EntryFileName)).mid(after.size()).contains("Bob"));
+    }
+
+    // The club table's commands: code checked first, then name, then room ("full": three clubs).
+    void commands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("answers"); // typed; "" cancels; "#N" picks line N
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("after");
+
+        const QString code = InputShown("Enter new club abbreviation");
+        const QString name = InputShown("Enter new club name");
+        const QString search = InputShown("Enter name of club");
+        const QString pick = "pick: Select club";
+        const QString renameD = InputShown("Enter revised name for code DDD", "Delta");
+        const QString codeUsed = "message: This ID has already been used";
+        const QString exists = "message: This club already exists .. code is : ";
+        const QString t = "BBB:Bravo|DDD:Delta|FFF:Foxtrot";
+        // clang-format off
+        const auto confirm = [](const QString &offered) { return InputShown("Confirm/edit club name", offered); };
+        QTest::newRow("sorts first, trimmed") << "hand" << QStringList{" AAA ", "Alpha Club "} << QStringList{code, name} << "AAA:Alpha Club|" + t;
+        // Codes compare exactly, by character code: every capital before every small letter.
+        QTest::newRow("small letters") << "hand" << QStringList{"ddd", "D"} << QStringList{code, name} << t + "|ddd:D";
+        QTest::newRow("same code") << "hand" << QStringList{"DDD", "D"} << QStringList{code, name, codeUsed} << t;
+        QTest::newRow("same name") << "hand" << QStringList{"ZZZ", "Foxtrot"} << QStringList{code, name, exists + "FFF"} << t;
+        QTest::newRow("full") << "hand" << QStringList{"ZZZ", "Z"} << QStringList{code, name, "message: Sorry .. Table of club names is full!"} << t;
+        QTest::newRow("full, same code") << "hand" << QStringList{"BBB", "Z"} << QStringList{code, name, codeUsed} << t;
+        QTest::newRow("full, same name") << "hand" << QStringList{"ZZZ", "Delta"} << QStringList{code, name, exists + "DDD"} << t;
+        QTest::newRow("hand, cancelled") << "hand" << QStringList{"AAA", ""} << QStringList{code, name} << t;
+        QTest::newRow("one, any case") << "asa" << QStringList{"upton", "Upton Lea"} << QStringList{search, confirm("Upton Lea Swimming Club")} << t + "|UPTL:Upton Lea";
+        QTest::newRow("SC dropped") << "asa" << QStringList{"Velmora", "Velmora Marlets"} << QStringList{search, confirm("Velmora Marlets")} << t + "|VMSC:Velmora Marlets";
+        QTest::newRow("several") << "asa" << QStringList{"Kestwick", "#2", "Kestwick M"} << QStringList{search, pick, confirm("Kestwick Masters")} << t + "|KESM:Kestwick M";
+        QTest::newRow("none chosen") << "asa" << QStringList{"kestwick", "#0"} << QStringList{search, pick, "message: No club selected"} << t;
+        QTest::newRow("not found") << "asa" << QStringList{"Zebra"} << QStringList{search, "message: Club not found"} << t;
+        QTest::newRow("then the add rule") << "asa" << QStringList{"Yarrow", "Delta"} << QStringList{search, confirm("Yarrowdale Herons"), exists + "DDD"} << t;
+        QTest::newRow("renamed") << "rename" << QStringList{" Delta Dolphins "} << QStringList{renameD} << "BBB:Bravo|DDD:Delta Dolphins|FFF:Foxtrot";
+        QTest::newRow("rename cancelled") << "rename" << QStringList{""} << QStringList{renameD} << t;
+        // clang-format on
+    }
+
+    void commands()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, after);
+
+        Fixture f("BBB:Bravo|DDD:Delta|FFF:Foxtrot");
+        f.session.Gala.ClubCount = QByteArray(QTest::currentDataTag()).startsWith("full") ? 3 : 9;
+        for (const QString &answer : answers)
+            answer.isEmpty()          ? f.prompts.CancelInput()
+            : answer.startsWith(u'#') ? f.prompts.Pick(answer.mid(1).toInt())
+                                      : f.prompts.Type(answer);
+        f.form.RenameClub(3); // no such line: nothing asked
+        if (command == u"hand")
+            f.form.AddClubByHand();
+        else if (command == u"asa")
+            f.form.AddFromClubCodeFile();
+        else
+            f.form.RenameClub(1);
+        QCOMPARE(f.prompts.Shown, shown);
+        if (shown.contains(u"pick: Select club"))
+            QCOMPARE(f.prompts.PickLists.value(0),
+                     (QStringList{"Kestwick Amateur SC", "Kestwick Masters SC"}));
+        QCOMPARE(f.List(), after);
+    }
+
+    // With the meet database the record goes first and the parameter file is left alone; a club
+    // the database holds but the table in memory does not is refused there, its transaction ended.
+    void meetDatabase()
+    {
+        Fixture f("BBB:Bravo");
+        MeetDb::CreateMeetDatabase(f.dir.FilePath("natamar.mdb"));
+        f.session.MeetDb.Open(f.dir.FilePath("natamar.mdb"));
+        f.session.Gala.MeetDbOpen = true;
+        f.session.Gala.MeetCode = "M1";
+        f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\n");
+        const QStringList fields{"Meet code", "Club Code", "Club Name"};
+        InsertRows(f.session.MeetDb, "Club Name Table", fields.join(u'|'), {"M1|CCC|C"});
+        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
+        QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
+        QVERIFY(f.form.Exit());
+        QVERIFY(f.prompts.Messages.join(u'/').contains("UNIQUE constraint failed: Club Name"));
+        QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo");
+        QCOMPARE(TableRows(f.session.MeetDb, "Club Name Table", fields).join(' '),
+                 "M1|CCC|C M1|AAA|Alpha");
+        QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
+        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\n");
+    }
+
+    // Without the club code file beside the program the user is asked for one, and choosing none
+    // ends the command. The rows are read once and kept after the file is gone.
+    void codeFileMissing()
+    {
+        Fixture f("BBB:Bravo");
+        const QString elsewhere = f.dir.FilePath("codes.csv");
+        QVERIFY(QFile::rename(f.dir.FilePath(ClubCodeFileName), elsewhere));
+        f.prompts.Browse(QString()).Browse(elsewhere).Type("Upton").Type("Upton Lea");
+        f.form.AddFromClubCodeFile();
+        f.form.AddFromClubCodeFile();
+        QVERIFY(QFile::remove(elsewhere));
+        f.prompts.Type("Yarrow").Type("Yarrowdale Herons");
+        f.form.AddFromClubCodeFile();
+        const QString browse = "browse: Locate ASA club code file";
+        QCOMPARE(f.prompts.Shown.mid(0, 3),
+                 (QStringList{browse, "message: No Input File Specified", browse}));
+        QCOMPARE(f.prompts.Shown.size(), 7);
+        QCOMPARE(f.List(), "BBB:Bravo|UPTL:Upton Lea|YARR:Yarrowdale Herons");
+        QCOMPARE(f.codes.Rows().size(), 5); // the blank line is not a row
     }
 };
 
