@@ -1,17 +1,14 @@
-#include <functional>
-
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
 #include "core/galastate.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
+#include "support/modal.h"
 #include "support/pdftext.h"
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
@@ -46,20 +43,6 @@ struct Window : EntryGala
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 };
-
-// Runs `action` on the modal window of type T that the next command opens, once it is up.
-template<typename T>
-void WhenShown(std::function<void(T *)> action, int tries = 500)
-{
-    QTimer::singleShot(10, [action, tries] {
-        if (auto *window = dynamic_cast<T *>(QApplication::activeModalWidget()))
-            action(window);
-        else if (tries > 0)
-            WhenShown<T>(action, tries - 1);
-        else
-            QFAIL("the expected window did not open");
-    });
-}
 
 } // namespace
 

@@ -1,7 +1,4 @@
-#include <functional>
-
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
@@ -12,6 +9,7 @@
 #include "core/startup.h"
 #include "meetdb/session.h"
 #include "reports/entrantslist.h"
+#include "support/modal.h"
 #include "support/pdftext.h"
 #include "support/scriptedprompts.h"
 #include "support/testfiles.h"
@@ -22,27 +20,6 @@ using Windows::OutputKind;
 using Windows::PrintOutput;
 
 namespace {
-
-// Runs `action` on the next modal window of type T once it is shown (the windows under test
-// are exec()ed, so the test answers them from the event loop).
-template<typename T>
-void WhenShown(std::function<void(T *)> action)
-{
-    auto timer = std::make_shared<QElapsedTimer>();
-    timer->start();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
-        if (auto *window = dynamic_cast<T *>(QApplication::activeModalWidget())) {
-            action(window);
-        } else if (timer->elapsed() < 5000) {
-            QTimer::singleShot(10, *poll);
-        } else {
-            QApplication::closeAllWindows();
-            QFAIL("the expected window did not open");
-        }
-    };
-    QTimer::singleShot(0, *poll);
-}
 
 // Ticks PDF file (or Preview) in the output choice window and presses OK.
 void Choose(OutputKind kind)
