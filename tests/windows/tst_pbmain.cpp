@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -40,6 +41,10 @@ private Q_SLOTS:
         for (QPushButton *button : buttons)
             mnemonics.insert(button->text().section('&', 1).left(1).toLower());
         QVERIFY(mnemonics.size() == buttons.size() && !mnemonics.contains(QString()));
+        // The status box shows the latest progress line only.
+        window.ShowStatus(QStringLiteral("Reading members"));
+        window.ShowStatus(QStringLiteral("Sorting 120 names"));
+        QCOMPARE(window.StatusBox()->toPlainText(), QStringLiteral("Sorting 120 names"));
 
         int selections = 0;
         int prints = 0;
