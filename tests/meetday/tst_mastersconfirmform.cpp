@@ -302,18 +302,25 @@ private Q_SLOTS:
         QCOMPARE(meet.prompts.Messages.size(), 1);
     }
 
-    // A roster that could not be read whole is never saved over the file.
-    void damagedFileIsNotSaved()
+    // A missing file is an empty roster. A roster that could not be read whole (a file ending
+    // early, a count no file could hold: refused, not allocated) is never saved over the file.
+    void loadFileRefusals()
     {
         ConfirmMeet meet(ModeMeetDay, false);
-        meet.dir.Write("intent.vb", "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n3\r\n");
-        meet.prompts.Messages.clear();
-        meet.form->Open();
-        QCOMPARE(int(meet.form->Loaded()), int(LoadResult::Failed));
-        QVERIFY(!meet.form->SaveAll());
-        QVERIFY(!QFile::exists(meet.dir.FilePath("intent.BAK")));
-        QCOMPARE(meet.prompts.Messages.size(), 2);
-        QVERIFY(meet.prompts.Messages.last().startsWith("Nothing was saved"));
+        QCOMPARE(int(meet.form->Loaded()), int(LoadResult::Empty));
+        QCOMPARE(meet.prompts.Messages, QStringList{NoSwimsMessage});
+        for (const QByteArray count : {"3", "99999999"}) {
+            meet.dir.Write("intent.vb",
+                           "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n" + count + "\r\n");
+            meet.prompts.Messages.clear();
+            meet.form->Open();
+            QVERIFY(meet.form->Loaded() == LoadResult::Failed && meet.form->Entrants().isEmpty());
+            QVERIFY(!meet.form->SaveAll());
+            QVERIFY(!QFile::exists(meet.dir.FilePath("intent.BAK")));
+            QCOMPARE(meet.prompts.Messages.size(), 2);
+            QVERIFY(meet.prompts.Messages[0].contains("intent.vb"));
+            QVERIFY(meet.prompts.Messages[1].startsWith("Nothing was saved"));
+        }
     }
 
     void wholeRosterCommands()
@@ -357,27 +364,21 @@ private Q_SLOTS:
     // the time after, the message.
     void updatePbs_data()
     {
-        QTest::addColumn<QStringList>("row");
-        const QString updated = "Updated Time for Ann Lee From %1 To 35.10";
         // clang-format off
-        const auto row = [](const char *tag, const QString &fields, const QString &message = {}) {
-            QTest::newRow(tag) << (fields.split(u'|') << message);
-        };
-        row("slower entry", "Ann Lee|1|36.00|35.10|35.10", updated.arg("36.00"));
-        row("name surname first", "Lee Ann|1|36.00|35.10|35.10", "Updated Time for Lee Ann From 36.00 To 35.10");
-        row("equal, written otherwise", "Ann Lee|1|35.1|35.10|35.1");
-        row("faster entry", "Ann Lee|1|34.00|35.10|34.00");
-        row("no time", "Ann Lee|1|9:99.99|35.10|35.10", updated.arg("9:99.99"));
-        row("no time, long personal best", "Ann Lee|1|9:99.99|10:45.00|10:45.00", "Updated Time for Ann Lee From 9:99.99 To 10:45.00");
-        row("no personal best", "Ann Lee|1|36.00||36.00");
-        row("not a member", "Bea Lee|1|36.00|35.10|36.00");
-        row("event not in the meet", "Ann Lee|9|36.00|35.10|36.00");
+        AddRows({"Ann Lee|1|36.00|35.10|35.10|Updated Time for Ann Lee From 36.00 To 35.10",
+                 "Lee Ann|1|36.00|35.10|35.10|Updated Time for Lee Ann From 36.00 To 35.10", // surname first
+                 "Ann Lee|1|35.1|35.10|35.1|", // equal, written otherwise
+                 "Ann Lee|1|34.00|35.10|34.00|",
+                 "Ann Lee|1|9:99.99|35.10|35.10|Updated Time for Ann Lee From 9:99.99 To 35.10",
+                 "Ann Lee|1|9:99.99|10:45.00|10:45.00|Updated Time for Ann Lee From 9:99.99 To 10:45.00",
+                 "Ann Lee|1|36.00||36.00|", "Bea Lee|1|36.00|35.10|36.00|", // no best, not a member
+                 "Ann Lee|9|36.00|35.10|36.00|"}); // event not in the meet
         // clang-format on
     }
 
     void updatePbs()
     {
-        QFETCH(QStringList, row);
+        const QStringList row = RowCells();
         EntryGala gala("Open", {"1|F|OPEN|50|FS"});
         gala.AddMember(NewMember("Lee", "Ann", "01/02/10", row[3]));
         MeetDb::Database members;
@@ -481,20 +482,17 @@ private Q_SLOTS:
     // "saved" in the session: the one-card meet's finals.cds is already there.
     void filesFor_data()
     {
-        QTest::addColumn<QString>("row");
-        for (const char *row : {"Open|0||intent.vb intent.vb intent.BAK NN",
-                                "Champs|1|HEATS|intent.vb intent.vb intent.BAK NN",
-                                "Champs|1|FINALS|intent.vb finals.cds finals.bak NY",
-                                "Champs|1|saved|finals.cds finals.cds finals.bak NN",
-                                "Champs|0|FINALS|finals.cds finals.cds finals.bak YY",
-                                "Internal|0||finals.cds finals.cds finals.bak NN"})
-            QTest::newRow(row) << QString(row);
+        AddRows({"Open|0||intent.vb intent.vb intent.BAK NN",
+                 "Champs|1|HEATS|intent.vb intent.vb intent.BAK NN",
+                 "Champs|1|FINALS|intent.vb finals.cds finals.bak NY",
+                 "Champs|1|saved|finals.cds finals.cds finals.bak NN",
+                 "Champs|0|FINALS|finals.cds finals.cds finals.bak YY",
+                 "Internal|0||finals.cds finals.cds finals.bak NN"});
     }
 
     void filesFor()
     {
-        QFETCH(QString, row);
-        const QStringList f = row.split(u'|');
+        const QStringList f = RowCells();
         Core::GalaState gala;
         gala.GalaType = f[0];
         gala.OneCard = f[1] == "1";
@@ -542,20 +540,6 @@ private Q_SLOTS:
         QCOMPARE(meet.File("intent.vb"), before);
         QCOMPARE(meet.prompts.Messages.size(), 1);
         QVERIFY(meet.prompts.Messages.at(0).contains("intent.vb"));
-    }
-
-    // A missing file is an empty roster; a count no file could hold is refused, not allocated.
-    void loadFileRefusals()
-    {
-        EntryGala meet("Open", Events); // without the meet database
-        Roster roster;
-        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Empty));
-        meet.dir.Write("intent.vb", "1,\"A\",\"B\",\"C\",\"F\"\r\n99999999\r\n");
-        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Failed));
-        QVERIFY(roster.isEmpty());
-        QCOMPARE(meet.prompts.Messages.size(), 2);
-        QCOMPARE(meet.prompts.Messages[0], NoSwimsMessage);
-        QVERIFY(meet.prompts.Messages[1].contains("intent.vb"));
     }
 
     // The confirmation commands reach only swims of the meet's events; counts and logs.
