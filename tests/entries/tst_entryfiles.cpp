@@ -175,40 +175,31 @@ private Q_SLOTS:
         QCOMPARE(written, data);
     }
 
+    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there|answers (A/O/C/X in
+    // the existing-file window, Y/N)|shown (a: that window, c: "Confirm Overwrite", n: no
+    // control record)|outcome. Only the swim layout offers to clear the envelope flags, and it
+    // never touches intent.cds.
     void startUp_data()
     {
-        QTest::addColumn<QString>("type");     // "Champs1": a "Champs" meet with OneCard
-        QTest::addColumn<QString>("existing"); // the files there, as "vb+cds+ctl"
-        QTest::addColumn<QString>("script");   // A/O/C/X on the existing-file window, Y/N yes/no
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("outcome"); // see startUp
-
-        const QString ask = "exists: " + Core::ExistingFileQuestion;
-        const QString confirm = "yesno: Confirm Overwrite Existing File";
-        const QString noCtl = "message: No Control Record .. Cannot Append";
         // clang-format off
-        QTest::newRow("entrant new")           << "Open"    << ""       << ""   << QStringList{}           << "open fresh vb=empty cds=empty next=1 ctl=1";
-        QTest::newRow("entrant append")        << "Open"    << "vb+cds+ctl" << "A"  << QStringList{ask}        << "open vb=kept cds=kept next=13 ctl=13";
-        QTest::newRow("entrant append no ctl") << "Masters" << "vb+cds" << "A"  << QStringList{ask, noCtl} << "shut vb=kept cds=kept next=1 ctl=";
-        QTest::newRow("entrant overwrite yes") << "Open"    << "vb+cds+ctl" << "OY" << QStringList{ask, confirm} << "open fresh vb=empty cds=empty next=1 ctl=13";
-        QTest::newRow("entrant overwrite no")  << "Open"    << "vb+cds+ctl" << "ON" << QStringList{ask, confirm} << "shut vb=kept cds=kept next=1 ctl=13";
-        QTest::newRow("entrant change name")   << "Champs1" << "vb+cds+ctl" << "C"  << QStringList{ask}        << "shut vb=kept cds=kept next=1 ctl=13";
-        QTest::newRow("entrant cancel")        << "Open"    << "vb+cds" << "X"  << QStringList{ask}        << "shut vb=kept cds=kept next=1 ctl=";
-        // The swim layout never touches intent.cds; only it offers to clear the envelope flags.
-        QTest::newRow("swim new")              << "Internal"<< ""       << ""   << QStringList{}           << "open fresh offer vb=empty cds=empty next=1 ctl=";
-        QTest::newRow("swim append")           << "Graded"  << "vb+cds" << "A"  << QStringList{ask}        << "open vb=kept cds=kept next=1 ctl=";
-        QTest::newRow("swim overwrite, no yes/no") << "Select" << "vb+cds" << "O"  << QStringList{ask}        << "open fresh offer vb=empty cds=kept next=1 ctl=";
+        AddRows({"Open||||open fresh vb=empty cds=empty next=1 ctl=1", "Open|vb+cds+ctl|A|a|open vb=kept cds=kept next=13 ctl=13",
+                 "Masters|vb+cds|A|an|shut vb=kept cds=kept next=1 ctl=", "Open|vb+cds+ctl|OY|ac|open fresh vb=empty cds=empty next=1 ctl=13",
+                 "Open|vb+cds+ctl|ON|ac|shut vb=kept cds=kept next=1 ctl=13", "Champs1|vb+cds+ctl|C|a|shut vb=kept cds=kept next=1 ctl=13",
+                 "Open|vb+cds|X|a|shut vb=kept cds=kept next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty next=1 ctl=",
+                 "Graded|vb+cds|A|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|O|a|open fresh offer vb=empty cds=kept next=1 ctl="});
         // clang-format on
     }
 
     void startUp()
     {
-        QFETCH(QString, type);
-        QFETCH(QString, existing);
-        QFETCH(QString, script);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, outcome);
-
+        const QStringList f = RowCells();
+        const QString type = f[0], existing = f[1], script = f[2], outcome = f[4];
+        const QHash<QChar, QString> kinds{{u'a', "exists: " + Core::ExistingFileQuestion},
+                                          {u'c', "yesno: Confirm Overwrite Existing File"},
+                                          {u'n', "message: No Control Record .. Cannot Append"}};
+        QStringList shown;
+        for (const QChar c : f[3])
+            shown << kinds.value(c);
         TestDir dir;
         for (const QString &name : {EntryFileName, CardFileName, ControlFileName})
             if (existing.contains(name.section(u'.', 1)))
