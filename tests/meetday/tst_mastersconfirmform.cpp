@@ -16,10 +16,13 @@ namespace {
 
 const QStringList Events{"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|M|OPEN|200|MED",
                          "12|F|OPEN|100|FS"};
-const QStringList SwimColumns{"Entrant Number", "Event number", "Entry Time", "Confirmed"};
+const QString EntrantFields = "Meet code|Entrant Number|Swimmer Name|club|age|Sex|Regno";
+const QString SwimFields =
+    "Meet code|Entrant Number|Event number|Entry Time|Confirmed|Combined With|Meet Specific";
 
-// The form's meet: an open meet in the meet database, Ann (1) entered in 12, 1 and 99, Bob (2)
-// in 3 and Cy (4) in 1. The form is opened in the given mode.
+// An open meet in the meet database, entered in an order that mixes the entrants: Ann (1) in 12,
+// 1 and 99 (not in the event list), Bob (2) in 3 and Cy (4) in 1, only Cy's swim confirmed. The
+// form is opened in the given mode.
 struct ConfirmMeet : EntryGala
 {
     explicit ConfirmMeet(const QString &mode = ModeMeetDay, bool database = true)
@@ -28,14 +31,12 @@ struct ConfirmMeet : EntryGala
         session.Gala.ProgramMode = mode;
         if (database) {
             UseMeetDb();
-            InsertRows(session.MeetDb, "Entrant Table",
-                       "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
-                       {"M1|1|Ann Lee|ASHB|01/02/10|F", "M1|2|Bob Ray|VMSC|03/04/09|M",
-                        "M1|4|Cy Orr|VMSC|05/06/08|M"});
-            InsertRows(session.MeetDb, "Swim Table",
-                       "Meet code|Entrant Number|Event number|Entry Time|Confirmed",
-                       {"M1|1|12|1:05.00|0", "M1|1|1|35.10|0", "M1|1|99|9:99.99|0",
-                        "M1|2|3|2:30.00|0", "M1|4|1|40.00|1"});
+            InsertRows(session.MeetDb, "Entrant Table", EntrantFields,
+                       {"M1|1|Ann Lee|ASHB|01/02/10|F|R1", "M1|2|Bob Ray|VMSC|03/04/09|M|R2",
+                        "M1|4|Cy Orr|VMSC|05/06/08|M|R4"});
+            InsertRows(session.MeetDb, "Swim Table", SwimFields,
+                       {"M1|1|12|1:05.00|0|12|", "M1|2|3|2:30.00|0|3|(Res)", "M1|1|1|35.10|0|1|TT",
+                        "M1|1|99|9:99.99|0||", "M1|4|1|40.00|1|1|"});
         }
         form = std::make_unique<MastersConfirmForm>(session, prompts);
         form->Open();
@@ -46,9 +47,21 @@ struct ConfirmMeet : EntryGala
         form->FEntNo = QString::number(number);
         form->OnEntrantNumberLeft();
     }
+    Roster Load(LoadResult expected = LoadResult::Loaded)
+    {
+        Roster roster;
+        const LoadResult result = LoadRoster(session, prompts, roster);
+        [&] { QCOMPARE(int(result), int(expected)); }();
+        return roster;
+    }
 
     const RosterEntrant &Current() const { return form->Entrants().at(form->CurrentEntrant()); }
-    QStringList Swims() { return TableRows(session.MeetDb, "Swim Table", SwimColumns); }
+    QStringList Swims()
+    {
+        return TableRows(
+            session.MeetDb, "Swim Table",
+            {"Entrant Number", "Event number", "Entry Time", "Confirmed", "Meet Specific"});
+    }
 
     std::unique_ptr<MastersConfirmForm> form;
 };
@@ -62,12 +75,6 @@ QStringList RowEvents(const MastersConfirmForm &form)
     }
     return shown;
 }
-
-const QString EntrantFields = "Meet code|Entrant Number|Swimmer Name|club|age|Sex|Regno";
-const QString SwimFields =
-    "Meet code|Entrant Number|Event number|Entry Time|Confirmed|Combined With|Meet Specific";
-const QStringList RosterColumns{"Entrant Number", "Event number", "Entry Time", "Confirmed",
-                                "Meet Specific"};
 
 // A roster as "number name club age sex regno: event time confirmed rank specific; ..." lines,
 // one per entrant, for comparing whole rosters in one line each.
@@ -86,32 +93,6 @@ QStringList Describe(const Roster &roster)
     }
     return lines;
 }
-
-// An open meet in the meet database with two entrants: Ann (1) in events 12, 1 and 99 (not in
-// the event list), Bob (2) in event 3, entered in an order that mixes the two.
-struct DbMeet : EntryGala
-{
-    DbMeet()
-        : EntryGala("Open", Events)
-    {
-        UseMeetDb();
-        InsertRows(session.MeetDb, "Entrant Table", EntrantFields,
-                   {"M1|1|Ann Lee|ASHB|01/02/10|F|R1", "M1|2|Bob Ray|VMSC|03/04/09|M|R2"});
-        InsertRows(session.MeetDb, "Swim Table", SwimFields,
-                   {"M1|1|12|1:05.00|0|12|", "M1|2|3|2:30.00|1|3|(Res)", "M1|1|1|35.10|1|1|TT",
-                    "M1|1|99|9:99.99|0||"});
-    }
-
-    Roster Load(LoadResult expected = LoadResult::Loaded)
-    {
-        Roster roster;
-        const LoadResult result = LoadRoster(session, prompts, roster);
-        [&] { QCOMPARE(int(result), int(expected)); }();
-        return roster;
-    }
-
-    QStringList Swims() { return TableRows(session.MeetDb, "Swim Table", RosterColumns); }
-};
 
 // The day's file of two entrants as the entries left it, and as the day saves it.
 const QByteArray IntentVb =
@@ -266,34 +247,26 @@ private Q_SLOTS:
         meet.Show(1);
         meet.form->OnTickChanged(0, true);
         meet.Show(2);
-        QVERIFY(meet.Swims().contains("1|1|35.10|1"));
+        QVERIFY(meet.Swims().contains("1|1|35.10|1|TT"));
 
         meet.form->WhatIfMode = true;
         meet.form->OnTickChanged(0, true);
         meet.Show(4);
         meet.form->MakeHeats(); // nor are heats made
-        QVERIFY(meet.Swims().contains("2|3|2:30.00|0"));
+        QVERIFY(meet.Swims().contains("2|3|2:30.00|0|(Res)"));
         QCOMPARE(meet.prompts.Messages, QStringList(2, WhatIfMessage));
         meet.form->WhatIfMode = false;
-
-        ConfirmMeet files(ModeMeetDay, false);
-        files.dir.Write("intent.vb", "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n1\r\n"
-                                     "\"1\",\"35.10\",#FALSE#\r\n");
-        files.form->Open();
-        files.prompts.Messages.clear();
-        files.Show(1);
-        QCOMPARE(files.prompts.Messages, QStringList{NeedsDatabaseMessage});
 
         meet.prompts.Messages.clear();
         meet.Show(2);
         meet.form->ConfirmAll();
         meet.prompts.No();
         meet.form->Close();
-        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|0"));
+        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|0|(Res)"));
         meet.form->CloseRequested = false;
         meet.prompts.Yes();
         meet.form->Close();
-        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|1"));
+        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|1|(Res)"));
         meet.form->CloseRequested = false;
         meet.session.MeetDb.Exec("DROP TABLE \"Swim Table\"");
         meet.prompts.Yes();
@@ -302,13 +275,15 @@ private Q_SLOTS:
         QCOMPARE(meet.prompts.Messages.size(), 1);
     }
 
-    // A missing file is an empty roster. A roster that could not be read whole (a file ending
-    // early, a count no file could hold: refused, not allocated) is never saved over the file.
-    void loadFileRefusals()
+    // Without the meet database: a missing file is an empty roster, with no check-in log. A
+    // roster that could not be read whole (a file ending early, a count no file could hold:
+    // refused, not allocated) is never saved over the file. Calling up an entrant is refused.
+    void entryFileOnly()
     {
         ConfirmMeet meet(ModeMeetDay, false);
         QCOMPARE(int(meet.form->Loaded()), int(LoadResult::Empty));
-        QCOMPARE(meet.prompts.Messages, QStringList{NoSwimsMessage});
+        meet.form->CheckinLog();
+        QCOMPARE(meet.prompts.Messages, (QStringList{NoSwimsMessage, NoEntriesMessage}));
         for (const QByteArray count : {"3", "99999999"}) {
             meet.dir.Write("intent.vb",
                            "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n" + count + "\r\n");
@@ -321,6 +296,13 @@ private Q_SLOTS:
             QVERIFY(meet.prompts.Messages[0].contains("intent.vb"));
             QVERIFY(meet.prompts.Messages[1].startsWith("Nothing was saved"));
         }
+        meet.dir.Write(
+            "intent.vb",
+            "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n1\r\n\"1\",\"35.10\",#FALSE#\r\n");
+        meet.form->Open();
+        meet.prompts.Messages.clear();
+        meet.Show(1);
+        QCOMPARE(meet.prompts.Messages, QStringList{NeedsDatabaseMessage});
     }
 
     void wholeRosterCommands()
@@ -351,12 +333,7 @@ private Q_SLOTS:
         meet.form->UpdatePbs();
         QCOMPARE(meet.prompts.Messages,
                  QStringList{"Updated Time for Ann Lee From 35.10 To 30.00"});
-        QVERIFY(meet.Swims().contains("1|1|30.00|0"));
-
-        ConfirmMeet empty(ModeMeetDay, false);
-        empty.prompts.Messages.clear();
-        empty.form->CheckinLog();
-        QCOMPARE(empty.prompts.Messages, QStringList{NoEntriesMessage});
+        QVERIFY(meet.Swims().contains("1|1|30.00|0|TT"));
     }
 
     // An entry time is replaced by the member's best when that is faster, or when there is no
@@ -396,12 +373,13 @@ private Q_SLOTS:
     // Loading from the meet database, with nothing to load, and from a broken one.
     void loadDatabase()
     {
-        DbMeet meet;
+        ConfirmMeet meet;
         const Roster roster = meet.Load();
         QCOMPARE(Describe(roster),
-                 (QStringList{"1 Ann Lee|ASHB|01/02/10|F|R1: 1 35.10 Y 0 TT; 12 1:05.00 N 0 ; "
+                 (QStringList{"1 Ann Lee|ASHB|01/02/10|F|R1: 1 35.10 N 0 TT; 12 1:05.00 N 0 ; "
                               "99 9:99.99 N 0 ",
-                              "2 Bob Ray|VMSC|03/04/09|M|R2: 3 2:30.00 Y 0 (Res)"}));
+                              "2 Bob Ray|VMSC|03/04/09|M|R2: 3 2:30.00 N 0 (Res)",
+                              "4 Cy Orr|VMSC|05/06/08|M|R4: 1 40.00 Y 0 "}));
         QCOMPARE(roster[0].Swims[2].CombinedWith + "/" + roster[1].Swims[0].CombinedWith, "/3");
 
         // A database before version 1.0 has no registration numbers to read.
@@ -423,12 +401,12 @@ private Q_SLOTS:
     // swims added inserted, an entrant left with no swims removed with them.
     void saveDatabase()
     {
-        DbMeet meet;
+        ConfirmMeet meet;
         Roster roster = meet.Load();
         RosterEntrant &ann = roster[0];
         ann.Name = "Ann Lee-Hart";
         ann.RegNo = "R9";
-        ann.Swims[0].Confirmed = false;
+        ann.Swims[0].Confirmed = true;
         ann.Swims[1].EntryTime = "1:04.50";
         ann.Swims.removeAt(2);                                // event 99 withdrawn
         ann.Swims.append({"2", "1:20.00", true, 0, {}, "X"}); // added on the day
@@ -438,9 +416,9 @@ private Q_SLOTS:
 
         QCOMPARE(TableRows(meet.session.MeetDb, "Entrant Table",
                            {"Entrant Number", "Swimmer Name", "Regno"}),
-                 QStringList{"1|Ann Lee-Hart|R9"});
-        QCOMPARE(meet.Swims(),
-                 (QStringList{"1|12|1:04.50|0|", "1|1|35.10|0|TT", "1|2|1:20.00|1|X"}));
+                 (QStringList{"1|Ann Lee-Hart|R9", "4|Cy Orr|R4"}));
+        QCOMPARE(meet.Swims(), (QStringList{"1|12|1:04.50|0|", "1|1|35.10|1|TT", "4|1|40.00|1|",
+                                            "1|2|1:20.00|1|X"}));
         QCOMPARE(TableRows(meet.session.MeetDb, "Swim Table",
                            {"Event Sequence", "Combined With", "Time", "Position"})
                      .last(),
@@ -453,13 +431,13 @@ private Q_SLOTS:
 
     void saveDatabaseMissingEntrantAndFailure()
     {
-        DbMeet meet;
+        ConfirmMeet meet;
         Roster roster = meet.Load();
         meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\" WHERE \"Entrant Number\" = 2");
         roster[1].Swims[0].EntryTime = "2:29.00";
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
         QCOMPARE(meet.prompts.Messages, QStringList{NoEntrantMessage});
-        QVERIFY(meet.Swims().contains("2|3|2:29.00|1|(Res)"));
+        QVERIFY(meet.Swims().contains("2|3|2:29.00|0|(Res)"));
 
         // A failure part-way (the database refuses the second entrant's swim: its index entry
         // cannot be computed) writes nothing.
@@ -545,12 +523,12 @@ private Q_SLOTS:
     // The confirmation commands reach only swims of the meet's events; counts and logs.
     void confirmationsCountsAndLogs()
     {
-        DbMeet meet;
+        ConfirmMeet meet;
         Roster roster = meet.Load();
-        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, true), 3);
+        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, true), 4);
         QVERIFY(!roster.at(0).Swims.at(2).Confirmed); // event 99
         roster[0].Swims[2].Confirmed = true;
-        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, false), 3);
+        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, false), 4);
         QVERIFY(roster.at(0).Swims.at(2).Confirmed && !roster.at(1).Swims.at(0).Confirmed);
 
         QCOMPARE(ClearReserves(roster), 1);
@@ -561,22 +539,23 @@ private Q_SLOTS:
         roster = meet.Load();
         roster[1].Swims[0].FinalRank = 6; // above the 5 lanes: a reserve
         roster.append(
-            RosterEntrant{5, "Cy Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
+            RosterEntrant{5, "Di Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
 
         QStringList stats;
         for (const Reports::EventStatistic &s : EventStatistics(roster, meet.session.Gala))
             stats << QStringLiteral("%1:%2/%3 ").arg(s.EvNumber).arg(s.Confirmed).arg(s.Entries) +
                          s.Unconfirmed.join(u',');
-        QCOMPARE(stats, (QStringList{"1:1/1 ", "2:0/0 ", "3:1/1 ", "12:0/1 Ann Lee"}));
+        QCOMPARE(stats,
+                 (QStringList{"1:1/2 Ann Lee", "2:0/0 ", "3:0/1 Bob Ray", "12:0/1 Ann Lee"}));
 
         QCOMPARE(CheckinLogBytes(roster, meet.session.Gala),
-                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3(R),\r\n"));
+                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3(R),\r\n4,Cy Orr,M,1,\r\n"));
     }
 
     // No fixed capacity: 3,000 entrants with 9,000 swims load, show and save back in one go.
     void largeRoster()
     {
-        DbMeet meet;
+        ConfirmMeet meet;
         meet.session.MeetDb.Exec("DELETE FROM \"Swim Table\"");
         meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\"");
         QStringList entrants, swims;
@@ -591,9 +570,8 @@ private Q_SLOTS:
         t.Commit();
         Roster roster = meet.Load();
         QCOMPARE(roster.size(), 3000);
-        MastersConfirmForm form(meet.session, meet.prompts);
-        form.Open();
-        QVERIFY(form.ShowEntrant(2999) && form.FName == "Swimmer 2999");
+        meet.form->Open();
+        QVERIFY(meet.form->ShowEntrant(2999) && meet.form->FName == "Swimmer 2999");
         SetAllConfirmed(roster, meet.session.Gala, true);
         roster[2999].Swims[1].EntryTime = "59.99";
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));

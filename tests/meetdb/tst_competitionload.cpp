@@ -414,41 +414,30 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("errors");
-
         auto row = [](const char *tag, const QByteArray &body, const QStringList &errors,
                       const QString &code = "B1") { QTest::newRow(tag) << body << code << errors; };
         const QByteArray head = "galaname=Bad\ngalatype=Open\ngaladate=01/02/2027\n";
-        row("date", head + "qualdate=31/02/2027\ngroup=A Open\nevent=1 F A 50 FS 2027-13-01\n",
-            {"bad.ini:4: qualdate: \"31/02/2027\" is not a date (dd/mm/yyyy)",
-             "bad.ini:6: event 1: \"2027-13-01\" is not a date (dd/mm/yyyy)"});
-        row("type", "galatype=Gala\n",
-            {"bad.ini:1: unknown galatype \"Gala\" (Internal, Champs, Graded, Masters, Open or "
-             "Select)"});
         const QString ignored = "Event line ignored (%1): event=%2";
+        // clang-format off
+        row("date", head + "qualdate=31/02/2027\ngroup=A Open\nevent=1 F A 50 FS 2027-13-01\n",
+            {"bad.ini:4: qualdate: \"31/02/2027\" is not a date (dd/mm/yyyy)", "bad.ini:6: event 1: \"2027-13-01\" is not a date (dd/mm/yyyy)"});
+        row("type", "galatype=Gala\n", {"bad.ini:1: unknown galatype \"Gala\" (Internal, Champs, Graded, Masters, Open or Select)"});
         // Every refused event line refuses the meet; the reasons are the keyword reader's.
-        row("events",
-            head + "group=A Open\nevent=1 F A 50\nevent=2 F A 50 FS\nevent=2 M A 50 FS\n"
-                   "event=8 M A 1e300 FS\neventprintno=2\n",
-            {"bad.ini:5: " +
-                 ignored.arg("needs number, sex, group, distance and stroke", "1 F A 50"),
+        row("events", head + "group=A Open\nevent=1 F A 50\nevent=2 F A 50 FS\nevent=2 M A 50 FS\nevent=8 M A 1e300 FS\neventprintno=2\n",
+            {"bad.ini:5: " + ignored.arg("needs number, sex, group, distance and stroke", "1 F A 50"),
              "bad.ini:7: event 2 is given twice (first on line 6)",
-             "bad.ini:8: " + ignored.arg("distance \"1e300\" is not a whole number of metres "
-                                         "from 1 to 10000",
-                                         "8 M A 1e300 FS")});
+             "bad.ini:8: " + ignored.arg("distance \"1e300\" is not a whole number of metres from 1 to 10000", "8 M A 1e300 FS")});
         // Long or control-character lines are refused with their line number; a keyword holding
         // a control character, even a C1 one, is not echoed.
         row("meet texts", "warn=" + QByteArray(1001, 'w') + "\nmyst\x1b[0mery=1\nc1\xC2\x9Bkey=1\n",
-            {"bad.ini:1: warn value is longer than 1000 characters",
-             "bad.ini:2: the line holds a control character",
+            {"bad.ini:1: warn value is longer than 1000 characters", "bad.ini:2: the line holds a control character",
              "bad.ini:3: the line holds a control character"});
-        const QString notGala = "bad.ini: no keyword lines (keyword=value): it is not a gala "
-                                "parameter file";
-        row("no keyword line", "Name,Club,Sex\nAnn Lee,VMSC,F\nGalaname=x\n", {notGala});
-        row("clubs", head + "club=VMSC One\nclub=VMSC Two\n",
-            {"bad.ini:5: club VMSC is given twice (first on line 4)"});
+        row("no keyword line", "Name,Club,Sex\nAnn Lee,VMSC,F\nGalaname=x\n",
+            {"bad.ini: no keyword lines (keyword=value): it is not a gala parameter file"});
+        row("clubs", head + "club=VMSC One\nclub=VMSC Two\n", {"bad.ini:5: club VMSC is given twice (first on line 4)"});
         row("code taken", head, {"natamar.mdb: meet code old is already in \"Meet Table\""}, "old");
-        row("code invalid", head,
-            {"meet code \"NEW-1\" is not valid: use 1 to 10 letters and digits"}, "NEW-1");
+        row("code invalid", head, {"meet code \"NEW-1\" is not valid: use 1 to 10 letters and digits"}, "NEW-1");
+        // clang-format on
     }
 
     void badInputChangesNothing()
