@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <QFile>
 #include <QTest>
 
@@ -94,16 +96,6 @@ QStringList Describe(const Roster &roster)
     return lines;
 }
 
-// The day's file of two entrants as the entries left it, and as the day saves it.
-const QByteArray IntentVb =
-    "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n2\r\n\"12\",\"1:05.00\",#FALSE#\r\n"
-    "\"1\",\"NT\",#TRUE#\r\n2,\"Bob Ray\",\"VMSC\"\r\n\"R72\",\"M\"\r\n1\r\n"
-    "\"3\",\"9:99.99\",#FALSE#\r\n";
-const QByteArray IntentSaved =
-    "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n2\r\n\"12\"\r\n\"1:05.00\"\r\n"
-    "-1\r\n\"1\"\r\n\"NT\"\r\n-1\r\n2,\"Bob Ray\",\"VMSC\",\"R72\",\"M\"\r\n1\r\n"
-    "\"3\"\r\n\"9:99.99\"\r\n0\r\n";
-
 } // namespace
 
 class TestMastersConfirmForm : public QObject
@@ -174,34 +166,23 @@ private Q_SLOTS:
         ConfirmMeet meet;
         meet.Show(1);
         meet.form->TakeFocus();
-        if (cells[3] == "Y")
-            meet.prompts.Yes();
-        else if (cells[3] == "N")
-            meet.prompts.No();
-
+        if (!cells[3].isEmpty())
+            cells[3] == "Y" ? meet.prompts.Yes() : meet.prompts.No();
         MastersConfirmForm &f = *meet.form;
         SwimRow &r = f.Rows[row];
-        if (box == "event") {
-            r.EvNo = typed;
-            f.OnEventNumberLeft(row);
-        } else if (box == "time") {
-            r.Time = typed;
-            f.OnEntryTimeLeft(row);
-        } else if (box == "tick") {
-            f.OnTickChanged(row, true);
-        } else if (box == "specific") {
-            r.MeetSpecific = typed;
-            f.OnMeetSpecificChanged(row);
-        } else if (box == "name") {
-            f.FName = typed;
-            f.OnNameChanged();
-        } else if (box == "club") {
-            f.FClub = typed;
-            f.OnClubLeft();
-        } else {
-            f.FSex = typed;
-            f.OnSexLeft();
-        }
+        // Each box: the text typed into it (none for the tick), and leaving it.
+        const QHash<QString, std::pair<QString *, std::function<void()>>> boxes{
+            {"event", {&r.EvNo, [&] { f.OnEventNumberLeft(row); }}},
+            {"time", {&r.Time, [&] { f.OnEntryTimeLeft(row); }}},
+            {"tick", {nullptr, [&] { f.OnTickChanged(row, true); }}},
+            {"specific", {&r.MeetSpecific, [&] { f.OnMeetSpecificChanged(row); }}},
+            {"name", {&f.FName, [&] { f.OnNameChanged(); }}},
+            {"club", {&f.FClub, [&] { f.OnClubLeft(); }}},
+            {"sex", {&f.FSex, [&] { f.OnSexLeft(); }}}};
+        const auto [text, leave] = boxes.value(box);
+        if (text)
+            *text = typed;
+        leave();
         // The box and the roster agree; nothing is added from the Add row.
         const RosterEntrant &ann = meet.Current();
         QCOMPARE(ann.SwimCount(), 3);
@@ -493,7 +474,9 @@ private Q_SLOTS:
     void saveFile()
     {
         EntryGala meet("Open", Events); // without the meet database
-        meet.dir.Write("intent.vb", IntentVb);
+        const QByteArray entries = TestDir::Read(TestDataPath("meetday/intent-entries.vb")),
+                         saved = TestDir::Read(TestDataPath("meetday/intent-saved.vb"));
+        meet.dir.Write("intent.vb", entries);
         Roster roster;
         QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Loaded));
         QCOMPARE(Describe(roster),
@@ -502,12 +485,12 @@ private Q_SLOTS:
         roster[0].Swims[0].Confirmed = true;
         roster.append(RosterEntrant{7, "Nobody", "X", "", "F", "", {}}); // no swims: not written
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
-        QCOMPARE(meet.File("intent.vb"), IntentSaved);
-        QCOMPARE(meet.File("intent.BAK"), IntentVb);
+        QCOMPARE(meet.File("intent.vb"), saved);
+        QCOMPARE(meet.File("intent.BAK"), entries);
 
         roster[1].Swims[0].EntryTime = "2:00.00";
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
-        QCOMPARE(meet.File("intent.BAK"), IntentSaved);
+        QCOMPARE(meet.File("intent.BAK"), saved);
         QVERIFY(!QFile::exists(meet.dir.FilePath("intent.vb.new")));
         QCOMPARE(meet.prompts.Messages, QStringList{});
 
