@@ -71,12 +71,6 @@ const int Finals = 10, Swims = 11, Ctl = 12;
 
 const QByteArray IndividualBytes = Golden(QStringLiteral("individual.vb"));
 
-// A short last row and a blank line, as such files come.
-const QByteArray ClubCodes =
-    "Kestwick Amateur SC,KESW,N,KE01,Active\r\nKestwick Masters SC,KESM,N,KE01,Active\r\n"
-    "Upton Lea Swimming Club,UPTL,N,UP01,Active\r\nVelmora Marlets SC  ,VMSC,N\r\n"
-    "\r\nYarrowdale Herons,YARR\r\n";
-
 QString InputShown(const QString &question, const QString &offered = QString())
 {
     return "input: " + ClubTableTitle + " | " + question + " | " + offered;
@@ -87,7 +81,7 @@ struct Fixture
 {
     explicit Fixture(const QString &clubs)
     {
-        dir.Write(ClubCodeFileName, ClubCodes);
+        dir.Write(ClubCodeFileName, Golden("clubcodes.csv")); // a short last row, a blank line
         session.ProgramDir = dir.Path();
         for (const QString &club : clubs.split(u'|'))
             session.Gala.Clubs << Core::GalaClub{club.section(u':', 0, 0), club.section(u':', 1)};

@@ -348,21 +348,6 @@ private Q_SLOTS:
         QVERIFY(read || lines.isEmpty());
     }
 
-    // A meet written by another program reaches the terminal cut and escaped; the demo meets'
-    // lines are tried by the tool's "list".
-    void craftedMeetListed()
-    {
-        TestDir dir;
-        const QString path = dir.FilePath("natamar.mdb");
-        CreateMeetDatabase(path);
-        Database db;
-        db.Open(path);
-        InsertRows(db, "Meet Table", "Meet code|Meet Name|Meet Date",
-                   {"CRAFT|Gala\x1b[2J\t" + QString(200, 'x') + "|2026-01-01"});
-        QCOMPARE(MeetListingLine(ListMeets(db).at(0)),
-                 "CRAFT\t01/01/2026\tGala\\x1b[2J\\x09" + QString(91, 'x') + "...\t0");
-    }
-
     // A meet set up from a file must load into the same gala state, with the same messages, as the
     // file itself loaded as a gala parameter file.
     void loadsAsTheGalaFileWould_data()
@@ -470,22 +455,29 @@ private Q_SLOTS:
             QCOMPARE(DefaultMeetCode(QString(row).section('=', 0, 0)),
                      QString(row).section('=', 1));
     }
+    // Newest first, in the window and the tool's "list"; a meet written by another program
+    // reaches either cut and escaped.
     void meetListNewestFirst()
     {
         TestDir dir;
         const QString path = MeetFile(dir, [](Database &db) {
             InsertRows(db, "Meet Table", "Meet code|Meet Name|Meet Date",
                        {"M2|First of June|2025-06-01", "M3|Also third of June|2025-06-03",
-                        "M4|Winter Gala|2024-12-07"});
+                        "M4|Winter Gala|2024-12-07",
+                        "CRAFT|Gala\x1b[2J\t" + QString(200, 'x') + "|2023-01-01"});
         });
+        const QString crafted = "Gala\\x1b[2J\\x09" + QString(91, 'x') + "...";
         Load load(path);
         load.windows.meetLine = 3;
         QVERIFY(load.Run());
         QCOMPARE(load.windows.meetLines,
                  QStringList({"03Jun2025: Velmora Open", "03Jun2025: Also third of June",
-                              "01Jun2025: First of June", "07Dec2024: Winter Gala"}));
+                              "01Jun2025: First of June", "07Dec2024: Winter Gala",
+                              "01Jan2023: " + crafted}));
         QCOMPARE(load.session.Gala.MeetCode, QStringLiteral("M2"));
         QCOMPARE(load.prompts.Statuses.join(""), "Opened the Natamar Database for First of June");
+        QCOMPARE(MeetListingLine(ListMeets(load.session.MeetDb).last()),
+                 "CRAFT\t01/01/2023\t" + crafted + "\t0");
     }
 
     void databaseLoad_data()
