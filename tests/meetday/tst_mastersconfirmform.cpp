@@ -103,18 +103,33 @@ class TestMastersConfirmForm : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void showEntrant()
+    // The first card is on show when the window opens; "Next Swimmer" skips the missing 3 and
+    // stays on the last; a search shows the first entrant whose name holds the text.
+    void showWalkAndSearch()
     {
-        // The first card is on show when the window opens.
         ConfirmMeet meet;
         QCOMPARE(meet.form->FEntNo, QString("1"));
+        for (int i = 0; i < 3; ++i)
+            meet.form->NextSwimmer();
+        QCOMPARE(meet.form->FEntNo + meet.form->FName, QString("4Cy Orr"));
+        meet.prompts.Type("Ray").Type("").Type("Zed").CancelInput();
+        meet.form->SearchByName();
+        QCOMPARE(meet.form->FEntNo, QString("2"));
+        QCOMPARE(meet.form->TakeFocus().Box, ConfirmBox::ConfirmAll);
+        meet.form->SearchByName();
+        QCOMPARE(meet.form->FEntNo, QString("1"));
+        meet.form->SearchByName();
+        meet.form->SearchByName();
+        QCOMPARE(meet.form->FEntNo, QString("1"));
+        QCOMPARE(meet.prompts.Messages, QStringList{"No entrant's name contains \"Zed\""});
+
         meet.Show(1);
         QCOMPARE(meet.form->FName, QString("Ann Lee"));
         QCOMPARE(RowEvents(*meet.form), (QStringList{"1/Del", "12/Del", "99/Del", "/Add"}));
         QCOMPARE(meet.form->TakeFocus().Box, ConfirmBox::ConfirmAll);
 
         meet.Show(3);
-        QCOMPARE(meet.prompts.Messages, QStringList{InvalidEntrantMessage});
+        QCOMPARE(meet.prompts.Messages.last(), InvalidEntrantMessage);
         QCOMPARE(meet.form->FName + RowEvents(*meet.form).join(u' '), QString());
 
         // 20 swims fill every row; 25 are held, 20 shown, and Confirm All confirms them all.
@@ -199,25 +214,6 @@ private Q_SLOTS:
         QCOMPARE(meet.prompts.Shown, prompt.isEmpty() ? QStringList{} : QStringList{prompt});
         if (prompt.startsWith("message: Invalid")) // back to the box at fault
             QVERIFY(f.TakeFocus().Box != ConfirmBox::None);
-    }
-
-    void walkAndSearch()
-    {
-        ConfirmMeet meet; // "Next Swimmer" skips the missing 3 and stays on the last
-        for (int i = 0; i < 3; ++i)
-            meet.form->NextSwimmer();
-        QCOMPARE(meet.form->FEntNo + meet.form->FName, QString("4Cy Orr"));
-
-        meet.prompts.Type("Ray").Type("").Type("Zed").CancelInput();
-        meet.form->SearchByName();
-        QCOMPARE(meet.form->FEntNo, QString("2"));
-        QCOMPARE(meet.form->TakeFocus().Box, ConfirmBox::ConfirmAll);
-        meet.form->SearchByName();
-        QCOMPARE(meet.form->FEntNo, QString("1"));
-        meet.form->SearchByName();
-        meet.form->SearchByName();
-        QCOMPARE(meet.form->FEntNo, QString("1"));
-        QCOMPARE(meet.prompts.Messages, QStringList{"No entrant's name contains \"Zed\""});
     }
 
     // Calling up another entrant writes the one on display, except in what-if mode; closing asks
@@ -351,17 +347,43 @@ private Q_SLOTS:
         QCOMPARE(changed, row[5].isEmpty() ? 0 : 1);
     }
 
-    // Loading from the meet database, with nothing to load, and from a broken one.
+    // Loading from the meet database, with nothing to load, and from a broken one. The
+    // confirmation commands reach only swims of the meet's events; counts and logs.
     void loadDatabase()
     {
         ConfirmMeet meet;
-        const Roster roster = meet.Load();
+        Roster roster = meet.Load();
         QCOMPARE(Describe(roster),
                  (QStringList{"1 Ann Lee|ASHB|01/02/10|F|R1: 1 35.10 N 0 TT; 12 1:05.00 N 0 ; "
                               "99 9:99.99 N 0 ",
                               "2 Bob Ray|VMSC|03/04/09|M|R2: 3 2:30.00 N 0 (Res)",
                               "4 Cy Orr|VMSC|05/06/08|M|R4: 1 40.00 Y 0 "}));
         QCOMPARE(roster[0].Swims[2].CombinedWith + "/" + roster[1].Swims[0].CombinedWith, "/3");
+        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, true), 4);
+        QVERIFY(!roster.at(0).Swims.at(2).Confirmed); // event 99
+        roster[0].Swims[2].Confirmed = true;
+        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, false), 4);
+        QVERIFY(roster.at(0).Swims.at(2).Confirmed && !roster.at(1).Swims.at(0).Confirmed);
+
+        QCOMPARE(ClearReserves(roster), 1);
+        QCOMPARE(roster.at(0).Swims.at(0).MeetSpecific + roster.at(1).Swims.at(0).MeetSpecific,
+                 QString("TT"));
+
+        // Counts and logs, of the roster as loaded.
+        roster = meet.Load();
+        roster[1].Swims[0].FinalRank = 6; // above the 5 lanes: a reserve
+        roster.append(
+            RosterEntrant{5, "Di Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
+
+        QStringList stats;
+        for (const Reports::EventStatistic &s : EventStatistics(roster, meet.session.Gala))
+            stats << QStringLiteral("%1:%2/%3 ").arg(s.EvNumber).arg(s.Confirmed).arg(s.Entries) +
+                         s.Unconfirmed.join(u',');
+        QCOMPARE(stats,
+                 (QStringList{"1:1/2 Ann Lee", "2:0/0 ", "3:0/1 Bob Ray", "12:0/1 Ann Lee"}));
+
+        QCOMPARE(CheckinLogBytes(roster, meet.session.Gala),
+                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3(R),\r\n4,Cy Orr,M,1,\r\n"));
 
         // A database before version 1.0 has no registration numbers to read.
         meet.session.Gala.DbVersion = 0.9f;
@@ -408,6 +430,28 @@ private Q_SLOTS:
         const Roster again = meet.Load();
         QVERIFY(SaveRoster(meet.session, again, meet.prompts));
         QCOMPARE(Describe(meet.Load()), Describe(again));
+
+        // No fixed capacity: 3,000 entrants with 9,000 swims load, show and save back in one go.
+        meet.session.MeetDb.Exec("DELETE FROM \"Swim Table\"");
+        meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\"");
+        QStringList entrants, swims;
+        for (int n = 1; n <= 3000; ++n) {
+            entrants << QStringLiteral("M1|%1|Swimmer %1|ASHB|01/02/10|F|R%1").arg(n);
+            for (const char *event : {"12", "1", "2"})
+                swims << QStringLiteral("M1|%1|%2|1:00.00|0|%2|").arg(n).arg(event);
+        }
+        MeetDb::Transaction t(meet.session.MeetDb);
+        InsertRows(meet.session.MeetDb, "Entrant Table", EntrantFields, entrants);
+        InsertRows(meet.session.MeetDb, "Swim Table", SwimFields, swims);
+        t.Commit();
+        roster = meet.Load();
+        QCOMPARE(roster.size(), 3000);
+        meet.form->Open();
+        QVERIFY(meet.form->ShowEntrant(2999) && meet.form->FName == "Swimmer 2999");
+        SetAllConfirmed(roster, meet.session.Gala, true);
+        roster[2999].Swims[1].EntryTime = "59.99";
+        QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
+        QCOMPARE(Describe(meet.Load()), Describe(roster));
     }
 
     void saveDatabaseMissingEntrantAndFailure()
@@ -501,64 +545,6 @@ private Q_SLOTS:
         QCOMPARE(meet.File("intent.vb"), before);
         QCOMPARE(meet.prompts.Messages.size(), 1);
         QVERIFY(meet.prompts.Messages.at(0).contains("intent.vb"));
-    }
-
-    // The confirmation commands reach only swims of the meet's events; counts and logs.
-    void confirmationsCountsAndLogs()
-    {
-        ConfirmMeet meet;
-        Roster roster = meet.Load();
-        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, true), 4);
-        QVERIFY(!roster.at(0).Swims.at(2).Confirmed); // event 99
-        roster[0].Swims[2].Confirmed = true;
-        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, false), 4);
-        QVERIFY(roster.at(0).Swims.at(2).Confirmed && !roster.at(1).Swims.at(0).Confirmed);
-
-        QCOMPARE(ClearReserves(roster), 1);
-        QCOMPARE(roster.at(0).Swims.at(0).MeetSpecific + roster.at(1).Swims.at(0).MeetSpecific,
-                 QString("TT"));
-
-        // Counts and logs, of the roster as loaded.
-        roster = meet.Load();
-        roster[1].Swims[0].FinalRank = 6; // above the 5 lanes: a reserve
-        roster.append(
-            RosterEntrant{5, "Di Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
-
-        QStringList stats;
-        for (const Reports::EventStatistic &s : EventStatistics(roster, meet.session.Gala))
-            stats << QStringLiteral("%1:%2/%3 ").arg(s.EvNumber).arg(s.Confirmed).arg(s.Entries) +
-                         s.Unconfirmed.join(u',');
-        QCOMPARE(stats,
-                 (QStringList{"1:1/2 Ann Lee", "2:0/0 ", "3:0/1 Bob Ray", "12:0/1 Ann Lee"}));
-
-        QCOMPARE(CheckinLogBytes(roster, meet.session.Gala),
-                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3(R),\r\n4,Cy Orr,M,1,\r\n"));
-    }
-
-    // No fixed capacity: 3,000 entrants with 9,000 swims load, show and save back in one go.
-    void largeRoster()
-    {
-        ConfirmMeet meet;
-        meet.session.MeetDb.Exec("DELETE FROM \"Swim Table\"");
-        meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\"");
-        QStringList entrants, swims;
-        for (int n = 1; n <= 3000; ++n) {
-            entrants << QStringLiteral("M1|%1|Swimmer %1|ASHB|01/02/10|F|R%1").arg(n);
-            for (const char *event : {"12", "1", "2"})
-                swims << QStringLiteral("M1|%1|%2|1:00.00|0|%2|").arg(n).arg(event);
-        }
-        MeetDb::Transaction t(meet.session.MeetDb);
-        InsertRows(meet.session.MeetDb, "Entrant Table", EntrantFields, entrants);
-        InsertRows(meet.session.MeetDb, "Swim Table", SwimFields, swims);
-        t.Commit();
-        Roster roster = meet.Load();
-        QCOMPARE(roster.size(), 3000);
-        meet.form->Open();
-        QVERIFY(meet.form->ShowEntrant(2999) && meet.form->FName == "Swimmer 2999");
-        SetAllConfirmed(roster, meet.session.Gala, true);
-        roster[2999].Swims[1].EntryTime = "59.99";
-        QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
-        QCOMPARE(Describe(meet.Load()), Describe(roster));
     }
 };
 
