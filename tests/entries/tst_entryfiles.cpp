@@ -52,13 +52,18 @@ QByteArray SwimLines(const QString &lines)
     return out;
 }
 
-// Queues "y", "n" and "pN" (pick line N) answers given as "p2,y".
+// Queues answers given as "p2,y": "y", "n", "pN" (pick line N), and in the existing-file window
+// "a" (append), "o" (overwrite), "c" (change name) or "x" (cancel).
 void Script(ScriptedPrompts &prompts, const QString &answers)
 {
-    for (const QString &answer : answers.split(u',', Qt::SkipEmptyParts))
-        answer.startsWith(u'p') ? prompts.Pick(answer.mid(1).toInt())
-        : answer == u"y"        ? prompts.Yes()
-                                : prompts.No();
+    using Option = Core::ExistingFileOption;
+    for (const QString &a : answers.split(u',', Qt::SkipEmptyParts))
+        a.startsWith(u'p') ? prompts.Pick(a.mid(1).toInt())
+        : a == u"y"        ? prompts.Yes()
+        : a == u"n"        ? prompts.No()
+                           : prompts.Exists(a != u"x", a == u"o"   ? Option::Overwrite
+                                                       : a == u"c" ? Option::ChangeName
+                                                                   : Option::Append);
 }
 
 EntrantBlock Block(const QString &name, const QString &age, const QList<EntrySwim> &swims)
@@ -169,18 +174,18 @@ private Q_SLOTS:
         QCOMPARE(written, data);
     }
 
-    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there|answers (A/O/C/X in
-    // the existing-file window, Y/N)|shown (a: that window, c: "Confirm Overwrite", n: no
+    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there|answers (see
+    // Script)|shown (a: that window, c: "Confirm Overwrite", n: no
     // control record)|outcome. Only the swim layout offers to clear the envelope flags, and it
     // never touches intent.cds.
     void startUp_data()
     {
         // clang-format off
-        AddRows({"Open||||open fresh vb=empty cds=empty next=1 ctl=1", "Open|vb+cds+ctl|A|a|open vb=kept cds=kept next=13 ctl=13",
-                 "Masters|vb+cds|A|an|shut vb=kept cds=kept next=1 ctl=", "Open|vb+cds+ctl|OY|ac|open fresh vb=empty cds=empty next=1 ctl=13",
-                 "Open|vb+cds+ctl|ON|ac|shut vb=kept cds=kept next=1 ctl=13", "Champs1|vb+cds+ctl|C|a|shut vb=kept cds=kept next=1 ctl=13",
-                 "Open|vb+cds|X|a|shut vb=kept cds=kept next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty next=1 ctl=",
-                 "Graded|vb+cds|A|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|O|a|open fresh offer vb=empty cds=kept next=1 ctl="});
+        AddRows({"Open||||open fresh vb=empty cds=empty next=1 ctl=1", "Open|vb+cds+ctl|a|a|open vb=kept cds=kept next=13 ctl=13",
+                 "Masters|vb+cds|a|an|shut vb=kept cds=kept next=1 ctl=", "Open|vb+cds+ctl|o,y|ac|open fresh vb=empty cds=empty next=1 ctl=13",
+                 "Open|vb+cds+ctl|o,n|ac|shut vb=kept cds=kept next=1 ctl=13", "Champs1|vb+cds+ctl|c|a|shut vb=kept cds=kept next=1 ctl=13",
+                 "Open|vb+cds|x|a|shut vb=kept cds=kept next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty next=1 ctl=",
+                 "Graded|vb+cds|a|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|o|a|open fresh offer vb=empty cds=kept next=1 ctl="});
         // clang-format on
     }
 
@@ -199,13 +204,7 @@ private Q_SLOTS:
             if (existing.contains(name.section(u'.', 1)))
                 dir.Write(name, name == ControlFileName ? "13\r\n" : IndividualBytes);
         ScriptedPrompts prompts;
-        using Option = Core::ExistingFileOption;
-        for (const QChar c : script)
-            c == u'Y'   ? prompts.Yes()
-            : c == u'N' ? prompts.No()
-                        : prompts.Exists(c != u'X', c == u'O'   ? Option::Overwrite
-                                                    : c == u'C' ? Option::ChangeName
-                                                                : Option::Append);
+        Script(prompts, script);
         EntryFiles store;
         const bool opened = store.Open(Gala(type), dir.Path(), prompts);
         QCOMPARE(prompts.Shown, shown);
@@ -460,32 +459,11 @@ private Q_SLOTS:
         QCOMPARE(f.List(), after);
     }
 
-    // With the meet database the record goes first and the parameter file is left alone; a club
-    // the database holds but the table in memory does not is refused there, its transaction ended.
-    void meetDatabase()
-    {
-        Fixture f("BBB:Bravo");
-        MeetDb::CreateMeetDatabase(f.dir.FilePath("natamar.mdb"));
-        f.session.MeetDb.Open(f.dir.FilePath("natamar.mdb"));
-        f.session.Gala.MeetDbOpen = true;
-        f.session.Gala.MeetCode = "M1";
-        f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\n");
-        const QStringList fields{"Meet code", "Club Code", "Club Name"};
-        InsertRows(f.session.MeetDb, "Club Name Table", fields.join(u'|'), {"M1|CCC|C"});
-        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
-        QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
-        QVERIFY(f.form.Exit());
-        QVERIFY(f.prompts.Messages.join(u'/').contains("UNIQUE constraint failed: Club Name"));
-        QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo");
-        QCOMPARE(TableRows(f.session.MeetDb, "Club Name Table", fields).join(' '),
-                 "M1|CCC|C M1|AAA|Alpha");
-        QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
-        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\n");
-    }
-
     // Without the club code file beside the program the user is asked for one, and choosing none
-    // ends the command. The rows are read once and kept after the file is gone.
-    void codeFileMissing()
+    // ends the command; the rows are read once and kept after the file is gone. With the meet
+    // database the record goes first and the parameter file is left alone; a club the database
+    // holds but the table in memory does not is refused there, its transaction ended.
+    void codeFileAndMeetDatabase()
     {
         Fixture f("BBB:Bravo");
         const QString elsewhere = f.dir.FilePath("codes.csv");
@@ -500,8 +478,24 @@ private Q_SLOTS:
         QCOMPARE(f.prompts.Shown.mid(0, 3),
                  (QStringList{browse, "message: No Input File Specified", browse}));
         QCOMPARE(f.prompts.Shown.size(), 7);
-        QCOMPARE(f.List(), "BBB:Bravo|UPTL:Upton Lea|YARR:Yarrowdale Herons");
         QCOMPARE(f.codes.Rows().size(), 5); // the blank line is not a row
+
+        MeetDb::CreateMeetDatabase(f.dir.FilePath("natamar.mdb"));
+        f.session.MeetDb.Open(f.dir.FilePath("natamar.mdb"));
+        f.session.Gala.MeetDbOpen = true;
+        f.session.Gala.MeetCode = "M1";
+        f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\n");
+        const QStringList fields{"Meet code", "Club Code", "Club Name"};
+        InsertRows(f.session.MeetDb, "Club Name Table", fields.join(u'|'), {"M1|CCC|C"});
+        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
+        QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
+        QVERIFY(f.form.Exit());
+        QVERIFY(f.prompts.Messages.join(u'/').contains("UNIQUE constraint failed: Club Name"));
+        QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo|UPTL:Upton Lea|YARR:Yarrowdale Herons");
+        QCOMPARE(TableRows(f.session.MeetDb, "Club Name Table", fields).join(' '),
+                 "M1|CCC|C M1|AAA|Alpha");
+        QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
+        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\n");
     }
 };
 

@@ -180,16 +180,14 @@ private Q_SLOTS:
         row("aoe: stays on", {"aoe=1", "aoe=false", "aoe=0"}, "Aoe", "1");
         row("splitlastheats: blanks", {"splitlastheats= 2 "}, "SplitLastHeats", "1");
         // Plain values and messages.
-        row("lanes 3 keeps previous, finallanes 9", {"lanes=7", "lanes=3", "finallanes=9"}, "Lanes", "7/0",
-            {lanesInvalid, lanesInvalid});
+        row("lanes 3 keeps previous, finallanes 9", {"lanes=7", "lanes=3", "finallanes=9"}, "Lanes", "7/0", {lanesInvalid, lanesInvalid});
         row("carddate Age", {"carddate=Age"}, "CardDate", "DOB", {"Invalid entry card date of birth option"});
         row("wwwdir", {"wwwdir=meets\\spring"}, "WwwDir", "\\meets\\spring");
         row("announcer", {"announcer=ann.mdb"}, "Announcer", "1 ann.mdb");
         row("warn", {"warn=Check lanes "}, "GalaName", "Internal Gala", {"Check lanes "});
         row("split at first =, not trimmed", {"galatitle= a=b "}, "GalaTitle", " a=b ");
         row("skipped silently", {"lanes 7", "Lanes=7", "lanes =7", "webheader=x", ""}, "Lanes", "5/0");
-        row("End stops everything", {date, "End=End", "galadate=02/06/24", "warn=late"}, "GalaDate",
-            "01/06/24/01/06/24");
+        row("End stops everything", {date, "End=End", "galadate=02/06/24", "warn=late"}, "GalaDate", "01/06/24/01/06/24");
         row("stroke switches", {"defaultstroke=BR", "inhibitstroke=FLYR", "inhibitstroke=XX", "defaultstroke=fs"},
             "StrokeFlag", "1;1;2;1;1;1;1;1;1;0;1");
         row("swimheats", {"swimheats=1  2", "swimheats=3"}, "SwimHeats", "1 2 3");
@@ -214,16 +212,14 @@ private Q_SLOTS:
         row("clubcount empties", {"club=A a", "clubcount=3", "club=B b"}, "Clubs", "B=b");
         row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "", {"Must include clubcount"});
 
-        row("event, five words", {date, "group=10U Ten", "event=101 M 10U 50 FS"}, "Events",
-            "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
+        row("event, five words", {date, "group=10U Ten", "event=101 M 10U 50 FS"}, "Events", "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
         row("event, commas, date, T and M", {date, "group=12-14 Teens", "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
             "Events", "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|");
         row("event, commas, empty date, blanks", {date, "group=10U Ten", "event=4, M ,10U,50,FS,,T40,"}, "Events",
             "4|4|1|M|10U|50|FS|01/06/24|40||||0|");
         row("event, every option", {"group=9U Nine", "event=3 M 9U 25 FLY 01/07/24 Fev9 NNovice Bage SAcme t5 Qz M8"},
             "Events", "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme");
-        row("event, date of that moment", {"group=A Open", "event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates",
-            ";01/06/24");
+        row("event, date of that moment", {"group=A Open", "event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates", ";01/06/24");
         row("event, incomplete", {"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"}, "Events", "",
             {EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs});
         row("eventprintno first", {"eventprintno=1 1a", "group=A Open", "event=1 M A 50 FS"}, "PrintNumbers", "1",
@@ -233,44 +229,34 @@ private Q_SLOTS:
             "PrintNumbers", "1a;2;1a");
 
         // Refused event lines: nobody could be entered in them, or the distance is nonsense.
-        auto ignored = [](const char *reason, const QString &value) {
-            return u"Event line ignored (%1): event=%2"_qs.arg(QLatin1String(reason), value);
-        };
-        QStringList badEvents{"group=A Open", "event=1 Q A 50 FS", "event=2 M B 50 FS", "event=3 M A 50 XX",
-                              "event=9 M A 50 fs"};
-        QStringList refusals{ignored("sex \"Q\" is not M, F or X", "1 Q A 50 FS"),
-                             ignored("group \"B\" has no group line before it", "2 M B 50 FS"),
-                             ignored("stroke \"XX\" is not a stroke code", "3 M A 50 XX"),
-                             ignored("stroke \"fs\" is not a stroke code", "9 M A 50 fs")};
-        for (const char *distance : {"0", "50.5", "inf", "1e300", "10001"}) {
-            badEvents << u"event=4 M A %1 FS"_qs.arg(QLatin1String(distance));
-            refusals << u"Event line ignored (distance \"%1\" is not a whole number of metres from 1 to 10000): "
-                        "event=4 M A %1 FS"_qs.arg(QLatin1String(distance));
+        QStringList badEvents{"group=A Open"}, refusals;
+        const QString distance = R"(distance "%1" is not a whole number of metres from 1 to 10000)";
+        for (const auto &[event, reason] : std::initializer_list<std::pair<QString, QString>>{
+                 {"1 Q A 50 FS", R"(sex "Q" is not M, F or X)"}, {"2 M B 50 FS", R"(group "B" has no group line before it)"},
+                 {"3 M A 50 XX", R"(stroke "XX" is not a stroke code)"}, {"9 M A 50 fs", R"(stroke "fs" is not a stroke code)"},
+                 {"4 M A 0 FS", distance.arg("0")}, {"4 M A 50.5 FS", distance.arg("50.5")}, {"4 M A inf FS", distance.arg("inf")},
+                 {"4 M A 1e300 FS", distance.arg("1e300")}, {"4 M A 10001 FS", distance.arg("10001")},
+                 {"12 M A 50 FS 01/06/24 M1e300", R"(entry limit "M1e300" is not M and a whole number from 0 to 32767)"}}) {
+            badEvents << "event=" + event;
+            refusals << u"Event line ignored (%1): event=%2"_qs.arg(reason, event);
         }
-        row("event, bad fields", badEvents + QStringList{"event=10 X A 10000 FSR", "event=12 M A 50 FS 01/06/24 M1e300"},
-            "PrintNumbers", "10",
-            refusals + QStringList{ignored("entry limit \"M1e300\" is not M and a whole number from 0 to 32767",
-                                           "12 M A 50 FS 01/06/24 M1e300")});
+        row("event, bad fields", badEvents << "event=10 X A 10000 FSR", "PrintNumbers", "10", refusals);
 
         // Meet texts: at most 100 characters (paths 260), never a control character.
         const QString longName(MeetDb::MaxMeetNameLength + 1, u'N');
         row("galaname of 100", {"galaname=" + longName.left(100)}, "GalaName", longName.left(100));
+        const QString control = u"%1 value holds a control character: line ignored"_qs;
         row("galaname refused", {"galaname=" + longName, u"galaname=Spring\x1b[2J"_qs, u"galatitle=A\0B"_qs,
-                                 u"promoter=A\tB"_qs, "galadir=" + QString(261, u'd')},
-            "GalaName", "Internal Gala",
-            {"galaname value is longer than 100 characters: line ignored",
-             "galaname value holds a control character: line ignored",
-             "galatitle value holds a control character: line ignored",
-             "promoter value holds a control character: line ignored",
-             "galadir value is longer than 260 characters: line ignored"});
+                                 u"promoter=A\tB"_qs, "galadir=" + QString(261, u'd')}, "GalaName", "Internal Gala",
+            {"galaname value is longer than 100 characters: line ignored", control.arg("galaname"), control.arg("galatitle"),
+             control.arg("promoter"), "galadir value is longer than 260 characters: line ignored"});
         row("group, club and event texts", {"group=A " + longName, "clubcount=5", "club=ABCDEFGHIJK Eleven",
-                                            "club=VMSC " + longName, "group=A Open",
-                                            "event=1 F A 50 FS 01/06/24 N" + longName},
+                                            "club=VMSC " + longName, "group=A Open", "event=1 F A 50 FS 01/06/24 N" + longName},
             "Counts", "1 groups",
             {"Group line ignored (a word is longer than 100 characters): group=A " + longName.left(58) + "...",
              "Club line ignored (the code is longer than 10 characters): club=ABCDEFGHIJK Eleven",
              "Club line ignored (the name is longer than 100 characters): club=VMSC " + longName.left(55) + "...",
-             ignored("a field is longer than 100 characters", ("1 F A 50 FS 01/06/24 N" + longName).left(60) + "...")});
+             "Event line ignored (a field is longer than 100 characters): event=" + ("1 F A 50 FS 01/06/24 N" + longName).left(60) + "..."});
 
         // Groups: 2, 3 and 4+ words.
         row("groups of 1, 2, 3 and 4+ words", {"group=10U", "group=A Ten", "group=B Ten TEN", "group=C Ten TEN Ten  and under"},
@@ -283,8 +269,7 @@ private Q_SLOTS:
         row("21 groups", Numbered(u"group=G%1 Group"_qs, 21), "Counts", "20 groups", {"Too many groups, group G21 ignored"});
         row("club past clubcount", QStringList{"clubcount=2"} + Numbered(u"club=C%1 Club"_qs, 3), "Counts", "2 clubs");
         row("11 seed groups", Numbered(u"seedgroup=G%1"_qs, 11), "Counts", "10 seed groups", {"Too many groups to seed"});
-        row("201 combinations", Numbered(u"combine=%1 2"_qs, 201), "Counts", "200 combinations",
-            {"Too Many 'combine' Parameters"});
+        row("201 combinations", Numbered(u"combine=%1 2"_qs, 201), "Counts", "200 combinations", {"Too Many 'combine' Parameters"});
         row("1001 mandatory events", Numbered(u"mandevents=%1"_qs, 1001), "Counts", "1000 mandatory");
 
         // Combinations: 2 to 20 numbers in the order given.

@@ -291,8 +291,7 @@ private Q_SLOTS:
         QTest::newRow("no count") << QByteArray("\"7\",\"3\"\r\n") << "line 1: the first line";
         QTest::newRow("short")    << QByteArray("3\r\n\"7\",\"3\",\"A\",\"x\",\"1:00.00\",-1\r\n")
                                   << "line 3: the file ends after 1 of its 3 swimmers";
-        QTest::newRow("fields")   << QByteArray("1\r\n\"7\",\"3\",\"A\"\r\n")
-                                  << "line 2: a swimmer needs 6 fields, this line has 3";
+        QTest::newRow("fields")   << QByteArray("1\r\n\"7\",\"3\",\"A\"\r\n") << "line 2: a swimmer needs 6 fields, this line has 3";
         QTest::newRow("quote")    << QByteArray("1\r\n\"7,\"3\",\"A\",\"x\",\"1\",-1\r\n") << "line 2: text after the closing quote of field 1";
         // clang-format on
     }
@@ -414,40 +413,32 @@ private Q_SLOTS:
         QVERIFY(TestDir::Read(dir.FilePath("wk1-f.vb")).startsWith("7\r\n"));
     }
 
+    // Rows: kind|the meet's code (E: the one without entries)|"close" the database, or "query"
+    // to delete a saved query|the message ("" when the list is printed): the kind is checked
+    // before the database.
     void listRefusals_data()
     {
-        QTest::addColumn<QString>("galaType");
-        QTest::addColumn<QString>("meet");
-        QTest::addColumn<QString>("damage");  // "close" the database, or a statement run on it
-        QTest::addColumn<QString>("message"); // "" when the list is printed
-        const QStringList types{"Open", "Champs", "Masters", "Internal", "Graded", "Select"};
-        for (const QString &type : types) // the first three print the list
-            QTest::newRow(qPrintable(type))
-                << type << ListCode << ""
-                << (types.indexOf(type) < 3 ? QString() : Reports::EntrantsListNotApplicable);
-        // clang-format off
-        QTest::newRow("kind checked before the database") << "Internal" << ListCode << "close" << Reports::EntrantsListNotApplicable;
-        QTest::newRow("no meet database") << "Open" << ListCode << "close" << Reports::EntrantsListNatamarOnly;
-        QTest::newRow("no entrants")      << "Open" << EmptyCode << "" << Reports::EntrantsListNoEntrants;
-        QTest::newRow("damaged database") << "Open" << ListCode
-            << "DELETE FROM \"Saved Queries\" WHERE \"Name\" = 'Events for 1 Entrant'"
-            << "Saved query 'Events for 1 Entrant' not found in";
-        // clang-format on
+        AddRows({"Open|||", "Champs|||", "Masters|||", "Internal|||kind", "Graded|||kind",
+                 "Select|||kind", "Internal||close|kind", "Open||close|database",
+                 "Open|E||entrants", "Open||query|query"});
     }
-
     void listRefusals()
     {
-        QFETCH(QString, galaType);
-        QFETCH(QString, meet);
-        QFETCH(QString, damage);
-        QFETCH(QString, message);
+        const QStringList f = RowCells();
+        const QString message =
+            QHash<QString, QString>{{"kind", Reports::EntrantsListNotApplicable},
+                                    {"database", Reports::EntrantsListNatamarOnly},
+                                    {"entrants", Reports::EntrantsListNoEntrants},
+                                    {"query", "Saved query 'Events for 1 Entrant' not found in"}}
+                .value(f[3]);
         FixtureMeet fixture;
-        QVERIFY(fixture.MakeList(meet));
-        fixture.session.Gala.GalaType = galaType;
-        if (damage == "close")
+        QVERIFY(fixture.MakeList(f[1] == u"E" ? EmptyCode : ListCode));
+        fixture.session.Gala.GalaType = f[0];
+        if (f[2] == u"close")
             fixture.session.MeetDb.Close();
-        else if (!damage.isEmpty())
-            fixture.session.MeetDb.Exec(damage);
+        else if (f[2] == u"query")
+            fixture.session.MeetDb.Exec(
+                "DELETE FROM \"Saved Queries\" WHERE \"Name\" = 'Events for 1 Entrant'");
         const auto list = Reports::PrepareEntrantsList(fixture.session, fixture.prompts);
         QCOMPARE(list.has_value(), message.isEmpty());
         // Said once, whatever the number of clubs.
