@@ -237,14 +237,13 @@ private Q_SLOTS:
         meet.prompts.Messages.clear();
         meet.Show(2);
         meet.form->ConfirmAll();
-        meet.prompts.No();
-        meet.form->Close();
-        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|0|(Res)"));
-        meet.form->CloseRequested = false;
-        meet.prompts.Yes();
-        meet.form->Close();
-        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|1|(Res)"));
-        meet.form->CloseRequested = false;
+        for (const bool save : {false, true}) {
+            save ? meet.prompts.Yes() : meet.prompts.No();
+            meet.form->Close();
+            QVERIFY(meet.form->CloseRequested);
+            QVERIFY(meet.Swims().contains(QString("2|3|2:30.00|%1|(Res)").arg(int(save))));
+            meet.form->CloseRequested = false;
+        }
         meet.session.MeetDb.Exec("DROP TABLE \"Swim Table\"");
         meet.prompts.Yes();
         meet.form->Close();
@@ -261,9 +260,9 @@ private Q_SLOTS:
         QCOMPARE(int(meet.form->Loaded()), int(LoadResult::Empty));
         meet.form->CheckinLog();
         QCOMPARE(meet.prompts.Messages, (QStringList{NoSwimsMessage, NoEntriesMessage}));
+        const QByteArray ann = "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n";
         for (const QByteArray count : {"3", "99999999"}) {
-            meet.dir.Write("intent.vb",
-                           "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n" + count + "\r\n");
+            meet.dir.Write("intent.vb", ann + count + "\r\n");
             meet.prompts.Messages.clear();
             meet.form->Open();
             QVERIFY(meet.form->Loaded() == LoadResult::Failed && meet.form->Entrants().isEmpty());
@@ -273,9 +272,7 @@ private Q_SLOTS:
             QVERIFY(meet.prompts.Messages[0].contains("intent.vb"));
             QVERIFY(meet.prompts.Messages[1].startsWith("Nothing was saved"));
         }
-        meet.dir.Write(
-            "intent.vb",
-            "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n1\r\n\"1\",\"35.10\",#FALSE#\r\n");
+        meet.dir.Write("intent.vb", ann + "1\r\n\"1\",\"35.10\",#FALSE#\r\n");
         meet.form->Open();
         meet.prompts.Messages.clear();
         meet.Show(1);
