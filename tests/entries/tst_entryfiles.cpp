@@ -265,13 +265,9 @@ private Q_SLOTS:
     {
         TestDir dir;
         Core::GalaState gala = Gala(Core::GalaSelect);
-        for (const QString &words : {u"1 F 50 FS"_qs, u"2 M 100 BR"_qs, u"3 F 100 FS"_qs}) {
-            const QStringList w = words.split(u' ');
-            Core::GalaEvent &ev = gala.Events.emplace_back();
-            std::tie(ev.EvNumber, ev.EvSex, ev.EvDistance, ev.EvStroke) =
-                std::tuple(w[0], w[1], w[2], w[3]);
-            ev.EvGroup = "U/12";
-        }
+        gala.Events =
+            EntryGala(gala.GalaType, {"1|F|U/12|50|FS", "2|M|U/12|100|BR", "3|F|U/12|100|FS"})
+                .session.Gala.Events;
         gala.Clubs = {{"ABC", "Abc Swim"}, {"VMSC", "Velmora Marlets"}};
         QString error;
         for (const bool events : {true, false}) {

@@ -93,13 +93,10 @@ private Q_SLOTS:
     // Without the meet database the window closes; without the member file it says so.
     void openWithoutDatabases()
     {
-        MeetDb::Session session;
-        session.Gala.UseMeetDb = true; // chosen, but not open
-        ScriptedPrompts prompts;
-        NoEntryDialogs dialogs;
-        EntryForm form(session, prompts, dialogs, MakeEntryStore(session));
-        QVERIFY(!form.Open() && form.CloseRequested);
-        QCOMPARE(prompts.Messages, QStringList{"Natamar Database is Not Available"});
+        Meet chosen(Core::GalaInternal, Events, true);
+        chosen.session.Gala.UseMeetDb = true; // chosen, but not open
+        QVERIFY(!chosen.EntryGala::Open() && chosen.form->CloseRequested);
+        QCOMPARE(chosen.prompts.Messages, QStringList{"Natamar Database is Not Available"});
         Meet meet(Core::GalaInternal);
         meet.Open();
         QCOMPARE(meet.prompts.Messages, QStringList{"The member database (none set) cannot be "
