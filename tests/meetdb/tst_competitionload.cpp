@@ -86,31 +86,15 @@ QString DemoFile(const QString &name)
     return QDir::cleanPath(TestDataPath("../../demo/" + name));
 }
 
-// The dump line of `probe` must read `expected`.
-void Check(const GalaState &gala, const QString &probe, const QString &expected)
+// The dump line of the row's `probe` must read its `expected`.
+void Check(const GalaState &gala)
 {
+    QFETCH(QString, probe);
+    QFETCH(QString, expected);
     const QStringList dump = Dump(gala);
     QVERIFY2(dump.contains(probe + u'=' + expected),
              qPrintable(dump.filter(probe + u'=').join(u'\n')));
 }
-
-// Answers the selection windows as a user would: the source window with `source`, the database
-// window with line 1, the meet list with line `meetLine` (0 = Cancel).
-class ScriptedWindows : public SelectionWindows
-{
-public:
-    std::function<void(IntSelectForm &)> source = [](IntSelectForm &form) { form.KnownDatabase(); };
-    int meetLine = 1;
-    QStringList meetLines;
-
-    void ShowIntSelect(IntSelectForm &form) override { source(form); }
-    void ShowNtSelect(NtSelectForm &form) override { form.Choose(1); }
-    void ShowListSelect(ListSelectForm &form) override
-    {
-        meetLines = form.Lines();
-        meetLine > 0 ? form.Choose(meetLine) : form.Cancel();
-    }
-};
 
 // A meet database holding meet "M1" dated 3 June 2025 (two groups, three events, event 2 dated
 // the 4th, two clubs); `more` adds to it.
@@ -136,19 +120,30 @@ QString MeetFile(const TestDir &dir, const std::function<void(Database &)> &more
     return path;
 }
 
-// One "Select Competition" run whose only known meet database is `path`.
-struct Load
+// One "Select Competition" run whose only known meet database is `path`, answering the windows
+// as a user would: the source window with `source`, the database window with line 1, the meet
+// list with line `meetLine` (0 = Cancel).
+struct Load : SelectionWindows
 {
     Session session;
     ScriptedPrompts prompts;
-    ScriptedWindows windows;
+    std::function<void(IntSelectForm &)> source = [](IntSelectForm &form) { form.KnownDatabase(); };
+    int meetLine = 1;
+    QStringList meetLines;
 
     explicit Load(const QString &path)
     {
         session.Settings.NatamarDbFiles = {path};
         session.Settings.NatamarDb = path;
     }
-    bool Run() { return LoadCompetition(session, prompts, windows); }
+    bool Run() { return LoadCompetition(session, prompts, *this); }
+    void ShowIntSelect(IntSelectForm &form) override { source(form); }
+    void ShowNtSelect(NtSelectForm &form) override { form.Choose(1); }
+    void ShowListSelect(ListSelectForm &form) override
+    {
+        meetLines = form.Lines();
+        meetLine > 0 ? form.Choose(meetLine) : form.Cancel();
+    }
 };
 
 } // namespace
@@ -283,13 +278,11 @@ private Q_SLOTS:
     void keywords()
     {
         QFETCH(QStringList, lines);
-        QFETCH(QString, probe);
-        QFETCH(QString, expected);
         GalaState gala;
         Core::ResetGalaState(gala);
         ScriptedPrompts prompts;
         MeetDb::ApplyParamLines(gala, lines, prompts);
-        Check(gala, probe, expected);
+        Check(gala);
         QTEST(prompts.Messages, "messages");
     }
 
@@ -453,9 +446,9 @@ private Q_SLOTS:
         });
         const QString crafted = "Gala\\x1b[2J\\x09" + QString(91, 'x') + "...";
         Load load(path);
-        load.windows.meetLine = 3;
+        load.meetLine = 3;
         QVERIFY(load.Run());
-        QCOMPARE(load.windows.meetLines,
+        QCOMPARE(load.meetLines,
                  QStringList({"03Jun2025: Velmora Open", "03Jun2025: Also third of June",
                               "01Jun2025: First of June", "07Dec2024: Winter Gala",
                               "01Jan2023: " + crafted}));
@@ -533,7 +526,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, sql);
         QFETCH(QString, probe);
-        QFETCH(QStringList, messages);
         TestDir dir;
         const QString path = MeetFile(dir, [&](Database &db) {
             if (sql.startsWith(u'='))
@@ -545,14 +537,13 @@ private Q_SLOTS:
         });
         Load load(path);
         QVERIFY(load.Run());
-        QCOMPARE(load.prompts.Messages, messages);
+        QTEST(load.prompts.Messages, "messages");
         const Core::GalaState &gala = load.session.Gala;
-        QFETCH(QString, expected);
-        Check(gala, probe, expected);
+        Check(gala);
         QVERIFY(gala.MeetDbOpen && gala.MeetDbPath == path);
         if (probe != "DbVersion")
             QCOMPARE(gala.DbVersion, 1.0f); // the last row of the version table
-        for (const QString &line : std::as_const(load.windows.meetLines))
+        for (const QString &line : std::as_const(load.meetLines))
             QVERIFY(line.size() < 120);
     }
 
@@ -625,7 +616,7 @@ private Q_SLOTS:
         load.session.MeetDb.SetRowLimit(1000);
         load.session.MeetDb.SetStatementTimeLimit(200);
         load.session.Gala.GalaDate = "01/01/2025"; // kept from an earlier load
-        load.windows.meetLine = kind == "cancel" ? 0 : 1;
+        load.meetLine = kind == "cancel" ? 0 : 1;
         QVERIFY(!load.Run());
         const QStringList &shown = load.prompts.Messages;
         QVERIFY2(shown.size() == 1 && shown[0].contains(message), qPrintable(shown.join('\n')));
@@ -679,7 +670,7 @@ private Q_SLOTS:
         dir.Write("internal.ini", "# a comment\ngalaname=" + QByteArray(1 << 20, 'x') +
                                       "\ngalatype=Internal\ngroup=U/9 U/9\nevent=1 F U/9 25 FS\n"
                                       "galaname=Winter Gala\n");
-        load.windows.source = [](IntSelectForm &form) {
+        load.source = [](IntSelectForm &form) {
             form.MoreOptions();
             form.LatestInternalGala();
         };
