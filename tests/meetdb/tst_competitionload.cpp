@@ -630,42 +630,34 @@ private Q_SLOTS:
     }
 
     // A file that cannot be written (read-only media) loads for reading, says so, and refuses
-    // to save. Root writes through any permission bits, so the media check is stood in for.
-    void readOnlyMedia()
+    // to save; root writes through any permission bits, so the media check is stood in for. A
+    // gala file load after it closes the database and starts from a fresh state: a bad line is
+    // named by file and line and ignored, the rest loaded; a file that is not a gala parameter
+    // file, or none, ends the load.
+    void readOnlyThenGalaFile()
     {
         TestDir dir;
         const QString path = MeetFile(dir);
         const QByteArray before = TestDir::Read(path);
-        Database::SetWritableCheck([](const QString &) { return false; });
         Load load(path);
+        Session &session = load.session;
+        session.ProgramDir = dir.Path();
+        Database::SetWritableCheck([](const QString &) { return false; });
         const bool loaded = load.Run();
         Database::SetWritableCheck(nullptr);
-        QVERIFY(loaded);
+        QVERIFY(loaded && session.MeetDb.IsOpen());
         QCOMPARE(load.prompts.Messages,
                  QStringList{"The database " + path +
                              " is on read-only media (the file or its folder cannot be written): "
                              "it is open for reading only, and no changes can be saved to it"});
-        QCOMPARE(load.session.Gala.EventCount(), 3);
+        QCOMPARE(session.Gala.EventCount(), 3);
         try {
-            load.session.MeetDb.Begin();
+            session.MeetDb.Begin();
             QFAIL("no DbError");
         } catch (const DbError &error) {
             QVERIFY(error.Message().startsWith("Cannot save the changes: The database"));
         }
-        load.session.MeetDb.Close();
-        QCOMPARE(TestDir::Read(path), before);
-    }
-
-    // A gala file load after a database load closes the database and starts from a fresh state.
-    // A bad line is named by file and line and ignored, the rest of the file loaded; a file that
-    // is not a gala parameter file, or none, ends the load.
-    void galaFileSource()
-    {
-        TestDir dir;
-        Load load(MeetFile(dir));
-        Session &session = load.session;
-        session.ProgramDir = dir.Path();
-        QVERIFY(load.Run() && session.MeetDb.IsOpen());
+        load.prompts.Messages.clear();
 
         dir.Write("internal.ini", "# a comment\ngalaname=" + QByteArray(1 << 20, 'x') +
                                       "\ngalatype=Internal\ngroup=U/9 U/9\nevent=1 F U/9 25 FS\n"
@@ -697,6 +689,7 @@ private Q_SLOTS:
                                        : "Cannot find Gala Parameter File"});
             QCOMPARE(session.Gala.EventCount(), 0);
         }
+        QCOMPARE(TestDir::Read(path), before);
     }
 };
 
