@@ -432,8 +432,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, command);
         QFETCH(QStringList, answers);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, after);
 
         Fixture f("BBB:Bravo|DDD:Delta|FFF:Foxtrot");
         f.session.Gala.ClubCount = QByteArray(QTest::currentDataTag()).startsWith("full") ? 3 : 9;
@@ -448,11 +446,11 @@ private Q_SLOTS:
             f.form.AddFromClubCodeFile();
         else
             f.form.RenameClub(1);
-        QCOMPARE(f.prompts.Shown, shown);
-        if (shown.contains(u"pick: Select club"))
+        QTEST(f.prompts.Shown, "shown");
+        if (!f.prompts.PickLists.isEmpty())
             QCOMPARE(f.prompts.PickLists.value(0),
                      (QStringList{"Kestwick Amateur SC", "Kestwick Masters SC"}));
-        QCOMPARE(f.List(), after);
+        QTEST(f.List(), "after");
     }
 
     // Without the club code file beside the program the user is asked for one, and choosing none
