@@ -398,15 +398,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("after");
 
-        const QString code = InputShown("Enter new club abbreviation");
-        const QString name = InputShown("Enter new club name");
-        const QString search = InputShown("Enter name of club");
-        const QString pick = "pick: Select club";
-        const QString renameD = InputShown("Enter revised name for code DDD", "Delta");
-        const QString codeUsed = "message: This ID has already been used";
-        const QString exists = "message: This club already exists .. code is : ";
-        const QString t = "BBB:Bravo|DDD:Delta|FFF:Foxtrot";
         // clang-format off
+        const QString code = InputShown("Enter new club abbreviation"), name = InputShown("Enter new club name"),
+                      search = InputShown("Enter name of club"), pick = "pick: Select club", t = "BBB:Bravo|DDD:Delta|FFF:Foxtrot",
+                      renameD = InputShown("Enter revised name for code DDD", "Delta"), codeUsed = "message: This ID has already been used",
+                      exists = "message: This club already exists .. code is : ";
         const auto confirm = [](const QString &offered) { return InputShown("Confirm/edit club name", offered); };
         QTest::newRow("sorts first, trimmed") << "hand" << QStringList{" AAA ", "Alpha Club "} << QStringList{code, name} << "AAA:Alpha Club|" + t;
         // Codes compare exactly, by character code: every capital before every small letter.

@@ -71,10 +71,9 @@ struct ConfirmMeet : EntryGala
 QStringList RowEvents(const MastersConfirmForm &form)
 {
     QStringList shown;
-    for (const SwimRow &row : form.Rows) {
+    for (const SwimRow &row : form.Rows)
         if (row.Visible)
             shown << row.EvNo + "/" + row.ButtonCaption;
-    }
     return shown;
 }
 
@@ -285,12 +284,10 @@ private Q_SLOTS:
         meet.form->CheckinLog();
         QVERIFY(meet.File("checklist.csv").startsWith("1,Ann Lee,F,1,12,\r\n"));
         meet.prompts.No().Yes().Yes();
-        meet.form->ConfirmAllSwimmers();
-        meet.form->EntrySummary();
-        meet.form->ConfirmAllSwimmers();
-        meet.form->EntrySummary();
-        meet.form->ClearConfirms();
-        meet.form->EntrySummary();
+        for (const bool confirm : {true, true, false}) {
+            confirm ? meet.form->ConfirmAllSwimmers() : meet.form->ClearConfirms();
+            meet.form->EntrySummary();
+        }
         const QString all = "yesno: " + ConfirmAllQuestion, none = "yesno: " + UnconfirmAllQuestion,
                       summary = "message: Total Entries :  4 | Confirmed :  %1";
         QCOMPARE(meet.prompts.Shown,

@@ -78,9 +78,6 @@ QStringList Numbered(const QString &pattern, int count)
     return lines;
 }
 
-const QString EventIgnored =
-    u"Event line ignored (needs number, sex, group, distance and stroke): event="_qs;
-
 QString DemoFile(const QString &name)
 {
     return QDir::cleanPath(TestDataPath("../../demo/" + name));
@@ -216,7 +213,8 @@ private Q_SLOTS:
             "Events", "3|3|1|M|9U|25|FLY|01/07/24|0|ev9|Novice|age|8|Acme");
         row("event, date of that moment", {"group=A Open", "event=1 M A 50 FS", date, "event=2 F A 50 FS"}, "Dates", ";01/06/24");
         row("event, incomplete", {"event=6 M 10U 50", "event=6,M,10U,50,,01/06/24"}, "Events", "",
-            {EventIgnored + u"6 M 10U 50"_qs, EventIgnored + u"6,M,10U,50,,01/06/24"_qs});
+            {u"Event line ignored (needs number, sex, group, distance and stroke): event=6 M 10U 50"_qs,
+             u"Event line ignored (needs number, sex, group, distance and stroke): event=6,M,10U,50,,01/06/24"_qs});
         row("eventprintno first", {"eventprintno=1 1a", "group=A Open", "event=1 M A 50 FS"}, "PrintNumbers", "1",
             {"Must enter event first"});
         row("eventprintno every match", {"group=A Open", "event=1 M A 50 FS", "event=2 F A 50 FS", "event=1 F A 50 FS",

@@ -21,13 +21,11 @@
 #include "support/scriptedprompts.h"
 #include "support/testfiles.h"
 
-// The reports of two small open meets made from tests/data files. The programme's
-// (tests/data/programme): event 1 with a holders file, event 2 with more entries than its
-// maximum (one reserve), events 3 and 4 swum together, event 5 with more swimmers than a sheet
-// holds. The entrants list's (tests/data/entrantslist): Ashbury with an entrant of four events
-// and one of none, Brookford with a name too long for its column, Caldermoor on two sheets,
-// Emptywater with no entrants, a placeholder club "????" and an entrant of a club missing from
-// the club list.
+// Two small open meets from tests/data. programme: event 1 with a holders file, event 2 with one
+// entry over its maximum, events 3 and 4 swum together, event 5 too big for a sheet. entrantslist:
+// Ashbury with an entrant of four events and one of none, Brookford with a name too long for its
+// column, Caldermoor on two sheets, Emptywater with no entrants, a placeholder club "????" and an
+// entrant of a club missing from the club list.
 namespace {
 
 const QString Code = QStringLiteral("TIDE27");
@@ -301,9 +299,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
         TestDir dir;
-        const QString path = dir.FilePath(QStringLiteral("wk3.vb"));
-        if (!bytes.isNull())
-            dir.Write(QStringLiteral("wk3.vb"), bytes);
+        const QString path = bytes.isNull() ? dir.FilePath("wk3.vb") : dir.Write("wk3.vb", bytes);
         ScriptedPrompts prompts;
         QVERIFY(Reports::LoadHeatsFileList(path, Core::GalaOpen, prompts).isEmpty());
         QCOMPARE(prompts.Messages.size(), 1);
