@@ -52,13 +52,18 @@ QByteArray SwimLines(const QString &lines)
     return out;
 }
 
-// Queues "y", "n" and "pN" (pick line N) answers given as "p2,y".
+// Queues answers given as "p2,y": "y", "n", "pN" (pick line N), and in the existing-file window
+// "a" (append), "o" (overwrite), "c" (change name) or "x" (cancel).
 void Script(ScriptedPrompts &prompts, const QString &answers)
 {
-    for (const QString &answer : answers.split(u',', Qt::SkipEmptyParts))
-        answer.startsWith(u'p') ? prompts.Pick(answer.mid(1).toInt())
-        : answer == u"y"        ? prompts.Yes()
-                                : prompts.No();
+    using Option = Core::ExistingFileOption;
+    for (const QString &a : answers.split(u',', Qt::SkipEmptyParts))
+        a.startsWith(u'p') ? prompts.Pick(a.mid(1).toInt())
+        : a == u"y"        ? prompts.Yes()
+        : a == u"n"        ? prompts.No()
+                           : prompts.Exists(a != u"x", a == u"o"   ? Option::Overwrite
+                                                       : a == u"c" ? Option::ChangeName
+                                                                   : Option::Append);
 }
 
 EntrantBlock Block(const QString &name, const QString &age, const QList<EntrySwim> &swims)
@@ -71,12 +76,6 @@ const int Finals = 10, Swims = 11, Ctl = 12;
 
 const QByteArray IndividualBytes = Golden(QStringLiteral("individual.vb"));
 
-// A short last row and a blank line, as such files come.
-const QByteArray ClubCodes =
-    "Kestwick Amateur SC,KESW,N,KE01,Active\r\nKestwick Masters SC,KESM,N,KE01,Active\r\n"
-    "Upton Lea Swimming Club,UPTL,N,UP01,Active\r\nVelmora Marlets SC  ,VMSC,N\r\n"
-    "\r\nYarrowdale Herons,YARR\r\n";
-
 QString InputShown(const QString &question, const QString &offered = QString())
 {
     return "input: " + ClubTableTitle + " | " + question + " | " + offered;
@@ -87,7 +86,7 @@ struct Fixture
 {
     explicit Fixture(const QString &clubs)
     {
-        dir.Write(ClubCodeFileName, ClubCodes);
+        dir.Write(ClubCodeFileName, Golden("clubcodes.csv")); // a short last row, a blank line
         session.ProgramDir = dir.Path();
         for (const QString &club : clubs.split(u'|'))
             session.Gala.Clubs << Core::GalaClub{club.section(u':', 0, 0), club.section(u':', 1)};
@@ -175,52 +174,37 @@ private Q_SLOTS:
         QCOMPARE(written, data);
     }
 
+    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there|answers (see
+    // Script)|shown (a: that window, c: "Confirm Overwrite", n: no
+    // control record)|outcome. Only the swim layout offers to clear the envelope flags, and it
+    // never touches intent.cds.
     void startUp_data()
     {
-        QTest::addColumn<QString>("type");     // "Champs1": a "Champs" meet with OneCard
-        QTest::addColumn<QString>("existing"); // the files there, as "vb+cds+ctl"
-        QTest::addColumn<QString>("script");   // A/O/C/X on the existing-file window, Y/N yes/no
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QString>("outcome"); // see startUp
-
-        const QString ask = "exists: " + Core::ExistingFileQuestion;
-        const QString confirm = "yesno: Confirm Overwrite Existing File";
-        const QString noCtl = "message: No Control Record .. Cannot Append";
         // clang-format off
-        QTest::newRow("entrant new")           << "Open"    << ""       << ""   << QStringList{}           << "open fresh vb=empty cds=empty next=1 ctl=1";
-        QTest::newRow("entrant append")        << "Open"    << "vb+cds+ctl" << "A"  << QStringList{ask}        << "open vb=kept cds=kept next=13 ctl=13";
-        QTest::newRow("entrant append no ctl") << "Masters" << "vb+cds" << "A"  << QStringList{ask, noCtl} << "shut vb=kept cds=kept next=1 ctl=";
-        QTest::newRow("entrant overwrite yes") << "Open"    << "vb+cds+ctl" << "OY" << QStringList{ask, confirm} << "open fresh vb=empty cds=empty next=1 ctl=13";
-        QTest::newRow("entrant overwrite no")  << "Open"    << "vb+cds+ctl" << "ON" << QStringList{ask, confirm} << "shut vb=kept cds=kept next=1 ctl=13";
-        QTest::newRow("entrant change name")   << "Champs1" << "vb+cds+ctl" << "C"  << QStringList{ask}        << "shut vb=kept cds=kept next=1 ctl=13";
-        QTest::newRow("entrant cancel")        << "Open"    << "vb+cds" << "X"  << QStringList{ask}        << "shut vb=kept cds=kept next=1 ctl=";
-        // The swim layout never touches intent.cds; only it offers to clear the envelope flags.
-        QTest::newRow("swim new")              << "Internal"<< ""       << ""   << QStringList{}           << "open fresh offer vb=empty cds=empty next=1 ctl=";
-        QTest::newRow("swim append")           << "Graded"  << "vb+cds" << "A"  << QStringList{ask}        << "open vb=kept cds=kept next=1 ctl=";
-        QTest::newRow("swim overwrite, no yes/no") << "Select" << "vb+cds" << "O"  << QStringList{ask}        << "open fresh offer vb=empty cds=kept next=1 ctl=";
+        AddRows({"Open||||open fresh vb=empty cds=empty next=1 ctl=1", "Open|vb+cds+ctl|a|a|open vb=kept cds=kept next=13 ctl=13",
+                 "Masters|vb+cds|a|an|shut vb=kept cds=kept next=1 ctl=", "Open|vb+cds+ctl|o,y|ac|open fresh vb=empty cds=empty next=1 ctl=13",
+                 "Open|vb+cds+ctl|o,n|ac|shut vb=kept cds=kept next=1 ctl=13", "Champs1|vb+cds+ctl|c|a|shut vb=kept cds=kept next=1 ctl=13",
+                 "Open|vb+cds|x|a|shut vb=kept cds=kept next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty next=1 ctl=",
+                 "Graded|vb+cds|a|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|o|a|open fresh offer vb=empty cds=kept next=1 ctl="});
         // clang-format on
     }
 
     void startUp()
     {
-        QFETCH(QString, type);
-        QFETCH(QString, existing);
-        QFETCH(QString, script);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, outcome);
-
+        const QStringList f = RowCells();
+        const QString type = f[0], existing = f[1], script = f[2], outcome = f[4];
+        const QHash<QChar, QString> kinds{{u'a', "exists: " + Core::ExistingFileQuestion},
+                                          {u'c', "yesno: Confirm Overwrite Existing File"},
+                                          {u'n', "message: No Control Record .. Cannot Append"}};
+        QStringList shown;
+        for (const QChar c : f[3])
+            shown << kinds.value(c);
         TestDir dir;
         for (const QString &name : {EntryFileName, CardFileName, ControlFileName})
             if (existing.contains(name.section(u'.', 1)))
                 dir.Write(name, name == ControlFileName ? "13\r\n" : IndividualBytes);
         ScriptedPrompts prompts;
-        using Option = Core::ExistingFileOption;
-        for (const QChar c : script)
-            c == u'Y'   ? prompts.Yes()
-            : c == u'N' ? prompts.No()
-                        : prompts.Exists(c != u'X', c == u'O'   ? Option::Overwrite
-                                                    : c == u'C' ? Option::ChangeName
-                                                                : Option::Append);
+        Script(prompts, script);
         EntryFiles store;
         const bool opened = store.Open(Gala(type), dir.Path(), prompts);
         QCOMPARE(prompts.Shown, shown);
@@ -281,13 +265,9 @@ private Q_SLOTS:
     {
         TestDir dir;
         Core::GalaState gala = Gala(Core::GalaSelect);
-        for (const QString &words : {u"1 F 50 FS"_qs, u"2 M 100 BR"_qs, u"3 F 100 FS"_qs}) {
-            const QStringList w = words.split(u' ');
-            Core::GalaEvent &ev = gala.Events.emplace_back();
-            std::tie(ev.EvNumber, ev.EvSex, ev.EvDistance, ev.EvStroke) =
-                std::tuple(w[0], w[1], w[2], w[3]);
-            ev.EvGroup = "U/12";
-        }
+        gala.Events =
+            EntryGala(gala.GalaType, {"1|F|U/12|50|FS", "2|M|U/12|100|BR", "3|F|U/12|100|FS"})
+                .session.Gala.Events;
         gala.Clubs = {{"ABC", "Abc Swim"}, {"VMSC", "Velmora Marlets"}};
         QString error;
         for (const bool events : {true, false}) {
@@ -418,15 +398,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("after");
 
-        const QString code = InputShown("Enter new club abbreviation");
-        const QString name = InputShown("Enter new club name");
-        const QString search = InputShown("Enter name of club");
-        const QString pick = "pick: Select club";
-        const QString renameD = InputShown("Enter revised name for code DDD", "Delta");
-        const QString codeUsed = "message: This ID has already been used";
-        const QString exists = "message: This club already exists .. code is : ";
-        const QString t = "BBB:Bravo|DDD:Delta|FFF:Foxtrot";
         // clang-format off
+        const QString code = InputShown("Enter new club abbreviation"), name = InputShown("Enter new club name"),
+                      search = InputShown("Enter name of club"), pick = "pick: Select club", t = "BBB:Bravo|DDD:Delta|FFF:Foxtrot",
+                      renameD = InputShown("Enter revised name for code DDD", "Delta"), codeUsed = "message: This ID has already been used",
+                      exists = "message: This club already exists .. code is : ";
         const auto confirm = [](const QString &offered) { return InputShown("Confirm/edit club name", offered); };
         QTest::newRow("sorts first, trimmed") << "hand" << QStringList{" AAA ", "Alpha Club "} << QStringList{code, name} << "AAA:Alpha Club|" + t;
         // Codes compare exactly, by character code: every capital before every small letter.
@@ -452,8 +428,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, command);
         QFETCH(QStringList, answers);
-        QFETCH(QStringList, shown);
-        QFETCH(QString, after);
 
         Fixture f("BBB:Bravo|DDD:Delta|FFF:Foxtrot");
         f.session.Gala.ClubCount = QByteArray(QTest::currentDataTag()).startsWith("full") ? 3 : 9;
@@ -468,39 +442,18 @@ private Q_SLOTS:
             f.form.AddFromClubCodeFile();
         else
             f.form.RenameClub(1);
-        QCOMPARE(f.prompts.Shown, shown);
-        if (shown.contains(u"pick: Select club"))
+        QTEST(f.prompts.Shown, "shown");
+        if (!f.prompts.PickLists.isEmpty())
             QCOMPARE(f.prompts.PickLists.value(0),
                      (QStringList{"Kestwick Amateur SC", "Kestwick Masters SC"}));
-        QCOMPARE(f.List(), after);
-    }
-
-    // With the meet database the record goes first and the parameter file is left alone; a club
-    // the database holds but the table in memory does not is refused there, its transaction ended.
-    void meetDatabase()
-    {
-        Fixture f("BBB:Bravo");
-        MeetDb::CreateMeetDatabase(f.dir.FilePath("natamar.mdb"));
-        f.session.MeetDb.Open(f.dir.FilePath("natamar.mdb"));
-        f.session.Gala.MeetDbOpen = true;
-        f.session.Gala.MeetCode = "M1";
-        f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\n");
-        const QStringList fields{"Meet code", "Club Code", "Club Name"};
-        InsertRows(f.session.MeetDb, "Club Name Table", fields.join(u'|'), {"M1|CCC|C"});
-        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
-        QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
-        QVERIFY(f.form.Exit());
-        QVERIFY(f.prompts.Messages.join(u'/').contains("UNIQUE constraint failed: Club Name"));
-        QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo");
-        QCOMPARE(TableRows(f.session.MeetDb, "Club Name Table", fields).join(' '),
-                 "M1|CCC|C M1|AAA|Alpha");
-        QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
-        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\n");
+        QTEST(f.List(), "after");
     }
 
     // Without the club code file beside the program the user is asked for one, and choosing none
-    // ends the command. The rows are read once and kept after the file is gone.
-    void codeFileMissing()
+    // ends the command; the rows are read once and kept after the file is gone. With the meet
+    // database the record goes first and the parameter file is left alone; a club the database
+    // holds but the table in memory does not is refused there, its transaction ended.
+    void codeFileAndMeetDatabase()
     {
         Fixture f("BBB:Bravo");
         const QString elsewhere = f.dir.FilePath("codes.csv");
@@ -515,8 +468,24 @@ private Q_SLOTS:
         QCOMPARE(f.prompts.Shown.mid(0, 3),
                  (QStringList{browse, "message: No Input File Specified", browse}));
         QCOMPARE(f.prompts.Shown.size(), 7);
-        QCOMPARE(f.List(), "BBB:Bravo|UPTL:Upton Lea|YARR:Yarrowdale Herons");
         QCOMPARE(f.codes.Rows().size(), 5); // the blank line is not a row
+
+        MeetDb::CreateMeetDatabase(f.dir.FilePath("natamar.mdb"));
+        f.session.MeetDb.Open(f.dir.FilePath("natamar.mdb"));
+        f.session.Gala.MeetDbOpen = true;
+        f.session.Gala.MeetCode = "M1";
+        f.session.Gala.GalaParamFile = f.dir.Write("gala.ini", "club=BBB Bravo\r\n");
+        const QStringList fields{"Meet code", "Club Code", "Club Name"};
+        InsertRows(f.session.MeetDb, "Club Name Table", fields.join(u'|'), {"M1|CCC|C"});
+        QCOMPARE(f.form.AddClub("AAA", "Alpha"), AddClubResult::Added);
+        QCOMPARE(f.form.AddClub("CCC", "Charlie"), AddClubResult::Failed);
+        QVERIFY(f.form.Exit());
+        QVERIFY(f.prompts.Messages.join(u'/').contains("UNIQUE constraint failed: Club Name"));
+        QCOMPARE(f.List(), "AAA:Alpha|BBB:Bravo|UPTL:Upton Lea|YARR:Yarrowdale Herons");
+        QCOMPARE(TableRows(f.session.MeetDb, "Club Name Table", fields).join(' '),
+                 "M1|CCC|C M1|AAA|Alpha");
+        QCOMPARE(f.session.MeetDb.TransactionDepth(), 0);
+        QCOMPARE(TestDir::Read(f.session.Gala.GalaParamFile), "club=BBB Bravo\r\n");
     }
 };
 

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <QFile>
 #include <QTest>
 
@@ -16,10 +18,13 @@ namespace {
 
 const QStringList Events{"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|M|OPEN|200|MED",
                          "12|F|OPEN|100|FS"};
-const QStringList SwimColumns{"Entrant Number", "Event number", "Entry Time", "Confirmed"};
+const QString EntrantFields = "Meet code|Entrant Number|Swimmer Name|club|age|Sex|Regno";
+const QString SwimFields =
+    "Meet code|Entrant Number|Event number|Entry Time|Confirmed|Combined With|Meet Specific";
 
-// The form's meet: an open meet in the meet database, Ann (1) entered in 12, 1 and 99, Bob (2)
-// in 3 and Cy (4) in 1. The form is opened in the given mode.
+// An open meet in the meet database, entered in an order that mixes the entrants: Ann (1) in 12,
+// 1 and 99 (not in the event list), Bob (2) in 3 and Cy (4) in 1, only Cy's swim confirmed. The
+// form is opened in the given mode.
 struct ConfirmMeet : EntryGala
 {
     explicit ConfirmMeet(const QString &mode = ModeMeetDay, bool database = true)
@@ -28,14 +33,12 @@ struct ConfirmMeet : EntryGala
         session.Gala.ProgramMode = mode;
         if (database) {
             UseMeetDb();
-            InsertRows(session.MeetDb, "Entrant Table",
-                       "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
-                       {"M1|1|Ann Lee|ASHB|01/02/10|F", "M1|2|Bob Ray|VMSC|03/04/09|M",
-                        "M1|4|Cy Orr|VMSC|05/06/08|M"});
-            InsertRows(session.MeetDb, "Swim Table",
-                       "Meet code|Entrant Number|Event number|Entry Time|Confirmed",
-                       {"M1|1|12|1:05.00|0", "M1|1|1|35.10|0", "M1|1|99|9:99.99|0",
-                        "M1|2|3|2:30.00|0", "M1|4|1|40.00|1"});
+            InsertRows(session.MeetDb, "Entrant Table", EntrantFields,
+                       {"M1|1|Ann Lee|ASHB|01/02/10|F|R1", "M1|2|Bob Ray|VMSC|03/04/09|M|R2",
+                        "M1|4|Cy Orr|VMSC|05/06/08|M|R4"});
+            InsertRows(session.MeetDb, "Swim Table", SwimFields,
+                       {"M1|1|12|1:05.00|0|12|", "M1|2|3|2:30.00|0|3|(Res)", "M1|1|1|35.10|0|1|TT",
+                        "M1|1|99|9:99.99|0||", "M1|4|1|40.00|1|1|"});
         }
         form = std::make_unique<MastersConfirmForm>(session, prompts);
         form->Open();
@@ -46,9 +49,21 @@ struct ConfirmMeet : EntryGala
         form->FEntNo = QString::number(number);
         form->OnEntrantNumberLeft();
     }
+    Roster Load(LoadResult expected = LoadResult::Loaded)
+    {
+        Roster roster;
+        const LoadResult result = LoadRoster(session, prompts, roster);
+        [&] { QCOMPARE(int(result), int(expected)); }();
+        return roster;
+    }
 
     const RosterEntrant &Current() const { return form->Entrants().at(form->CurrentEntrant()); }
-    QStringList Swims() { return TableRows(session.MeetDb, "Swim Table", SwimColumns); }
+    QStringList Swims()
+    {
+        return TableRows(
+            session.MeetDb, "Swim Table",
+            {"Entrant Number", "Event number", "Entry Time", "Confirmed", "Meet Specific"});
+    }
 
     std::unique_ptr<MastersConfirmForm> form;
 };
@@ -56,18 +71,11 @@ struct ConfirmMeet : EntryGala
 QStringList RowEvents(const MastersConfirmForm &form)
 {
     QStringList shown;
-    for (const SwimRow &row : form.Rows) {
+    for (const SwimRow &row : form.Rows)
         if (row.Visible)
             shown << row.EvNo + "/" + row.ButtonCaption;
-    }
     return shown;
 }
-
-const QString EntrantFields = "Meet code|Entrant Number|Swimmer Name|club|age|Sex|Regno";
-const QString SwimFields =
-    "Meet code|Entrant Number|Event number|Entry Time|Confirmed|Combined With|Meet Specific";
-const QStringList RosterColumns{"Entrant Number", "Event number", "Entry Time", "Confirmed",
-                                "Meet Specific"};
 
 // A roster as "number name club age sex regno: event time confirmed rank specific; ..." lines,
 // one per entrant, for comparing whole rosters in one line each.
@@ -87,42 +95,6 @@ QStringList Describe(const Roster &roster)
     return lines;
 }
 
-// An open meet in the meet database with two entrants: Ann (1) in events 12, 1 and 99 (not in
-// the event list), Bob (2) in event 3, entered in an order that mixes the two.
-struct DbMeet : EntryGala
-{
-    DbMeet()
-        : EntryGala("Open", Events)
-    {
-        UseMeetDb();
-        InsertRows(session.MeetDb, "Entrant Table", EntrantFields,
-                   {"M1|1|Ann Lee|ASHB|01/02/10|F|R1", "M1|2|Bob Ray|VMSC|03/04/09|M|R2"});
-        InsertRows(session.MeetDb, "Swim Table", SwimFields,
-                   {"M1|1|12|1:05.00|0|12|", "M1|2|3|2:30.00|1|3|(Res)", "M1|1|1|35.10|1|1|TT",
-                    "M1|1|99|9:99.99|0||"});
-    }
-
-    Roster Load(LoadResult expected = LoadResult::Loaded)
-    {
-        Roster roster;
-        const LoadResult result = LoadRoster(session, prompts, roster);
-        [&] { QCOMPARE(int(result), int(expected)); }();
-        return roster;
-    }
-
-    QStringList Swims() { return TableRows(session.MeetDb, "Swim Table", RosterColumns); }
-};
-
-// The day's file of two entrants as the entries left it, and as the day saves it.
-const QByteArray IntentVb =
-    "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n2\r\n\"12\",\"1:05.00\",#FALSE#\r\n"
-    "\"1\",\"NT\",#TRUE#\r\n2,\"Bob Ray\",\"VMSC\"\r\n\"R72\",\"M\"\r\n1\r\n"
-    "\"3\",\"9:99.99\",#FALSE#\r\n";
-const QByteArray IntentSaved =
-    "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n2\r\n\"12\"\r\n\"1:05.00\"\r\n"
-    "-1\r\n\"1\"\r\n\"NT\"\r\n-1\r\n2,\"Bob Ray\",\"VMSC\",\"R72\",\"M\"\r\n1\r\n"
-    "\"3\"\r\n\"9:99.99\"\r\n0\r\n";
-
 } // namespace
 
 class TestMastersConfirmForm : public QObject
@@ -130,18 +102,33 @@ class TestMastersConfirmForm : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void showEntrant()
+    // The first card is on show when the window opens; "Next Swimmer" skips the missing 3 and
+    // stays on the last; a search shows the first entrant whose name holds the text.
+    void showWalkAndSearch()
     {
-        // The first card is on show when the window opens.
         ConfirmMeet meet;
         QCOMPARE(meet.form->FEntNo, QString("1"));
+        for (int i = 0; i < 3; ++i)
+            meet.form->NextSwimmer();
+        QCOMPARE(meet.form->FEntNo + meet.form->FName, QString("4Cy Orr"));
+        meet.prompts.Type("Ray").Type("").Type("Zed").CancelInput();
+        meet.form->SearchByName();
+        QCOMPARE(meet.form->FEntNo, QString("2"));
+        QCOMPARE(meet.form->TakeFocus().Box, ConfirmBox::ConfirmAll);
+        meet.form->SearchByName();
+        QCOMPARE(meet.form->FEntNo, QString("1"));
+        meet.form->SearchByName();
+        meet.form->SearchByName();
+        QCOMPARE(meet.form->FEntNo, QString("1"));
+        QCOMPARE(meet.prompts.Messages, QStringList{"No entrant's name contains \"Zed\""});
+
         meet.Show(1);
         QCOMPARE(meet.form->FName, QString("Ann Lee"));
         QCOMPARE(RowEvents(*meet.form), (QStringList{"1/Del", "12/Del", "99/Del", "/Add"}));
         QCOMPARE(meet.form->TakeFocus().Box, ConfirmBox::ConfirmAll);
 
         meet.Show(3);
-        QCOMPARE(meet.prompts.Messages, QStringList{InvalidEntrantMessage});
+        QCOMPARE(meet.prompts.Messages.last(), InvalidEntrantMessage);
         QCOMPARE(meet.form->FName + RowEvents(*meet.form).join(u' '), QString());
 
         // 20 swims fill every row; 25 are held, 20 shown, and Confirm All confirms them all.
@@ -193,34 +180,23 @@ private Q_SLOTS:
         ConfirmMeet meet;
         meet.Show(1);
         meet.form->TakeFocus();
-        if (cells[3] == "Y")
-            meet.prompts.Yes();
-        else if (cells[3] == "N")
-            meet.prompts.No();
-
+        if (!cells[3].isEmpty())
+            cells[3] == "Y" ? meet.prompts.Yes() : meet.prompts.No();
         MastersConfirmForm &f = *meet.form;
         SwimRow &r = f.Rows[row];
-        if (box == "event") {
-            r.EvNo = typed;
-            f.OnEventNumberLeft(row);
-        } else if (box == "time") {
-            r.Time = typed;
-            f.OnEntryTimeLeft(row);
-        } else if (box == "tick") {
-            f.OnTickChanged(row, true);
-        } else if (box == "specific") {
-            r.MeetSpecific = typed;
-            f.OnMeetSpecificChanged(row);
-        } else if (box == "name") {
-            f.FName = typed;
-            f.OnNameChanged();
-        } else if (box == "club") {
-            f.FClub = typed;
-            f.OnClubLeft();
-        } else {
-            f.FSex = typed;
-            f.OnSexLeft();
-        }
+        // Each box: the text typed into it (none for the tick), and leaving it.
+        const QHash<QString, std::pair<QString *, std::function<void()>>> boxes{
+            {"event", {&r.EvNo, [&] { f.OnEventNumberLeft(row); }}},
+            {"time", {&r.Time, [&] { f.OnEntryTimeLeft(row); }}},
+            {"tick", {nullptr, [&] { f.OnTickChanged(row, true); }}},
+            {"specific", {&r.MeetSpecific, [&] { f.OnMeetSpecificChanged(row); }}},
+            {"name", {&f.FName, [&] { f.OnNameChanged(); }}},
+            {"club", {&f.FClub, [&] { f.OnClubLeft(); }}},
+            {"sex", {&f.FSex, [&] { f.OnSexLeft(); }}}};
+        const auto [text, leave] = boxes.value(box);
+        if (text)
+            *text = typed;
+        leave();
         // The box and the roster agree; nothing is added from the Add row.
         const RosterEntrant &ann = meet.Current();
         QCOMPARE(ann.SwimCount(), 3);
@@ -239,25 +215,6 @@ private Q_SLOTS:
             QVERIFY(f.TakeFocus().Box != ConfirmBox::None);
     }
 
-    void walkAndSearch()
-    {
-        ConfirmMeet meet; // "Next Swimmer" skips the missing 3 and stays on the last
-        for (int i = 0; i < 3; ++i)
-            meet.form->NextSwimmer();
-        QCOMPARE(meet.form->FEntNo + meet.form->FName, QString("4Cy Orr"));
-
-        meet.prompts.Type("Ray").Type("").Type("Zed").CancelInput();
-        meet.form->SearchByName();
-        QCOMPARE(meet.form->FEntNo, QString("2"));
-        QCOMPARE(meet.form->TakeFocus().Box, ConfirmBox::ConfirmAll);
-        meet.form->SearchByName();
-        QCOMPARE(meet.form->FEntNo, QString("1"));
-        meet.form->SearchByName();
-        meet.form->SearchByName();
-        QCOMPARE(meet.form->FEntNo, QString("1"));
-        QCOMPARE(meet.prompts.Messages, QStringList{"No entrant's name contains \"Zed\""});
-    }
-
     // Calling up another entrant writes the one on display, except in what-if mode; closing asks
     // whether to save, and a save that fails keeps the window open.
     void saving()
@@ -266,35 +223,26 @@ private Q_SLOTS:
         meet.Show(1);
         meet.form->OnTickChanged(0, true);
         meet.Show(2);
-        QVERIFY(meet.Swims().contains("1|1|35.10|1"));
+        QVERIFY(meet.Swims().contains("1|1|35.10|1|TT"));
 
         meet.form->WhatIfMode = true;
         meet.form->OnTickChanged(0, true);
         meet.Show(4);
         meet.form->MakeHeats(); // nor are heats made
-        QVERIFY(meet.Swims().contains("2|3|2:30.00|0"));
+        QVERIFY(meet.Swims().contains("2|3|2:30.00|0|(Res)"));
         QCOMPARE(meet.prompts.Messages, QStringList(2, WhatIfMessage));
         meet.form->WhatIfMode = false;
-
-        ConfirmMeet files(ModeMeetDay, false);
-        files.dir.Write("intent.vb", "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n1\r\n"
-                                     "\"1\",\"35.10\",#FALSE#\r\n");
-        files.form->Open();
-        files.prompts.Messages.clear();
-        files.Show(1);
-        QCOMPARE(files.prompts.Messages, QStringList{NeedsDatabaseMessage});
 
         meet.prompts.Messages.clear();
         meet.Show(2);
         meet.form->ConfirmAll();
-        meet.prompts.No();
-        meet.form->Close();
-        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|0"));
-        meet.form->CloseRequested = false;
-        meet.prompts.Yes();
-        meet.form->Close();
-        QVERIFY(meet.form->CloseRequested && meet.Swims().contains("2|3|2:30.00|1"));
-        meet.form->CloseRequested = false;
+        for (const bool save : {false, true}) {
+            save ? meet.prompts.Yes() : meet.prompts.No();
+            meet.form->Close();
+            QVERIFY(meet.form->CloseRequested);
+            QVERIFY(meet.Swims().contains(QString("2|3|2:30.00|%1|(Res)").arg(int(save))));
+            meet.form->CloseRequested = false;
+        }
         meet.session.MeetDb.Exec("DROP TABLE \"Swim Table\"");
         meet.prompts.Yes();
         meet.form->Close();
@@ -302,18 +250,32 @@ private Q_SLOTS:
         QCOMPARE(meet.prompts.Messages.size(), 1);
     }
 
-    // A roster that could not be read whole is never saved over the file.
-    void damagedFileIsNotSaved()
+    // Without the meet database: a missing file is an empty roster, with no check-in log. A
+    // roster that could not be read whole (a file ending early, a count no file could hold:
+    // refused, not allocated) is never saved over the file. Calling up an entrant is refused.
+    void entryFileOnly()
     {
         ConfirmMeet meet(ModeMeetDay, false);
-        meet.dir.Write("intent.vb", "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n3\r\n");
-        meet.prompts.Messages.clear();
+        QCOMPARE(int(meet.form->Loaded()), int(LoadResult::Empty));
+        meet.form->CheckinLog();
+        QCOMPARE(meet.prompts.Messages, (QStringList{NoSwimsMessage, NoEntriesMessage}));
+        const QByteArray ann = "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n";
+        for (const QByteArray count : {"3", "99999999"}) {
+            meet.dir.Write("intent.vb", ann + count + "\r\n");
+            meet.prompts.Messages.clear();
+            meet.form->Open();
+            QVERIFY(meet.form->Loaded() == LoadResult::Failed && meet.form->Entrants().isEmpty());
+            QVERIFY(!meet.form->SaveAll());
+            QVERIFY(!QFile::exists(meet.dir.FilePath("intent.BAK")));
+            QCOMPARE(meet.prompts.Messages.size(), 2);
+            QVERIFY(meet.prompts.Messages[0].contains("intent.vb"));
+            QVERIFY(meet.prompts.Messages[1].startsWith("Nothing was saved"));
+        }
+        meet.dir.Write("intent.vb", ann + "1\r\n\"1\",\"35.10\",#FALSE#\r\n");
         meet.form->Open();
-        QCOMPARE(int(meet.form->Loaded()), int(LoadResult::Failed));
-        QVERIFY(!meet.form->SaveAll());
-        QVERIFY(!QFile::exists(meet.dir.FilePath("intent.BAK")));
-        QCOMPARE(meet.prompts.Messages.size(), 2);
-        QVERIFY(meet.prompts.Messages.last().startsWith("Nothing was saved"));
+        meet.prompts.Messages.clear();
+        meet.Show(1);
+        QCOMPARE(meet.prompts.Messages, QStringList{NeedsDatabaseMessage});
     }
 
     void wholeRosterCommands()
@@ -322,18 +284,14 @@ private Q_SLOTS:
         meet.form->CheckinLog();
         QVERIFY(meet.File("checklist.csv").startsWith("1,Ann Lee,F,1,12,\r\n"));
         meet.prompts.No().Yes().Yes();
-        meet.form->ConfirmAllSwimmers();
-        meet.form->EntrySummary();
-        meet.form->ConfirmAllSwimmers();
-        meet.form->EntrySummary();
-        meet.form->ClearConfirms();
-        meet.form->EntrySummary();
-        QCOMPARE(meet.prompts.Shown, (QStringList{"yesno: " + ConfirmAllQuestion,
-                                                  "message: Total Entries :  4 | Confirmed :  1",
-                                                  "yesno: " + ConfirmAllQuestion,
-                                                  "message: Total Entries :  4 | Confirmed :  4",
-                                                  "yesno: " + UnconfirmAllQuestion,
-                                                  "message: Total Entries :  4 | Confirmed :  0"}));
+        for (const bool confirm : {true, true, false}) {
+            confirm ? meet.form->ConfirmAllSwimmers() : meet.form->ClearConfirms();
+            meet.form->EntrySummary();
+        }
+        const QString all = "yesno: " + ConfirmAllQuestion, none = "yesno: " + UnconfirmAllQuestion,
+                      summary = "message: Total Entries :  4 | Confirmed :  %1";
+        QCOMPARE(meet.prompts.Shown,
+                 (QStringList{all, summary.arg(1), all, summary.arg(4), none, summary.arg(0)}));
         // The statistics are of the roster as it is now: Cy's confirmed swim is cleared too.
         QCOMPARE(meet.form->EntryStatistics().at(0).Unconfirmed,
                  (QStringList{"Ann Lee", "Cy Orr"}));
@@ -344,12 +302,7 @@ private Q_SLOTS:
         meet.form->UpdatePbs();
         QCOMPARE(meet.prompts.Messages,
                  QStringList{"Updated Time for Ann Lee From 35.10 To 30.00"});
-        QVERIFY(meet.Swims().contains("1|1|30.00|0"));
-
-        ConfirmMeet empty(ModeMeetDay, false);
-        empty.prompts.Messages.clear();
-        empty.form->CheckinLog();
-        QCOMPARE(empty.prompts.Messages, QStringList{NoEntriesMessage});
+        QVERIFY(meet.Swims().contains("1|1|30.00|0|TT"));
     }
 
     // An entry time is replaced by the member's best when that is faster, or when there is no
@@ -357,27 +310,21 @@ private Q_SLOTS:
     // the time after, the message.
     void updatePbs_data()
     {
-        QTest::addColumn<QStringList>("row");
-        const QString updated = "Updated Time for Ann Lee From %1 To 35.10";
         // clang-format off
-        const auto row = [](const char *tag, const QString &fields, const QString &message = {}) {
-            QTest::newRow(tag) << (fields.split(u'|') << message);
-        };
-        row("slower entry", "Ann Lee|1|36.00|35.10|35.10", updated.arg("36.00"));
-        row("name surname first", "Lee Ann|1|36.00|35.10|35.10", "Updated Time for Lee Ann From 36.00 To 35.10");
-        row("equal, written otherwise", "Ann Lee|1|35.1|35.10|35.1");
-        row("faster entry", "Ann Lee|1|34.00|35.10|34.00");
-        row("no time", "Ann Lee|1|9:99.99|35.10|35.10", updated.arg("9:99.99"));
-        row("no time, long personal best", "Ann Lee|1|9:99.99|10:45.00|10:45.00", "Updated Time for Ann Lee From 9:99.99 To 10:45.00");
-        row("no personal best", "Ann Lee|1|36.00||36.00");
-        row("not a member", "Bea Lee|1|36.00|35.10|36.00");
-        row("event not in the meet", "Ann Lee|9|36.00|35.10|36.00");
+        AddRows({"Ann Lee|1|36.00|35.10|35.10|Updated Time for Ann Lee From 36.00 To 35.10",
+                 "Lee Ann|1|36.00|35.10|35.10|Updated Time for Lee Ann From 36.00 To 35.10", // surname first
+                 "Ann Lee|1|35.1|35.10|35.1|", // equal, written otherwise
+                 "Ann Lee|1|34.00|35.10|34.00|",
+                 "Ann Lee|1|9:99.99|35.10|35.10|Updated Time for Ann Lee From 9:99.99 To 35.10",
+                 "Ann Lee|1|9:99.99|10:45.00|10:45.00|Updated Time for Ann Lee From 9:99.99 To 10:45.00",
+                 "Ann Lee|1|36.00||36.00|", "Bea Lee|1|36.00|35.10|36.00|", // no best, not a member
+                 "Ann Lee|9|36.00|35.10|36.00|"}); // event not in the meet
         // clang-format on
     }
 
     void updatePbs()
     {
-        QFETCH(QStringList, row);
+        const QStringList row = RowCells();
         EntryGala gala("Open", {"1|F|OPEN|50|FS"});
         gala.AddMember(NewMember("Lee", "Ann", "01/02/10", row[3]));
         MeetDb::Database members;
@@ -392,16 +339,43 @@ private Q_SLOTS:
         QCOMPARE(changed, row[5].isEmpty() ? 0 : 1);
     }
 
-    // Loading from the meet database, with nothing to load, and from a broken one.
+    // Loading from the meet database, with nothing to load, and from a broken one. The
+    // confirmation commands reach only swims of the meet's events; counts and logs.
     void loadDatabase()
     {
-        DbMeet meet;
-        const Roster roster = meet.Load();
+        ConfirmMeet meet;
+        Roster roster = meet.Load();
         QCOMPARE(Describe(roster),
-                 (QStringList{"1 Ann Lee|ASHB|01/02/10|F|R1: 1 35.10 Y 0 TT; 12 1:05.00 N 0 ; "
+                 (QStringList{"1 Ann Lee|ASHB|01/02/10|F|R1: 1 35.10 N 0 TT; 12 1:05.00 N 0 ; "
                               "99 9:99.99 N 0 ",
-                              "2 Bob Ray|VMSC|03/04/09|M|R2: 3 2:30.00 Y 0 (Res)"}));
+                              "2 Bob Ray|VMSC|03/04/09|M|R2: 3 2:30.00 N 0 (Res)",
+                              "4 Cy Orr|VMSC|05/06/08|M|R4: 1 40.00 Y 0 "}));
         QCOMPARE(roster[0].Swims[2].CombinedWith + "/" + roster[1].Swims[0].CombinedWith, "/3");
+        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, true), 4);
+        QVERIFY(!roster.at(0).Swims.at(2).Confirmed); // event 99
+        roster[0].Swims[2].Confirmed = true;
+        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, false), 4);
+        QVERIFY(roster.at(0).Swims.at(2).Confirmed && !roster.at(1).Swims.at(0).Confirmed);
+
+        QCOMPARE(ClearReserves(roster), 1);
+        QCOMPARE(roster.at(0).Swims.at(0).MeetSpecific + roster.at(1).Swims.at(0).MeetSpecific,
+                 QString("TT"));
+
+        // Counts and logs, of the roster as loaded.
+        roster = meet.Load();
+        roster[1].Swims[0].FinalRank = 6; // above the 5 lanes: a reserve
+        roster.append(
+            RosterEntrant{5, "Di Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
+
+        QStringList stats;
+        for (const Reports::EventStatistic &s : EventStatistics(roster, meet.session.Gala))
+            stats << QStringLiteral("%1:%2/%3 ").arg(s.EvNumber).arg(s.Confirmed).arg(s.Entries) +
+                         s.Unconfirmed.join(u',');
+        QCOMPARE(stats,
+                 (QStringList{"1:1/2 Ann Lee", "2:0/0 ", "3:0/1 Bob Ray", "12:0/1 Ann Lee"}));
+
+        QCOMPARE(CheckinLogBytes(roster, meet.session.Gala),
+                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3(R),\r\n4,Cy Orr,M,1,\r\n"));
 
         // A database before version 1.0 has no registration numbers to read.
         meet.session.Gala.DbVersion = 0.9f;
@@ -422,12 +396,12 @@ private Q_SLOTS:
     // swims added inserted, an entrant left with no swims removed with them.
     void saveDatabase()
     {
-        DbMeet meet;
+        ConfirmMeet meet;
         Roster roster = meet.Load();
         RosterEntrant &ann = roster[0];
         ann.Name = "Ann Lee-Hart";
         ann.RegNo = "R9";
-        ann.Swims[0].Confirmed = false;
+        ann.Swims[0].Confirmed = true;
         ann.Swims[1].EntryTime = "1:04.50";
         ann.Swims.removeAt(2);                                // event 99 withdrawn
         ann.Swims.append({"2", "1:20.00", true, 0, {}, "X"}); // added on the day
@@ -437,9 +411,9 @@ private Q_SLOTS:
 
         QCOMPARE(TableRows(meet.session.MeetDb, "Entrant Table",
                            {"Entrant Number", "Swimmer Name", "Regno"}),
-                 QStringList{"1|Ann Lee-Hart|R9"});
-        QCOMPARE(meet.Swims(),
-                 (QStringList{"1|12|1:04.50|0|", "1|1|35.10|0|TT", "1|2|1:20.00|1|X"}));
+                 (QStringList{"1|Ann Lee-Hart|R9", "4|Cy Orr|R4"}));
+        QCOMPARE(meet.Swims(), (QStringList{"1|12|1:04.50|0|", "1|1|35.10|1|TT", "4|1|40.00|1|",
+                                            "1|2|1:20.00|1|X"}));
         QCOMPARE(TableRows(meet.session.MeetDb, "Swim Table",
                            {"Event Sequence", "Combined With", "Time", "Position"})
                      .last(),
@@ -448,53 +422,69 @@ private Q_SLOTS:
         const Roster again = meet.Load();
         QVERIFY(SaveRoster(meet.session, again, meet.prompts));
         QCOMPARE(Describe(meet.Load()), Describe(again));
-    }
 
-    void saveDatabaseMissingEntrantAndFailure()
-    {
-        DbMeet meet;
-        Roster roster = meet.Load();
-        meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\" WHERE \"Entrant Number\" = 2");
-        roster[1].Swims[0].EntryTime = "2:29.00";
+        // An entrant gone from the table: the swims are saved all the same, and that is said.
+        roster = meet.Load();
+        meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\" WHERE \"Entrant Number\" = 4");
+        roster[1].Swims[0].EntryTime = "39.00";
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
         QCOMPARE(meet.prompts.Messages, QStringList{NoEntrantMessage});
-        QVERIFY(meet.Swims().contains("2|3|2:29.00|1|(Res)"));
+        QVERIFY(meet.Swims().contains("4|1|39.00|1|"));
 
         // A failure part-way (the database refuses the second entrant's swim: its index entry
         // cannot be computed) writes nothing.
         meet.prompts.Messages.clear();
         const QStringList before = meet.Swims();
         meet.session.MeetDb.Exec(
-            R"(CREATE INDEX "Refuse 2" ON "Swim Table" (abs(CASE WHEN "Entrant Number" = 2 AND )"
-            R"("Entry Time" = '2:00.00' THEN -9223372036854775807 - 1 ELSE 0 END)))");
+            R"(CREATE INDEX "Refuse 4" ON "Swim Table" (abs(CASE WHEN "Entrant Number" = 4 AND )"
+            R"("Entry Time" = '38.00' THEN -9223372036854775807 - 1 ELSE 0 END)))");
         roster[0].Swims[0].EntryTime = "1:00.00";
-        roster[1].Swims[0].EntryTime = "2:00.00";
+        roster[1].Swims[0].EntryTime = "38.00";
         QVERIFY(!SaveRoster(meet.session, roster, meet.prompts));
         QCOMPARE(meet.Swims(), before);
         QCOMPARE(meet.prompts.Messages.size(), 1);
         QVERIFY(meet.prompts.Messages.at(0).contains("integer overflow") &&
                 meet.prompts.Messages.at(0).endsWith("Nothing was saved."));
         QCOMPARE(meet.session.MeetDb.TransactionDepth(), 0);
+
+        // No fixed capacity: 3,000 entrants with 9,000 swims load, show and save back in one go.
+        meet.session.MeetDb.Exec("DELETE FROM \"Swim Table\"");
+        meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\"");
+        QStringList entrants, swims;
+        for (int n = 1; n <= 3000; ++n) {
+            entrants << QStringLiteral("M1|%1|Swimmer %1|ASHB|01/02/10|F|R%1").arg(n);
+            for (const char *event : {"12", "1", "2"})
+                swims << QStringLiteral("M1|%1|%2|1:00.00|0|%2|").arg(n).arg(event);
+        }
+        MeetDb::Transaction t(meet.session.MeetDb);
+        InsertRows(meet.session.MeetDb, "Entrant Table", EntrantFields, entrants);
+        InsertRows(meet.session.MeetDb, "Swim Table", SwimFields, swims);
+        t.Commit();
+        roster = meet.Load();
+        QCOMPARE(roster.size(), 3000);
+        meet.form->Open();
+        QVERIFY(meet.form->ShowEntrant(2999) && meet.form->FName == "Swimmer 2999");
+        SetAllConfirmed(roster, meet.session.Gala, true);
+        roster[2999].Swims[1].EntryTime = "59.99";
+        QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
+        QCOMPARE(Describe(meet.Load()), Describe(roster));
     }
 
     // Rows: kind|one card|session|file loaded, saved, backed up|final ranks read, written.
     // "saved" in the session: the one-card meet's finals.cds is already there.
     void filesFor_data()
     {
-        QTest::addColumn<QString>("row");
-        for (const char *row : {"Open|0||intent.vb intent.vb intent.BAK NN",
-                                "Champs|1|HEATS|intent.vb intent.vb intent.BAK NN",
-                                "Champs|1|FINALS|intent.vb finals.cds finals.bak NY",
-                                "Champs|1|saved|finals.cds finals.cds finals.bak NN",
-                                "Champs|0|FINALS|finals.cds finals.cds finals.bak YY",
-                                "Internal|0||finals.cds finals.cds finals.bak NN"})
-            QTest::newRow(row) << QString(row);
+        AddRows({"Open|0||intent.vb intent.vb intent.BAK NN",
+                 "Champs|1|HEATS|intent.vb intent.vb intent.BAK NN",
+                 "Champs|1|FINALS|intent.vb finals.cds finals.bak NY",
+                 "Champs|1|saved|finals.cds finals.cds finals.bak NN",
+                 "Champs|0|FINALS|finals.cds finals.cds finals.bak YY",
+                 "Internal|0||finals.cds finals.cds finals.bak NN"});
     }
 
     void filesFor()
     {
-        QFETCH(QString, row);
-        const QStringList f = row.split(u'|');
+        const QStringList f = RowCells();
         Core::GalaState gala;
         gala.GalaType = f[0];
         gala.OneCard = f[1] == "1";
@@ -517,7 +507,9 @@ private Q_SLOTS:
     void saveFile()
     {
         EntryGala meet("Open", Events); // without the meet database
-        meet.dir.Write("intent.vb", IntentVb);
+        const QByteArray entries = TestDir::Read(TestDataPath("meetday/intent-entries.vb")),
+                         saved = TestDir::Read(TestDataPath("meetday/intent-saved.vb"));
+        meet.dir.Write("intent.vb", entries);
         Roster roster;
         QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Loaded));
         QCOMPARE(Describe(roster),
@@ -526,12 +518,12 @@ private Q_SLOTS:
         roster[0].Swims[0].Confirmed = true;
         roster.append(RosterEntrant{7, "Nobody", "X", "", "F", "", {}}); // no swims: not written
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
-        QCOMPARE(meet.File("intent.vb"), IntentSaved);
-        QCOMPARE(meet.File("intent.BAK"), IntentVb);
+        QCOMPARE(meet.File("intent.vb"), saved);
+        QCOMPARE(meet.File("intent.BAK"), entries);
 
         roster[1].Swims[0].EntryTime = "2:00.00";
         QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
-        QCOMPARE(meet.File("intent.BAK"), IntentSaved);
+        QCOMPARE(meet.File("intent.BAK"), saved);
         QVERIFY(!QFile::exists(meet.dir.FilePath("intent.vb.new")));
         QCOMPARE(meet.prompts.Messages, QStringList{});
 
@@ -542,78 +534,6 @@ private Q_SLOTS:
         QCOMPARE(meet.File("intent.vb"), before);
         QCOMPARE(meet.prompts.Messages.size(), 1);
         QVERIFY(meet.prompts.Messages.at(0).contains("intent.vb"));
-    }
-
-    // A missing file is an empty roster; a count no file could hold is refused, not allocated.
-    void loadFileRefusals()
-    {
-        EntryGala meet("Open", Events); // without the meet database
-        Roster roster;
-        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Empty));
-        meet.dir.Write("intent.vb", "1,\"A\",\"B\",\"C\",\"F\"\r\n99999999\r\n");
-        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(LoadResult::Failed));
-        QVERIFY(roster.isEmpty());
-        QCOMPARE(meet.prompts.Messages.size(), 2);
-        QCOMPARE(meet.prompts.Messages[0], NoSwimsMessage);
-        QVERIFY(meet.prompts.Messages[1].contains("intent.vb"));
-    }
-
-    // The confirmation commands reach only swims of the meet's events; counts and logs.
-    void confirmationsCountsAndLogs()
-    {
-        DbMeet meet;
-        Roster roster = meet.Load();
-        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, true), 3);
-        QVERIFY(!roster.at(0).Swims.at(2).Confirmed); // event 99
-        roster[0].Swims[2].Confirmed = true;
-        QCOMPARE(SetAllConfirmed(roster, meet.session.Gala, false), 3);
-        QVERIFY(roster.at(0).Swims.at(2).Confirmed && !roster.at(1).Swims.at(0).Confirmed);
-
-        QCOMPARE(ClearReserves(roster), 1);
-        QCOMPARE(roster.at(0).Swims.at(0).MeetSpecific + roster.at(1).Swims.at(0).MeetSpecific,
-                 QString("TT"));
-
-        // Counts and logs, of the roster as loaded.
-        roster = meet.Load();
-        roster[1].Swims[0].FinalRank = 6; // above the 5 lanes: a reserve
-        roster.append(
-            RosterEntrant{5, "Cy Orr", "VMSC", "", "M", "", {{"98", "1:00.00", false, 0, {}, {}}}});
-
-        QStringList stats;
-        for (const Reports::EventStatistic &s : EventStatistics(roster, meet.session.Gala))
-            stats << QStringLiteral("%1:%2/%3 ").arg(s.EvNumber).arg(s.Confirmed).arg(s.Entries) +
-                         s.Unconfirmed.join(u',');
-        QCOMPARE(stats, (QStringList{"1:1/1 ", "2:0/0 ", "3:1/1 ", "12:0/1 Ann Lee"}));
-
-        QCOMPARE(CheckinLogBytes(roster, meet.session.Gala),
-                 QByteArray("1,Ann Lee,F,1,12,\r\n2,Bob Ray,M,3(R),\r\n"));
-    }
-
-    // No fixed capacity: 3,000 entrants with 9,000 swims load, show and save back in one go.
-    void largeRoster()
-    {
-        DbMeet meet;
-        meet.session.MeetDb.Exec("DELETE FROM \"Swim Table\"");
-        meet.session.MeetDb.Exec("DELETE FROM \"Entrant Table\"");
-        QStringList entrants, swims;
-        for (int n = 1; n <= 3000; ++n) {
-            entrants << QStringLiteral("M1|%1|Swimmer %1|ASHB|01/02/10|F|R%1").arg(n);
-            for (const char *event : {"12", "1", "2"})
-                swims << QStringLiteral("M1|%1|%2|1:00.00|0|%2|").arg(n).arg(event);
-        }
-        MeetDb::Transaction t(meet.session.MeetDb);
-        InsertRows(meet.session.MeetDb, "Entrant Table", EntrantFields, entrants);
-        InsertRows(meet.session.MeetDb, "Swim Table", SwimFields, swims);
-        t.Commit();
-        Roster roster = meet.Load();
-        QCOMPARE(roster.size(), 3000);
-        MastersConfirmForm form(meet.session, meet.prompts);
-        form.Open();
-        QVERIFY(form.ShowEntrant(2999) && form.FName == "Swimmer 2999");
-        SetAllConfirmed(roster, meet.session.Gala, true);
-        roster[2999].Swims[1].EntryTime = "59.99";
-        QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
-        QCOMPARE(Describe(meet.Load()), Describe(roster));
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 TestDir::TestDir()
 {
@@ -30,4 +31,17 @@ QByteArray TestDir::Read(const QString &path)
 QString TestDataPath(const QString &name)
 {
     return QStringLiteral(OPENMEET_TEST_DATA "/") + name;
+}
+
+void AddRows(std::initializer_list<const char *> rows)
+{
+    QTest::addColumn<QString>("row");
+    for (const char *row : rows)
+        QTest::newRow(row) << QString::fromUtf8(row);
+}
+
+QStringList RowCells()
+{
+    QFETCH(QString, row);
+    return row.split(u'|');
 }

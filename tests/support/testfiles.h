@@ -1,7 +1,10 @@
 #pragma once
 
+#include <initializer_list>
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A temporary folder for one test, removed afterwards, with helpers to lay files into it.
@@ -24,3 +27,8 @@ private:
 
 // The path of a golden file under tests/data.
 QString TestDataPath(const QString &name);
+
+// Tables of one "row" column holding cells joined by '|': AddRows adds the column and one row
+// per text, tagged with the text; RowCells splits the current row into its cells.
+void AddRows(std::initializer_list<const char *> rows);
+QStringList RowCells();
