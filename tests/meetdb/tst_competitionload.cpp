@@ -169,7 +169,7 @@ private Q_SLOTS:
         row("on: stays on", {"agegroups=TRUE", "agegroups=FALSE"}, "AgeGroups", "1");
         row("set: clears", {"junior=TRUE", "junior=yes"}, "Junior", "0");
         row("set: not trimmed", {"hdw=TRUE "}, "Hdw", "0");
-        row("aoe: stays on", {"aoe=1", "aoe=false", "aoe=0"}, "Aoe", "1");
+        row("aoe: stays on", {"aoe=tRUE", "aoe=false", "aoe=0"}, "Aoe", "1");
         row("splitlastheats: blanks", {"splitlastheats= 2 "}, "SplitLastHeats", "1");
         // Plain values and messages.
         row("lanes 3 keeps previous, finallanes 9", {"lanes=7", "lanes=3", "finallanes=9"}, "Lanes", "7/0", {lanesInvalid, lanesInvalid});

@@ -138,6 +138,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             rs->MoveNext(); // past Zoë to the end, where it stays
         QVERIFY(rs->Eof() && rs->Source() == "Entrant Table");
+        QVERIFY_THROWS_EXCEPTION(DbError, rs->Text(name));
 
         // A write that breaks the primary key fails and changes nothing.
         rs->AddNew();
