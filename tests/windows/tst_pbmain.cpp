@@ -85,7 +85,9 @@ private Q_SLOTS:
         QVERIFY(box->isChecked());
         QCOMPARE(session.Gala.ProgramMode, Core::ProgramModeMeetDay);
         QTest::mouseClick(window.AddEntryButton(), Qt::LeftButton);
-        QCOMPARE(prompts.Messages, QStringList{"Add Entry is not available yet"});
+        QTest::mouseClick(window.ClubNameButton(), Qt::LeftButton);
+        QCOMPARE(prompts.Messages, QStringList({"Add Entry is not available yet",
+                                                "Add Club Name is not available yet"}));
         QTest::mouseClick(window.ExitButton(), Qt::LeftButton);
         QVERIFY(!window.isVisible());
     }
