@@ -6,6 +6,7 @@
 #include "entries/entrywriter.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
+#include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
@@ -262,6 +263,45 @@ private Q_SLOTS:
                      QStringList({"5|2|1|9:99.99", "6|1|1|35.50", "6|4|4|9:99.99"}));
             QCOMPARE(rows("Meet Table", "Next Competitor Number"), QStringList{"7"});
         }
+    }
+
+    // A masters meet: a swimmer's age group is the letter given or the one the date of birth
+    // gives; a relay team names its relay group.
+    void mastersImport_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("result"); // the errors, or the entrants and swims written
+        // clang-format off
+        QTest::newRow("letters, dates and relays")
+            << QByteArray("I,Lottie Vesey,VMSC,F,F,,11=1:40.00\nI,Ann Lee,VMSC,F,05/03/1980,,1=35.00\n"
+                          "R,Velmora Ladies,VMSC,F,R100,,18=2:21.90\n")
+            << "1|Lottie Vesey|F;2|Ann Lee|E;3|Velmora Ladies|R100;1|11;2|1;3|18";
+        QTest::newRow("refused")
+            << QByteArray("R,Velmora Ladies,VMSC,F,R999,,18=2:21.90\nI,Ann Lee,VMSC,F,05/03/2015,,1=35.00\n")
+            << "in.csv:2: \"R999\" is not a relay group of this meet\nin.csv:3: Ann Lee is too young for masters at 12";
+        // clang-format on
+    }
+    void mastersImport()
+    {
+        QFETCH(QByteArray, lines);
+        TestDir dir;
+        const QString path = dir.FilePath("natamar.mdb");
+        MeetDb::CreateMeetDatabase(path);
+        MeetDb::ImportMessages messages;
+        QVERIFY(
+            MeetDb::AddMeetFromFile(path, TestDataPath("../../demo/masters.ini"), "MS", messages));
+        MeetDb::Session session;
+        Core::CapturePrompts prompts;
+        QVERIFY(MeetDb::LoadMeetByCode(session, path, "MS", prompts));
+        QStringList errors;
+        const bool imported =
+            Entries::ImportEntriesCsv(session, dir.Write("in.csv", Header + lines), errors);
+        const QStringList entrants =
+            TableRows(session.MeetDb, "Entrant Table", {"Entrant Number", "Swimmer Name", "age"});
+        const QStringList swims =
+            TableRows(session.MeetDb, "Swim Table", {"Entrant Number", "Event number"});
+        QTEST(imported ? (entrants + swims).join(u';') : errors.join(u'\n'), "result");
+        QVERIFY(imported || entrants.isEmpty());
     }
 };
 
