@@ -1,9 +1,11 @@
 #include "entryfiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "core/filesync.h"
 #include "core/galastate.h"
 #include "core/prompts.h"
 #include "entries/entrywriter.h"
@@ -508,6 +510,64 @@ bool SaveControlRecord(const QString &path, int nextNumber, QString *error)
     return true;
 }
 
+Recovery RecoverEntryFile(const QString &path, const QString &backup, bool withFinalRank,
+                          QString *message)
+{
+    if (QFileInfo::exists(path))
+        return Recovery::NotNeeded;
+    const QString native = QDir::toNativeSeparators(path);
+    const QString fresh = path + NewFileSuffix;
+    QFileInfo chosen;
+    QStringList damaged;
+    // The new contents first: of two copies as new, they are the later save.
+    for (const QString &candidate : {fresh, backup}) {
+        const QFileInfo info(candidate);
+        if (!info.exists())
+            continue;
+        QList<EntrantBlock> blocks;
+        QString error;
+        if (!LoadEntrantBlocks(candidate, withFinalRank, blocks, &error))
+            damaged << error;
+        else if (!chosen.exists() || info.lastModified() > chosen.lastModified())
+            chosen = info;
+    }
+    if (!chosen.exists() && damaged.isEmpty())
+        return Recovery::NotNeeded;
+    if (!chosen.exists()) {
+        *message = QStringLiteral("%1 is missing, and no copy of it reads whole:\n%2")
+                       .arg(native, damaged.join(u'\n'));
+        return Recovery::Failed;
+    }
+
+    const QString source = chosen.filePath();
+    QString reason;
+    if (source == fresh) {
+        if (!QFile::rename(source, path))
+            reason = QStringLiteral("it cannot be renamed");
+    } else {
+        // The copy is written whole under a scratch name and renamed, so that a stop now leaves
+        // no half file under the real name.
+        QSaveFile copy(path);
+        QByteArray bytes;
+        if (!ReadWhole(source, bytes, &reason) || !copy.open(QIODevice::WriteOnly) ||
+            copy.write(bytes) != bytes.size() || !Core::SyncToDisk(copy) || !copy.commit()) {
+            if (reason.isEmpty())
+                reason = copy.errorString();
+        }
+    }
+    if (!reason.isEmpty()) {
+        *message = QStringLiteral("%1 is missing, and %2 cannot be put back in its place: %3")
+                       .arg(native, chosen.fileName(), reason);
+        return Recovery::Failed;
+    }
+    Core::SyncFolder(chosen.absolutePath());
+    *message = QStringLiteral("%1 was missing. Its entries were taken from %2, saved %3, and put "
+                              "back under its name.")
+                   .arg(native, chosen.fileName(),
+                        chosen.lastModified().toString(QStringLiteral("dd/MM/yyyy hh:mm")));
+    return Recovery::Restored;
+}
+
 // ---- The entry store ----
 
 EntryFiles::~EntryFiles()
@@ -529,6 +589,17 @@ bool EntryFiles::Open(const Core::GalaState &gala, const QString &dir, Core::Pro
     m_offerClearEnvelopeFlags = false;
     m_nextNumber = 1;
 
+    // A meet-day save stopped half-way leaves intent.vb missing beside its copies: starting
+    // empty here would number the entrants from 1 again and lose them at the next save.
+    if (m_layout == EntryLayout::Entrant) {
+        QString message;
+        const Recovery recovery = RecoverEntryFile(
+            EntryFilePath(), QDir(m_dir).filePath(EntryBackupName), false, &message);
+        if (recovery != Recovery::NotNeeded)
+            prompts.Message(message);
+        if (recovery == Recovery::Failed)
+            return false;
+    }
     const bool exists = QFileInfo::exists(EntryFilePath());
     bool ok = false;
     if (!exists) {

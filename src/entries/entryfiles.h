@@ -45,6 +45,10 @@ inline const QString CardFileName = QStringLiteral("intent.cds");
 inline const QString ControlFileName = QStringLiteral("intent.ctl");
 inline const QString ScratchFileName = QStringLiteral("intent.tmp");
 inline const QString TmpIniName = QStringLiteral("tmp.ini");
+// The meet day's rewrite of intent.vb keeps the previous file as intent.BAK, and writes the new
+// contents to "intent.vb.new" first.
+inline const QString EntryBackupName = QStringLiteral("intent.BAK");
+inline const QString NewFileSuffix = QStringLiteral(".new");
 
 // The text stored for a swim without an entry time in the entrant layout.
 inline const QString NoEntryTime = QStringLiteral("9:99.99");
@@ -137,6 +141,25 @@ bool LoadSwimLines(const QString &path, QList<SwimLine> &out, QString *error);
 bool LoadControlRecord(const QString &path, int &nextNumber, QString *error);
 // Writes intent.ctl through QSaveFile, so a failed write leaves the old record whole.
 bool SaveControlRecord(const QString &path, int nextNumber, QString *error);
+
+/*
+ * The meet day rewrites an entry file in three steps: the new contents go to "<file>.new" and
+ * are synced, the file is renamed to its backup, and "<file>.new" is renamed to the file. A stop
+ * between the two renames (a crash, a power cut) leaves no file under its own name, with the new
+ * contents and the old ones beside it. Whoever opens the file next puts one of them back first;
+ * otherwise the entries would look gone, and the next save would remove both copies.
+ *
+ * RecoverEntryFile does nothing (NotNeeded) when `path` exists or when neither "<path>.new" nor
+ * `backup` does. Otherwise it takes the newer of the two that reads whole as entrant blocks
+ * (`withFinalRank` as for LoadEntrantBlocks), the new contents when both are as new, and puts it
+ * back under `path`: "<path>.new" by renaming it, as the save would have done, the backup by
+ * copying it, so that it stays the backup (Restored). `message` then says which file the
+ * entries came from. Failed, with `message` saying why, when neither reads whole or the file
+ * cannot be put back; nothing is changed then.
+ */
+enum class Recovery { NotNeeded, Restored, Failed };
+Recovery RecoverEntryFile(const QString &path, const QString &backup, bool withFinalRank,
+                          QString *message);
 
 // ---- The entry store --------------------------------------------------------------------------
 

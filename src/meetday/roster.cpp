@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "core/filesync.h"
 #include "core/galastate.h"
 #include "core/prompts.h"
 #include "core/timeutil.h"
@@ -265,6 +266,16 @@ bool WriteToDatabase(MeetDb::Session &session, const QList<const RosterEntrant *
 
 // ---- Entry files -------------------------------------------------------------------------------
 
+const QString RosterFinalsName = QStringLiteral("finals.cds");
+
+// intent.BAK beside intent.vb, finals.bak beside finals.cds.
+QString BackupOf(const QString &file)
+{
+    const QFileInfo info(file);
+    return info.dir().filePath(info.fileName() == RosterFinalsName ? QStringLiteral("finals.bak")
+                                                                   : Entries::EntryBackupName);
+}
+
 QString GalaFolder(const MeetDb::Session &session)
 {
     return Entries::EntryDirPath(session.Gala, session.ProgramDir);
@@ -273,8 +284,20 @@ QString GalaFolder(const MeetDb::Session &session)
 LoadResult LoadFromFile(const MeetDb::Session &session, Core::Prompts &prompts, Roster &roster)
 {
     const RosterFiles files = RosterFilesFor(session.Gala, GalaFolder(session));
-    if (!QFileInfo::exists(files.Load))
-        return LoadResult::Empty;
+    QString message;
+    switch (Entries::RecoverEntryFile(files.Load, BackupOf(files.Load), files.LoadFinalRank,
+                                      &message)) {
+    case Entries::Recovery::NotNeeded:
+        if (!QFileInfo::exists(files.Load))
+            return LoadResult::Empty;
+        break;
+    case Entries::Recovery::Restored:
+        prompts.Message(message);
+        break;
+    case Entries::Recovery::Failed:
+        prompts.Message(message);
+        return LoadResult::Failed;
+    }
     QList<Entries::EntrantBlock> blocks;
     QString error;
     if (!Entries::LoadEntrantBlocks(files.Load, files.LoadFinalRank, blocks, &error)) {
@@ -332,25 +355,31 @@ bool SaveToFile(const MeetDb::Session &session, const Roster &roster, Core::Prom
         contents += bytes;
     }
 
-    // The new contents go to a scratch file first, so the old file is renamed to the backup
-    // only once its successor is safely on disk.
-    const QString scratch = files.Save + QStringLiteral(".new");
+    const QString scratch = files.Save + Entries::NewFileSuffix;
     auto fail = [&](const QString &what) {
         prompts.Message(QStringLiteral("Cannot save the entries to %1: %2\nNothing was saved.")
                             .arg(QDir::toNativeSeparators(files.Save), what));
         return false;
     };
-    {
-        QFile::remove(scratch);
-        QFile out(scratch);
-        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() ||
-            !out.flush()) {
-            const QString reason = out.errorString();
-            out.close();
-            QFile::remove(scratch);
-            return fail(reason);
+    // An empty roster over a file that holds entries is what a load that found nothing leads
+    // to, never what an official means: the save would leave the file empty and remove the
+    // backup, and every entry with them.
+    if (contents.isEmpty()) {
+        for (const QString &path : {files.Save, scratch, files.Backup}) {
+            if (QFileInfo(path).size() > 0)
+                return fail(QStringLiteral("there are no entries to save, and %1 holds entries")
+                                .arg(QDir::toNativeSeparators(path)));
         }
-        out.close();
+    }
+
+    // The new contents are on the disk, whole, under the scratch name before the old file is
+    // renamed to the backup; a stop between the two renames is undone by the next load
+    // (Entries::RecoverEntryFile).
+    {
+        QSaveFile out(scratch);
+        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() ||
+            !Core::SyncToDisk(out) || !out.commit())
+            return fail(out.errorString());
     }
     if (QFileInfo::exists(files.Backup) && !QFile::remove(files.Backup)) {
         QFile::remove(scratch);
@@ -362,10 +391,13 @@ bool SaveToFile(const MeetDb::Session &session, const Roster &roster, Core::Prom
         return fail(QStringLiteral("it cannot be renamed to %1")
                         .arg(QDir::toNativeSeparators(files.Backup)));
     }
+    if (BetweenRenamesHook)
+        BetweenRenamesHook();
     if (!QFile::rename(scratch, files.Save)) {
         QFile::rename(files.Backup, files.Save);
         return fail(QStringLiteral("the new file cannot take its name"));
     }
+    Core::SyncFolder(QFileInfo(files.Save).absolutePath());
     return true;
 }
 
@@ -385,18 +417,18 @@ RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir)
 
     RosterFiles files;
     const QString intent = folder.filePath(Entries::EntryFileName);
-    const QString finals = folder.filePath(QStringLiteral("finals.cds"));
+    const QString finals = folder.filePath(RosterFinalsName);
     files.Load = open || (champs && gala.OneCard) ? intent : finals;
     // The entry window writes "intent.vb"; the day saves under the same name, so that the next
     // load reads what was saved, whatever the case rules of the file system.
-    if (open || (champs && gala.SessionTitle == QLatin1String("HEATS") && gala.OneCard)) {
-        files.Save = intent;
-        files.Backup = folder.filePath(QStringLiteral("intent.BAK"));
-    } else {
-        files.Save = finals;
-        files.Backup = folder.filePath(QStringLiteral("finals.bak"));
-    }
-    if (files.Load != files.Save && QFileInfo::exists(files.Save))
+    const bool saveIntent =
+        open || (champs && gala.SessionTitle == QLatin1String("HEATS") && gala.OneCard);
+    files.Save = saveIntent ? intent : finals;
+    files.Backup = BackupOf(files.Save);
+    // The day's own save, or what is left of it after a stop half-way, is read back first.
+    if (files.Load != files.Save &&
+        (QFileInfo::exists(files.Save) || QFileInfo::exists(files.Save + Entries::NewFileSuffix) ||
+         QFileInfo::exists(files.Backup)))
         files.Load = files.Save;
     // Only the day's finals.cds carries final ranks; intent.vb, as the entry window writes it,
     // never does.

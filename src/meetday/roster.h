@@ -74,9 +74,10 @@ struct RosterFiles
 
 // intent.vb (backup intent.BAK) for "Open" and "Masters" and for a one-card "Champs" heats
 // session; finals.cds (backup finals.bak) otherwise. A one-card "Champs" meet outside its heats
-// session is read from intent.vb but saved to finals.cds; once finals.cds exists it is read from
-// there, so that the work saved on the day is what comes back. Swims of finals.cds carry a final
-// rank in the "FINALS" session of a "Champs" meet. `dir` is the gala's folder.
+// session is read from intent.vb but saved to finals.cds; once finals.cds, its new contents or
+// its backup exist it is read from there, so that the work saved on the day is what comes back.
+// Swims of finals.cds carry a final rank in the "FINALS" session of a "Champs" meet. `dir` is the
+// gala's folder.
 RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir);
 
 enum class LoadResult {
@@ -87,6 +88,8 @@ enum class LoadResult {
 
 // Fills `roster` from the meet database when it is open, else from the entry file. Rows of one
 // entrant are gathered under one entrant even when the source does not give them together.
+// An entry file missing after a save stopped half-way is put back first, and the load says so
+// (Entries::RecoverEntryFile); when it cannot be, the load fails.
 // A damaged file or database shows its message and gives Failed, with the roster empty: a
 // roster read in part must not be saved over the whole.
 LoadResult LoadRoster(MeetDb::Session &session, Core::Prompts &prompts, Roster &roster);
@@ -94,9 +97,15 @@ LoadResult LoadRoster(MeetDb::Session &session, Core::Prompts &prompts, Roster &
 // Writes the whole roster back. Meet database: in one transaction, every entrant's details and
 // swims (SaveRosterEntrant's rule for each); a failure writes nothing and shows the reason.
 // Entry file: every entrant with swims, in roster order; the previous file becomes the backup
-// (an older backup is removed first), and the new contents are written in full before the old
-// file is touched. Returns true when everything was written.
+// (an older backup is removed first), and the new contents are on the disk in full before the
+// old file is touched. A roster with nothing to write is refused while the file, its new
+// contents or its backup hold entries. Returns true when everything was written.
 bool SaveRoster(MeetDb::Session &session, const Roster &roster, Core::Prompts &prompts);
+
+// Called, when set, by an entry-file save between its two renames: the moment where a stop
+// leaves the file missing beside its new contents and its backup. The kill tests stop a save
+// there; the program never sets it.
+inline void (*BetweenRenamesHook)() = nullptr;
 
 // Writes one entrant to the open meet database in its own transaction. An entrant with no swims
 // is removed with its swims. Otherwise its details are updated ("Serious error .. cannot find

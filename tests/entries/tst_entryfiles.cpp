@@ -185,7 +185,10 @@ private Q_SLOTS:
                  "Masters|vb+cds|a|an|shut vb=kept cds=kept next=1 ctl=", "Open|vb+cds+ctl|o,y|ac|open fresh vb=empty cds=empty next=1 ctl=13",
                  "Open|vb+cds+ctl|o,n|ac|shut vb=kept cds=kept next=1 ctl=13", "Champs1|vb+cds+ctl|c|a|shut vb=kept cds=kept next=1 ctl=13",
                  "Open|vb+cds|x|a|shut vb=kept cds=kept next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty next=1 ctl=",
-                 "Graded|vb+cds|a|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|o|a|open fresh offer vb=empty cds=kept next=1 ctl="});
+                 "Graded|vb+cds|a|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|o|a|open fresh offer vb=empty cds=kept next=1 ctl=",
+                 // A meet-day save stopped between its renames: intent.vb is put back first.
+                 "Open|cds+ctl+vb.new+BAK|a|ra|open vb=kept cds=kept next=13 ctl=13", "Masters|cds+ctl+BAK|a|ba|open vb=kept cds=kept next=13 ctl=13",
+                 "Internal|BAK|||open fresh offer vb=empty cds=empty next=1 ctl="});
         // clang-format on
     }
 
@@ -193,20 +196,27 @@ private Q_SLOTS:
     {
         const QStringList f = RowCells();
         const QString type = f[0], existing = f[1], script = f[2], outcome = f[4];
+        const QString recovered = "message: @/intent.vb was missing. Its entries were taken from ";
         const QHash<QChar, QString> kinds{{u'a', "exists: " + Core::ExistingFileQuestion},
                                           {u'c', "yesno: Confirm Overwrite Existing File"},
-                                          {u'n', "message: No Control Record .. Cannot Append"}};
+                                          {u'n', "message: No Control Record .. Cannot Append"},
+                                          {u'r', recovered + "intent.vb.new"},
+                                          {u'b', recovered + EntryBackupName}};
         QStringList shown;
         for (const QChar c : f[3])
             shown << kinds.value(c);
         TestDir dir;
-        for (const QString &name : {EntryFileName, CardFileName, ControlFileName})
-            if (existing.contains(name.section(u'.', 1)))
+        for (const QString &name : {EntryFileName, CardFileName, ControlFileName,
+                                    EntryFileName + NewFileSuffix, EntryBackupName})
+            if (existing.split(u'+').contains(name.section(u'.', 1)))
                 dir.Write(name, name == ControlFileName ? "13\r\n" : IndividualBytes);
         ScriptedPrompts prompts;
         Script(prompts, script);
         EntryFiles store;
         const bool opened = store.Open(Gala(type), dir.Path(), prompts);
+        // The recovery names the folder and the time of the copy: both left out here.
+        for (QString &text : prompts.Shown)
+            text = text.replace(dir.Path(), "@").section(", saved ", 0, 0);
         QCOMPARE(prompts.Shown, shown);
         const auto state = [&dir](const QString &name) {
             const QByteArray bytes = TestDir::Read(dir.FilePath(name));

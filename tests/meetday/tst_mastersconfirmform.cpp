@@ -1,5 +1,6 @@
 #include <functional>
 
+#include <QDateTime>
 #include <QFile>
 #include <QTest>
 
@@ -93,6 +94,32 @@ QStringList Describe(const Roster &roster)
                      .arg(e.Name, e.Club, e.Age, e.Sex, e.RegNo, swims.join("; "));
     }
     return lines;
+}
+
+// Lays the files of `spec` ("name:content ...") into `dir`. Contents: A, the entries as the entry
+// window wrote them; B, as saved on the day; A- and B-, cut off inside the last entry time; 1, a
+// single byte; 0, nothing. A trailing ^ dates the file an hour back.
+QHash<QString, QByteArray> LayFiles(const TestDir &dir, const QString &spec)
+{
+    const QByteArray a = TestDir::Read(TestDataPath("meetday/intent-entries.vb")),
+                     b = TestDir::Read(TestDataPath("meetday/intent-saved.vb"));
+    const QHash<QString, QByteArray> contents{{"A", a},
+                                              {"B", b},
+                                              {"A-", a.left(a.lastIndexOf('"'))},
+                                              {"B-", b.left(b.lastIndexOf('"'))},
+                                              {"1", "1"},
+                                              {"0", ""}};
+    for (const QString &laid : spec.split(u' ', Qt::SkipEmptyParts)) {
+        QString content = laid.section(u':', 1);
+        const bool older = content.endsWith(u'^');
+        content.chop(older ? 1 : 0);
+        QFile file(dir.Write(laid.section(u':', 0, 0), contents.value(content)));
+        if (older && !(file.open(QIODevice::ReadWrite) &&
+                       file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                        QFileDevice::FileModificationTime)))
+            qFatal("cannot date %s back", qPrintable(file.fileName()));
+    }
+    return contents;
 }
 
 } // namespace
@@ -534,6 +561,86 @@ private Q_SLOTS:
         QCOMPARE(meet.File("intent.vb"), before);
         QCOMPARE(meet.prompts.Messages.size(), 1);
         QVERIFY(meet.prompts.Messages.at(0).contains("intent.vb"));
+    }
+
+    // A save stopped between its two renames leaves the file missing beside its new contents
+    // and its backup. The load puts back the newer copy that reads whole, says which, and reads
+    // it; with none whole it fails, changing nothing. Rows: kind ("Champs1": one card, no
+    // session)|files laid (LayFiles)|load|the file afterwards:its content|the copy named.
+    void recoverFile_data()
+    {
+        AddRows({"Open|intent.vb.new:B intent.BAK:A|Loaded|intent.vb:B|intent.vb.new",
+                 "Open|intent.BAK:A|Loaded|intent.vb:A|intent.BAK",
+                 "Open|intent.vb.new:B|Loaded|intent.vb:B|intent.vb.new",
+                 "Open|intent.vb.new:B- intent.BAK:A|Loaded|intent.vb:A|intent.BAK",
+                 "Open|intent.vb.new:B^ intent.BAK:A|Loaded|intent.vb:A|intent.BAK",
+                 "Open|intent.vb.new:B- intent.BAK:A-|Failed|intent.vb:0|",
+                 "Open|intent.vb:A intent.vb.new:B|Loaded|intent.vb:A|",
+                 "Open|intent.vb:0|Empty|intent.vb:0|",
+                 "Internal|finals.cds.new:B finals.bak:A|Loaded|finals.cds:B|finals.cds.new",
+                 "Internal|finals.bak:A|Loaded|finals.cds:A|finals.bak",
+                 "Champs1|intent.vb:A finals.cds.new:B|Loaded|finals.cds:B|finals.cds.new"});
+    }
+
+    void recoverFile()
+    {
+        const QStringList f = RowCells();
+        EntryGala meet(f[0] == "Champs1" ? "Champs" : f[0], Events);
+        meet.session.Gala.OneCard = f[0] == "Champs1";
+        const QHash<QString, QByteArray> contents = LayFiles(meet.dir, f[1]);
+        const QHash<QString, LoadResult> results{{"Loaded", LoadResult::Loaded},
+                                                 {"Empty", LoadResult::Empty},
+                                                 {"Failed", LoadResult::Failed}};
+        Roster roster;
+        QCOMPARE(int(LoadRoster(meet.session, meet.prompts, roster)), int(results.value(f[2])));
+        QCOMPARE(meet.File(f[3].section(u':', 0, 0)), contents.value(f[3].section(u':', 1)));
+        // Ann's first swim is confirmed in B only.
+        if (!roster.isEmpty())
+            QCOMPARE(roster[0].Swims[0].Confirmed, f[3].endsWith(":B"));
+        const QString message = meet.prompts.Messages.value(0);
+        if (!f[4].isEmpty())
+            QVERIFY2(
+                message.contains(" was missing. Its entries were taken from " + f[4] + ", saved "),
+                qPrintable(message));
+        else if (f[2] == "Failed")
+            QVERIFY2(message.contains("is missing, and no copy of it reads whole"),
+                     qPrintable(message));
+        else
+            QVERIFY(!message.contains("missing"));
+        // The new contents are renamed into place; a backup is copied, and stays the backup.
+        if (!f[4].isEmpty())
+            QCOMPARE(QFile::exists(meet.dir.FilePath(f[4])), !f[4].endsWith(".new"));
+    }
+
+    // An empty roster is never saved over entries: not over the file, its new contents or its
+    // backup. Only empty files give way to it. Rows: files laid (LayFiles)|saved.
+    void emptySave_data()
+    {
+        AddRows({"intent.vb:1|no", "intent.vb.new:1|no", "intent.BAK:1|no", "intent.vb:B|no",
+                 "intent.vb:0 intent.vb.new:0 intent.BAK:0|yes", "|yes"});
+    }
+
+    void emptySave()
+    {
+        const QStringList f = RowCells();
+        EntryGala meet("Open", Events);
+        LayFiles(meet.dir, f[0]);
+        const QStringList names{"intent.vb", "intent.vb.new", "intent.BAK"};
+        QByteArrayList before;
+        for (const QString &name : names)
+            before << meet.File(name);
+        const bool saved = SaveRoster(meet.session, Roster{}, meet.prompts);
+        QCOMPARE(saved, f[1] == "yes");
+        if (saved) {
+            QVERIFY(QFile::exists(meet.dir.FilePath("intent.vb")) &&
+                    meet.File("intent.vb").isEmpty());
+            QVERIFY(!QFile::exists(meet.dir.FilePath("intent.vb.new")));
+            return;
+        }
+        for (qsizetype i = 0; i < names.size(); ++i)
+            QCOMPARE(meet.File(names[i]), before[i]);
+        QCOMPARE(meet.prompts.Messages.size(), 1);
+        QVERIFY(meet.prompts.Messages[0].contains(f[0].section(u':', 0, 0) + " holds entries"));
     }
 };
 
