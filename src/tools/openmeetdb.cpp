@@ -537,15 +537,23 @@ int Programme(const QStringList &args)
     if (result == MeetDay::LoadResult::Failed)
         return Fail(QStringLiteral("no programme written"));
 
-    const std::optional<Reports::Programme> programme =
-        Reports::PrepareProgramme(session, roster, prompts);
-    report();
-    if (!programme)
-        return Fail(QStringLiteral("no programme written"));
-    // The reserve marks of the printed programme belong to the meet as well.
-    if (!MeetDay::SaveRoster(session, roster, prompts)) {
+    // The seeds, the programme numbers and the reserve marks of the printed programme are one
+    // change of the meet: a stop or a failure part-way must not leave swims numbered without
+    // their marks. The steps' own transactions nest inside this one.
+    std::optional<Reports::Programme> programme;
+    try {
+        MeetDb::Transaction transaction(session.MeetDb);
+        programme = Reports::PrepareProgramme(session, roster, prompts);
         report();
-        return Fail(QStringLiteral("the reserve marks were not saved; no programme written"));
+        if (!programme)
+            return Fail(QStringLiteral("no programme written"));
+        if (!MeetDay::SaveRoster(session, roster, prompts)) {
+            report();
+            return Fail(QStringLiteral("the reserve marks were not saved; no programme written"));
+        }
+        transaction.Commit();
+    } catch (const MeetDb::DbError &error) {
+        return Fail(error.Message() + QStringLiteral("; no programme written"));
     }
 
     int pages = 0;
