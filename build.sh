@@ -5,6 +5,9 @@
 #
 #   ./build.sh run     install what is missing, build, open the program
 #   ./build.sh test    install what is missing, build, run every test with ctest
+#   ./build.sh killtest [N]
+#                      install what is missing, build, run only the kill test, stopping each
+#                      writer N times (10 when not given)
 #
 # OPENMEET_SANITIZE=1 builds into build-asan with AddressSanitizer and UBSan instead.
 set -euo pipefail
@@ -55,10 +58,25 @@ run)
 test)
     install_missing
     build
+    # The kill test stops each writer 3 times on a developer's machine, 10 times in CI.
+    if [ -n "${CI:-}" ]; then
+        export OPENMEET_KILLS="${OPENMEET_KILLS:-10}"
+    fi
     ctest --test-dir "$builddir" --output-on-failure -j "$(nproc)"
     ;;
+killtest)
+    kills="${2:-10}"
+    if ! [[ "$kills" =~ ^[0-9]+$ ]]; then
+        echo "usage: ./build.sh killtest [N]   (N: stops per writer)" >&2
+        exit 64
+    fi
+    install_missing
+    build
+    OPENMEET_KILLS="$kills" ctest --test-dir "$builddir" --output-on-failure --verbose \
+        -R '^tools/tst_killtest$'
+    ;;
 *)
-    echo "usage: ./build.sh run | test" >&2
+    echo "usage: ./build.sh run | test | killtest [N]" >&2
     exit 64
     ;;
 esac
