@@ -176,7 +176,7 @@ private Q_SLOTS:
         // The chosen club's swimmers are printed in bold italic, named in the heading.
         row("programme of chosen events", "programme @natamar.mdb SPRING27 @out.pdf --events 36,37 --highlight VMSC --heading Heats", 0,
             "Wrote the programme of meet SPRING27 to @out.pdf (2 events, 1 pages)\n", "", {}, "Printed for Velmora Marlets");
-        // The seeds and numbers go back with reserve marks that cannot be saved.
+        // Reserve marks that cannot be saved take the seeds and numbers back with them.
         row("programme, marks refused", "programme @natamar.mdb SPRING27 @out.pdf", 1, "the reserve marks were not saved",
             "UPDATE \"Swim Table\" SET \"Meet Specific\" = NULL;\n"
             "CREATE UNIQUE INDEX \"One blank\" ON \"Swim Table\" (\"Meet Specific\") WHERE \"Meet Specific\" = ''");
