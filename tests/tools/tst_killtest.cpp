@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -146,19 +147,23 @@ QString CheckMeet(const QString &path, QByteArray &digest)
             answer = db.lastError().text() + query.lastError().text();
         while (query.next())
             answer += query.value(0).toString();
+        // Each row as one text of its quoted values, so that SQLite does the formatting.
         QCryptographicHash hash(QCryptographicHash::Sha1);
-        for (const char *table : {"\"Entrant Table\"", "\"Swim Table\""}) {
-            if (!query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table)))
-                answer += query.lastError().text();
-            const int columns = query.record().count();
-            while (query.next()) {
-                for (int i = 0; i < columns; ++i) {
-                    const QVariant value = query.value(i);
-                    hash.addData(value.isNull() ? QByteArray("\x01") : value.toString().toUtf8());
-                    hash.addData(QByteArray("\x1f"));
-                }
-                hash.addData(QByteArray("\x1e"));
-            }
+        for (const char *table : {"Entrant Table", "Swim Table"}) {
+            const QSqlRecord fields = db.record(QString::fromLatin1(table));
+            QStringList values;
+            for (int i = 0; i < fields.count(); ++i)
+                values << QStringLiteral("quote(%1)")
+                              .arg(db.driver()->escapeIdentifier(fields.fieldName(i),
+                                                                 QSqlDriver::FieldName));
+            const QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                                    .arg(values.join(QStringLiteral(" || ',' || ")),
+                                         db.driver()->escapeIdentifier(QString::fromLatin1(table),
+                                                                       QSqlDriver::TableName));
+            if (values.isEmpty() || !query.exec(sql))
+                answer += QStringLiteral(" no table ") + QString::fromLatin1(table);
+            while (query.next())
+                hash.addData(query.value(0).toString().toUtf8() + '\n');
         }
         digest = hash.result();
     }
