@@ -407,6 +407,12 @@ private Q_SLOTS:
         QCOMPARE(prompts.Messages + QDir(dir.Path()).entryList(QDir::Files),
                  QStringList{"wk1-f.vb"});
         QVERIFY(TestDir::Read(dir.FilePath("wk1-f.vb")).startsWith("7\r\n"));
+        // A finalist without a heat rank: no final, the last one's file left as it was.
+        const QByteArray final = TestDir::Read(dir.FilePath("wk1-f.vb"));
+        roster[2].Swims[0].FinalRank = 0;
+        QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts), 0);
+        QCOMPARE(prompts.Messages, QStringList{"No heat results for event 1"});
+        QCOMPARE(TestDir::Read(dir.FilePath("wk1-f.vb")), final);
     }
 
     // Rows: kind|the meet's code (E: the one without entries)|"close" the database, or "query"
