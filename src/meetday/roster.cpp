@@ -17,6 +17,7 @@
 #include "core/timeutil.h"
 #include "entries/entryfiles.h"
 #include "entries/entrywriter.h"
+#include "meetday/swimlineroster.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
@@ -273,11 +274,18 @@ QString GalaFolder(const MeetDb::Session &session)
 LoadResult LoadFromFile(const MeetDb::Session &session, Core::Prompts &prompts, Roster &roster)
 {
     const RosterFiles files = RosterFilesFor(session.Gala, GalaFolder(session));
-    if (!QFileInfo::exists(files.Load))
+    const bool swimLines = !files.SwimLines.isEmpty() && QFileInfo::exists(files.SwimLines);
+    if (!QFileInfo::exists(files.Load) && !swimLines)
         return LoadResult::Empty;
     QList<Entries::EntrantBlock> blocks;
     QString error;
-    if (!Entries::LoadEntrantBlocks(files.Load, files.LoadFinalRank, blocks, &error)) {
+    if (QFileInfo::exists(files.Load) &&
+        !Entries::LoadEntrantBlocks(files.Load, files.LoadFinalRank, blocks, &error)) {
+        prompts.Message(error);
+        return LoadResult::Failed;
+    }
+    QList<Entries::SwimLine> lines;
+    if (swimLines && !Entries::LoadSwimLines(files.SwimLines, lines, &error)) {
         prompts.Message(error);
         return LoadResult::Failed;
     }
@@ -300,7 +308,51 @@ LoadResult LoadFromFile(const MeetDb::Session &session, Core::Prompts &prompts, 
             entrant.Swims.append(std::move(swim));
         }
     }
+    if (swimLines)
+        roster = RosterFromSwimLines(lines, roster, session.Gala);
     return roster.isEmpty() ? LoadResult::Empty : LoadResult::Loaded;
+}
+
+// Puts `contents` in place of `path`, whose previous contents become `backup` (an older backup
+// is removed first). The new contents go to a scratch file first, so the old file is renamed to
+// the backup only once its successor is safely on disk. Returns false after showing why, and
+// `outcome`, what the failure leaves.
+bool ReplaceWithBackup(const QString &path, const QString &backup, const QByteArray &contents,
+                       const QString &outcome, Core::Prompts &prompts)
+{
+    const QString scratch = path + QStringLiteral(".new");
+    auto fail = [&](const QString &what) {
+        prompts.Message(QStringLiteral("Cannot save the entries to %1: %2\n%3")
+                            .arg(QDir::toNativeSeparators(path), what, outcome));
+        return false;
+    };
+    {
+        QFile::remove(scratch);
+        QFile out(scratch);
+        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() ||
+            !out.flush()) {
+            const QString reason = out.errorString();
+            out.close();
+            QFile::remove(scratch);
+            return fail(reason);
+        }
+        out.close();
+    }
+    if (QFileInfo::exists(backup) && !QFile::remove(backup)) {
+        QFile::remove(scratch);
+        return fail(QStringLiteral("the old backup %1 cannot be removed")
+                        .arg(QDir::toNativeSeparators(backup)));
+    }
+    if (QFileInfo::exists(path) && !QFile::rename(path, backup)) {
+        QFile::remove(scratch);
+        return fail(
+            QStringLiteral("it cannot be renamed to %1").arg(QDir::toNativeSeparators(backup)));
+    }
+    if (!QFile::rename(scratch, path)) {
+        QFile::rename(backup, path);
+        return fail(QStringLiteral("the new file cannot take its name"));
+    }
+    return true;
 }
 
 bool SaveToFile(const MeetDb::Session &session, const Roster &roster, Core::Prompts &prompts)
@@ -331,42 +383,31 @@ bool SaveToFile(const MeetDb::Session &session, const Roster &roster, Core::Prom
         }
         contents += bytes;
     }
-
-    // The new contents go to a scratch file first, so the old file is renamed to the backup
-    // only once its successor is safely on disk.
-    const QString scratch = files.Save + QStringLiteral(".new");
-    auto fail = [&](const QString &what) {
-        prompts.Message(QStringLiteral("Cannot save the entries to %1: %2\nNothing was saved.")
-                            .arg(QDir::toNativeSeparators(files.Save), what));
-        return false;
-    };
-    {
-        QFile::remove(scratch);
-        QFile out(scratch);
-        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() ||
-            !out.flush()) {
-            const QString reason = out.errorString();
-            out.close();
-            QFile::remove(scratch);
-            return fail(reason);
+    // The entry window's lines, kept in step with the day's file.
+    QByteArray lines;
+    if (!files.SwimLines.isEmpty()) {
+        const QString linesName = QFileInfo(files.SwimLines).fileName();
+        for (const Entries::SwimLine &line : SwimLinesOfRoster(roster)) {
+            QByteArray bytes;
+            QString error;
+            if (!Entries::EncodeSwimLine(line, linesName, bytes, &error)) {
+                prompts.Message(error + QStringLiteral("\nNothing was saved."));
+                return false;
+            }
+            lines += bytes;
         }
-        out.close();
     }
-    if (QFileInfo::exists(files.Backup) && !QFile::remove(files.Backup)) {
-        QFile::remove(scratch);
-        return fail(QStringLiteral("the old backup %1 cannot be removed")
-                        .arg(QDir::toNativeSeparators(files.Backup)));
-    }
-    if (QFileInfo::exists(files.Save) && !QFile::rename(files.Save, files.Backup)) {
-        QFile::remove(scratch);
-        return fail(QStringLiteral("it cannot be renamed to %1")
-                        .arg(QDir::toNativeSeparators(files.Backup)));
-    }
-    if (!QFile::rename(scratch, files.Save)) {
-        QFile::rename(files.Backup, files.Save);
-        return fail(QStringLiteral("the new file cannot take its name"));
-    }
-    return true;
+
+    if (!ReplaceWithBackup(files.Save, files.Backup, contents, QStringLiteral("Nothing was saved."),
+                           prompts))
+        return false;
+    // The day's file now holds every entry of the roster, so a failure here loses nothing: the
+    // next load still finds each of them.
+    return files.SwimLines.isEmpty() ||
+           ReplaceWithBackup(files.SwimLines, files.SwimLinesBackup, lines,
+                             QStringLiteral("The entries were saved to %1; %2 is as it was.")
+                                 .arg(name, QFileInfo(files.SwimLines).fileName()),
+                             prompts);
 }
 
 double EventValue(const QString &evNumber)
@@ -385,7 +426,7 @@ RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir)
 
     RosterFiles files;
     const QString intent = folder.filePath(Entries::EntryFileName);
-    const QString finals = folder.filePath(QStringLiteral("finals.cds"));
+    const QString finals = folder.filePath(Entries::DayFileName);
     files.Load = open || (champs && gala.OneCard) ? intent : finals;
     // The entry window writes "intent.vb"; the day saves under the same name, so that the next
     // load reads what was saved, whatever the case rules of the file system.
@@ -394,7 +435,7 @@ RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir)
         files.Backup = folder.filePath(QStringLiteral("intent.BAK"));
     } else {
         files.Save = finals;
-        files.Backup = folder.filePath(QStringLiteral("finals.bak"));
+        files.Backup = folder.filePath(Entries::DayBackupName);
     }
     if (files.Load != files.Save && QFileInfo::exists(files.Save))
         files.Load = files.Save;
@@ -402,6 +443,10 @@ RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir)
     // never does.
     files.LoadFinalRank = finalsSession && files.Load == finals;
     files.SaveFinalRank = finalsSession && files.Save == finals;
+    if (Entries::LayoutFor(gala) == Entries::EntryLayout::Swim && !finalsSession) {
+        files.SwimLines = intent;
+        files.SwimLinesBackup = folder.filePath(QStringLiteral("intent.BAK"));
+    }
     return files;
 }
 

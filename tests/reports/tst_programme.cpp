@@ -5,6 +5,7 @@
 
 #include "core/startup.h"
 #include "entries/entryimport.h"
+#include "meetday/mastersconfirmform.h"
 #include "meetday/programme.h"
 #include "meetday/roster.h"
 #include "meetdb/competitionload.h"
@@ -17,6 +18,7 @@
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
 #include "support/dbrows.h"
+#include "support/entryfixture.h"
 #include "support/pdftext.h"
 #include "support/scriptedprompts.h"
 #include "support/testfiles.h"
@@ -304,7 +306,7 @@ private Q_SLOTS:
         QCOMPARE(fixture.Progrefs(QStringLiteral("1")), (QStringList{"1=3", "2=2", "6=1"}));
     }
 
-    // Reading a whole file is the programme's (workFiles, champsCommand). A
+    // Reading a whole file is the programme's (workFiles, champsCommand, entryFileGala). A
     // swimmer's line has 6 fields; a Graded gala's may add its points. Rows whose message is
     // "points n" read one swimmer with those points.
     void damagedHeatsFile_data()
@@ -414,6 +416,80 @@ private Q_SLOTS:
         for (const MeetDay::RosterEntrant &entrant : roster)
             marked << entrant.Name + u'=' + entrant.Swims.at(0).MeetSpecific;
         QCOMPARE(marked, (QStringList{"Ann=", "Bea=", "Cat=(Res)", "Dot=(Res)"}));
+    }
+
+    // A member gala kept in entry files, run as the officials do: "Add Entry" records two
+    // members, the meet day confirms one and saves, a late entry is appended, and the meet day
+    // then holds all three, the tick kept, and prints their programme.
+    void entryFileGala_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("internal") << Core::GalaInternal;
+        QTest::newRow("graded") << Core::GalaGraded;
+    }
+    void entryFileGala()
+    {
+        QFETCH(QString, kind);
+        EntryGala gala(kind, {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK"});
+        Core::GalaState &state = gala.session.Gala;
+        state.WorkDir = gala.dir.Path();
+        state.PrintTimes = true;
+        gala.AddMember(NewMember("Brown", "Jane", "01/02/10", "35.10"));
+        gala.AddMember(NewMember("Lee", "Ann", "12/03/11"));
+        gala.AddMember(NewMember("Cole", "Mia", "05/06/12"));
+        const auto enter = [&](const QStringList &names) {
+            QVERIFY(gala.Open());
+            for (const QString &name : names) {
+                gala.form->FullName = name;
+                gala.form->OnShortNameLeft();
+                gala.form->OnGroupClicked(2);
+                gala.form->Slots[0].Checked = gala.form->Slots[1].Checked = true;
+                gala.form->Record();
+            }
+            QVERIFY(gala.form->Exit());
+        };
+        enter({"Jane Brown", "Ann Lee"});
+        const QByteArray entered = gala.File("intent.vb");
+        QCOMPARE(entered.count('\n'), 4);
+
+        state.ProgramMode = MeetDay::ModeMeetDay;
+        {
+            MeetDay::MastersConfirmForm day(gala.session, gala.prompts);
+            day.Open();
+            QCOMPARE(day.Entrants().size(), 2);
+            day.FEntNo = "2";
+            day.OnEntrantNumberLeft();
+            QCOMPARE(day.FName, QStringLiteral("Lee Ann"));
+            day.ConfirmAll();
+            QVERIFY(day.SaveAll());
+        }
+        // The entry window's file is still its own, and the day's ticks are in finals.cds.
+        QCOMPARE(gala.File("intent.vb"), entered);
+        QVERIFY(gala.File("finals.cds").contains("\"Lee Ann\""));
+
+        gala.prompts.Exists(true, Core::ExistingFileOption::Append);
+        enter({"Mia Cole"});
+        MeetDay::Roster roster;
+        QCOMPARE(MeetDay::LoadRoster(gala.session, gala.prompts, roster),
+                 MeetDay::LoadResult::Loaded);
+        QStringList entrants;
+        for (const MeetDay::RosterEntrant &entrant : roster)
+            entrants << QStringLiteral("%1 %2 %3%4")
+                            .arg(entrant.EntrantNumber)
+                            .arg(entrant.Name, entrant.Swims.at(0).EntryTime,
+                                 entrant.Swims.at(0).Confirmed ? " ticked" : "");
+        QCOMPARE(entrants, (QStringList{"1 Brown Jane 35.10", "2 Lee Ann 9:99.99 ticked",
+                                        "3 Cole Mia 9:99.99"}));
+
+        for (Core::GalaEvent &event : state.Events)
+            event.EvSelected = true;
+        const std::optional<Reports::Programme> programme =
+            PlainProgramme(gala.session, roster, gala.prompts);
+        QVERIFY2(programme, qPrintable(gala.prompts.Messages.join(u'\n')));
+        const QString text = PdfLayoutText(ProgrammePdf(state, *programme));
+        for (const char *swimmer : {"1 +Brown Jane +35.10", "2 +Lee Ann", "3 +Cole Mia"})
+            QVERIFY2(text.contains(QRegularExpression(swimmer)), qPrintable(text));
+        QCOMPARE(programme->Events.size(), 2);
     }
 
     // A championship of three events: event 1 with a full final and reserves, event 2 with
