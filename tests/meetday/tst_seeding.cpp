@@ -388,43 +388,6 @@ private Q_SLOTS:
         QCOMPARE(meet.Swims(), after);
     }
 
-    // A final is ordered by heat rank, so it is made only when every finalist has one: a rank
-    // below 1 is none, and the event is refused whole.
-    void finalsNeedHeatRanks_data()
-    {
-        QTest::addColumn<QList<int>>("ranks");
-        QTest::addColumn<QString>("order"); // the finalists by rank; "" when refused
-        QTest::newRow("all ranked") << QList<int>{2, 1, 3} << "R1 R2 R3";
-        QTest::newRow("one, rank 1") << QList<int>{1} << "R1";
-        QTest::newRow("one rank 0") << QList<int>{1, 0} << "";
-        QTest::newRow("negative") << QList<int>{-1, 2} << "";
-    }
-
-    void finalsNeedHeatRanks()
-    {
-        QFETCH(QList<int>, ranks);
-        QFETCH(QString, order);
-        Roster roster;
-        for (int rank : ranks) {
-            roster.append({int(roster.size()) + 1,
-                           QStringLiteral("R%1").arg(rank),
-                           "VMSC",
-                           {},
-                           "01/02/10",
-                           "F",
-                           {}});
-            roster.last().Swims.append({"12", "35.10", true, rank, {}, {}});
-        }
-        const SeededEvent seeded =
-            SeedPoolEvent(roster, Gala("Champs", 8, {"12"}, "FINALS"), "12", {});
-        QStringList names;
-        for (const EventListRow &row : seeded.List)
-            names << row.Name;
-        QCOMPARE(names.join(u' '), order);
-        QCOMPARE(seeded.NoHeatResults, order.isEmpty());
-        QCOMPARE(seeded.Refused, order.isEmpty());
-    }
-
     // The finals file holds the qualifiers up to a full final, two more in programme creation,
     // the lowest ranked first.
     void finalsFile_data()

@@ -556,7 +556,8 @@ private Q_SLOTS:
         QCOMPARE(prompts.Messages + QDir(dir.Path()).entryList(QDir::Files),
                  QStringList{"wk1-f.vb"});
         QVERIFY(TestDir::Read(dir.FilePath("wk1-f.vb")).startsWith("7\r\n"));
-        // A finalist without a heat rank: no final, the last one's file left as it was.
+        // Ranks 1 to 8 made the final; one rank of 0 (no heat result) refuses it whole, and the
+        // last one's file is left as it was.
         const QByteArray final = TestDir::Read(dir.FilePath("wk1-f.vb"));
         roster[2].Swims[0].FinalRank = 0;
         QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts), 0);
