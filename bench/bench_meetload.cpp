@@ -132,7 +132,7 @@ void BM_LoadLargestMeet(benchmark::State &state)
     FirstMeetWindows windows;
     QuietPrompts prompts;
     for (auto _ : state) {
-        if (!MeetDb::LoadCompetition(session, prompts, windows)) {
+        if (MeetDb::LoadCompetition(session, prompts, windows) != MeetDb::LoadOutcome::Loaded) {
             state.SkipWithError("the meet did not load");
             return;
         }

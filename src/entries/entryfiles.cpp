@@ -629,6 +629,8 @@ bool EntryFiles::Open(const Core::GalaState &gala, const QString &dir, Core::Pro
             if (m_layout == EntryLayout::Entrant &&
                 !prompts.AskYesNo(QStringLiteral("Confirm Overwrite Existing File")))
                 return false;
+            if (m_layout == EntryLayout::Swim && !RetireDayFile(prompts))
+                return false;
             ok = StartEmpty(prompts);
         } else {
             return false;
@@ -661,6 +663,20 @@ bool EntryFiles::StartEmpty(Core::Prompts &prompts)
     }
     m_nextNumber = 1;
     m_startedEmpty = true;
+    return true;
+}
+
+bool EntryFiles::RetireDayFile(Core::Prompts &prompts)
+{
+    const QString day = QDir(m_dir).filePath(DayFileName);
+    const QString backup = QDir(m_dir).filePath(DayBackupName);
+    if (!QFileInfo::exists(day))
+        return true;
+    if ((QFileInfo::exists(backup) && !QFile::remove(backup)) || !QFile::rename(day, backup)) {
+        prompts.Message(QStringLiteral("Cannot move %1 aside to %2 for the new entries")
+                            .arg(QDir::toNativeSeparators(day), DayBackupName));
+        return false;
+    }
     return true;
 }
 

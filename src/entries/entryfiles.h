@@ -49,6 +49,9 @@ inline const QString TmpIniName = QStringLiteral("tmp.ini");
 // contents to "intent.vb.new" first.
 inline const QString EntryBackupName = QStringLiteral("intent.BAK");
 inline const QString NewFileSuffix = QStringLiteral(".new");
+// The meet day's file of a gala kept in swim lines, and its backup.
+inline const QString DayFileName = QStringLiteral("finals.cds");
+inline const QString DayBackupName = QStringLiteral("finals.bak");
 
 // The text stored for a swim without an entry time in the entrant layout.
 inline const QString NoEntryTime = QStringLiteral("9:99.99");
@@ -196,6 +199,9 @@ public:
     // needed (existing-file window, "Confirm Overwrite Existing File") and shows its messages
     // ("No Control Record .. Cannot Append", or a file that cannot be opened). Returns true when
     // the entry window goes on; false when it is to close, with nothing changed on disk.
+    // Overwriting a swim-layout intent.vb starts a new gala, so the meet day's record of the old
+    // one, finals.cds, is moved aside to finals.bak: the day reads it with intent.vb, and the old
+    // gala's swimmers must not come back with the new one's.
     bool Open(const Core::GalaState &gala, const QString &dir, Core::Prompts &prompts);
 
     bool IsOpen() const { return m_open; }
@@ -244,6 +250,7 @@ private:
     bool WriteRecord(const QByteArray &entryBytes, bool alsoCards, QString *error);
     bool AppendBlock(const EntrantBlock &block, BlockShape shape, QString *error);
     bool StartEmpty(Core::Prompts &prompts);
+    bool RetireDayFile(Core::Prompts &prompts);
 
     QString m_dir;
     EntryLayout m_layout = EntryLayout::Swim;

@@ -1,5 +1,6 @@
 #include "meetday/heats.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <QDir>
@@ -154,13 +155,6 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
     seeded.clear();
     const Core::GalaState &gala = session.Gala;
     const QStringList poolEvents = SelectedPoolEvents(gala);
-    if (!gala.UseMeetDb || !gala.MeetDbOpen) {
-        for (const QString &event : poolEvents) {
-            prompts.Message(NotAvailableMessage);
-            prompts.Message(NoEntriesForEventMessage + event);
-        }
-        return false;
-    }
     if (gala.Lanes < MinPoolLanes || gala.Lanes > MaxPoolLanes) {
         prompts.Message(QStringLiteral("Heats need a pool of %1 to %2 lanes; this meet has %3")
                             .arg(MinPoolLanes)
@@ -174,14 +168,23 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
     for (const QString &event : poolEvents)
         seeded.append(SeedPoolEvent(roster, gala, event, seedOptions));
 
+    // A gala kept in entry files has no database to hold heats and lanes: they are shown, and
+    // its programme run writes them to the heat work files.
     try {
-        WriteSeededEvents(session.MeetDb, gala.MeetCode, seeded);
+        if (gala.UseMeetDb && gala.MeetDbOpen)
+            WriteSeededEvents(session.MeetDb, gala.MeetCode, seeded);
     } catch (const MeetDb::DbError &error) {
         prompts.Message(error.Message() + QStringLiteral("\nNo heats were written."));
         seeded.clear();
         return false;
     }
 
+    QStringList noHeatResults;
+    for (const SeededEvent &event : std::as_const(seeded))
+        if (event.NoHeatResults)
+            noHeatResults << event.PoolEvent;
+    if (!noHeatResults.isEmpty())
+        prompts.Message(NoHeatResultsMessage(noHeatResults));
     for (const SeededEvent &event : std::as_const(seeded)) {
         if (!event.WritesSeeds && !event.Refused) {
             QString error;
@@ -193,7 +196,19 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
         if (event.List.isEmpty() && !event.Refused)
             prompts.Message(NoEntriesForEventMessage + event.PoolEvent);
     }
+    if (!seeded.isEmpty() && std::all_of(seeded.cbegin(), seeded.cend(),
+                                         [](const SeededEvent &event) { return event.Refused; })) {
+        seeded.clear();
+        return false;
+    }
     return true;
+}
+
+QString NoHeatResultsMessage(const QStringList &events)
+{
+    return events.size() == 1
+               ? QStringLiteral("No heat results for event ") + events.first()
+               : QStringLiteral("No heat results for events ") + events.join(QStringLiteral(", "));
 }
 
 QByteArray FinalsFileBytes(const SeededEvent &seeded, int lanes, bool programCreation)

@@ -21,7 +21,9 @@ struct Session;
  * "Make Heats": seeds every chosen pool event from the roster as it stands (unsaved edits
  * included) and stores the result with each swim in the meet database: "Seed Order", "Combined
  * With" (the pool event), "Time" (the entry time), cleared results, "Heat No" and "Lane No". A
- * "Champs" finals session writes a finals file per event instead.
+ * "Champs" finals session writes a finals file per event instead. A gala kept in entry files
+ * has no database to store heats in: its heats are made and shown all the same, and its finals
+ * files written.
  *
  * The seeding itself is seeding.h; this file only writes it. All events of one run are written
  * in one transaction: a failure writes nothing, and the message says so.
@@ -42,9 +44,10 @@ struct MakeHeatsOptions
 QStringList SelectedPoolEvents(const Core::GalaState &gala);
 
 // Seeds and writes every selected pool event, then shows the messages of each event in order
-// ("No (confirmed) entries for event 12", "Less than 6 swimmers in event 7" ...). Without the
-// meet database every event gets "This feature not available for this gala" and the no-entries
-// message, and nothing changes. Returns false when nothing was written; `seeded` then is empty,
+// ("No (confirmed) entries for event 12", "Less than 6 swimmers in event 7" ...). The finals of
+// a "Champs" finals session are made only where every finalist has a heat rank; the events
+// refused are left as they were and named together in one NoHeatResultsMessage. Returns false
+// when nothing was made (a failed write, or every event refused); `seeded` then is empty,
 // otherwise it holds every seeded pool event.
 bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOptions &options,
                Core::Prompts &prompts, QList<SeededEvent> &seeded);
@@ -53,6 +56,9 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
 // MeetDb::DbError; the transaction is then rolled back.
 void WriteSeededEvents(MeetDb::Database &db, const QString &meetCode,
                        const QList<SeededEvent> &events);
+
+// "No heat results for event 12", or "No heat results for events 3, 7, 12" for several.
+QString NoHeatResultsMessage(const QStringList &events);
 
 // The finals file of a "Champs" finals session: the number of finalists, then one line per
 // finalist from the last qualifier to the best ("12","5","Ann Lee","01/02/10","35.10",-1).

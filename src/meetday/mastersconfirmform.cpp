@@ -148,10 +148,10 @@ void MastersConfirmForm::SaveDisplayedEntrant()
         m_prompts.Message(WhatIfMessage);
         return;
     }
-    if (!m_session.Gala.MeetDbOpen) {
-        m_prompts.Message(NeedsDatabaseMessage);
+    // A gala kept in entry files is written whole by "Save All"; a message at every swimmer
+    // called up would only stand between the official and the next card.
+    if (!m_session.Gala.MeetDbOpen)
         return;
-    }
     const RosterEntrant &entrant = m_roster.at(m_current);
     if (entrant.Swims.isEmpty() || !WriteAllowed())
         return;

@@ -38,8 +38,6 @@ inline constexpr int SwimRows = 20;
 
 inline const QString InvalidEntrantMessage = QStringLiteral("Invalid Entrant Number");
 inline const QString WhatIfMessage = QStringLiteral("Not updating .. what if mode");
-inline const QString NeedsDatabaseMessage =
-    QStringLiteral("This only works with the Natamar Database");
 inline const QString SaveQuestion = QStringLiteral("Save Current Values?");
 inline const QString ConfirmAllQuestion =
     QStringLiteral("Are you sure you want to confirm ALL swimmers?");

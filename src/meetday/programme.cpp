@@ -106,6 +106,8 @@ int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QSt
     const int count = int(one.List.size());
     if (seeded)
         *seeded = one;
+    if (one.NoHeatResults)
+        prompts.Message(NoHeatResultsMessage({one.PoolEvent}));
     if (count == 0)
         return 0;
     const QString dir = gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir;

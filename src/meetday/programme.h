@@ -50,12 +50,13 @@ void WriteProgrammeEvent(MeetDb::Database &db, const QString &meetCode, const Se
                          bool assignNumbers);
 
 // Seeds the pool event `event` for the programme (no entry limit) from the roster and writes
-// it: in a "Champs" finals session its finals file; without the meet database its heat work
-// files in the work directory (after "Load disk for event ..." when that is a floppy drive; No
-// skips the event); with it the seeds and, with `assignNumbers`, the programme references
-// (WriteProgrammeEvent; the caller holds the transaction). Returns the number of swims listed,
-// 0 when none or when the event was skipped; `seeded`, when given, receives the seeding. Shows
-// a file that cannot be written and returns 0; throws MeetDb::DbError.
+// it: in a "Champs" finals session its finals file (none, after NoHeatResultsMessage, when a
+// finalist has no heat rank); without the meet database its heat work files in the work
+// directory (after "Load disk for event ..." when that is a floppy drive; No skips the event);
+// with it the seeds and, with `assignNumbers`, the programme references (WriteProgrammeEvent;
+// the caller holds the transaction). Returns the number of swims listed, 0 when none or when
+// the event was skipped; `seeded`, when given, receives the seeding. Shows a file that cannot
+// be written and returns 0; throws MeetDb::DbError.
 int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QString &event,
                        bool onlyConfirmed, bool assignNumbers, Core::Prompts &prompts,
                        SeededEvent *seeded = nullptr);

@@ -18,6 +18,7 @@
 #include "core/timeutil.h"
 #include "entries/entryfiles.h"
 #include "entries/entrywriter.h"
+#include "meetday/swimlineroster.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
@@ -266,14 +267,12 @@ bool WriteToDatabase(MeetDb::Session &session, const QList<const RosterEntrant *
 
 // ---- Entry files -------------------------------------------------------------------------------
 
-const QString RosterFinalsName = QStringLiteral("finals.cds");
-
 // intent.BAK beside intent.vb, finals.bak beside finals.cds.
 QString BackupOf(const QString &file)
 {
     const QFileInfo info(file);
-    return info.dir().filePath(info.fileName() == RosterFinalsName ? QStringLiteral("finals.bak")
-                                                                   : Entries::EntryBackupName);
+    return info.dir().filePath(info.fileName() == Entries::DayFileName ? Entries::DayBackupName
+                                                                       : Entries::EntryBackupName);
 }
 
 QString GalaFolder(const MeetDb::Session &session)
@@ -288,8 +287,6 @@ LoadResult LoadFromFile(const MeetDb::Session &session, Core::Prompts &prompts, 
     switch (Entries::RecoverEntryFile(files.Load, BackupOf(files.Load), files.LoadFinalRank,
                                       &message)) {
     case Entries::Recovery::NotNeeded:
-        if (!QFileInfo::exists(files.Load))
-            return LoadResult::Empty;
         break;
     case Entries::Recovery::Restored:
         prompts.Message(message);
@@ -298,9 +295,18 @@ LoadResult LoadFromFile(const MeetDb::Session &session, Core::Prompts &prompts, 
         prompts.Message(message);
         return LoadResult::Failed;
     }
+    const bool swimLines = !files.SwimLines.isEmpty() && QFileInfo::exists(files.SwimLines);
+    if (!QFileInfo::exists(files.Load) && !swimLines)
+        return LoadResult::Empty;
     QList<Entries::EntrantBlock> blocks;
     QString error;
-    if (!Entries::LoadEntrantBlocks(files.Load, files.LoadFinalRank, blocks, &error)) {
+    if (QFileInfo::exists(files.Load) &&
+        !Entries::LoadEntrantBlocks(files.Load, files.LoadFinalRank, blocks, &error)) {
+        prompts.Message(error);
+        return LoadResult::Failed;
+    }
+    QList<Entries::SwimLine> lines;
+    if (swimLines && !Entries::LoadSwimLines(files.SwimLines, lines, &error)) {
         prompts.Message(error);
         return LoadResult::Failed;
     }
@@ -323,7 +329,51 @@ LoadResult LoadFromFile(const MeetDb::Session &session, Core::Prompts &prompts, 
             entrant.Swims.append(std::move(swim));
         }
     }
+    if (swimLines)
+        roster = RosterFromSwimLines(lines, roster, session.Gala);
     return roster.isEmpty() ? LoadResult::Empty : LoadResult::Loaded;
+}
+
+// Puts `contents` in place of `path`, whose previous contents become `backup` (an older backup
+// is removed first). The new contents go to a scratch file first, so the old file is renamed to
+// the backup only once its successor is safely on disk. Returns false after showing why, and
+// `outcome`, what the failure leaves.
+bool ReplaceWithBackup(const QString &path, const QString &backup, const QByteArray &contents,
+                       const QString &outcome, Core::Prompts &prompts)
+{
+    const QString scratch = path + Entries::NewFileSuffix;
+    auto fail = [&](const QString &what) {
+        prompts.Message(QStringLiteral("Cannot save the entries to %1: %2\n%3")
+                            .arg(QDir::toNativeSeparators(path), what, outcome));
+        return false;
+    };
+    // The new contents are on the disk, whole, under the scratch name before the old file is
+    // renamed to the backup; a stop between the two renames is undone by the next load
+    // (Entries::RecoverEntryFile).
+    {
+        QSaveFile out(scratch);
+        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() ||
+            !Core::SyncToDisk(out) || !out.commit())
+            return fail(out.errorString());
+    }
+    if (QFileInfo::exists(backup) && !QFile::remove(backup)) {
+        QFile::remove(scratch);
+        return fail(QStringLiteral("the old backup %1 cannot be removed")
+                        .arg(QDir::toNativeSeparators(backup)));
+    }
+    if (QFileInfo::exists(path) && !QFile::rename(path, backup)) {
+        QFile::remove(scratch);
+        return fail(
+            QStringLiteral("it cannot be renamed to %1").arg(QDir::toNativeSeparators(backup)));
+    }
+    if (BetweenRenamesHook)
+        BetweenRenamesHook();
+    if (!QFile::rename(scratch, path)) {
+        QFile::rename(backup, path);
+        return fail(QStringLiteral("the new file cannot take its name"));
+    }
+    Core::SyncFolder(QFileInfo(path).absolutePath());
+    return true;
 }
 
 bool SaveToFile(const MeetDb::Session &session, const Roster &roster, Core::Prompts &prompts)
@@ -354,51 +404,48 @@ bool SaveToFile(const MeetDb::Session &session, const Roster &roster, Core::Prom
         }
         contents += bytes;
     }
+    // The entry window's lines, kept in step with the day's file.
+    QByteArray lines;
+    if (!files.SwimLines.isEmpty()) {
+        const QString linesName = QFileInfo(files.SwimLines).fileName();
+        for (const Entries::SwimLine &line : SwimLinesOfRoster(roster)) {
+            QByteArray bytes;
+            QString error;
+            if (!Entries::EncodeSwimLine(line, linesName, bytes, &error)) {
+                prompts.Message(error + QStringLiteral("\nNothing was saved."));
+                return false;
+            }
+            lines += bytes;
+        }
+    }
 
-    const QString scratch = files.Save + Entries::NewFileSuffix;
-    auto fail = [&](const QString &what) {
-        prompts.Message(QStringLiteral("Cannot save the entries to %1: %2\nNothing was saved.")
-                            .arg(QDir::toNativeSeparators(files.Save), what));
-        return false;
-    };
     // An empty roster over a file that holds entries is what a load that found nothing leads
     // to, never what an official means: the save would leave the file empty and remove the
     // backup, and every entry with them.
     if (contents.isEmpty()) {
-        for (const QString &path : {files.Save, scratch, files.Backup}) {
-            if (QFileInfo(path).size() > 0)
-                return fail(QStringLiteral("there are no entries to save, and %1 holds entries")
-                                .arg(QDir::toNativeSeparators(path)));
+        for (const QString &path :
+             {files.Save, files.Save + Entries::NewFileSuffix, files.Backup}) {
+            if (QFileInfo(path).size() > 0) {
+                prompts.Message(
+                    QStringLiteral("Cannot save the entries to %1: there are no "
+                                   "entries to save, and %2 holds entries\nNothing "
+                                   "was saved.")
+                        .arg(QDir::toNativeSeparators(files.Save), QDir::toNativeSeparators(path)));
+                return false;
+            }
         }
     }
 
-    // The new contents are on the disk, whole, under the scratch name before the old file is
-    // renamed to the backup; a stop between the two renames is undone by the next load
-    // (Entries::RecoverEntryFile).
-    {
-        QSaveFile out(scratch);
-        if (!out.open(QIODevice::WriteOnly) || out.write(contents) != contents.size() ||
-            !Core::SyncToDisk(out) || !out.commit())
-            return fail(out.errorString());
-    }
-    if (QFileInfo::exists(files.Backup) && !QFile::remove(files.Backup)) {
-        QFile::remove(scratch);
-        return fail(QStringLiteral("the old backup %1 cannot be removed")
-                        .arg(QDir::toNativeSeparators(files.Backup)));
-    }
-    if (QFileInfo::exists(files.Save) && !QFile::rename(files.Save, files.Backup)) {
-        QFile::remove(scratch);
-        return fail(QStringLiteral("it cannot be renamed to %1")
-                        .arg(QDir::toNativeSeparators(files.Backup)));
-    }
-    if (BetweenRenamesHook)
-        BetweenRenamesHook();
-    if (!QFile::rename(scratch, files.Save)) {
-        QFile::rename(files.Backup, files.Save);
-        return fail(QStringLiteral("the new file cannot take its name"));
-    }
-    Core::SyncFolder(QFileInfo(files.Save).absolutePath());
-    return true;
+    if (!ReplaceWithBackup(files.Save, files.Backup, contents, QStringLiteral("Nothing was saved."),
+                           prompts))
+        return false;
+    // The day's file now holds every entry of the roster, so a failure here loses nothing: the
+    // next load still finds each of them.
+    return files.SwimLines.isEmpty() ||
+           ReplaceWithBackup(files.SwimLines, files.SwimLinesBackup, lines,
+                             QStringLiteral("The entries were saved to %1; %2 is as it was.")
+                                 .arg(name, QFileInfo(files.SwimLines).fileName()),
+                             prompts);
 }
 
 double EventValue(const QString &evNumber)
@@ -417,7 +464,7 @@ RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir)
 
     RosterFiles files;
     const QString intent = folder.filePath(Entries::EntryFileName);
-    const QString finals = folder.filePath(RosterFinalsName);
+    const QString finals = folder.filePath(Entries::DayFileName);
     files.Load = open || (champs && gala.OneCard) ? intent : finals;
     // The entry window writes "intent.vb"; the day saves under the same name, so that the next
     // load reads what was saved, whatever the case rules of the file system.
@@ -434,6 +481,10 @@ RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir)
     // never does.
     files.LoadFinalRank = finalsSession && files.Load == finals;
     files.SaveFinalRank = finalsSession && files.Save == finals;
+    if (Entries::LayoutFor(gala) == Entries::EntryLayout::Swim && !finalsSession) {
+        files.SwimLines = intent;
+        files.SwimLinesBackup = folder.filePath(QStringLiteral("intent.BAK"));
+    }
     return files;
 }
 

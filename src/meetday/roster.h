@@ -70,14 +70,19 @@ struct RosterFiles
     QString Backup;     // the previous contents of Save after a save
     bool LoadFinalRank; // each swim of Load carries a final rank
     bool SaveFinalRank; // each swim written carries a final rank
+    // The entry window's intent.vb of a gala that records one line per swim, read together with
+    // Load and rewritten after each save (swimlineroster.h); "" for the other galas.
+    QString SwimLines;
+    QString SwimLinesBackup; // intent.BAK
 };
 
 // intent.vb (backup intent.BAK) for "Open" and "Masters" and for a one-card "Champs" heats
 // session; finals.cds (backup finals.bak) otherwise. A one-card "Champs" meet outside its heats
 // session is read from intent.vb but saved to finals.cds; once finals.cds, its new contents or
 // its backup exist it is read from there, so that the work saved on the day is what comes back.
-// Swims of finals.cds carry a final rank in the "FINALS" session of a "Champs" meet. `dir` is the
-// gala's folder.
+// Swims of finals.cds carry a final rank in the "FINALS" session of a "Champs" meet. The galas
+// whose entry window writes one line per swim read that intent.vb with finals.cds, except in a
+// "Champs" finals session, whose finals.cds holds the finalists only. `dir` is the gala's folder.
 RosterFiles RosterFilesFor(const Core::GalaState &gala, const QString &dir);
 
 enum class LoadResult {

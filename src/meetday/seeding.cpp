@@ -315,11 +315,21 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
         return result;
     }
 
-    SeedEventList(result.List, gala);
     if (RuleFor(gala) == SeedRule::ChampsFinals) {
         result.WritesSeeds = false;
+        // A rank of 0 is no rank: it would sort that swimmer to the head of the final.
+        for (const EventListRow &row : std::as_const(result.List)) {
+            if (row.FinalRank < 1) {
+                result.NoHeatResults = true;
+                result.Refused = true;
+                result.List.clear();
+                return result;
+            }
+        }
+        SeedEventList(result.List, gala);
         return result;
     }
+    SeedEventList(result.List, gala);
     const Core::GalaEvent *info = EventOf(gala, event);
     ApplyEntryLimit(result.List, info ? info->EvMaxEntries : 0, options.ProgramCreation);
 

@@ -28,8 +28,6 @@ namespace MeetDay {
 inline const QString NoEntriesForEventMessage = QStringLiteral("No (confirmed) entries for event ");
 inline const QString NoConfirmedEntriesMessage =
     QStringLiteral("No Confirmed Entries for Event(s) ");
-inline const QString NotAvailableMessage =
-    QStringLiteral("This feature not available for this gala");
 
 inline constexpr int MaxHeats = 40;
 // The most swims one pool event is seeded with. The exchange sort takes time with the square of
@@ -121,8 +119,12 @@ struct SeededEvent
     int SplitHeatCount = 0;
     // False in a "Champs" finals session: seeds and heats are not written, the finals file is.
     bool WritesSeeds = true;
-    // More than MaxEventList swims: nothing is seeded or written for the event.
+    // Nothing is seeded or written for the event: more than MaxEventList swims, or a finals
+    // session without a heat rank for every finalist (NoHeatResults).
     bool Refused = false;
+    // A "Champs" finals session whose swims do not all carry a heat rank (a meet database holds
+    // none): ordering them would put the finalists in entrant order, so no final is made.
+    bool NoHeatResults = false;
     QStringList Messages; // to show, in order
 };
 

@@ -80,6 +80,9 @@ public:
         return ChooseMeet() && LoadChosenMeet();
     }
 
+    // No meet was chosen from the list.
+    bool Cancelled() const { return m_cancelled; }
+
     // Loads the meet whose code is already in the gala state.
     bool RunForCode()
     {
@@ -260,8 +263,11 @@ private:
         ListSelectForm form(QStringLiteral("Select Competition"), lines);
         m_windows->ShowListSelect(form);
         const int choice = form.ListSelectChoice();
-        m_gala.MeetCode =
-            choice >= 1 && choice <= meets.size() ? meets[choice - 1].Code : QString();
+        if (choice < 1 || choice > meets.size()) {
+            m_cancelled = true;
+            return false;
+        }
+        m_gala.MeetCode = meets[choice - 1].Code;
         return true;
     }
 
@@ -430,6 +436,7 @@ private:
     Core::Prompts &m_prompts;
     SelectionWindows *m_windows; // only for choosing the meet from the list
     QString m_place;             // "natamar.mdb, meet M1", for messages
+    bool m_cancelled = false;
 };
 
 void CloseMeetDb(Session &session)
@@ -457,18 +464,44 @@ bool OpenMeetDb(Session &session, const QString &path, Core::Prompts &prompts)
 
 // Reads the meet from the open meet database: the one the user chooses from the list when
 // `windows` is given, else the one whose code is in the gala state. An early end closes the
-// database, so no half-loaded meet is offered for entries.
-bool ReadOpenMeetDb(Session &session, Core::Prompts &prompts, SelectionWindows *windows)
+// database, so no half-loaded meet is offered for entries; `cancelled` tells whether it was the
+// user's cancelling the list.
+bool ReadOpenMeetDb(Session &session, Core::Prompts &prompts, SelectionWindows *windows,
+                    bool *cancelled = nullptr)
 {
     try {
         DbLoader loader(session, prompts, windows);
-        if (windows ? loader.Run() : loader.RunForCode())
+        const bool loaded = windows ? loader.Run() : loader.RunForCode();
+        if (cancelled)
+            *cancelled = loader.Cancelled();
+        if (loaded)
             return true;
     } catch (const DbError &error) {
         prompts.Message(error.Message());
     }
     CloseMeetDb(session);
     return false;
+}
+
+// Puts back the competition that was loaded before a cancelled load: its gala state and, when
+// it came from a meet database, that database, opened again as it was. A database that cannot
+// be opened any more ends the load with its message and no competition.
+LoadOutcome KeepPrevious(Session &session, const Core::GalaState &previous, Core::Prompts &prompts)
+{
+    CloseMeetDb(session);
+    session.Gala = previous;
+    if (!previous.MeetDbOpen)
+        return LoadOutcome::Cancelled;
+    try {
+        session.MeetDb.Open(previous.MeetDbPath);
+        CheckMeetDatabase(session.MeetDb);
+    } catch (const DbError &error) {
+        CloseMeetDb(session);
+        Core::ResetGalaState(session.Gala);
+        prompts.Message(error.Message());
+        return LoadOutcome::Ended;
+    }
+    return LoadOutcome::Cancelled;
 }
 
 // Paths in the settings may be relative; they are taken from the program's folder.
@@ -511,9 +544,10 @@ QString DbDateText(const QString &stored)
     return date.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows &windows)
+LoadOutcome LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows &windows)
 {
     Core::GalaState &gala = session.Gala;
+    const Core::GalaState previous = gala;
     Core::ResetGalaState(gala);
     if (gala.MeetDbOpen)
         CloseMeetDb(session);
@@ -523,22 +557,23 @@ bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows 
     windows.ShowIntSelect(source);
 
     if (gala.UseMeetDb) {
-        if (session.Settings.NatamarDbCount() > 1) {
+        // A database browsed for is the one the user chose; the list would offer the old one.
+        if (session.Settings.NatamarDbCount() > 1 && !source.DatabaseBrowsed()) {
             NtSelectForm choice(session);
             windows.ShowNtSelect(choice);
         }
         const QString path = FromProgramDir(session, session.Settings.NatamarDb);
         if (!Core::FileExists(path)) {
             prompts.Message(QStringLiteral("Cannot find Natamar Database"));
-            return false;
+            return LoadOutcome::Ended;
         }
         if (!OpenMeetDb(session, path, prompts))
-            return false;
+            return LoadOutcome::Ended;
     } else {
         gala.GalaParamFile = FromProgramDir(session, gala.GalaParamFile);
         if (!Core::FileExists(gala.GalaParamFile)) {
             prompts.Message(QStringLiteral("Cannot find Gala Parameter File"));
-            return false;
+            return LoadOutcome::Ended;
         }
     }
 
@@ -552,20 +587,22 @@ bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows 
         if (!ReadGalaParamFile(gala.GalaParamFile, lines, &source.LineNumbers, &fault)) {
             prompts.Message(fault.isEmpty() ? QStringLiteral("Cannot find Gala Parameter File")
                                             : source.Name + QStringLiteral(": ") + fault);
-            return false;
+            return LoadOutcome::Ended;
         }
         if (!HasKeywordLine(lines)) {
             prompts.Message(source.Name + QStringLiteral(": no keyword lines (keyword=value): it "
                                                          "is not a gala parameter file"));
-            return false;
+            return LoadOutcome::Ended;
         }
         ApplyParamLines(gala, lines, prompts, source);
-    } else if (!ReadOpenMeetDb(session, prompts, &windows)) {
-        return false;
+    } else {
+        bool cancelled = false;
+        if (!ReadOpenMeetDb(session, prompts, &windows, &cancelled))
+            return cancelled ? KeepPrevious(session, previous, prompts) : LoadOutcome::Ended;
     }
 
     Core::FinishGalaLoad(gala, prompts);
-    return true;
+    return LoadOutcome::Loaded;
 }
 
 bool LoadMeetByCode(Session &session, const QString &path, const QString &meetCode,

@@ -38,9 +38,16 @@ QString MeetListLine(const MeetListEntry &meet);
 // "dd/mm/yyyy"; any other text is returned as it stands.
 QString DbDateText(const QString &stored);
 
-// Runs the whole load. Returns true when a competition was loaded (from either source); the main
-// window then takes GalaName as its caption.
-bool LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows &windows);
+enum class LoadOutcome {
+    Loaded,    // a competition was loaded, from either source
+    Ended,     // the load ended early after its message: no competition is loaded
+    Cancelled, // the meet list was cancelled: the competition loaded before is kept as it was
+};
+
+// Runs the whole load. After Loaded the main window takes GalaName as its caption. Cancelling
+// the meet list puts back the gala state and reopens the meet database that were there before
+// (Ended, with the reason, when that database can no longer be opened).
+LoadOutcome LoadCompetition(Session &session, Core::Prompts &prompts, SelectionWindows &windows);
 
 // Loads the meet `meetCode` of the meet database at `path` as "Select Competition" would, but
 // without asking anything: for the tools. Messages go through `prompts`; returns false when the

@@ -49,6 +49,7 @@ void IntSelectForm::UnknownDatabase()
     }
     settings.NatamarDb = path;
     m_session.Gala.UseMeetDb = true;
+    m_browsed = true;
     m_closed = true;
 }
 
@@ -84,6 +85,11 @@ NtSelectForm::NtSelectForm(Session &session)
 QStringList NtSelectForm::NtList() const
 {
     return m_session.Settings.NatamarDbFiles;
+}
+
+int NtSelectForm::CurrentLine() const
+{
+    return int(m_session.Settings.NatamarDbFiles.indexOf(m_session.Settings.NatamarDb)) + 1;
 }
 
 void NtSelectForm::Choose(int line)

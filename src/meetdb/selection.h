@@ -38,6 +38,9 @@ public:
     // NatamarDb and the form closes whether or not the file exists, since the load reports a
     // missing one. No file chosen: "No Output File Specified" and the form stays open.
     void UnknownDatabase();
+    // A file was chosen by browsing: it is the database of this load, and the list of known
+    // databases is not offered on top of it.
+    bool DatabaseBrowsed() const { return m_browsed; }
     void MoreOptions();        // shows "List of Galas" and "Latest Internal Gala File"
     void ListOfGalas();        // shows the gala list
     void ChooseGala(int line); // 1-based line of DbList(); a line outside the list is ignored
@@ -51,6 +54,7 @@ private:
     bool m_knownShown = false;
     bool m_moreOptions = false;
     bool m_galaList = false;
+    bool m_browsed = false;
     bool m_closed = false;
 };
 
@@ -59,7 +63,9 @@ class NtSelectForm
 public:
     explicit NtSelectForm(Session &session);
     QStringList NtList() const; // the known meet database paths
-    void Choose(int line);      // 1-based; sets NatamarDb and closes; other lines are ignored
+    // The 1-based line of the current NatamarDb, the one a plain Enter keeps; 0 when unlisted.
+    int CurrentLine() const;
+    void Choose(int line); // 1-based; sets NatamarDb and closes; other lines are ignored
     bool Closed() const { return m_closed; }
 
 private:

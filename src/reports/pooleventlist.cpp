@@ -83,10 +83,10 @@ PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
     if (!ok || count < 0)
         return fail(1, QStringLiteral("the first line must be the number of swimmers"));
 
-    // Each swimmer is one line of label, event, name, age, time and flag (and the points of a
-    // Graded gala); the club follows on a line of its own in the galas that write one.
+    // Each swimmer is one line of label, event, name, age, time and flag; the club follows on a
+    // line of its own in the galas that write one. The programme run writes no points, but a
+    // Graded gala's file from elsewhere may carry them as a seventh field.
     const bool graded = galaType == Core::GalaGraded;
-    const int fields = graded ? 7 : 6;
     PoolEventList list;
     int at = 1;
     for (int k = 0; k < count; ++k) {
@@ -98,9 +98,9 @@ PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
         const std::optional<QStringList> record = Core::SplitCsvLine(lines.at(at), &error);
         if (!record)
             return fail(at + 1, error);
-        if (record->size() != fields)
+        if (record->size() != 6 && !(graded && record->size() == 7))
             return fail(at + 1, QStringLiteral("a swimmer needs %1 fields, this line has %2")
-                                    .arg(fields)
+                                    .arg(graded ? QStringLiteral("6 or 7") : QStringLiteral("6"))
                                     .arg(record->size()));
         PoolEventRow row;
         row.Label = record->at(0);
@@ -110,7 +110,7 @@ PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
         row.Age = record->at(3);
         row.Time = record->at(4);
         row.Confirmed = record->at(5).trimmed() != QLatin1String("0");
-        if (graded)
+        if (record->size() == 7)
             row.Points = record->at(6).trimmed().toInt();
         ++at;
         if (at < lines.size()) {

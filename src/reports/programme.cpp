@@ -124,6 +124,11 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
             event.Rows = LoadHeatsFileList(QDir(workDir).filePath(MeetDay::HeatWorkFileName(
                                                one.PoolEvent, one.Events.size() > 1)),
                                            gala.GalaType, prompts);
+            // A renumbered file labels each swimmer with the place in the list; the entrant is
+            // the one seeded there, so that reserve marks reach the swimmer printed.
+            if (gala.Renumber && event.Rows.size() == one.List.size())
+                for (qsizetype k = 0; k < event.Rows.size(); ++k)
+                    event.Rows[k].EntrantNumber = QString::number(one.List.at(k).EntrantNumber);
         }
         if (event.Rows.isEmpty())
             continue;
@@ -164,7 +169,7 @@ void ApplyMeetSpecific(MeetDay::Roster &roster, const Core::GalaState &gala,
 {
     for (const PoolEventRow &row : event.Rows) {
         bool ok = false;
-        const int number = row.Label.toInt(&ok);
+        const int number = row.EntrantNumber.toInt(&ok);
         if (!ok)
             continue;
         for (MeetDay::RosterEntrant &entrant : roster) {

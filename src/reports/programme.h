@@ -55,8 +55,9 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
 // Draws every copy of the programme, each copy from a fresh sheet, and ends the document.
 void PrintProgramme(Printer &printer, const Core::GalaState &gala, const Programme &programme);
 
-// Copies the meet-specific text of each printed row to the roster swims of that entrant in the
-// event (or swum with it), so that reserve marks reach the roster.
+// Copies the meet-specific text of each printed row to the roster swims of its entrant
+// (EntrantNumber, whatever number the row is printed under) in the event or swum with it, so
+// that reserve marks reach the roster.
 void ApplyMeetSpecific(MeetDay::Roster &roster, const Core::GalaState &gala,
                        const ProgrammeEvent &event);
 

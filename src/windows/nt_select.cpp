@@ -1,5 +1,7 @@
 #include "windows/nt_select.h"
 
+#include <algorithm>
+
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -16,8 +18,9 @@ NT_Select::NT_Select(MeetDb::NtSelectForm &form, QWidget *parent)
     setWindowTitle(tr("Select Natamar Database"));
     m_list->setObjectName(QStringLiteral("NT_List"));
     m_list->addItems(form.NtList());
+    // Enter on the list keeps the database in use; the first line when it is not listed.
     if (m_list->count() > 0)
-        m_list->setCurrentRow(0);
+        m_list->setCurrentRow(std::max(form.CurrentLine(), 1) - 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);

@@ -166,8 +166,10 @@ void PbMain::SelectCompetition()
         m_prompts.Message(tr("Select Competition is not available yet"));
         return;
     }
-    const bool loaded = m_selectMeet();
-    m_galaFileLoaded = loaded && !m_session.Gala.MeetDbOpen;
+    const MeetDb::LoadOutcome outcome = m_selectMeet();
+    const bool loaded = outcome == MeetDb::LoadOutcome::Loaded;
+    if (outcome != MeetDb::LoadOutcome::Cancelled)
+        m_galaFileLoaded = loaded && !m_session.Gala.MeetDbOpen;
     if (loaded)
         setWindowTitle(m_session.Gala.GalaName);
     RefreshFromSession();

@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include "meetdb/competitionload.h"
+
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
@@ -38,10 +40,10 @@ public:
 
     PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent = nullptr);
 
-    // "Select Competition". Returns true when a competition was loaded (from either source); the
-    // window then takes GalaName as its title. The labels and commands are refreshed afterwards
+    // "Select Competition". After a load the window takes GalaName as its title; a cancelled
+    // load keeps the competition shown before. The labels and commands are refreshed afterwards
     // either way.
-    using LoadHandler = std::function<bool()>;
+    using LoadHandler = std::function<MeetDb::LoadOutcome()>;
     void SetSelectCompetitionHandler(LoadHandler handler) { m_selectMeet = std::move(handler); }
 
     // The other commands; each runs one modal window or report. "Print Entrants List" with no

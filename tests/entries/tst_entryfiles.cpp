@@ -174,10 +174,10 @@ private Q_SLOTS:
         QCOMPARE(written, data);
     }
 
-    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there|answers (see
-    // Script)|shown (a: that window, c: "Confirm Overwrite", n: no
-    // control record)|outcome. Only the swim layout offers to clear the envelope flags, and it
-    // never touches intent.cds.
+    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there ("finals":
+    // finals.cds)|answers (see Script)|shown (a: that window, c: "Confirm Overwrite", n: no
+    // control record)|outcome, with where finals.cds went. Only the swim layout offers to clear
+    // the envelope flags, and it never touches intent.cds.
     void startUp_data()
     {
         // clang-format off
@@ -188,7 +188,13 @@ private Q_SLOTS:
                  "Graded|vb+cds|a|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|o|a|open fresh offer vb=empty cds=kept next=1 ctl=",
                  // A meet-day save stopped between its renames: intent.vb is put back first.
                  "Open|cds+ctl+vb.new+BAK|a|ra|open vb=kept cds=kept next=13 ctl=13", "Masters|cds+ctl+BAK|a|ba|open vb=kept cds=kept next=13 ctl=13",
-                 "Internal|BAK|||open fresh offer vb=empty cds=empty next=1 ctl="});
+                 "Internal|BAK|||open fresh offer vb=empty cds=empty next=1 ctl=",
+                 // The day's finals.cds of a gala kept in swim lines: moved aside only when
+                 // intent.vb is overwritten for a new gala.
+                 "Internal|vb+finals|o|a|open fresh offer vb=empty cds=empty next=1 ctl= day=bak",
+                 "Internal|vb+finals|a|a|open vb=kept cds=empty next=1 ctl= day=cds",
+                 "Internal|finals|||open fresh offer vb=empty cds=empty next=1 ctl= day=cds",
+                 "Open|vb+cds+ctl+finals|o,y|ac|open fresh vb=empty cds=empty next=1 ctl=13 day=cds"});
         // clang-format on
     }
 
@@ -210,6 +216,8 @@ private Q_SLOTS:
                                     EntryFileName + NewFileSuffix, EntryBackupName})
             if (existing.split(u'+').contains(name.section(u'.', 1)))
                 dir.Write(name, name == ControlFileName ? "13\r\n" : IndividualBytes);
+        if (existing.contains("finals"))
+            dir.Write(DayFileName, IndividualBytes);
         ScriptedPrompts prompts;
         Script(prompts, script);
         EntryFiles store;
@@ -223,12 +231,18 @@ private Q_SLOTS:
             return bytes.isEmpty() ? "empty" : bytes == IndividualBytes ? "kept" : "other";
         };
         const QByteArray ctl = TestDir::Read(dir.FilePath(ControlFileName));
+        const QString day = !existing.contains("finals")               ? ""
+                            : QFile::exists(dir.FilePath(DayFileName)) ? " day=cds"
+                            : TestDir::Read(dir.FilePath(DayBackupName)) == IndividualBytes
+                                ? " day=bak"
+                                : " day=gone";
         QCOMPARE(QStringLiteral("%1%2%3 vb=%4 cds=%5 next=%6 ctl=%7")
-                     .arg(opened ? "open" : "shut", store.StartedEmpty() ? " fresh" : "",
-                          store.OfferClearEnvelopeFlags() ? " offer" : "", state(EntryFileName),
-                          state(CardFileName))
-                     .arg(store.NextNumber())
-                     .arg(QString::fromLatin1(ctl.trimmed())),
+                         .arg(opened ? "open" : "shut", store.StartedEmpty() ? " fresh" : "",
+                              store.OfferClearEnvelopeFlags() ? " offer" : "", state(EntryFileName),
+                              state(CardFileName))
+                         .arg(store.NextNumber())
+                         .arg(QString::fromLatin1(ctl.trimmed())) +
+                     day,
                  outcome);
     }
 

@@ -7,6 +7,7 @@
 #include "core/galastate.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetday/roster.h"
+#include "meetday/swimlineroster.h"
 #include "meetday/updatepbs.h"
 #include "meetdb/database.h"
 #include "members/memberdb.h"
@@ -279,7 +280,8 @@ private Q_SLOTS:
 
     // Without the meet database: a missing file is an empty roster, with no check-in log. A
     // roster that could not be read whole (a file ending early, a count no file could hold:
-    // refused, not allocated) is never saved over the file. Calling up an entrant is refused.
+    // refused, not allocated) is never saved over the file. Calling up an entrant writes
+    // nothing and says nothing: the file is written whole by "Save All".
     void entryFileOnly()
     {
         ConfirmMeet meet(ModeMeetDay, false);
@@ -301,8 +303,11 @@ private Q_SLOTS:
         meet.dir.Write("intent.vb", ann + "1\r\n\"1\",\"35.10\",#FALSE#\r\n");
         meet.form->Open();
         meet.prompts.Messages.clear();
+        const QByteArray before = meet.File("intent.vb");
         meet.Show(1);
-        QCOMPARE(meet.prompts.Messages, QStringList{NeedsDatabaseMessage});
+        meet.Show(1);
+        QCOMPARE(meet.prompts.Messages, QStringList());
+        QCOMPARE(meet.File("intent.vb"), before);
     }
 
     void wholeRosterCommands()
@@ -497,16 +502,82 @@ private Q_SLOTS:
         QCOMPARE(Describe(meet.Load()), Describe(roster));
     }
 
-    // Rows: kind|one card|session|file loaded, saved, backed up|final ranks read, written.
-    // "saved" in the session: the one-card meet's finals.cds is already there.
+    // A gala kept in swim lines: every line of intent.vb is an entry, under its entrant's name
+    // and date; the day's roster from finals.cds keeps numbers, clubs, times and ticks. Lines
+    // are "event:name:date:time"; the day's entrants "number|name|date|sex|event=time=Y/N,...".
+    void swimLineRoster_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("day");
+        QTest::addColumn<QStringList>("roster"); // Describe()
+        const QStringList lines{"1:Lee Ann:12/03/11:40.00",
+                                "3:Ray Bob:03/04/09:", "2:Lee Ann:12/03/11:"};
+        const QStringList day{"7|Lee Ann|12/03/11|F|1=39.00=Y,2=9:99.99=N",
+                              "9|Ray Bob|03/04/09|M|3=2:30.00=Y"};
+        const QStringList kept{"7 Lee Ann|VMSC|12/03/11|F|: 1 39.00 Y 0 ; 2 9:99.99 N 0 ",
+                               "9 Ray Bob|VMSC|03/04/09|M|: 3 2:30.00 Y 0 "};
+        // clang-format off
+        QTest::newRow("lines only") << lines << QStringList()
+            << QStringList{"1 Lee Ann|VMSC|12/03/11|F|: 1 40.00 N 0 ; 2 9:99.99 N 0 ", "2 Ray Bob|VMSC|03/04/09|M|: 3 9:99.99 N 0 "};
+        QTest::newRow("day kept") << lines << day << kept;
+        QTest::newRow("entered since the day saved") << lines + QStringList{"12:Lee Ann:12/03/11:1:10.00", "1:Orr Cy:05/06/08:"} << day
+            << QStringList{kept[0] + "; 12 1:10.00 N 0 ", kept[1], "10 Orr Cy|VMSC|05/06/08|F|: 1 9:99.99 N 0 "};
+        QTest::newRow("removed since, kept") << lines.mid(0, 2) << day << kept;
+        QTest::newRow("same event twice") << lines + QStringList{"1:Lee Ann:12/03/11:41.00"} << day
+            << QStringList{kept[0] + "; 1 41.00 N 0 ", kept[1]};
+        QTest::newRow("namesakes") << QStringList{"2:Lee Ann:12/03/11:", "1:Lee Ann:12/03/11:"}
+            << QStringList{"7|Lee Ann|12/03/11|F|1=39.00=Y", "8|Lee Ann|12/03/11|F|2=50.00=Y"}
+            << QStringList{"7 Lee Ann|VMSC|12/03/11|F|: 1 39.00 Y 0 ", "8 Lee Ann|VMSC|12/03/11|F|: 2 50.00 Y 0 "};
+        QTest::newRow("event not in the meet") << QStringList{"99:Lee Ann:12/03/11:"} << QStringList()
+            << QStringList{"1 Lee Ann|VMSC|12/03/11||: 99 9:99.99 N 0 "};
+        QTest::newRow("highest number") << QStringList{"1:Orr Cy:05/06/08:"} << QStringList{"2147483647|Lee Ann|12/03/11|F|2=50.00=Y"}
+            << QStringList{"2147483647 Lee Ann|VMSC|12/03/11|F|: 2 50.00 Y 0 ", "2147483647 Orr Cy|VMSC|05/06/08|F|: 1 9:99.99 N 0 "};
+        // clang-format on
+    }
+
+    void swimLineRoster()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, day);
+        Core::GalaState gala;
+        for (const QString &line : Events) {
+            Core::GalaEvent event;
+            event.EvNumber = line.section(u'|', 0, 0);
+            event.EvSex = line.section(u'|', 1, 1);
+            gala.Events << event;
+        }
+        QList<Entries::SwimLine> swimLines;
+        for (const QString &line : lines)
+            swimLines << Entries::SwimLine{line.section(u':', 0, 0), line.section(u':', 1, 1),
+                                           line.section(u':', 2, 2), line.section(u':', 3)};
+        Roster dayRoster;
+        for (const QString &entrant : day) {
+            const QStringList f = entrant.split(u'|');
+            dayRoster << RosterEntrant{f[0].toInt(), f[1], "VMSC", {}, f[2], f[3], {}};
+            for (const QString &swim : f[4].split(u','))
+                dayRoster.last().Swims << RosterSwim{swim.section(u'=', 0, 0),
+                                                     swim.section(u'=', 1, 1),
+                                                     swim.section(u'=', 2) == "Y",
+                                                     0,
+                                                     {},
+                                                     {}};
+        }
+        QTEST(Describe(RosterFromSwimLines(swimLines, dayRoster, gala)), "roster");
+    }
+
+    // Rows: kind|one card|session|file loaded, saved, backed up|final ranks read, written|the
+    // entry window's swim lines read and kept in step, and their backup. "saved" in the session:
+    // the one-card meet's finals.cds is already there.
     void filesFor_data()
     {
-        AddRows({"Open|0||intent.vb intent.vb intent.BAK NN",
-                 "Champs|1|HEATS|intent.vb intent.vb intent.BAK NN",
-                 "Champs|1|FINALS|intent.vb finals.cds finals.bak NY",
-                 "Champs|1|saved|finals.cds finals.cds finals.bak NN",
-                 "Champs|0|FINALS|finals.cds finals.cds finals.bak YY",
-                 "Internal|0||finals.cds finals.cds finals.bak NN"});
+        AddRows({"Open|0||intent.vb intent.vb intent.BAK NN -",
+                 "Champs|1|HEATS|intent.vb intent.vb intent.BAK NN -",
+                 "Champs|1|FINALS|intent.vb finals.cds finals.bak NY -",
+                 "Champs|1|saved|finals.cds finals.cds finals.bak NN -",
+                 "Champs|0|FINALS|finals.cds finals.cds finals.bak YY -",
+                 "Champs|0|HEATS|finals.cds finals.cds finals.bak NN intent.vb intent.BAK",
+                 "Internal|0||finals.cds finals.cds finals.bak NN intent.vb intent.BAK",
+                 "Graded|0||finals.cds finals.cds finals.bak NN intent.vb intent.BAK"});
     }
 
     void filesFor()
@@ -524,8 +595,12 @@ private Q_SLOTS:
         QStringList names;
         for (const QString &path : {files.Load, files.Save, files.Backup})
             names << path.section(u'/', -1);
+        const QString swimLines = files.SwimLines.isEmpty()
+                                      ? QStringLiteral("-")
+                                      : files.SwimLines.section(u'/', -1) + u' ' +
+                                            files.SwimLinesBackup.section(u'/', -1);
         QCOMPARE(names.join(u' ') + u' ' + QLatin1Char("NY"[files.LoadFinalRank]) +
-                     QLatin1Char("NY"[files.SaveFinalRank]),
+                     QLatin1Char("NY"[files.SaveFinalRank]) + u' ' + swimLines,
                  f[3]);
     }
 

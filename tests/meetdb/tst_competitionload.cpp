@@ -2,6 +2,8 @@
 #include <functional>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -117,6 +119,17 @@ QString MeetFile(const TestDir &dir, const std::function<void(Database &)> &more
     return path;
 }
 
+// A copy of the meet database at `path` as stick.mdb, its meet named "Stick Open".
+QString StickFile(const TestDir &dir, const QString &path)
+{
+    const QString stick = dir.FilePath("stick.mdb");
+    QFile::copy(path, stick);
+    Database db;
+    db.Open(stick);
+    db.Exec(R"(UPDATE "Meet Table" SET "Meet Name" = 'Stick Open')");
+    return stick;
+}
+
 // One "Select Competition" run whose only known meet database is `path`, answering the windows
 // as a user would: the source window with `source`, the database window with line 1, the meet
 // list with line `meetLine` (0 = Cancel).
@@ -133,7 +146,7 @@ struct Load : SelectionWindows
         session.Settings.NatamarDbFiles = {path};
         session.Settings.NatamarDb = path;
     }
-    bool Run() { return LoadCompetition(session, prompts, *this); }
+    bool Run() { return LoadCompetition(session, prompts, *this) == LoadOutcome::Loaded; }
     void ShowIntSelect(IntSelectForm &form) override { source(form); }
     void ShowNtSelect(NtSelectForm &form) override { form.Choose(1); }
     void ShowListSelect(ListSelectForm &form) override
@@ -574,7 +587,6 @@ private Q_SLOTS:
         row("endless count", sql.arg(endless + R"(SELECT 1 AS "_rowid", count(*) FROM c WHERE {Enter Meet Code} > 0)"),
             "Cannot open 'Details of 1 Meet' in %path: the statement was stopped after running for more than 0.2 seconds");
         row("no meets", "noMeets", "No meets on database .. seems serious!");
-        row("no meet chosen", "cancel", "Cannot find details of this event .. is the meet code correct?");
         // clang-format on
     }
 
@@ -600,8 +612,7 @@ private Q_SLOTS:
             MeetFile(dir, [&](Database &db) {
                 InsertRows(db, "Swim Table", "Meet code|Entrant Number|Event number",
                            {"M1|1|1", "M1|1|3"});
-                if (kind != "cancel")
-                    db.Exec(QString(kind).replace("%dir", dir.Path()));
+                db.Exec(QString(kind).replace("%dir", dir.Path()));
             });
         }
         message.replace("%path", path);
@@ -612,7 +623,6 @@ private Q_SLOTS:
         load.session.MeetDb.SetRowLimit(1000);
         load.session.MeetDb.SetStatementTimeLimit(200);
         load.session.Gala.GalaDate = "01/01/2025"; // kept from an earlier load
-        load.meetLine = kind == "cancel" ? 0 : 1;
         QVERIFY(!load.Run());
         const QStringList &shown = load.prompts.Messages;
         QVERIFY2(shown.size() == 1 && shown[0].contains(message), qPrintable(shown.join('\n')));
@@ -620,9 +630,73 @@ private Q_SLOTS:
         const Core::GalaState &gala = load.session.Gala;
         QVERIFY(!gala.MeetDbOpen && !load.session.MeetDb.IsOpen() && gala.EventCount() == 0);
         QCOMPARE(gala.GalaName + ' ' + gala.GalaDate, QStringLiteral("Internal Gala 01/01/2025"));
-        if (kind != "noMeets" && kind != "cancel")
+        if (kind != "noMeets")
             QCOMPARE(TestDir::Read(path), before);
         QCOMPARE(QDir(dir.Path()).entryList(QDir::Files), files);
+    }
+
+    // Cancelling the meet list keeps the competition loaded before, with its database open
+    // again: nothing, the known database, one browsed for (opened straight away, though the list
+    // of known databases, which the fixture answers with the first, holds two), or a gala file.
+    // A database that has gone meanwhile cannot be kept: the load ends, saying so.
+    void cancelKeepsTheCompetition_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("kept"); // the competition and the database after the cancel
+        // clang-format off
+        QTest::newRow("nothing")               << ""        << "|";
+        QTest::newRow("known database")        << "known"   << "Velmora Open|natamar.mdb";
+        QTest::newRow("browsed database")      << "browsed" << "Stick Open|stick.mdb";
+        QTest::newRow("gala file")             << "file"    << "Winter Gala|";
+        QTest::newRow("browsed database gone") << "gone"    << "Internal Gala|";
+        // clang-format on
+    }
+    void cancelKeepsTheCompetition()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, kept);
+        TestDir dir;
+        const QString path = MeetFile(dir);
+        const QString stick = StickFile(dir, path);
+        dir.Write("internal.ini", "galaname=Winter Gala\ngalatype=Internal\n");
+        Load load(path);
+        load.session.ProgramDir = dir.Path();
+        load.source = [&](IntSelectForm &form) {
+            if (before == "file") {
+                form.MoreOptions();
+                form.LatestInternalGala();
+            } else if (before == "browsed" || before == "gone") {
+                form.UnknownDatabase();
+            } else {
+                form.KnownDatabase();
+            }
+        };
+        if (before == "browsed" || before == "gone")
+            load.prompts.Browse(stick);
+        if (!before.isEmpty())
+            QVERIFY(load.Run());
+        load.prompts.Messages.clear(); // "Gala date not set" of the gala file
+        if (before == "gone")
+            QVERIFY(QFile::remove(stick));
+        const QStringList loaded = Dump(load.session.Gala);
+
+        load.source = [](IntSelectForm &form) { form.KnownDatabase(); };
+        load.meetLine = 0;
+        const LoadOutcome outcome = LoadCompetition(load.session, load.prompts, load);
+        const Core::GalaState &gala = load.session.Gala;
+        QCOMPARE(gala.GalaName + u'|' + QFileInfo(load.session.MeetDb.Path()).fileName(), kept);
+        QCOMPARE(gala.MeetDbOpen, load.session.MeetDb.IsOpen());
+        if (before == "gone") {
+            QCOMPARE(outcome, LoadOutcome::Ended);
+            QCOMPARE(load.prompts.Messages,
+                     QStringList{"Cannot open database " + stick + ": the file does not exist"});
+            return;
+        }
+        QCOMPARE(outcome, LoadOutcome::Cancelled);
+        QCOMPARE(Dump(gala), loaded);
+        QCOMPARE(load.prompts.Messages, QStringList());
+        if (gala.MeetDbOpen) // open for work again
+            QCOMPARE(load.session.MeetDb.OpenTable("Meet Table")->RecordCount(), 1);
     }
 
     // A file that cannot be written (read-only media) loads for reading, says so, and refuses

@@ -84,8 +84,11 @@ private Q_SLOTS:
         QCOMPARE(session.Gala.GalaParamFile, QStringLiteral("/galas/spring.ini"));
 
         MeetDb::NtSelectForm databases(session);
+        QCOMPARE(databases.CurrentLine(), 0); // not listed
         databases.Choose(4);
         QVERIFY(!databases.Closed() && session.Settings.NatamarDb == "/db/old.mdb");
+        databases.Choose(3);
+        QCOMPARE(databases.CurrentLine(), 3); // Enter keeps the one in use
         MeetDb::ListSelectForm list(QString(), {"B", "A"});
         list.Choose(3);
         QVERIFY(!list.Closed());

@@ -5,6 +5,7 @@
 
 #include "core/startup.h"
 #include "entries/entryimport.h"
+#include "meetday/mastersconfirmform.h"
 #include "meetday/programme.h"
 #include "meetday/roster.h"
 #include "meetdb/competitionload.h"
@@ -17,6 +18,7 @@
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
 #include "support/dbrows.h"
+#include "support/entryfixture.h"
 #include "support/pdftext.h"
 #include "support/scriptedprompts.h"
 #include "support/testfiles.h"
@@ -120,6 +122,23 @@ QStringList GoldenLines(const QString &name)
     return QString::fromUtf8(TestDir::Read(TestDataPath(name))).split(u'\n');
 }
 
+// An internal gala kept in entry files in `dir`, where its programme run writes and reads the
+// heat work files.
+void EntryFileSession(MeetDb::Session &session, const TestDir &dir)
+{
+    session.ProgramDir = dir.Path();
+    session.Gala.GalaType = Core::GalaInternal;
+    session.Gala.WorkDir = dir.Path();
+}
+
+// The programme of the selected events with no club highlighted and no page heading.
+std::optional<Reports::Programme> PlainProgramme(MeetDb::Session &session, MeetDay::Roster &roster,
+                                                 ScriptedPrompts &prompts)
+{
+    prompts.No().No();
+    return Reports::PrepareProgramme(session, roster, prompts);
+}
+
 // A selected event from "number|sex|distance|stroke|group".
 Core::GalaEvent Event(const QString &line)
 {
@@ -156,6 +175,14 @@ MeetDay::RosterEntrant Entrant(const QString &line)
         entrant.Swims << s;
     }
     return entrant;
+}
+
+MeetDay::Roster Entrants(const QStringList &lines)
+{
+    MeetDay::Roster roster;
+    for (const QString &line : lines)
+        roster << Entrant(line);
+    return roster;
 }
 
 } // namespace
@@ -279,29 +306,45 @@ private Q_SLOTS:
         QCOMPARE(fixture.Progrefs(QStringLiteral("1")), (QStringList{"1=3", "2=2", "6=1"}));
     }
 
-    // Reading a good file is the programme's (workFiles, champsCommand).
+    // Reading a whole file is the programme's (workFiles, champsCommand, entryFileGala). A
+    // swimmer's line has 6 fields; a Graded gala's may add its points. Rows whose message is
+    // "points n" read one swimmer with those points.
     void damagedHeatsFile_data()
     {
+        QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("bytes"); // null: no file
         QTest::addColumn<QString>("message");
+        const QByteArray six = "1\r\n\"7\",\"3\",\"A\",\"x\",\"1:00.00\",-1";
         // clang-format off
-        QTest::newRow("missing")  << QByteArray() << Reports::NoInputFileMessage;
-        QTest::newRow("no count") << QByteArray("\"7\",\"3\"\r\n") << "line 1: the first line";
-        QTest::newRow("short")    << QByteArray("3\r\n\"7\",\"3\",\"A\",\"x\",\"1:00.00\",-1\r\n")
+        QTest::newRow("missing")  << "Open" << QByteArray() << Reports::NoInputFileMessage;
+        QTest::newRow("no count") << "Open" << QByteArray("\"7\",\"3\"\r\n") << "line 1: the first line";
+        QTest::newRow("short")    << "Open" << QByteArray("3\r\n\"7\",\"3\",\"A\",\"x\",\"1:00.00\",-1\r\n")
                                   << "line 3: the file ends after 1 of its 3 swimmers";
-        QTest::newRow("fields")   << QByteArray("1\r\n\"7\",\"3\",\"A\"\r\n") << "line 2: a swimmer needs 6 fields, this line has 3";
-        QTest::newRow("quote")    << QByteArray("1\r\n\"7,\"3\",\"A\",\"x\",\"1\",-1\r\n") << "line 2: text after the closing quote of field 1";
+        QTest::newRow("fields")   << "Open" << QByteArray("1\r\n\"7\",\"3\",\"A\"\r\n") << "line 2: a swimmer needs 6 fields, this line has 3";
+        QTest::newRow("quote")    << "Open" << QByteArray("1\r\n\"7,\"3\",\"A\",\"x\",\"1\",-1\r\n") << "line 2: text after the closing quote of field 1";
+        QTest::newRow("graded, 6 and a club") << "Graded" << six + "\r\n\"VMSC\"\r\n" << "points 0";
+        QTest::newRow("graded, points") << "Graded" << six + ",12\r\n" << "points 12";
+        QTest::newRow("graded, 8") << "Graded" << six + ",12,1\r\n" << "line 2: a swimmer needs 6 or 7 fields, this line has 8";
+        QTest::newRow("open, 7") << "Open" << six + ",12\r\n" << "line 2: a swimmer needs 6 fields, this line has 7";
         // clang-format on
     }
 
     void damagedHeatsFile()
     {
+        QFETCH(QString, kind);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
         TestDir dir;
         const QString path = bytes.isNull() ? dir.FilePath("wk3.vb") : dir.Write("wk3.vb", bytes);
         ScriptedPrompts prompts;
-        QVERIFY(Reports::LoadHeatsFileList(path, Core::GalaOpen, prompts).isEmpty());
+        const Reports::PoolEventList rows = Reports::LoadHeatsFileList(path, kind, prompts);
+        if (message.startsWith("points ")) {
+            QCOMPARE(prompts.Messages, QStringList());
+            QCOMPARE(rows.size(), 1);
+            QCOMPARE(u"points "_qs + QString::number(rows[0].Points), message);
+            return;
+        }
+        QVERIFY(rows.isEmpty());
         QCOMPARE(prompts.Messages.size(), 1);
         QVERIFY2(prompts.Messages.at(0).contains(message), qPrintable(prompts.Messages.at(0)));
     }
@@ -312,25 +355,20 @@ private Q_SLOTS:
     {
         TestDir dir;
         MeetDb::Session session;
-        session.ProgramDir = dir.Path();
+        EntryFileSession(session, dir);
         Core::GalaState &gala = session.Gala;
-        gala.GalaType = Core::GalaInternal;
         gala.GalaName = QStringLiteral("Winter Internal");
         gala.PrintTimes = true;
-        gala.WorkDir = dir.Path();
         gala.Groups << Core::GalaGroup{"U/11", "U/11", "Under-11", "Juniors"};
         for (const char *event : {"1|F|50|FS|U/11", "2|F|50|BK|U/11", "3|M|50|BK|U/11"})
             gala.Events << Event(event);
         gala.Combinations << QStringList{"2", "3"};
-        MeetDay::Roster roster;
-        for (const char *entrant :
-             {"4|Ann Lee|01/02/16|F|1=41.00,2=48.20", "9|Bea \"B\" Corr|03/04/16|F|1=39.50",
-              "12|Cal Dunn|05/06/15|M|3=46.10", "30|Dev Ellis|07/08/15|M|3=9:99.99"})
-            roster << Entrant(entrant);
+        MeetDay::Roster roster =
+            Entrants({"4|Ann Lee|01/02/16|F|1=41.00,2=48.20", "9|Bea \"B\" Corr|03/04/16|F|1=39.50",
+                      "12|Cal Dunn|05/06/15|M|3=46.10", "30|Dev Ellis|07/08/15|M|3=9:99.99"});
         ScriptedPrompts prompts;
-        prompts.No().No();
         const std::optional<Reports::Programme> programme =
-            Reports::PrepareProgramme(session, roster, prompts);
+            PlainProgramme(session, roster, prompts);
         QVERIFY(programme);
         QCOMPARE(prompts.Messages, QStringList());
         const QStringList files{"wk1.vb", "wk2.vb", "wk3.vb", "wkc2.vb"};
@@ -341,6 +379,117 @@ private Q_SLOTS:
         // The pages come from the work files: the combined event under its lead.
         const QString text = PdfLayoutText(ProgrammePdf(gala, *programme));
         QVERIFY2(text.contains(QRegularExpression("Cal Dunn +46.10 +3 +VMSC")), qPrintable(text));
+    }
+
+    // A gala kept in entry files, event 1 taking two: the two slowest are its reserves. With
+    // renumbering the file and the page number swimmers by place, and the marks still go to the
+    // entrants seeded there, never to the entrants whose numbers equal those places.
+    void reserveMarks_data()
+    {
+        QTest::addColumn<bool>("renumber");
+        QTest::addColumn<QString>("labels"); // printed, slowest first
+        QTest::newRow("entrant numbers") << false << "40 30 2 1";
+        QTest::newRow("renumbered") << true << "1 2 3 4";
+    }
+    void reserveMarks()
+    {
+        QFETCH(bool, renumber);
+        QFETCH(QString, labels);
+        TestDir dir;
+        MeetDb::Session session;
+        EntryFileSession(session, dir);
+        session.Gala.Renumber = renumber;
+        session.Gala.Events << Event("1|F|50|FS");
+        session.Gala.Events[0].EvMaxEntries = 2;
+        MeetDay::Roster roster =
+            Entrants({"1|Ann|01/02/16|F|1=30.00", "2|Bea|01/02/16|F|1=31.00",
+                      "30|Cat|01/02/16|F|1=40.00", "40|Dot|01/02/16|F|1=41.00"});
+        ScriptedPrompts prompts;
+        const std::optional<Reports::Programme> programme =
+            PlainProgramme(session, roster, prompts);
+        QVERIFY(programme);
+        QStringList printed;
+        for (const Reports::PoolEventRow &row : programme->Events.at(0).Rows)
+            printed << row.Label;
+        QCOMPARE(printed.join(u' '), labels);
+        QStringList marked;
+        for (const MeetDay::RosterEntrant &entrant : roster)
+            marked << entrant.Name + u'=' + entrant.Swims.at(0).MeetSpecific;
+        QCOMPARE(marked, (QStringList{"Ann=", "Bea=", "Cat=(Res)", "Dot=(Res)"}));
+    }
+
+    // A member gala kept in entry files, run as the officials do: "Add Entry" records two
+    // members, the meet day confirms one and saves, a late entry is appended, and the meet day
+    // then holds all three, the tick kept, and prints their programme.
+    void entryFileGala_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("internal") << Core::GalaInternal;
+        QTest::newRow("graded") << Core::GalaGraded;
+    }
+    void entryFileGala()
+    {
+        QFETCH(QString, kind);
+        EntryGala gala(kind, {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK"});
+        Core::GalaState &state = gala.session.Gala;
+        state.WorkDir = gala.dir.Path();
+        state.PrintTimes = true;
+        gala.AddMember(NewMember("Brown", "Jane", "01/02/10", "35.10"));
+        gala.AddMember(NewMember("Lee", "Ann", "12/03/11"));
+        gala.AddMember(NewMember("Cole", "Mia", "05/06/12"));
+        const auto enter = [&](const QStringList &names) {
+            QVERIFY(gala.Open());
+            for (const QString &name : names) {
+                gala.form->FullName = name;
+                gala.form->OnShortNameLeft();
+                gala.form->OnGroupClicked(2);
+                gala.form->Slots[0].Checked = gala.form->Slots[1].Checked = true;
+                gala.form->Record();
+            }
+            QVERIFY(gala.form->Exit());
+        };
+        enter({"Jane Brown", "Ann Lee"});
+        const QByteArray entered = gala.File("intent.vb");
+        QCOMPARE(entered.count('\n'), 4);
+
+        state.ProgramMode = MeetDay::ModeMeetDay;
+        {
+            MeetDay::MastersConfirmForm day(gala.session, gala.prompts);
+            day.Open();
+            QCOMPARE(day.Entrants().size(), 2);
+            day.FEntNo = "2";
+            day.OnEntrantNumberLeft();
+            QCOMPARE(day.FName, QStringLiteral("Lee Ann"));
+            day.ConfirmAll();
+            QVERIFY(day.SaveAll());
+        }
+        // The entry window's file is still its own, and the day's ticks are in finals.cds.
+        QCOMPARE(gala.File("intent.vb"), entered);
+        QVERIFY(gala.File("finals.cds").contains("\"Lee Ann\""));
+
+        gala.prompts.Exists(true, Core::ExistingFileOption::Append);
+        enter({"Mia Cole"});
+        MeetDay::Roster roster;
+        QCOMPARE(MeetDay::LoadRoster(gala.session, gala.prompts, roster),
+                 MeetDay::LoadResult::Loaded);
+        QStringList entrants;
+        for (const MeetDay::RosterEntrant &entrant : roster)
+            entrants << QStringLiteral("%1 %2 %3%4")
+                            .arg(entrant.EntrantNumber)
+                            .arg(entrant.Name, entrant.Swims.at(0).EntryTime,
+                                 entrant.Swims.at(0).Confirmed ? " ticked" : "");
+        QCOMPARE(entrants, (QStringList{"1 Brown Jane 35.10", "2 Lee Ann 9:99.99 ticked",
+                                        "3 Cole Mia 9:99.99"}));
+
+        for (Core::GalaEvent &event : state.Events)
+            event.EvSelected = true;
+        const std::optional<Reports::Programme> programme =
+            PlainProgramme(gala.session, roster, gala.prompts);
+        QVERIFY2(programme, qPrintable(gala.prompts.Messages.join(u'\n')));
+        const QString text = PdfLayoutText(ProgrammePdf(state, *programme));
+        for (const char *swimmer : {"1 +Brown Jane +35.10", "2 +Lee Ann", "3 +Cole Mia"})
+            QVERIFY2(text.contains(QRegularExpression(swimmer)), qPrintable(text));
+        QCOMPARE(programme->Events.size(), 2);
     }
 
     // A championship of three events: event 1 with a full final and reserves, event 2 with
@@ -407,6 +556,13 @@ private Q_SLOTS:
         QCOMPARE(prompts.Messages + QDir(dir.Path()).entryList(QDir::Files),
                  QStringList{"wk1-f.vb"});
         QVERIFY(TestDir::Read(dir.FilePath("wk1-f.vb")).startsWith("7\r\n"));
+        // Ranks 1 to 8 made the final; one rank of 0 (no heat result) refuses it whole, and the
+        // last one's file is left as it was.
+        const QByteArray final = TestDir::Read(dir.FilePath("wk1-f.vb"));
+        roster[2].Swims[0].FinalRank = 0;
+        QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts), 0);
+        QCOMPARE(prompts.Messages, QStringList{"No heat results for event 1"});
+        QCOMPARE(TestDir::Read(dir.FilePath("wk1-f.vb")), final);
     }
 
     // Rows: kind|the meet's code (E: the one without entries)|"close" the database, or "query"

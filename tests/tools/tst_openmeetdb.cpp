@@ -161,6 +161,10 @@ private Q_SLOTS:
         row("heats of an unknown event", "make-heats @natamar.mdb SPRING27 --events 99", 1, "no event \"99\" in the meet", "", {lanes36, "35:/ 37:/ 38:/"});
         row("heats, nothing confirmed", "make-heats @natamar.mdb SPRING27 --events 36 --confirmed-only", 0, "", "", {lanes36, "35:/0 37:/0 38:/0"});
         row("heats, unknown option", "make-heats @natamar.mdb SPRING27 --fast", 2, "Usage: openmeet-db make-heats");
+        // A finals session from the database has no heat ranks to order its finalists by.
+        row("finals without heat results", "make-heats @natamar.mdb CHAMPS27 --events 1-2", 1,
+            "CHAMPS27: No heat results for events 1, 2\nopenmeet-db: no heats made",
+            R"(INSERT INTO "Parameter Table" VALUES ('CHAMPS27', 999, 'session', 'FINALS'))");
         // The championship entries are the members' best times; Isla's slower one takes hers back.
         row("update bests", "update-pbs @natamar.mdb CHAMPS27 --members @pbsys.mdb", 0,
             "Updated Time for Underhay Isla From 40.00 To 27.98\nChanged 1 entry times in meet CHAMPS27\n", "", {isla, "27.98"});

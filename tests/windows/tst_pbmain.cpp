@@ -53,7 +53,7 @@ private Q_SLOTS:
             ++selections;
             OpenMeet(session, QStringLiteral("Harbour Open"));
             session.Gala.MeetDbOpen = loads;
-            return loads;
+            return loads ? MeetDb::LoadOutcome::Loaded : MeetDb::LoadOutcome::Ended;
         });
         window.SetPrintListHandler([&] { ++prints; });
         const auto press = [&] {
@@ -94,13 +94,15 @@ private Q_SLOTS:
 
     void commandsAfterEachLoad_data()
     {
-        QTest::addColumn<QString>("loads"); // "db", "file" or "failed", in turn
+        QTest::addColumn<QString>("loads"); // "db", "file", "failed" or "cancel", in turn
         QTest::addColumn<QString>("shown"); // the commands offered after the last one, labels
         const QString none = "SelectMeet PrintList ExitButton|Current Natamar Database|None|None";
         // clang-format off
         QTest::newRow("gala file, then db")   << "file db"     << "SelectMeet AddEntry ModifyEntries ClubName PrintList ExitButton|Current Natamar Database|/club/natamar.mdb|Spring Open";
         QTest::newRow("db, then gala file")   << "db file"     << "SelectMeet AddEntry ModifyEntries PrintList ExitButton|Current Gala File|/club/internal.ini|Winter Internal";
         QTest::newRow("gala file, then fail") << "file failed" << none;
+        QTest::newRow("gala file, then cancel") << "file cancel" << "SelectMeet AddEntry ModifyEntries PrintList ExitButton|Current Gala File|/club/internal.ini|Winter Internal";
+        QTest::newRow("nothing, then cancel") << "cancel" << none;
         // clang-format on
     }
 
@@ -115,6 +117,8 @@ private Q_SLOTS:
         window.show();
         QString kind;
         window.SetSelectCompetitionHandler([&] {
+            if (kind == "cancel") // the competition load put back what was there
+                return MeetDb::LoadOutcome::Cancelled;
             session.Gala = Core::GalaState();
             if (kind == "db")
                 OpenMeet(session, QStringLiteral("Spring Open"));
@@ -122,7 +126,7 @@ private Q_SLOTS:
                 session.Gala.GalaParamFile = QStringLiteral("/club/internal.ini");
                 session.Gala.GalaName = QStringLiteral("Winter Internal");
             }
-            return kind != "failed";
+            return kind != "failed" ? MeetDb::LoadOutcome::Loaded : MeetDb::LoadOutcome::Ended;
         });
         for (const QString &load : loads.split(u' ', Qt::SkipEmptyParts)) {
             kind = load;

@@ -69,6 +69,11 @@ private Q_SLOTS:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Select Natamar Database"));
         DoubleClick(dialog.findChild<QListWidget *>("NT_List"), 1);
         QVERIFY(session.Settings.NatamarDb == "/db/b.mdb" && !dialog.isVisible());
+        // Opened again, Enter keeps the database in use, not the first of the list.
+        Windows::NT_Select again(form);
+        again.open();
+        QTest::keyClick(again.NtList(), Qt::Key_Return);
+        QVERIFY(session.Settings.NatamarDb == "/db/b.mdb" && !again.isVisible());
     }
 
     void listSelectChooseAndCancel()
