@@ -1,6 +1,7 @@
 #include "meetday/daylists.h"
 
 #include <cmath>
+#include <optional>
 
 #include <QDir>
 #include <QFileInfo>
@@ -135,9 +136,12 @@ QString EventUnconfirmedList(const Roster &roster, const Core::GalaState &gala,
     return text;
 }
 
-QString LookUpTypedEvent(const Core::GalaState &gala, const QString &typed, Core::Prompts &prompts)
+QString AskPoolEvent(const Core::GalaState &gala, const QString &title, Core::Prompts &prompts)
 {
-    const double value = Core::LeadingNumber(typed);
+    const std::optional<QString> typed = prompts.Input(title, EnterEventQuestion, {});
+    if (!typed)
+        return {};
+    const double value = Core::LeadingNumber(*typed);
     // A value no event number can have is simply not in the list.
     const QString event = std::abs(value) < 1e15 && value == std::floor(value)
                               ? QString::number(qint64(value))

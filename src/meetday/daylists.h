@@ -85,11 +85,11 @@ QList<SwimAt> UnconfirmedSwims(const Roster &roster, const Core::GalaState &gala
 QString EventUnconfirmedList(const Roster &roster, const Core::GalaState &gala,
                              const QString &event);
 
-// An event number as typed at a prompt, looked up in the meet's events: its numeric value
-// without leading zeros ("012" is 12). Shows "Invalid Event Number" for an event not in the
-// list and "This event is combined with event 11" for a later member of a combination, and
-// returns "" then; otherwise the event's number.
-QString LookUpTypedEvent(const Core::GalaState &gala, const QString &typed, Core::Prompts &prompts);
+// Asks "Enter Event Number" (under `title`) and looks the reply up in the meet's events by its
+// numeric value without leading zeros ("012" is 12). Shows "Invalid Event Number" for an event
+// not in the list and "This event is combined with event 11" for a later member of a
+// combination. Returns the event's number, or "" when cancelled or refused.
+QString AskPoolEvent(const Core::GalaState &gala, const QString &title, Core::Prompts &prompts);
 
 // The club list file: per club of the meet, "code","name", CR LF.
 QByteArray ClubListBytes(const Core::GalaState &gala);

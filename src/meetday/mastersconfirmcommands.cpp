@@ -70,11 +70,7 @@ void MastersConfirmForm::ExportEvent()
 {
     if (!m_meetDay || !WriteAllowed())
         return;
-    const std::optional<QString> typed =
-        m_prompts.Input(QStringLiteral("Export"), EnterEventQuestion, {});
-    if (!typed)
-        return;
-    const QString event = LookUpTypedEvent(m_session.Gala, *typed, m_prompts);
+    const QString event = AskPoolEvent(m_session.Gala, QStringLiteral("Export"), m_prompts);
     if (event.isEmpty())
         return;
     const std::optional<QList<int>> counts = ExportPoolEvents(
@@ -159,11 +155,8 @@ void MastersConfirmForm::ListUnconfirmed()
     } else {
         if (!m_prompts.AskYesNo(CheckEventQuestion))
             return;
-        const std::optional<QString> typed =
-            m_prompts.Input(QStringLiteral("List Unconf"), EnterEventQuestion, {});
-        if (!typed)
-            return;
-        const QString event = LookUpTypedEvent(m_session.Gala, *typed, m_prompts);
+        const QString event =
+            AskPoolEvent(m_session.Gala, QStringLiteral("List Unconf"), m_prompts);
         if (event.isEmpty())
             return;
         text = EventUnconfirmedList(m_roster, m_session.Gala, event);

@@ -131,6 +131,7 @@ public:
     // "Update PBs": slower entry times take the swimmers' personal bests from the member
     // database, then the roster is saved.
     void UpdatePbs();
+
     // ---- Swims scratched and added, lists and exports (mastersconfirmcommands.cpp) ----------
 
     // The button of swim row `row`: "Del" removes the row's swim after a question (No is the

@@ -61,8 +61,8 @@ MastersConfirm::MastersConfirm(MeetDb::Session &session, Core::Prompts &prompts,
 MastersConfirm::~MastersConfirm()
 {
     // Hiding a window moves the focus out of its box, which would start that box's command; the
-    // base class hides it only after the form is gone, so it is hidden here, with no command
-    // let to run.
+    // base class hides the window only after the form is gone, so it is hidden here, while no
+    // command may run.
     m_running = true;
     hide();
 }

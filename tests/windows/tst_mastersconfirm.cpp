@@ -1,6 +1,6 @@
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -48,6 +48,20 @@ struct Window : EntryGala
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 };
+
+// Answers the next "Select Events" with "Select All" and "Confirm", and the report's output
+// window with "PDF file".
+void SelectAllToPdf()
+{
+    WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
+        select->Command(3)->click();
+        select->Command(1)->click();
+        WhenShown<Windows::OutputChoice>([](Windows::OutputChoice *choice) {
+            choice->PdfOption()->setChecked(true);
+            choice->OkButton()->click();
+        });
+    });
+}
 
 } // namespace
 
@@ -139,14 +153,7 @@ private Q_SLOTS:
         output.SetPdfPathChooser([&](const QString &) { return pdf; });
         w.window->SetPrintOutput(&output);
         w.prompts.No().No();
-        WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
-            select->Command(3)->click();
-            select->Command(1)->click();
-            WhenShown<Windows::OutputChoice>([](Windows::OutputChoice *choice) {
-                choice->PdfOption()->setChecked(true);
-                choice->OkButton()->click();
-            });
-        });
+        SelectAllToPdf();
         w.window->Command("Command5")->click();
         QCOMPARE(w.prompts.Messages, QStringList{});
         QVERIFY(PdfLayoutText(TestDir::Read(pdf)).contains("Bob Ray"));
@@ -202,14 +209,7 @@ private Q_SLOTS:
         const QString pdf = day.dir.FilePath("unconfirmed.pdf");
         output.SetPdfPathChooser([&](const QString &) { return pdf; });
         day.window->SetPrintOutput(&output);
-        WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
-            select->Command(3)->click();
-            select->Command(1)->click();
-            WhenShown<Windows::OutputChoice>([](Windows::OutputChoice *choice) {
-                choice->PdfOption()->setChecked(true);
-                choice->OkButton()->click();
-            });
-        });
+        SelectAllToPdf();
         // Offscreen there is no window manager to give the window back its activation.
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
