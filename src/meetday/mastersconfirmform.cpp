@@ -11,6 +11,7 @@
 #include "core/timeutil.h"
 #include "entries/entryfiles.h"
 #include "meetday/heats.h"
+#include "meetday/swimedits.h"
 #include "meetday/updatepbs.h"
 #include "meetdb/eventselection.h"
 #include "meetdb/session.h"
@@ -240,8 +241,15 @@ void MastersConfirmForm::OnEventNumberLeft(int row)
         shown.EvNo = typed;
         return;
     }
-    if (m_prompts.AskYesNo(ChangeEventQuestion)) {
-        swim->EventNumber = typed;
+    // A second swim in one event could never be saved, and a number that is no event of the
+    // meet would put the swim in no programme: both are refused before anything is asked.
+    const QString fault = MoveSwimFault(m_roster.at(m_current), m_session.Gala, row, typed);
+    if (!fault.isEmpty()) {
+        m_prompts.Message(fault);
+        RequestFocus(ConfirmBox::EventNumber, row, true);
+    } else if (m_prompts.AskYesNo(ChangeEventQuestion)) {
+        QString error;
+        MoveSwim(m_roster[m_current], m_session.Gala, row, typed, &error);
         shown.Description = EventDescription(m_session.Gala, typed);
     }
     shown.EvNo = swim->EventNumber;
@@ -406,6 +414,7 @@ bool MastersConfirmForm::StartProgramme()
     select.Open();
     if (ShowSelectEvents)
         ShowSelectEvents(select);
+    m_assignNumbers = true;
     return true;
 }
 

@@ -65,7 +65,17 @@ struct SwimRow
     QString ButtonCaption; // "Del" on a swim, "Add" on the first free row
 };
 
-enum class ConfirmBox { None, EntrantNumber, ConfirmAll, Club, Sex, EventNumber, EntryTime };
+enum class ConfirmBox {
+    None,
+    EntrantNumber,
+    ConfirmAll,
+    Club,
+    Sex,
+    EventNumber,
+    EntryTime,
+    SwimButton, // the "Del" / "Add" button of a row
+    NoConfList, // the unconfirmed list, shown
+};
 
 struct ConfirmFocus
 {
@@ -119,6 +129,37 @@ public:
     // "Update PBs": slower entry times take the swimmers' personal bests from the member
     // database, then the roster is saved.
     void UpdatePbs();
+
+    // ---- Swims scratched and added, lists and exports (mastersconfirmcommands.cpp) ----------
+
+    // The button of swim row `row`: "Del" removes the row's swim after a question (No is the
+    // default), "Add" on the first free row asks for event numbers and appends a swim for each
+    // (swimedits.h). In both modes.
+    void DelEvent(int row);
+    // "Export": one event, asked for, with its confirmed swims. "Export All": the chosen events,
+    // after "Program creation?" and "Only confirmed entries?" (exports.h).
+    void ExportEvent();
+    void ExportAll();
+    // "Clubs List" and "Name List": clublist.csv and namelist.csv in the gala's folder.
+    void ClubsList();
+    void NameList();
+    // "Compare": the roster against the entry file on disk, a message per difference.
+    void Compare();
+    // "List Unconf": the missing entrants, or the unconfirmed swimmers of one event, into
+    // NoConfList, which is then shown with the focus.
+    void ListUnconfirmed();
+    // "Print Unconfirmed": lets the user choose the events ("Select Events"). Returns false when
+    // it may not run; the caller then prints the list (reports/nonswimmers.h).
+    bool StartPrintUnconfirmed();
+    // "Unconfirm to announcer": the call-up of the missing entrants, through ShowAnnouncer.
+    void UnconfirmToAnnouncer();
+
+    // The text of the unconfirmed list box (`NoConfList`); lines end CR LF.
+    QString NoConfList;
+    // Shows the announcer's message window (`PA_Message` receives the text, `PA_Priority` the
+    // priority) modally. Set by the window; without it the message is shown as a message.
+    std::function<void(const QString &message, int priority)> ShowAnnouncer;
+
     // Save all. Returns true when the roster was written.
     bool SaveAll();
     // Close: asks "Save Current Values?"; the window closes either way (CloseRequested).
@@ -179,6 +220,9 @@ private:
     void RequestFocus(ConfirmBox box, int row = 0, bool selectAll = false);
     bool WriteAllowed();
     void ShowAndFocus(int row);
+    // Opens "Select Events" through ShowSelectEvents.
+    void SelectEvents();
+    QString GalaFolder() const;
 
     MeetDb::Session &m_session;
     Core::Prompts &m_prompts;
@@ -189,6 +233,9 @@ private:
     int m_current = -1;
     ConfirmFocus m_focus;
     QList<SeededEvent> m_heats;
+    // Whether "Export" writes programme references: as the last "Programme" or "Export All"
+    // left it, off before either.
+    bool m_assignNumbers = false;
 };
 
 // The window's background for a sex: light red for "F", turquoise for "M", else white.

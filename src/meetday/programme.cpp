@@ -99,10 +99,11 @@ void WriteProgrammeEvent(MeetDb::Database &db, const QString &meetCode, const Se
 
 int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QString &event,
                        bool onlyConfirmed, bool assignNumbers, Core::Prompts &prompts,
-                       SeededEvent *seeded)
+                       SeededEvent *seeded, bool programCreation)
 {
     const Core::GalaState &gala = session.Gala;
-    SeededEvent one = SeedPoolEvent(roster, gala, event, SeedOptions{onlyConfirmed, true});
+    SeededEvent one =
+        SeedPoolEvent(roster, gala, event, SeedOptions{onlyConfirmed, programCreation});
     const int count = int(one.List.size());
     if (seeded)
         *seeded = one;
@@ -115,7 +116,7 @@ int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QSt
         const QString path = QDir(dir).filePath(FinalsFileName(one.PoolEvent));
         QSaveFile file(path);
         if (!SafeEventFileName(one.PoolEvent) || !file.open(QIODevice::WriteOnly) ||
-            file.write(FinalsFileBytes(one, gala.Lanes, true)) < 0 || !file.commit()) {
+            file.write(FinalsFileBytes(one, gala.Lanes, programCreation)) < 0 || !file.commit()) {
             prompts.Message(QStringLiteral("Cannot write the finals file %1: %2")
                                 .arg(QDir::toNativeSeparators(path), file.errorString()));
             return 0;

@@ -20,9 +20,12 @@
 #include "core/startup.h"
 #include "core/sysparams.h"
 #include "entries/entryimport.h"
+#include "meetday/daylists.h"
 #include "meetday/heats.h"
+#include "meetday/mastersconfirmform.h"
 #include "meetday/programme.h"
 #include "meetday/roster.h"
+#include "meetday/swimedits.h"
 #include "meetday/updatepbs.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
@@ -31,6 +34,7 @@
 #include "meetdb/session.h"
 #include "members/memberdb.h"
 #include "reports/entrantslist.h"
+#include "reports/nonswimmers.h"
 #include "reports/printer.h"
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
@@ -57,6 +61,11 @@ Commands:
                                          seed events into heats and lanes
   update-pbs FILE CODE [--members MEMBERFILE]
                                          entry times from the members' personal bests
+  swims FILE CODE ENTRANT [--add LIST] [--remove EVENT] [--move FROM=TO]
+                                         add, remove or move an entrant's swims on the day
+  lists FILE CODE DIR                    write clublist.csv and namelist.csv into DIR
+  non-swimmers FILE CODE OUT.pdf [--events LIST]
+                                         print the swimmers not yet confirmed to a PDF file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -199,6 +208,47 @@ personal best, and the entries are saved. Each change is printed as the window s
 
 The member database is MEMBERFILE, or the one the program uses (pbsystem.ini beside it, else
 pbsys.mdb there). The personal-best events are those of pbsystem.ini.
+)";
+
+const char *const SwimsHelp =
+    R"(Usage: openmeet-db swims FILE CODE ENTRANT [--add LIST] [--remove EVENT] [--move FROM=TO]
+
+Changes the swims of the entrant numbered ENTRANT in the meet CODE of the meet database FILE as
+the meet-day window's "Add", "Del" and event-number boxes do, and saves the entrant:
+
+  --add LIST       adds a swim in each event of LIST (such as 3,7,12), unconfirmed and without
+                   an entry time
+  --remove EVENT   removes the entrant's swim in EVENT
+  --move FROM=TO   moves the entrant's swim in event FROM to event TO
+
+Options may be given more than once and are done in the order given. A swim added or moved is
+swum in the pool event of its new event ("Combined With"). An event that is not the meet's, a
+swim the entrant has already, or one it does not have is an error, and nothing is saved. An
+entrant left with no swims is removed from the meet.
+
+The entrant's swims are then printed one a line: event, entry time, confirmed (Y or N) and the
+pool event, separated by tabs. Without options they are only printed.
+)";
+
+const char *const ListsHelp = R"(Usage: openmeet-db lists FILE CODE DIR
+
+Writes the club list and the name list of the meet CODE of the meet database FILE into the
+folder DIR, as "Clubs List" and "Name List" of the meet-day window do: clublist.csv holds each
+club of the meet ("code","name"), namelist.csv each entrant (number,"name","age","club","sex").
+Existing files of those names are replaced. A meet without clubs or without entrants gets no
+file of that kind, and the command then fails.
+)";
+
+const char *const NonSwimmersHelp =
+    R"(Usage: openmeet-db non-swimmers FILE CODE OUT.pdf [--events LIST]
+
+Writes the list of "Print Unconfirmed" of the meet CODE of the meet database FILE to the PDF
+file OUT.pdf: the swimmers who have not posted their cards (no swim of the meet's events
+confirmed), then, for every event (or the events in LIST, such as 1,4,7-9), the swimmers entered
+in it and not confirmed, in the order of their programme references. Events swum together are
+listed under their first event.
+
+OUT.pdf is written under a temporary name and renamed when it is complete.
 )";
 
 void Print(FILE *stream, const QString &text)
@@ -658,12 +708,192 @@ int UpdatePbs(const QStringList &args)
     return 0;
 }
 
+// Loads the meet CODE of the database FILE (the first two of `positional`) for the meet day and
+// reads its roster. Returns false after printing why when either fails.
+bool LoadMeetDay(const QStringList &positional, MeetDb::Session &session,
+                 Core::CapturePrompts &prompts, MeetDay::Roster &roster)
+{
+    const bool loaded =
+        MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
+    ReportMessages(prompts, positional.at(1));
+    if (!loaded)
+        return false;
+    session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);
+    ReportMessages(prompts, positional.at(1));
+    return result != MeetDay::LoadResult::Failed;
+}
+
+// One change of the swims command, done on the entrant. Returns "" or the reason it cannot be.
+QString ChangeSwims(MeetDay::RosterEntrant &entrant, const Core::GalaState &gala,
+                    const QString &option, const QString &value)
+{
+    if (option == QLatin1String("--add")) {
+        QStringList refused;
+        MeetDay::AddSwims(entrant, gala, QString(value).replace(u',', u' '), refused);
+        return refused.join(QStringLiteral("; "));
+    }
+    if (option == QLatin1String("--remove")) {
+        const int swim = MeetDay::FindSwim(entrant, value);
+        if (swim < 0)
+            return QStringLiteral("%1 has no swim in event %2").arg(entrant.Name, value);
+        MeetDay::RemoveSwim(entrant, swim);
+        return {};
+    }
+    const QStringList ends = value.split(u'=');
+    const int swim = ends.size() == 2 ? MeetDay::FindSwim(entrant, ends.at(0)) : -1;
+    if (ends.size() != 2)
+        return QStringLiteral("\"%1\" is not FROM=TO").arg(value);
+    if (swim < 0)
+        return QStringLiteral("%1 has no swim in event %2").arg(entrant.Name, ends.at(0));
+    QString error;
+    MeetDay::MoveSwim(entrant, gala, swim, ends.at(1), &error);
+    return error;
+}
+
+int Swims(const QStringList &args)
+{
+    QStringList positional;
+    QList<std::pair<QString, QString>> changes;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        if (arg == QLatin1String("--add") || arg == QLatin1String("--remove") ||
+            arg == QLatin1String("--move")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(SwimsHelp);
+            changes.append({arg, args.at(++i)});
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            return WrongArguments(SwimsHelp);
+        } else {
+            positional.append(arg);
+        }
+    }
+    bool numbered = false;
+    const int number = positional.value(2).toInt(&numbered);
+    if (positional.size() != 3 || !numbered)
+        return WrongArguments(SwimsHelp);
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    MeetDay::Roster roster;
+    if (!LoadMeetDay(positional, session, prompts, roster))
+        return Fail(QStringLiteral("no swims changed"));
+    const int row = MeetDay::FindEntrant(roster, number);
+    if (row < 0)
+        return Fail(QStringLiteral("entrant %1 is not in meet %2; no swims changed")
+                        .arg(number)
+                        .arg(positional.at(1)));
+    MeetDay::RosterEntrant &entrant = roster[row];
+    for (const auto &[option, value] : std::as_const(changes)) {
+        const QString error = ChangeSwims(entrant, session.Gala, option, value);
+        if (!error.isEmpty())
+            return Fail(error + QStringLiteral("; no swims changed"));
+    }
+    if (!changes.isEmpty()) {
+        const bool saved = MeetDay::SaveRosterEntrant(session, entrant, prompts);
+        ReportMessages(prompts, positional.at(1));
+        if (!saved)
+            return Fail(QStringLiteral("no swims changed"));
+    }
+    MeetDay::SortSwims(entrant);
+    for (const MeetDay::RosterSwim &swim : std::as_const(entrant.Swims)) {
+        PrintLine(stdout, QStringLiteral("%1\t%2\t%3\t%4")
+                              .arg(swim.EventNumber, swim.EntryTime,
+                                   swim.Confirmed ? QStringLiteral("Y") : QStringLiteral("N"),
+                                   swim.CombinedWith));
+    }
+    if (entrant.Swims.isEmpty())
+        PrintLine(stdout,
+                  QStringLiteral("Entrant %1 has no swims left and was removed from meet %2")
+                      .arg(number)
+                      .arg(positional.at(1)));
+    return 0;
+}
+
+int Lists(const QStringList &args)
+{
+    if (args.size() != 3)
+        return WrongArguments(ListsHelp);
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    MeetDay::Roster roster;
+    if (!LoadMeetDay(args, session, prompts, roster))
+        return Fail(QStringLiteral("no lists written"));
+    bool all = true;
+    auto write = [&](bool empty, const QString &why, const QString &name, const QByteArray &bytes) {
+        if (empty)
+            prompts.Message(why);
+        const QString path =
+            empty ? QString() : MeetDay::WriteListFile(args.at(2), name, bytes, prompts);
+        ReportMessages(prompts, args.at(1));
+        if (!path.isEmpty())
+            PrintLine(stdout, QStringLiteral("Wrote %1").arg(path));
+        all = all && !path.isEmpty();
+    };
+    write(session.Gala.Clubs.isEmpty(), MeetDay::NoClubsMessage, MeetDay::ClubListName,
+          MeetDay::ClubListBytes(session.Gala));
+    write(roster.isEmpty(), MeetDay::NoEntriesMessage, MeetDay::NameListName,
+          MeetDay::NameListBytes(roster));
+    return all ? 0 : Fail(QStringLiteral("not every list was written"));
+}
+
+int NonSwimmers(const QStringList &args)
+{
+    QStringList positional;
+    std::optional<QString> events;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--events") && i + 1 < args.size())
+            events = args.at(++i);
+        else if (args.at(i).startsWith(QLatin1String("--")))
+            return WrongArguments(NonSwimmersHelp);
+        else
+            positional.append(args.at(i));
+    }
+    if (positional.size() != 3)
+        return WrongArguments(NonSwimmersHelp);
+
+    MeetDb::Session session;
+    Core::SetPrintFontNames(session.Settings);
+    Core::CapturePrompts prompts;
+    MeetDay::Roster roster;
+    if (!LoadMeetDay(positional, session, prompts, roster))
+        return Fail(QStringLiteral("no list written"));
+    QString error;
+    if (events && !SelectEvents(session.Gala, *events, &error))
+        return Fail(error + QStringLiteral("; no list written"));
+    for (Core::GalaEvent &event : session.Gala.Events)
+        event.EvSelected = event.EvSelected || !events;
+    const std::optional<Reports::NonSwimmers> list =
+        Reports::PrepareNonSwimmers(session, roster, prompts);
+    ReportMessages(prompts, positional.at(1));
+    if (!list)
+        return Fail(QStringLiteral("no list written"));
+    int pages = 0;
+    const bool written = Reports::WritePdfReport(
+        positional.at(2), list->Title + QStringLiteral(" - Non swimmers"),
+        Reports::ReportFontsFrom(session.Settings),
+        [&](Reports::Printer &printer) {
+            Reports::PrintNonSwimmers(printer, *list);
+            pages = printer.PageCount();
+        },
+        &error);
+    if (!written)
+        return Fail(error);
+    PrintLine(stdout,
+              QStringLiteral("Wrote the non-swimmers of meet %1 to %2 (%3 missing, %4 pages)")
+                  .arg(positional.at(1), positional.at(2))
+                  .arg(list->Missing.size())
+                  .arg(pages));
+    return 0;
+}
+
 // Commands that draw a report need the font database, which only a GUI application has. They
 // run on the offscreen platform unless told otherwise, so they need no display.
 bool NeedsFonts(int argc, char *argv[])
 {
     return argc > 1 &&
-           (std::strcmp(argv[1], "entrants-list") == 0 || std::strcmp(argv[1], "programme") == 0);
+           (std::strcmp(argv[1], "entrants-list") == 0 || std::strcmp(argv[1], "programme") == 0 ||
+            std::strcmp(argv[1], "non-swimmers") == 0);
 }
 
 // Marks the events of LIST (numbers and ranges "7-9", comma-separated) as selected. Returns false
@@ -817,6 +1047,9 @@ int main(int argc, char *argv[])
         {"update-pbs", UpdatePbsHelp, UpdatePbs},
         {"programme", ProgrammeHelp, Programme},
         {"programme-csv", ProgrammeCsvHelp, ProgrammeCsv},
+        {"swims", SwimsHelp, Swims},
+        {"lists", ListsHelp, Lists},
+        {"non-swimmers", NonSwimmersHelp, NonSwimmers},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

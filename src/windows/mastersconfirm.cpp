@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -15,6 +17,7 @@
 
 #include "core/prompts.h"
 #include "meetdb/session.h"
+#include "windows/announcerwindow.h"
 #include "windows/entrystats.h"
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
@@ -55,7 +58,14 @@ MastersConfirm::MastersConfirm(MeetDb::Session &session, Core::Prompts &prompts,
     SetTabOrder();
 }
 
-MastersConfirm::~MastersConfirm() = default;
+MastersConfirm::~MastersConfirm()
+{
+    // Hiding a window moves the focus out of its box, which would start that box's command; the
+    // base class hides the window only after the form is gone, so it is hidden here, while no
+    // command may run.
+    m_running = true;
+    hide();
+}
 
 void MastersConfirm::Start()
 {
@@ -116,8 +126,15 @@ void MastersConfirm::BuildBoxes()
         m_delEvent[r] = new QPushButton(this);
         m_delEvent[r]->setObjectName(QStringLiteral("Del_Event%1").arg(r));
         m_delEvent[r]->setAutoDefault(false);
-        m_delEvent[r]->hide(); // adding and deleting swims come with a later command set
     }
+    // Over the swim rows while shown; it hides itself when the focus leaves it.
+    m_noConfList = new QPlainTextEdit(this);
+    m_noConfList->setObjectName(QStringLiteral("NoConfList"));
+    m_noConfList->setReadOnly(true);
+    m_noConfList->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_noConfList->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_noConfList->hide();
+    m_noConfList->installEventFilter(this);
 
     AddButton(QStringLiteral("Command3"), tr("&Confirm All"));
     AddButton(QStringLiteral("NextSwimmer"), tr("&Next Swimmer"));
@@ -130,28 +147,30 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
     AddButton(QStringLiteral("Checkin"), tr("Chec&k-in Log"));
     AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
+    AddButton(QStringLiteral("NameList"), tr("Name List"));
+    AddButton(QStringLiteral("ClubList"), tr("Clubs List"));
     AddButton(QStringLiteral("MakeHeats"), tr("&Make Heats"));
     AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
     AddButton(QStringLiteral("Command5"), tr("Programme (F8)"));
-    // The commands of heats, programme, lists and exports: placed now, filled in later.
-    const QList<std::pair<const char *, const char *>> placeholders{
-        {"Command6", "List Unconf"},        {"Command7", "Compare"},
-        {"Command11", "Print Unconfirmed"}, {"Unconf_to_announcer", "Unconfirm to announcer"},
-        {"ExportData", "Export"},           {"ExportAll", "Export All"},
-        {"NameList", "Name List"},          {"ClubList", "Clubs List"},
-    };
-    for (const auto &[name, caption] : placeholders)
-        m_placeholders << AddButton(QString::fromLatin1(name), tr(caption));
+    AddButton(QStringLiteral("Command6"), tr("List Unconf"));
+    AddButton(QStringLiteral("Command7"), tr("Compare"));
+    AddButton(QStringLiteral("Command11"), tr("Print Unconfirme&d"));
+    AddButton(QStringLiteral("Unconf_to_announcer"), tr("Unconfirm to announcer"));
+    AddButton(QStringLiteral("ExportData"), tr("Export"));
+    AddButton(QStringLiteral("ExportAll"), tr("Export All"));
     AddButton(QStringLiteral("Command1"), tr("&Save All"));
     AddButton(QStringLiteral("Command2"), tr("Cl&ose"));
 
-    m_meetDay = {Command(QStringLiteral("Command3")), Command(QStringLiteral("Command8")),
-                 Command(QStringLiteral("Command10")), Command(QStringLiteral("MakeHeats"))};
-    m_utilities = {Command(QStringLiteral("FileConfirm")),
-                   Command(QStringLiteral("FileClearConfirm")), Command(QStringLiteral("Checkin")),
-                   Command(QStringLiteral("Update_PB"))};
-    for (QPushButton *button : std::as_const(m_placeholders))
-        button->hide();
+    m_meetDay = {
+        Command(QStringLiteral("Command3")),   Command(QStringLiteral("Command8")),
+        Command(QStringLiteral("Command10")),  Command(QStringLiteral("MakeHeats")),
+        Command(QStringLiteral("Command6")),   Command(QStringLiteral("Command7")),
+        Command(QStringLiteral("Command11")),  Command(QStringLiteral("Unconf_to_announcer")),
+        Command(QStringLiteral("ExportData")), Command(QStringLiteral("ExportAll"))};
+    m_utilities = {
+        Command(QStringLiteral("FileConfirm")), Command(QStringLiteral("FileClearConfirm")),
+        Command(QStringLiteral("Checkin")),     Command(QStringLiteral("Update_PB")),
+        Command(QStringLiteral("NameList")),    Command(QStringLiteral("ClubList"))};
 
     // Function keys for the two commands used on every card.
     auto *confirmKey = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -172,6 +191,21 @@ void MastersConfirm::BuildBoxes()
     auto *nextKey = new QShortcut(QKeySequence(Qt::Key_F6), this);
     connect(nextKey, &QShortcut::activated, this,
             [this] { Command(QStringLiteral("NextSwimmer"))->click(); });
+
+    // The lists and exports: every letter of their captions is taken by the commands above.
+    const QList<std::pair<Qt::Key, const char *>> functionKeys{
+        {Qt::Key_F2, "Command6"},   {Qt::Key_F3, "Command7"},   {Qt::Key_F4, "Unconf_to_announcer"},
+        {Qt::Key_F9, "ExportData"}, {Qt::Key_F10, "ExportAll"}, {Qt::Key_F11, "NameList"},
+        {Qt::Key_F12, "ClubList"}};
+    for (const auto &[key, name] : functionKeys) {
+        QPushButton *button = Command(QString::fromLatin1(name));
+        button->setToolTip(QKeySequence(key).toString(QKeySequence::NativeText));
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [button] {
+            if (button->isVisible())
+                button->click();
+        });
+    }
 }
 
 void MastersConfirm::BuildLayout()
@@ -202,6 +236,7 @@ void MastersConfirm::BuildLayout()
         swims->addWidget(m_evMeetSpecific[r], r + 1, 4);
         swims->addWidget(m_delEvent[r], r + 1, 5);
     }
+    swims->addWidget(m_noConfList, 1, 0, MeetDay::SwimRows + 1, 6);
     swims->setRowStretch(MeetDay::SwimRows + 1, 1);
 
     auto *left = new QVBoxLayout;
@@ -242,6 +277,23 @@ void MastersConfirm::Connect()
     command(QStringLiteral("Checkin"), &Form::CheckinLog);
     command(QStringLiteral("MakeHeats"), &Form::MakeHeats);
     command(QStringLiteral("Update_PB"), &Form::UpdatePbs);
+    command(QStringLiteral("Command6"), &Form::ListUnconfirmed);
+    command(QStringLiteral("Command7"), &Form::Compare);
+    command(QStringLiteral("Unconf_to_announcer"), &Form::UnconfirmToAnnouncer);
+    command(QStringLiteral("ExportData"), &Form::ExportEvent);
+    command(QStringLiteral("ExportAll"), &Form::ExportAll);
+    command(QStringLiteral("NameList"), &Form::NameList);
+    command(QStringLiteral("ClubList"), &Form::ClubsList);
+    m_form->ShowAnnouncer = [this](const QString &message, int priority) {
+        AnnouncerWindow window(message, priority, this);
+        window.exec();
+    };
+    connect(Command(QStringLiteral("Command11")), &QPushButton::clicked, this, [this] {
+        Run([this] {
+            if (m_form->StartPrintUnconfirmed())
+                RunPrintUnconfirmed(m_session, m_form->Entrants(), m_prompts, Output());
+        });
+    });
     m_form->ShowSelectEvents = [this](MeetDb::GalaSelectEventsForm &select) {
         GalaSelectEvents window(select, this);
         window.exec();
@@ -252,13 +304,8 @@ void MastersConfirm::Connect()
     });
     connect(Command(QStringLiteral("Command5")), &QPushButton::clicked, this, [this] {
         Run([this] {
-            if (!m_form->StartProgramme())
-                return;
-            if (!m_output) {
-                m_ownOutput = std::make_unique<PrintOutput>(m_prompts, this);
-                m_output = m_ownOutput.get();
-            }
-            RunProgramme(m_session, m_form->Entrants(), m_prompts, *m_output);
+            if (m_form->StartProgramme())
+                RunProgramme(m_session, m_form->Entrants(), m_prompts, Output());
         });
     });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,
@@ -294,6 +341,8 @@ void MastersConfirm::Connect()
         connect(m_evConf[r], &QCheckBox::clicked, this, [this, r](bool ticked) {
             Run([this, r, ticked] { m_form->OnTickChanged(r, ticked); });
         });
+        connect(m_delEvent[r], &QPushButton::clicked, this,
+                [this, r] { Run([this, r] { m_form->DelEvent(r); }); });
     }
 }
 
@@ -307,7 +356,7 @@ void MastersConfirm::SetTabOrder()
 
     QList<QWidget *> order{m_entNo, m_name, m_club, m_age, m_sex, m_regNo};
     for (int r = 0; r < MeetDay::SwimRows; ++r)
-        order << m_evNo[r] << m_evTime[r] << m_evConf[r] << m_evMeetSpecific[r];
+        order << m_evNo[r] << m_evTime[r] << m_evConf[r] << m_evMeetSpecific[r] << m_delEvent[r];
     for (QPushButton *button : std::as_const(m_buttons))
         order << button;
     order << m_whatIf;
@@ -376,7 +425,10 @@ void MastersConfirm::Push()
         m_evTime[r]->setVisible(row.Visible);
         m_evMeetSpecific[r]->setVisible(row.Visible);
         m_evConf[r]->setVisible(row.Visible && ticks);
+        m_delEvent[r]->setVisible(row.Visible);
     }
+    m_noConfList->setPlainText(
+        QString(f.NoConfList).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     for (QPushButton *button : std::as_const(m_meetDay))
         button->setVisible(f.MeetDayCommandsVisible());
     for (QPushButton *button : std::as_const(m_utilities))
@@ -409,6 +461,14 @@ void MastersConfirm::ApplyFocus(const MeetDay::ConfirmFocus &focus)
     case MeetDay::ConfirmBox::EntryTime:
         target = m_evTime[focus.Row];
         break;
+    case MeetDay::ConfirmBox::SwimButton:
+        target = m_delEvent[focus.Row];
+        break;
+    case MeetDay::ConfirmBox::NoConfList:
+        m_noConfList->show();
+        m_noConfList->raise();
+        target = m_noConfList;
+        break;
     }
     if (!target->isVisible())
         target = m_entNo;
@@ -419,12 +479,26 @@ void MastersConfirm::ApplyFocus(const MeetDay::ConfirmFocus &focus)
 
 bool MastersConfirm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_noConfList) {
+        if (event->type() == QEvent::FocusOut)
+            m_noConfList->hide();
+        return QDialog::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed the cursor.
         auto *box = static_cast<QLineEdit *>(watched);
         QTimer::singleShot(0, box, &QLineEdit::selectAll);
     }
     return QDialog::eventFilter(watched, event);
+}
+
+PrintOutput &MastersConfirm::Output()
+{
+    if (!m_output) {
+        m_ownOutput = std::make_unique<PrintOutput>(m_prompts, this);
+        m_output = m_ownOutput.get();
+    }
+    return *m_output;
 }
 
 void MastersConfirm::reject()

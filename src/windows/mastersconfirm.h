@@ -12,6 +12,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace Core {
@@ -33,7 +34,11 @@ class PrintOutput;
  * Keyboard: the entrant-number box has the focus when the window opens; Enter (or leaving the
  * box) shows the entrant typed. "Confirm All" is Alt+C or F5, "Next Swimmer" Alt+N or F6, the
  * "Heats" view F7 and "Programme" F8 (their letters are all taken by other commands), and
- * Tab walks the entrant's boxes and then each swim row (event, time, tick, meet-specific text).
+ * Tab walks the entrant's boxes and then each swim row (event, time, tick, meet-specific text,
+ * and its "Del", or "Add" on the first free row). The lists and exports have no letter left:
+ * "List Unconf" is F2, "Compare" F3, "Unconfirm to announcer" F4, "Export" F9, "Export All"
+ * F10, "Name List" F11 and "Clubs List" F12; "Print Unconfirmed" is Alt+D. The list of
+ * "List Unconf" takes the focus and hides itself when the focus leaves it (Tab).
  * Escape closes the window through the "Save Current Values?" question.
  */
 class MastersConfirm : public QDialog
@@ -53,8 +58,11 @@ public:
     QLineEdit *TimeBox(int row) const { return m_evTime[row]; }
     QCheckBox *Tick(int row) const { return m_evConf[row]; }
     QPushButton *Command(const QString &name) const;
+    QPushButton *SwimButton(int row) const { return m_delEvent[row]; }
+    QPlainTextEdit *UnconfirmedList() const { return m_noConfList; }
 
-    // Where "Programme" sends the programme; without one the window asks with its own.
+    // Where "Programme" and "Print Unconfirmed" send their reports; without one the window asks
+    // with its own.
     void SetPrintOutput(PrintOutput *output) { m_output = output; }
 
 protected:
@@ -72,6 +80,8 @@ private:
     void Pull();
     void Push();
     void ApplyFocus(const MeetDay::ConfirmFocus &focus);
+    // Where reports go: the one set, or the window's own.
+    PrintOutput &Output();
 
     std::unique_ptr<MeetDay::MastersConfirmForm> m_form;
     Core::Prompts &m_prompts;
@@ -91,10 +101,10 @@ private:
     std::array<QCheckBox *, MeetDay::SwimRows> m_evConf{};
     std::array<QLineEdit *, MeetDay::SwimRows> m_evMeetSpecific{};
     std::array<QPushButton *, MeetDay::SwimRows> m_delEvent{};
-    QList<QPushButton *> m_buttons;      // every command button, in layout order
-    QList<QPushButton *> m_meetDay;      // shown in the meet-day mode
-    QList<QPushButton *> m_utilities;    // shown by "Utilities" in the meet-day mode
-    QList<QPushButton *> m_placeholders; // commands still to come: always hidden
+    QPlainTextEdit *m_noConfList;
+    QList<QPushButton *> m_buttons;   // every command button, in layout order
+    QList<QPushButton *> m_meetDay;   // shown in the meet-day mode
+    QList<QPushButton *> m_utilities; // shown by "Utilities" in the meet-day mode
     MeetDb::Session &m_session;
     PrintOutput *m_output = nullptr;
     std::unique_ptr<PrintOutput> m_ownOutput;

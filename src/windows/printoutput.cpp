@@ -17,6 +17,7 @@
 #include "core/prompts.h"
 #include "meetdb/session.h"
 #include "reports/entrantslist.h"
+#include "reports/nonswimmers.h"
 #include "reports/programme.h"
 
 namespace Windows {
@@ -207,6 +208,19 @@ void RunPrintEntrantsList(MeetDb::Session &session, Core::Prompts &prompts, Prin
                QStringLiteral("entrants-%1.pdf").arg(SafeCode(session.Gala.MeetCode)),
                Reports::ReportFontsFrom(session.Settings),
                [&](Reports::Printer &printer) { Reports::PrintEntrantsList(printer, *list); });
+}
+
+void RunPrintUnconfirmed(MeetDb::Session &session, const MeetDay::Roster &roster,
+                         Core::Prompts &prompts, PrintOutput &output)
+{
+    const std::optional<Reports::NonSwimmers> list =
+        Reports::PrepareNonSwimmers(session, roster, prompts);
+    if (!list)
+        return;
+    output.Run(list->Title + QStringLiteral(" - Non swimmers"),
+               QStringLiteral("nonswimmers-%1.pdf").arg(SafeCode(session.Gala.MeetCode)),
+               Reports::ReportFontsFrom(session.Settings),
+               [&](Reports::Printer &printer) { Reports::PrintNonSwimmers(printer, *list); });
 }
 
 } // namespace Windows

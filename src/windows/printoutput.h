@@ -96,4 +96,9 @@ void RunProgramme(MeetDb::Session &session, MeetDay::Roster &roster, Core::Promp
 // The main window's "Print Entrants List": the list's checks and reading, then the output.
 void RunPrintEntrantsList(MeetDb::Session &session, Core::Prompts &prompts, PrintOutput &output);
 
+// The meet-day window's "Print Unconfirmed" for the selected events: the list is read from the
+// roster as it stands, then sent to the output.
+void RunPrintUnconfirmed(MeetDb::Session &session, const MeetDay::Roster &roster,
+                         Core::Prompts &prompts, PrintOutput &output);
+
 } // namespace Windows

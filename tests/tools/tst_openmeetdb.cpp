@@ -191,6 +191,29 @@ private Q_SLOTS:
         row("programme file", "programme-csv @natamar.mdb CHAMPS27 @out.csv", 0, "Wrote the programme of meet CHAMPS27 to @out.csv (40 events)\n",
             "", {}, R"(^"1","Girls U/11 50m Freestyle"\r\n"BCP"\r\n"H"\r\n"No finalists"\r\n"2",)");
         row("programme file of an open meet", "programme-csv @natamar.mdb SPRING27 @out.csv", 1, "meet SPRING27 is not a Champs meet");
+        // Oscar's swim in 37 moves to 35, which is swum with 25: it is in 25's pool event now.
+        const QString pool35 = R"(SELECT "Combined With" FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 35 AND "Event number" = '35')";
+        const QString oscar = R"(SELECT group_concat("Event number", ' ') FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 35)";
+        row("swim moved", "swims @natamar.mdb SPRING27 35 --move 37=35", 0, "35\t36.46\tN\t25\n36\t30.08\tN\t36\n", "", {pool35, "25"});
+        row("swim moved onto one entered", "swims @natamar.mdb SPRING27 35 --move 37=36", 1,
+            "Oscar Orrin is already entered in event 36; no swims changed", "", {oscar, "36 37"});
+        row("swim moved to no event", "swims @natamar.mdb SPRING27 35 --move 37=99", 1, "Event 99 is not an event of this meet");
+        row("swims added and removed", "swims @natamar.mdb SPRING27 1 --add 2,12 --remove 3", 0,
+            "1\t46.36\tN\t1\n2\t9:99.99\tN\t2\n12\t9:99.99\tN\t12\n");
+        row("swim added twice", "swims @natamar.mdb SPRING27 35 --add 38,38", 1, "Oscar Orrin is already entered in event 38", "", {oscar, "36 37"});
+        row("swim not entered", "swims @natamar.mdb SPRING27 35 --remove 5", 1, "Oscar Orrin has no swim in event 5");
+        row("swims listed", "swims @natamar.mdb SPRING27 35", 0, "36\t30.08\tN\t36\n37\t36.46\tN\t37\n");
+        row("swims of nobody", "swims @natamar.mdb SPRING27 999 --remove 5", 1, "entrant 999 is not in meet SPRING27");
+        row("swims, move without a target", "swims @natamar.mdb SPRING27 35 --move 37", 1, "\"37\" is not FROM=TO");
+        row("swims, no entrant number", "swims @natamar.mdb SPRING27 Oscar", 2, "Usage: openmeet-db swims");
+        row("lists", "lists @natamar.mdb SPRING27 @", 0, "Wrote @clublist.csv\nWrote @namelist.csv\n");
+        row("lists of a meet without entries or clubs", "lists @natamar.mdb GRADED @", 1,
+            "GRADED: No Clubs\nGRADED: No Entries\nopenmeet-db: not every list was written");
+        row("lists into no folder", "lists @natamar.mdb SPRING27 @missing", 1, "Cannot write");
+        row("non-swimmers", "non-swimmers @natamar.mdb SPRING27 @out.pdf --events 35-37", 0,
+            "Wrote the non-swimmers of meet SPRING27 to @out.pdf (38 missing, 1 pages)\n", "", {},
+            "^Swimmers who have not posted their cards for this session\n(.|\n)*Non swimmers for event 36\n");
+        row("non-swimmers of no event", "non-swimmers @natamar.mdb SPRING27 @out.pdf --events 99", 1, "no event \"99\" in the meet");
         // clang-format on
     }
 

@@ -1,5 +1,9 @@
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -10,6 +14,7 @@
 #include "support/entryfixture.h"
 #include "support/modal.h"
 #include "support/pdftext.h"
+#include "windows/announcerwindow.h"
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
 #include "windows/mastersconfirm.h"
@@ -43,6 +48,20 @@ struct Window : EntryGala
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 };
+
+// Answers the next "Select Events" with "Select All" and "Confirm", and the report's output
+// window with "PDF file".
+void SelectAllToPdf()
+{
+    WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
+        select->Command(3)->click();
+        select->Command(1)->click();
+        WhenShown<Windows::OutputChoice>([](Windows::OutputChoice *choice) {
+            choice->PdfOption()->setChecked(true);
+            choice->OkButton()->click();
+        });
+    });
+}
 
 } // namespace
 
@@ -134,17 +153,70 @@ private Q_SLOTS:
         output.SetPdfPathChooser([&](const QString &) { return pdf; });
         w.window->SetPrintOutput(&output);
         w.prompts.No().No();
-        WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
-            select->Command(3)->click();
-            select->Command(1)->click();
-            WhenShown<Windows::OutputChoice>([](Windows::OutputChoice *choice) {
-                choice->PdfOption()->setChecked(true);
-                choice->OkButton()->click();
-            });
-        });
+        SelectAllToPdf();
         w.window->Command("Command5")->click();
         QCOMPARE(w.prompts.Messages, QStringList{});
         QVERIFY(PdfLayoutText(TestDir::Read(pdf)).contains("Bob Ray"));
+    }
+
+    // The swim buttons and the lists from the keyboard: Space on "Add" and "Del", F2 for the
+    // unconfirmed list (Tab leaves and hides it), F4 for the announcer (Copy), Alt+D to print.
+    void swimsAndListsFromTheKeyboard()
+    {
+        {
+            // Typed into and taken down while open: the box's command must not run any more.
+            Window w("Entries");
+            QVERIFY(w.window->SwimButton(1)->isVisible() && w.window->SwimButton(2)->isVisible());
+            QVERIFY(!w.window->Command("Command6")->isVisible());
+            QCOMPARE(w.window->SwimButton(2)->text(), QString("Add"));
+            QTest::keyClicks(w.window->EntrantNumberBox(), "2");
+        }
+
+        Window day("Meet Day");
+        QWidget *window = day.window.get();
+        day.prompts.Type("3");
+        day.window->SwimButton(2)->setFocus();
+        QTest::keyClick(day.window->SwimButton(2), Qt::Key_Space);
+        QCOMPARE(day.window->EventBox(2)->text(), QString("3"));
+        QVERIFY(day.window->TimeBox(2)->hasFocus());
+        day.prompts.Yes();
+        day.window->SwimButton(0)->setFocus();
+        QTest::keyClick(day.window->SwimButton(0), Qt::Key_Space);
+        QCOMPARE(day.window->EventBox(0)->text() + day.window->EventBox(1)->text(), "23");
+        QVERIFY(day.window->SwimButton(0)->hasFocus());
+
+        day.prompts.Yes();
+        QTest::keyClick(window, Qt::Key_F2);
+        QPlainTextEdit *list = day.window->UnconfirmedList();
+        QVERIFY(list->isVisible() && list->hasFocus());
+        QVERIFY(list->toPlainText().startsWith("1    Ann Lee"));
+        QCOMPARE(list->toPlainText().count(u'\n'), 2);
+        QTest::keyClick(list, Qt::Key_Tab);
+        QVERIFY(!list->isVisible());
+
+        QString copied;
+        WhenShown<Windows::AnnouncerWindow>([&](Windows::AnnouncerWindow *announcer) {
+            QVERIFY(announcer->Message()->toPlainText().contains("Bob Ray"));
+            announcer->CopyButton()->click();
+            copied = QGuiApplication::clipboard()->text();
+            announcer->accept();
+        });
+        QTest::keyClick(window, Qt::Key_F4);
+        QVERIFY(copied.startsWith("The following swimmers") &&
+                copied.endsWith("Velmora Marlets \r\n"));
+
+        Windows::PrintOutput output(day.prompts, window);
+        const QString pdf = day.dir.FilePath("unconfirmed.pdf");
+        output.SetPdfPathChooser([&](const QString &) { return pdf; });
+        day.window->SetPrintOutput(&output);
+        SelectAllToPdf();
+        // Offscreen there is no window manager to give the window back its activation.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(QFileInfo::exists(pdf)); // a mnemonic clicks after a short animation
+        QVERIFY(PdfLayoutText(TestDir::Read(pdf)).contains("Non swimmers for event 3"));
+        QCOMPARE(day.prompts.Messages, QStringList{});
     }
 };
 
