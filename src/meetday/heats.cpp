@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QSaveFile>
 #include <QSqlQuery>
@@ -20,6 +22,7 @@ namespace MeetDay {
 namespace {
 
 const QString EntrantsForEventQuery = QStringLiteral("Entrants for 1 Event");
+const QString SwimsForMeetQuery = QStringLiteral("Swims for 1 Meet");
 
 using SwimKey = QPair<int, QString>; // entrant number, event number
 
@@ -139,6 +142,93 @@ QStringList SelectedPoolEvents(const Core::GalaState &gala)
     return events;
 }
 
+QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster)
+{
+    const Core::GalaState &gala = session.Gala;
+    QHash<int, const RosterEntrant *> entrants;
+    for (const RosterEntrant &entrant : roster)
+        entrants.insert(entrant.EntrantNumber, &entrant);
+
+    struct Placed
+    {
+        int EventIndex; // the pool event's place in the event list; events not in it go last
+        QString PoolEvent;
+        HeatLine Line;
+    };
+    QList<Placed> placed;
+    MeetDb::Database::SavedQuery query = session.MeetDb.OpenQuery(SwimsForMeetQuery);
+    query.SetParameter(MeetDb::ParamMeetCode, gala.MeetCode);
+    std::unique_ptr<MeetDb::RecordSet> rows = query.Open();
+    for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
+        const int heat = rows->Int(QStringLiteral("Heat No"));
+        const int lane = rows->Int(QStringLiteral("Lane No"));
+        if (heat <= 0 || lane <= 0)
+            continue;
+        HeatLine line;
+        line.Event = rows->Text(QStringLiteral("Event number"));
+        line.Heat = heat;
+        line.Lane = lane;
+        line.EntrantNumber = rows->Int(QStringLiteral("Entrant Number"));
+        if (const RosterEntrant *entrant = entrants.value(line.EntrantNumber)) {
+            line.Name = entrant->Name;
+            line.Club = entrant->Club;
+        }
+        line.EntryTime = rows->Text(QStringLiteral("Time"));
+        if (line.EntryTime.isEmpty())
+            line.EntryTime = rows->Text(QStringLiteral("Entry Time"));
+        QString pool = rows->Text(QStringLiteral("Combined With"));
+        if (pool.isEmpty())
+            pool = line.Event;
+        const int index = gala.FindEvent(pool);
+        placed.append({index < 0 ? int(gala.Events.size()) : index, pool, line});
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) {
+        return std::tie(a.EventIndex, a.PoolEvent, a.Line.Heat, a.Line.Lane) <
+               std::tie(b.EventIndex, b.PoolEvent, b.Line.Heat, b.Line.Lane);
+    });
+    QList<HeatLine> lines;
+    lines.reserve(placed.size());
+    for (const Placed &one : std::as_const(placed))
+        lines.append(one.Line);
+    return lines;
+}
+
+QList<HeatLine> WorkFileHeatLines(const Core::GalaState &gala, const QString &dir)
+{
+    QList<SeededEvent> events;
+    for (const Core::GalaEvent &event : gala.Events) {
+        if (!CombinedLeadOf(gala, event.EvNumber).isEmpty() || !SafeEventFileName(event.EvNumber))
+            continue;
+        SeededEvent seeded;
+        seeded.PoolEvent = event.EvNumber;
+        seeded.Events = PoolEventMembers(gala, event.EvNumber);
+        const QString path =
+            QDir(dir).filePath(HeatWorkFileName(event.EvNumber, seeded.Events.size() > 1));
+        QList<WorkFileSwim> swims;
+        QString error;
+        // A list longer than any event is seeded with is not a work file of this meet; masters
+        // heats sort it again, which would take long.
+        if (!QFile::exists(path) ||
+            !ReadHeatWorkFile(path, gala.GalaType == Core::GalaGraded, swims, &error) ||
+            swims.size() > MaxEventList)
+            continue;
+        for (const WorkFileSwim &swim : std::as_const(swims)) {
+            if (swim.ToSwim)
+                seeded.List.append({swim.Event,
+                                    swim.Number.toInt(),
+                                    swim.Name,
+                                    swim.Club,
+                                    swim.Age,
+                                    swim.Time,
+                                    0,
+                                    {}});
+        }
+        AllocateHeats(seeded, gala);
+        events.append(std::move(seeded));
+    }
+    return HeatLines(events);
+}
+
 void WriteSeededEvents(MeetDb::Database &db, const QString &meetCode,
                        const QList<SeededEvent> &events)
 {
@@ -185,6 +275,8 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
             noHeatResults << event.PoolEvent;
     if (!noHeatResults.isEmpty())
         prompts.Message(NoHeatResultsMessage(noHeatResults));
+    // The events with nothing to seed are named together at the end, not one box each.
+    QStringList empty;
     for (const SeededEvent &event : std::as_const(seeded)) {
         if (!event.WritesSeeds && !event.Refused) {
             QString error;
@@ -194,8 +286,10 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
         for (const QString &message : event.Messages)
             prompts.Message(message);
         if (event.List.isEmpty() && !event.Refused)
-            prompts.Message(NoEntriesForEventMessage + event.PoolEvent);
+            empty << event.PoolEvent;
     }
+    if (!empty.isEmpty())
+        prompts.Message(NoEntriesForEventsMessage(empty));
     if (!seeded.isEmpty() && std::all_of(seeded.cbegin(), seeded.cend(),
                                          [](const SeededEvent &event) { return event.Refused; })) {
         seeded.clear();

@@ -44,13 +44,25 @@ struct MakeHeatsOptions
 QStringList SelectedPoolEvents(const Core::GalaState &gala);
 
 // Seeds and writes every selected pool event, then shows the messages of each event in order
-// ("No (confirmed) entries for event 12", "Less than 6 swimmers in event 7" ...). The finals of
-// a "Champs" finals session are made only where every finalist has a heat rank; the events
-// refused are left as they were and named together in one NoHeatResultsMessage. Returns false
-// when nothing was made (a failed write, or every event refused); `seeded` then is empty,
-// otherwise it holds every seeded pool event.
+// ("Less than 6 swimmers in event 7" ...) and one message naming every event with nothing to
+// seed ("No (confirmed) entries for events 4, 12"). The finals of a "Champs" finals session are
+// made only where every finalist has a heat rank; the events refused are left as they were and
+// named together in one NoHeatResultsMessage. Returns false when nothing was made (a failed
+// write, or every event refused); `seeded` then is empty, otherwise it holds every seeded pool
+// event.
 bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOptions &options,
                Core::Prompts &prompts, QList<SeededEvent> &seeded);
+
+// The heats stored in the meet: every swim of the meet whose "Heat No" and "Lane No" are above
+// 0, by pool event ("Combined With", else its own event) in event-list order, heat and lane.
+// Names and clubs come from `roster`; the time is the one the heats were seeded with. Throws
+// MeetDb::DbError.
+QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster);
+
+// The heats of the heat work files in `dir` (galas kept in entry files): each pool event of the
+// meet with a readable work file, split into heats and lanes as "Make Heats" splits a seeded
+// list. Events without a file, or with a damaged one, are left out.
+QList<HeatLine> WorkFileHeatLines(const Core::GalaState &gala, const QString &dir);
 
 // Writes the seeded events to the open meet database in one transaction. Throws
 // MeetDb::DbError; the transaction is then rolled back.

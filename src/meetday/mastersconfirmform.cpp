@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include "core/galastate.h"
@@ -13,6 +14,7 @@
 #include "meetday/heats.h"
 #include "meetday/swimedits.h"
 #include "meetday/updatepbs.h"
+#include "meetdb/database.h"
 #include "meetdb/eventselection.h"
 #include "meetdb/session.h"
 
@@ -23,6 +25,12 @@ namespace {
 const QString NotReadWholeMessage =
     QStringLiteral("Nothing was saved: the entries could not be read whole when this window "
                    "opened, and saving now would lose the rest of them.");
+
+// "1 swim", "3 swims".
+QString Counted(int count, const QString &thing)
+{
+    return QString::number(count) + u' ' + thing + (count == 1 ? QString() : QStringLiteral("s"));
+}
 
 } // namespace
 
@@ -46,9 +54,12 @@ void MastersConfirmForm::Open()
     Caption = gala.GalaName;
     m_meetDay = gala.ProgramMode != ModeEntries;
     m_utilitiesShown = false;
+    WhatIfMode = false;
+    m_whatIfStart.reset();
     m_heats.clear();
     m_loaded = LoadRoster(m_session, m_prompts, m_roster);
     m_current = -1;
+    RefreshHeats();
     ClearDisplay();
     // The first card is on show at once; its number is selected, so typing another replaces it.
     if (!m_roster.isEmpty()) {
@@ -142,17 +153,14 @@ bool MastersConfirmForm::WriteAllowed()
 void MastersConfirmForm::SaveDisplayedEntrant()
 {
     // Nothing has been shown yet when the box is first left: there is nothing to write, and
-    // nothing to warn about.
-    if (m_current < 0)
+    // nothing to warn about. Entry files are written whole by Save All, never card by card, so
+    // there is nothing to say either.
+    if (m_current < 0 || !m_session.Gala.MeetDbOpen)
         return;
     if (WhatIfMode) {
         m_prompts.Message(WhatIfMessage);
         return;
     }
-    // A gala kept in entry files is written whole by "Save All"; a message at every swimmer
-    // called up would only stand between the official and the next card.
-    if (!m_session.Gala.MeetDbOpen)
-        return;
     const RosterEntrant &entrant = m_roster.at(m_current);
     if (entrant.Swims.isEmpty() || !WriteAllowed())
         return;
@@ -167,6 +175,55 @@ void MastersConfirmForm::OnEntrantNumberLeft()
         RequestFocus(ConfirmBox::ConfirmAll);
     else
         RequestFocus(ConfirmBox::EntrantNumber, 0, true);
+}
+
+bool MastersConfirmForm::TakeTypedBox(ConfirmBox box, int row)
+{
+    // A check that refuses the text asks for the focus back on its own box.
+    m_focus = ConfirmFocus{};
+    switch (box) {
+    case ConfirmBox::EntrantNumber:
+        OnEntrantNumberLeft();
+        return m_current >= 0;
+    case ConfirmBox::Club:
+        OnClubLeft();
+        break;
+    case ConfirmBox::Sex:
+        OnSexLeft();
+        break;
+    case ConfirmBox::EventNumber:
+        OnEventNumberLeft(row);
+        break;
+    case ConfirmBox::EntryTime:
+        OnEntryTimeLeft(row);
+        break;
+    case ConfirmBox::None:
+    case ConfirmBox::ConfirmAll:
+    case ConfirmBox::SwimButton:
+    case ConfirmBox::NoConfList:
+        return true;
+    }
+    return m_focus.Box != box;
+}
+
+void MastersConfirmForm::SetWhatIfMode(bool on)
+{
+    if (on == WhatIfMode)
+        return;
+    if (on) {
+        m_whatIfStart = m_roster;
+        WhatIfMode = true;
+        return;
+    }
+    if (m_whatIfStart && *m_whatIfStart != m_roster) {
+        if (!m_prompts.AskYesNo(DropWhatIfQuestion, true))
+            return;
+        m_roster = *m_whatIfStart;
+        if (m_current >= 0 && m_current < m_roster.size())
+            ShowEntrant(m_roster.at(m_current).EntrantNumber);
+    }
+    m_whatIfStart.reset();
+    WhatIfMode = false;
 }
 
 void MastersConfirmForm::ShowAndFocus(int row)
@@ -399,8 +456,35 @@ void MastersConfirmForm::MakeHeats()
     if (ShowSelectEvents)
         ShowSelectEvents(select);
     QList<SeededEvent> made;
-    if (MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made))
-        m_heats = std::move(made);
+    if (!MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made))
+        return;
+    m_heats = std::move(made);
+    RefreshHeats();
+    int withHeats = 0;
+    for (const SeededEvent &event : std::as_const(m_heats))
+        withHeats += event.HeatCount > 0 ? 1 : 0;
+    Status = withHeats == 0 ? QStringLiteral("No heats were made")
+                            : QStringLiteral("Heats made for %1: F7 shows them")
+                                  .arg(Counted(withHeats, QStringLiteral("event")));
+}
+
+void MastersConfirmForm::RefreshHeats()
+{
+    m_heatLines.clear();
+    if (!m_meetDay)
+        return;
+    const Core::GalaState &gala = m_session.Gala;
+    if (!gala.MeetDbOpen) {
+        m_heatLines =
+            WorkFileHeatLines(gala, gala.WorkDir.isEmpty() ? m_session.ProgramDir : gala.WorkDir);
+        return;
+    }
+    try {
+        m_heatLines = StoredHeatLines(m_session, m_roster);
+    } catch (const MeetDb::DbError &) {
+        // The view only shows what is stored, for checking. A meet whose heats cannot be read
+        // shows none; the commands that need them say what is wrong when they run.
+    }
 }
 
 bool MastersConfirmForm::StartProgramme()
@@ -422,11 +506,17 @@ void MastersConfirmForm::UpdatePbs()
 {
     if (!m_meetDay || !WriteAllowed())
         return;
+    int changed = 0;
     if (!UpdatePbsFromFile(m_roster, m_session.Gala, m_session.Settings, m_session.Settings.DbFile,
-                           m_prompts))
+                           m_prompts, &changed))
         return;
     FillRows();
-    SaveRoster(m_session, m_roster, m_prompts);
+    const QString updated =
+        changed == 0 ? QStringLiteral("No entry times updated")
+                     : Counted(changed, QStringLiteral("entry time")) + QStringLiteral(" updated");
+    Status = SaveRoster(m_session, m_roster, m_prompts)
+                 ? updated
+                 : updated + QStringLiteral(", but not saved");
 }
 
 void MastersConfirmForm::CheckinLog()
@@ -444,14 +534,29 @@ void MastersConfirmForm::CheckinLog()
                               .arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
-    m_prompts.ShowStatus(
-        QStringLiteral("Check-in log written to %1").arg(QDir::toNativeSeparators(path)));
+    Status = QStringLiteral("Check-in log written to %1").arg(QDir::toNativeSeparators(path));
 }
 
 bool MastersConfirmForm::SaveAll()
 {
     RequestFocus(ConfirmBox::EntrantNumber, 0, true);
-    return WriteAllowed() && SaveRoster(m_session, m_roster, m_prompts);
+    if (!WriteAllowed() || !SaveRoster(m_session, m_roster, m_prompts))
+        return false;
+    int entrants = 0;
+    int swims = 0;
+    for (const RosterEntrant &entrant : std::as_const(m_roster)) {
+        entrants += entrant.Swims.isEmpty() ? 0 : 1;
+        swims += entrant.SwimCount();
+    }
+    const Core::GalaState &gala = m_session.Gala;
+    const QString file =
+        gala.MeetDbOpen
+            ? m_session.MeetDb.Path()
+            : RosterFilesFor(gala, Entries::EntryDirPath(gala, m_session.ProgramDir)).Save;
+    Status = QStringLiteral("%1 and %2 written to %3")
+                 .arg(Counted(entrants, QStringLiteral("entrant")),
+                      Counted(swims, QStringLiteral("swim")), QFileInfo(file).fileName());
+    return true;
 }
 
 void MastersConfirmForm::Close()

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 #include <QColor>
 #include <QList>
@@ -52,6 +53,8 @@ inline const QString InvalidTimeMessage = QStringLiteral("Invalid Time");
 inline const QString NoEntriesMessage = QStringLiteral("No Entries");
 inline const QString SearchTitle = QStringLiteral("Search by Name");
 inline const QString SearchQuestion = QStringLiteral("Enter (part of) name");
+inline const QString DropWhatIfQuestion =
+    QStringLiteral("Leave What If Mode? The changes made in it will be dropped.");
 
 // One swim row of the window.
 struct SwimRow
@@ -98,6 +101,17 @@ public:
     // The entrant-number box was left (or Enter pressed in it): the entrant on display is
     // written to the meet database, then the typed number is shown.
     void OnEntrantNumberLeft();
+    // Takes what was typed into `box` (`row` for the boxes of a swim row) and not yet taken by
+    // leaving it, before another command runs: a new entrant number shows that entrant, a typed
+    // time, club, sex or event number goes through its check. Returns false when the check
+    // refused it (no entrant with that number, or the box gets the focus back): the command
+    // must then not run, so that the official sees what was refused before anything else
+    // happens.
+    bool TakeTypedBox(ConfirmBox box, int row = 0);
+    // Ticks or clears "What If Mode". Ticking keeps a copy of the roster. Clearing puts that copy
+    // back, so that nothing tried out reaches a later save; when something was changed it asks
+    // first, and a No leaves the mode on.
+    void SetWhatIfMode(bool on);
     void OnTickChanged(int row, bool ticked);
     void ConfirmAll();
     void ConfirmAllSwimmers();
@@ -182,8 +196,11 @@ public:
     QString RegistrationNumber;
     QColor Background = Qt::white;
     std::array<SwimRow, SwimRows> Rows;
-    bool WhatIfMode = false;
+    bool WhatIfMode = false; // changed through SetWhatIfMode
     bool CloseRequested = false;
+    // What the last long command did ("12 entrants and 30 swims written to natamar.mdb"), for
+    // the window's status line; "" when there is nothing to say.
+    QString Status;
 
     // ---- What the window shows ----------------------------------------------------------------
 
@@ -193,16 +210,21 @@ public:
     // "Clear Confirms", "Confirm all swimmers", "Check-in Log" and "Update PBs", toggled by
     // "Utilities".
     bool UtilityButtonsVisible() const { return m_meetDay && m_utilitiesShown; }
-    // "Heats", once "Make Heats" has made some.
-    bool HeatsViewVisible() const { return m_meetDay && !m_heats.isEmpty(); }
+    // "Heats", when the meet has heats: stored before the window opened, or made since.
+    bool HeatsViewVisible() const { return m_meetDay && !m_heatLines.isEmpty(); }
     // "Programme".
     bool ProgrammeVisible() const { return m_meetDay; }
 
     // Shows "Select Events" over the window and returns when it has closed. Set by the window;
     // without it the events selected before are used.
     std::function<void(MeetDb::GalaSelectEventsForm &)> ShowSelectEvents;
-    // The pool events of the last "Make Heats", for the "Heats" view.
+    // The pool events of the last "Make Heats".
     const QList<SeededEvent> &MadeHeats() const { return m_heats; }
+    // The lines of the "Heats" view: the heats stored with the swims of the meet database, or
+    // those of the heat work files for a gala kept in entry files.
+    const QList<HeatLine> &HeatsShown() const { return m_heatLines; }
+    // Reads the stored heats again, after a command that wrote them.
+    void RefreshHeats();
 
     // ---- For the window, the tool and the tests -------------------------------------------------
 
@@ -236,6 +258,8 @@ private:
     // Whether "Export" writes programme references: as the last "Programme" or "Export All"
     // left it, off before either.
     bool m_assignNumbers = false;
+    QList<HeatLine> m_heatLines;
+    std::optional<Roster> m_whatIfStart; // the roster when "What If Mode" was ticked
 };
 
 // The window's background for a sex: light red for "F", turquoise for "M", else white.

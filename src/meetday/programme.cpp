@@ -2,7 +2,10 @@
 
 #include <memory>
 
+#include <optional>
+
 #include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QSaveFile>
 #include <QSqlError>
@@ -10,6 +13,7 @@
 
 #include "core/galastate.h"
 #include "core/prompts.h"
+#include "core/textutil.h"
 #include "meetday/heats.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
@@ -20,6 +24,10 @@ namespace MeetDay {
 namespace {
 
 using SwimKey = QPair<int, QString>; // entrant number, event number
+
+// A heat work file is small: a generous limit keeps a stray file of another kind from being
+// read whole.
+constexpr qint64 MaxHeatWorkFileBytes = 4 * 1024 * 1024;
 
 QByteArray SwimRecord(const EventListRow &row, int number, bool withClub)
 {
@@ -175,6 +183,73 @@ QByteArray MemberWorkFileBytes(const SeededEvent &seeded, const QString &memberE
         ++count;
     }
     return QByteArray::number(count) + "\r\n" + records;
+}
+
+bool ReadHeatWorkFile(const QString &path, bool graded, QList<WorkFileSwim> &swims, QString *error)
+{
+    swims.clear();
+    const QString name = QDir::toNativeSeparators(path);
+    auto fail = [&](int line, const QString &what) {
+        *error = QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(what);
+        swims.clear();
+        return false;
+    };
+    QFile file(path);
+    if (file.size() > MaxHeatWorkFileBytes)
+        return fail(1, QStringLiteral("the file is too large to be a heats file"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot read %1: %2").arg(name, file.errorString());
+        return false;
+    }
+    QStringList lines = Core::DecodeTextFile(file.readAll()).split(u'\n');
+    for (QString &line : lines)
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    while (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+
+    bool ok = false;
+    const int count = lines.value(0).trimmed().toInt(&ok);
+    if (!ok || count < 0)
+        return fail(1, QStringLiteral("the first line must be the number of swimmers"));
+
+    // Each swimmer is one line of number, event, name, age, time and flag; the club follows on a
+    // line of its own in the galas that write one. The programme run writes no points, but a
+    // Graded gala's file from elsewhere may carry them as a seventh field.
+    int at = 1;
+    for (int k = 0; k < count; ++k) {
+        if (at >= lines.size())
+            return fail(
+                at + 1,
+                QStringLiteral("the file ends after %1 of its %2 swimmers").arg(k).arg(count));
+        QString lineError;
+        const std::optional<QStringList> record = Core::SplitCsvLine(lines.at(at), &lineError);
+        if (!record)
+            return fail(at + 1, lineError);
+        if (record->size() != 6 && !(graded && record->size() == 7))
+            return fail(at + 1, QStringLiteral("a swimmer needs %1 fields, this line has %2")
+                                    .arg(graded ? QStringLiteral("6 or 7") : QStringLiteral("6"))
+                                    .arg(record->size()));
+        WorkFileSwim swim;
+        swim.Number = record->at(0);
+        swim.Event = record->at(1);
+        swim.Name = record->at(2);
+        swim.Age = record->at(3);
+        swim.Time = record->at(4);
+        swim.ToSwim = record->at(5).trimmed() != QLatin1String("0");
+        if (record->size() == 7)
+            swim.Points = record->at(6).trimmed().toInt();
+        ++at;
+        if (at < lines.size()) {
+            const std::optional<QStringList> club = Core::SplitCsvLine(lines.at(at), &lineError);
+            if (club && club->size() == 1) {
+                swim.Club = club->at(0);
+                ++at;
+            }
+        }
+        swims.append(swim);
+    }
+    return true;
 }
 
 QByteArray QuotedField(const QString &text)

@@ -73,6 +73,24 @@ QByteArray HeatWorkFileBytes(const SeededEvent &seeded, const Core::GalaState &g
 QByteArray MemberWorkFileBytes(const SeededEvent &seeded, const QString &memberEvent,
                                const Core::GalaState &gala);
 
+// One swimmer of a heat work file.
+struct WorkFileSwim
+{
+    QString Number; // the entrant number, or the place in the list when the meet renumbers
+    QString Event;
+    QString Name;
+    QString Age;
+    QString Time;
+    bool ToSwim = true;
+    int Points = 0; // "Graded" galas only
+    QString Club;   // not in a "Champs" meet's files
+};
+
+// Reads a heat work file; a "Graded" gala's records carry the points after the flag. Returns
+// false with `error` naming the file (and the line, for a damaged one) when it cannot be read
+// whole; `swims` is then empty, so that half an event is never taken for the whole.
+bool ReadHeatWorkFile(const QString &path, bool graded, QList<WorkFileSwim> &swims, QString *error);
+
 // Writes the heat work file of the pool event into `dir`, and for a combined lead the file of
 // every event of its group. Each file is written whole or not at all. Returns false with
 // `error` naming the file that could not be written (files written before it stay).

@@ -45,6 +45,8 @@ struct RosterSwim
     int FinalRank = 0;    // entry files only; above Lanes marks a reserve
     QString CombinedWith; // meet database only
     QString MeetSpecific; // meet database only; "(Res)" marks a reserve
+
+    bool operator==(const RosterSwim &) const = default;
 };
 
 struct RosterEntrant
@@ -58,6 +60,7 @@ struct RosterEntrant
     QList<RosterSwim> Swims; // SwimCount = Swims.size()
 
     int SwimCount() const { return int(Swims.size()); }
+    bool operator==(const RosterEntrant &) const = default;
 };
 
 using Roster = QList<RosterEntrant>;

@@ -164,6 +164,13 @@ const Core::GalaEvent *EventOf(const Core::GalaState &gala, const QString &event
 
 } // namespace
 
+QString NoEntriesForEventsMessage(const QStringList &events)
+{
+    if (events.size() == 1)
+        return NoEntriesForEventMessage + events.first();
+    return QStringLiteral("No (confirmed) entries for events ") + events.join(QStringLiteral(", "));
+}
+
 QString CombinedLeadOf(const Core::GalaState &gala, const QString &event)
 {
     for (const QStringList &group : gala.Combinations) {
@@ -332,9 +339,19 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
     SeedEventList(result.List, gala);
     const Core::GalaEvent *info = EventOf(gala, event);
     ApplyEntryLimit(result.List, info ? info->EvMaxEntries : 0, options.ProgramCreation);
+    AllocateHeats(result, gala);
+    return result;
+}
 
+void AllocateHeats(SeededEvent &result, const Core::GalaState &gala)
+{
+    const QString &event = result.PoolEvent;
+    const Core::GalaEvent *info = EventOf(gala, event);
     // The heat list.
     HeatList &heats = result.Heats;
+    heats.clear();
+    result.SplitHeatCount = 0;
+    result.HeatCount = 0;
     for (qsizetype k = 0; k < result.List.size(); ++k)
         heats.append({result.List.at(k), int(k + 1), true, 0, 0});
     const int lanes = gala.Lanes;
@@ -368,14 +385,14 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
         toSwim += row.ToSwim ? 1 : 0;
     if (toSwim == 0) {
         result.Messages << NoConfirmedEntriesMessage + printNumber;
-        return result;
+        return;
     }
     if (toSwim > MaxHeats * lanes) {
         result.Messages << QStringLiteral("Too many swimmers for %1 heats in event %2: no heats "
                                           "were made")
                                .arg(MaxHeats)
                                .arg(printNumber);
-        return result;
+        return;
     }
     const bool singleHeat =
         gala.Hdw || gala.AllHeats || finalEvent || gala.SwimHeats.contains(event);
@@ -400,7 +417,6 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
             row.LaneOf = lane;
         }
     }
-    return result;
 }
 
 QList<HeatLine> HeatLines(const QList<SeededEvent> &events)

@@ -28,6 +28,9 @@ namespace MeetDay {
 inline const QString NoEntriesForEventMessage = QStringLiteral("No (confirmed) entries for event ");
 inline const QString NoConfirmedEntriesMessage =
     QStringLiteral("No Confirmed Entries for Event(s) ");
+// "No (confirmed) entries for event 4", or for several events in one message "No (confirmed)
+// entries for events 4, 7, 9".
+QString NoEntriesForEventsMessage(const QStringList &events);
 
 inline constexpr int MaxHeats = 40;
 // The most swims one pool event is seeded with. The exchange sort takes time with the square of
@@ -138,6 +141,12 @@ struct SeedOptions
 // no swims to list gives an empty List and no heats.
 SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, const QString &event,
                           const SeedOptions &options);
+
+// Splits the seeded list of `seeded` (its PoolEvent, Events and List set) into heats and lanes
+// as SeedPoolEvent does after seeding: the heat list, a masters meet's or a split open meet's
+// fast heats, heat sizes and lanes. Heats, HeatCount and SplitHeatCount are replaced; messages
+// are added to Messages.
+void AllocateHeats(SeededEvent &seeded, const Core::GalaState &gala);
 
 // One printed line of an allocation per swimmer with a lane, by event, heat and lane:
 // event, heat, lane, entrant number, name, club and entry time.

@@ -78,6 +78,7 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
     // Seed and write every chosen pool event; with the meet database all of them in one
     // transaction, so that a fault leaves the numbers of the last run as they were.
     QList<MeetDay::SeededEvent> seeded;
+    QStringList empty; // the chosen events with no entries, named together
     try {
         std::optional<MeetDb::Transaction> transaction;
         if (useDb)
@@ -87,6 +88,8 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
             if (MeetDay::MakeProgrammeEvent(session, roster, event, false, assignNumbers, prompts,
                                             &one) > 0)
                 seeded.append(std::move(one));
+            else if (one.List.isEmpty() && !one.Refused)
+                empty << event;
         }
         if (transaction)
             transaction->Commit();
@@ -94,6 +97,12 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
         prompts.Message(error.Message() + QStringLiteral("\nNo programme was written."));
         return std::nullopt;
     }
+    if (seeded.isEmpty()) {
+        prompts.Message(NoProgrammeEntriesMessage);
+        return std::nullopt;
+    }
+    if (!empty.isEmpty())
+        prompts.Message(MeetDay::NoEntriesForEventsMessage(empty));
 
     AskHighlight(gala, prompts, programme.Heading);
     if (prompts.AskYesNo(HeadingQuestion)) {

@@ -9,7 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace Windows {
@@ -35,9 +37,14 @@ GalaSelectEvents::GalaSelectEvents(MeetDb::GalaSelectEventsForm &form, QWidget *
     auto *grid = new QGridLayout;
     grid->setVerticalSpacing(1);
     for (qsizetype i = 0; i < m_form.Boxes.size(); ++i) {
-        auto *box = new QCheckBox(m_form.Boxes.at(i).Caption, this);
+        // An "&" in a group's name is text, not a letter for the keyboard.
+        QString caption = m_form.Boxes.at(i).Caption;
+        auto *box = new QCheckBox(caption.replace(u'&', QStringLiteral("&&")), this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
         grid->addWidget(box, int(i % perColumn), int(i / perColumn));
+        connect(box, &QCheckBox::clicked, this, [this, i](bool ticked) {
+            Run([this, i, ticked] { m_form.OnBoxTicked(int(i), ticked); });
+        });
         m_boxes << box;
     }
     auto *boxes = new QWidget(this);
@@ -53,6 +60,8 @@ GalaSelectEvents::GalaSelectEvents(MeetDb::GalaSelectEventsForm &form, QWidget *
     m_heats->setObjectName(QStringLiteral("I_Heats"));
     m_finals = new QRadioButton(tr("&Finals"), this);
     m_finals->setObjectName(QStringLiteral("IFinals"));
+    m_keepTicks = new QCheckBox(tr("&Keep ticks: the selections add to them"), this);
+    m_keepTicks->setObjectName(QStringLiteral("KeepTicks"));
 
     const QStringList captions{tr("&Confirm"),          tr("Cance&l"),
                                tr("Select &All"),       tr("&Deselect All"),
@@ -73,7 +82,8 @@ GalaSelectEvents::GalaSelectEvents(MeetDb::GalaSelectEventsForm &form, QWidget *
                                            &Form::SelectByStroke, &Form::SelectByEventNumberRange};
     for (qsizetype i = 0; i < commands.size(); ++i) {
         const auto command = commands.at(i);
-        connect(m_commands.at(i), &QPushButton::clicked, this, [this, command] { Run(command); });
+        connect(m_commands.at(i), &QPushButton::clicked, this,
+                [this, command] { Run([this, command] { (m_form.*command)(); }); });
     }
 
     auto *criterionRow = new QHBoxLayout;
@@ -83,6 +93,7 @@ GalaSelectEvents::GalaSelectEvents(MeetDb::GalaSelectEventsForm &form, QWidget *
     criterionRow->addWidget(m_criterion, 1);
     criterionRow->addWidget(m_heats);
     criterionRow->addWidget(m_finals);
+    criterionRow->addWidget(m_keepTicks);
 
     auto *buttons = new QGridLayout;
     for (qsizetype i = 0; i < m_commands.size(); ++i)
@@ -92,14 +103,24 @@ GalaSelectEvents::GalaSelectEvents(MeetDb::GalaSelectEventsForm &form, QWidget *
     layout->addWidget(scroll, 1);
     layout->addLayout(criterionRow);
     layout->addLayout(buttons);
-    resize(900, 640);
+    // Every box in view where the screen has room for them, without scrolling; never larger
+    // than the screen (a scaled screen is small in window pixels).
+    const QSize room = screen()->availableGeometry().size() * 9 / 10;
+    const QSize frame(2 * scroll->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                      2 * scroll->frameWidth());
+    const QSize content = boxes->sizeHint() + frame;
+    const QSize whole = layout->sizeHint();
+    const QMargins margins = layout->contentsMargins();
+    const QSize wanted(std::max(whole.width(), content.width() + margins.left() + margins.right()),
+                       whole.height() - scroll->sizeHint().height() + content.height());
+    resize(wanted.boundedTo(room));
     Push();
 }
 
-void GalaSelectEvents::Run(void (MeetDb::GalaSelectEventsForm::*command)())
+void GalaSelectEvents::Run(const std::function<void()> &command)
 {
     Pull();
-    (m_form.*command)();
+    command();
     Push();
     if (m_form.Closed)
         QDialog::accept();
@@ -111,6 +132,7 @@ void GalaSelectEvents::Pull()
         m_form.Boxes[i].Ticked = m_boxes.at(i)->isChecked();
     m_form.Criterion = m_criterion->text();
     m_form.Heats = m_heats->isChecked();
+    m_form.KeepTicks = m_keepTicks->isChecked();
 }
 
 void GalaSelectEvents::Push()
@@ -119,11 +141,12 @@ void GalaSelectEvents::Push()
         m_boxes.at(i)->setChecked(m_form.Boxes.at(i).Ticked);
     m_heats->setChecked(m_form.Heats);
     m_finals->setChecked(!m_form.Heats);
+    m_keepTicks->setChecked(m_form.KeepTicks);
 }
 
 void GalaSelectEvents::reject()
 {
-    Run(&MeetDb::GalaSelectEventsForm::Cancel);
+    Run([this] { m_form.Cancel(); });
 }
 
 } // namespace Windows

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 #include <QList>
 
@@ -16,7 +18,8 @@ namespace Windows {
  * "Select Events" (`GalaSelectEvents`): one tick box per event (`Check1`), the text box
  * `Criterion` for the quick selections, the "Heats" / "Finals" choice and the commands. The
  * window copies the boxes to and from a MeetDb::GalaSelectEventsForm, which holds every rule.
- * "Confirm" and "Cancel" close it; closing it any other way cancels.
+ * "Confirm" and "Cancel" close it; closing it any other way cancels. Each quick selection
+ * replaces the ticks unless "Keep ticks" is ticked.
  */
 class GalaSelectEvents : public QDialog
 {
@@ -26,12 +29,13 @@ public:
     QCheckBox *Box(int index) const { return m_boxes.at(index); }
     QLineEdit *CriterionBox() const { return m_criterion; }
     QPushButton *Command(int number) const { return m_commands.at(number - 1); }
+    QCheckBox *KeepTicksBox() const { return m_keepTicks; }
 
 protected:
     void reject() override;
 
 private:
-    void Run(void (MeetDb::GalaSelectEventsForm::*command)());
+    void Run(const std::function<void()> &command);
     void Pull();
     void Push();
 
@@ -40,6 +44,7 @@ private:
     QLineEdit *m_criterion;
     QRadioButton *m_heats;
     QRadioButton *m_finals;
+    QCheckBox *m_keepTicks;
     QList<QPushButton *> m_commands; // Command1 .. Command8
 };
 

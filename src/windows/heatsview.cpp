@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -44,7 +45,8 @@ HeatsView::HeatsView(const QList<MeetDay::HeatLine> &lines, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_table, 1);
     layout->addWidget(close, 0, Qt::AlignRight);
-    resize(640, 600);
+    // Never larger than the screen (a scaled screen is small in window pixels).
+    resize(QSize(640, 600).boundedTo(screen()->availableGeometry().size() * 9 / 10));
 }
 
 } // namespace Windows

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -12,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -27,11 +29,24 @@ namespace Windows {
 
 namespace {
 
-QLineEdit *Box(const QString &name, QWidget *parent, int width)
+// The width that shows `sample` whole in `widget`'s font, with room for a box's frame and
+// margins: boxes grow with the font (a large font or a scaled screen), so nothing typed is cut
+// off.
+int WidthFor(const QWidget *widget, const QString &sample)
+{
+    const QFontMetrics metrics = widget->fontMetrics();
+    return metrics.horizontalAdvance(sample) + metrics.height();
+}
+
+// A box sized for `sample`; with `grows` it may grow wider with the window.
+QLineEdit *Box(const QString &name, QWidget *parent, const QString &sample, bool grows = false)
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setMaximumWidth(width);
+    if (grows)
+        box->setMinimumWidth(WidthFor(box, sample));
+    else
+        box->setFixedWidth(WidthFor(box, sample));
     return box;
 }
 
@@ -62,8 +77,10 @@ MastersConfirm::~MastersConfirm()
 {
     // Hiding a window moves the focus out of its box, which would start that box's command; the
     // base class hides the window only after the form is gone, so it is hidden here, while no
-    // command may run.
+    // command may run, and the boxes' signals are cut from a form that is about to go.
     m_running = true;
+    for (QWidget *child : findChildren<QWidget *>())
+        child->disconnect(this);
     hide();
 }
 
@@ -105,24 +122,30 @@ void MastersConfirm::BuildBoxes()
     bold.setPointSizeF(bold.pointSizeF() * 1.3);
     m_heading->setFont(bold);
 
-    m_entNo = Box(QStringLiteral("FEntNo"), this, 80);
-    m_name = Box(QStringLiteral("FName"), this, 260);
-    m_name->setMinimumWidth(200);
-    m_club = Box(QStringLiteral("FClub"), this, 90);
-    m_age = Box(QStringLiteral("FAge"), this, 90);
-    m_sex = Box(QStringLiteral("FSex"), this, 40);
-    m_regNo = Box(QStringLiteral("RegistrationNumber"), this, 120);
-    m_whatIf = new QCheckBox(tr("What &If Mode"), this);
+    // Each box is sized for the longest text it usually holds.
+    m_entNo = Box(QStringLiteral("FEntNo"), this, QStringLiteral("99999"));
+    m_name = Box(QStringLiteral("FName"), this, QStringLiteral("Margaret Featherstone"), true);
+    m_club = Box(QStringLiteral("FClub"), this, QStringLiteral("ABCDEFGH"));
+    m_age = Box(QStringLiteral("FAge"), this, QStringLiteral("00/00/0000"));
+    m_sex = Box(QStringLiteral("FSex"), this, QStringLiteral("MM"));
+    m_regNo = Box(QStringLiteral("RegistrationNumber"), this, QStringLiteral("00000000000"));
+    // No letter of its own: the commands need them all (see the class comment).
+    m_whatIf = new QCheckBox(tr("What If Mode"), this);
     m_whatIf->setObjectName(QStringLiteral("What_If_Mode"));
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setWordWrap(true);
 
     for (int r = 0; r < MeetDay::SwimRows; ++r) {
-        m_evNo[r] = Box(QStringLiteral("FEvNo%1").arg(r), this, 60);
+        m_evNo[r] = Box(QStringLiteral("FEvNo%1").arg(r), this, QStringLiteral("9999"));
         m_evDescription[r] = new QLabel(this);
-        m_evDescription[r]->setMinimumWidth(170);
-        m_evTime[r] = Box(QStringLiteral("FEvTime%1").arg(r), this, 80);
+        m_evDescription[r]->setMinimumWidth(
+            WidthFor(this, QStringLiteral("200m Individual Medley")));
+        m_evTime[r] = Box(QStringLiteral("FEvTime%1").arg(r), this, QStringLiteral("99:99.99"));
         m_evConf[r] = new QCheckBox(this);
         m_evConf[r]->setObjectName(QStringLiteral("FEvConf%1").arg(r));
-        m_evMeetSpecific[r] = Box(QStringLiteral("FEvMeetSpecific%1").arg(r), this, 110);
+        m_evMeetSpecific[r] =
+            Box(QStringLiteral("FEvMeetSpecific%1").arg(r), this, QStringLiteral("(Res) TT 000"));
         m_delEvent[r] = new QPushButton(this);
         m_delEvent[r]->setObjectName(QStringLiteral("Del_Event%1").arg(r));
         m_delEvent[r]->setAutoDefault(false);
@@ -140,24 +163,24 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("NextSwimmer"), tr("&Next Swimmer"));
     AddButton(QStringLiteral("Search_Name"), tr("Searc&h by Name"));
     AddButton(QStringLiteral("Command4"), tr("Entry S&tats"));
-    AddButton(QStringLiteral("Command9"), tr("Entry S&ummary"));
-    AddButton(QStringLiteral("Command10"), tr("Clear &Reserves"));
+    AddButton(QStringLiteral("Command9"), tr("Entr&y Summary"));
+    AddButton(QStringLiteral("Command10"), tr("Clear Reser&ves"));
     AddButton(QStringLiteral("Command8"), tr("Uti&lities"));
     AddButton(QStringLiteral("FileConfirm"), tr("Confirm all s&wimmers"));
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
-    AddButton(QStringLiteral("Checkin"), tr("Chec&k-in Log"));
+    AddButton(QStringLiteral("Checkin"), tr("Check-in Lo&g"));
     AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
-    AddButton(QStringLiteral("NameList"), tr("Name List"));
-    AddButton(QStringLiteral("ClubList"), tr("Clubs List"));
-    AddButton(QStringLiteral("MakeHeats"), tr("&Make Heats"));
+    AddButton(QStringLiteral("NameList"), tr("Name L&ist"));
+    AddButton(QStringLiteral("ClubList"), tr("Clu&bs List"));
+    AddButton(QStringLiteral("MakeHeats"), tr("Ma&ke Heats"));
     AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
     AddButton(QStringLiteral("Command5"), tr("Programme (F8)"));
-    AddButton(QStringLiteral("Command6"), tr("List Unconf"));
-    AddButton(QStringLiteral("Command7"), tr("Compare"));
+    AddButton(QStringLiteral("Command6"), tr("List &Unconf"));
+    AddButton(QStringLiteral("Command7"), tr("Co&mpare"));
     AddButton(QStringLiteral("Command11"), tr("Print Unconfirme&d"));
-    AddButton(QStringLiteral("Unconf_to_announcer"), tr("Unconfirm to announcer"));
-    AddButton(QStringLiteral("ExportData"), tr("Export"));
-    AddButton(QStringLiteral("ExportAll"), tr("Export All"));
+    AddButton(QStringLiteral("Unconf_to_announcer"), tr("Unconfi&rm to announcer"));
+    AddButton(QStringLiteral("ExportData"), tr("E&xport"));
+    AddButton(QStringLiteral("ExportAll"), tr("Export &All"));
     AddButton(QStringLiteral("Command1"), tr("&Save All"));
     AddButton(QStringLiteral("Command2"), tr("Cl&ose"));
 
@@ -211,9 +234,11 @@ void MastersConfirm::BuildBoxes()
 void MastersConfirm::BuildLayout()
 {
     auto *who = new QGridLayout;
+    // Only the entrant number has a letter: the others are a Tab away from it, and their
+    // letters are the commands'.
     const QList<std::pair<QString, QLineEdit *>> fields{
-        {tr("&Entrant No"), m_entNo}, {tr("Na&me"), m_name}, {tr("Clu&b"), m_club},
-        {tr("&Age"), m_age},          {tr("Se&x"), m_sex},   {tr("Re&g No"), m_regNo}};
+        {tr("&Entrant No"), m_entNo}, {tr("Name"), m_name}, {tr("Club"), m_club},
+        {tr("Age"), m_age},           {tr("Sex"), m_sex},   {tr("Reg No"), m_regNo}};
     for (int i = 0; i < fields.size(); ++i) {
         auto *label = new QLabel(fields.at(i).first, this);
         label->setBuddy(fields.at(i).second);
@@ -244,12 +269,12 @@ void MastersConfirm::BuildLayout()
     left->addLayout(who);
     left->addSpacing(6);
     left->addLayout(swims, 1);
+    left->addWidget(m_status);
 
     auto *commands = new QVBoxLayout;
     for (QPushButton *button : std::as_const(m_buttons)) {
         if (button->objectName() == QLatin1String("Command1"))
             commands->addStretch();
-        button->setMinimumWidth(170);
         commands->addWidget(button);
     }
     commands->insertWidget(commands->count() - 2, m_whatIf);
@@ -299,13 +324,17 @@ void MastersConfirm::Connect()
         window.exec();
     };
     connect(Command(QStringLiteral("Heats")), &QPushButton::clicked, this, [this] {
-        HeatsView view(MeetDay::HeatLines(m_form->MadeHeats()), this);
-        view.exec();
+        Run([this] {
+            HeatsView view(m_form->HeatsShown(), this);
+            view.exec();
+        });
     });
     connect(Command(QStringLiteral("Command5")), &QPushButton::clicked, this, [this] {
         Run([this] {
-            if (m_form->StartProgramme())
-                RunProgramme(m_session, m_form->Entrants(), m_prompts, Output());
+            if (!m_form->StartProgramme())
+                return;
+            RunProgramme(m_session, m_form->Entrants(), m_prompts, Output());
+            m_form->RefreshHeats();
         });
     });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,
@@ -313,29 +342,37 @@ void MastersConfirm::Connect()
     connect(Command(QStringLiteral("Command2")), &QPushButton::clicked, this,
             &MastersConfirm::reject);
     connect(Command(QStringLiteral("Command4")), &QPushButton::clicked, this, [this] {
-        Pull();
-        EntryStats stats(m_form->EntryStatistics(), this);
-        stats.exec();
+        Run([this] {
+            EntryStats stats(m_form->EntryStatistics(), this);
+            stats.exec();
+        });
     });
 
-    connect(m_entNo, &QLineEdit::editingFinished, this,
-            [this] { Run([this] { m_form->OnEntrantNumberLeft(); }); });
+    // Leaving a box takes what was typed into it, once. A box whose text a command has already
+    // taken is no longer "modified" (Push), so losing the focus later (to a message, or as the
+    // window closes) takes nothing again; Enter in the box always takes it.
+    auto leave = [this](QLineEdit *box, std::function<void()> take) {
+        connect(box, &QLineEdit::editingFinished, this, [this, box, take] {
+            if (!box->isModified() && !box->hasFocus())
+                return;
+            box->setModified(false);
+            Run(take);
+        });
+    };
+    leave(m_entNo, [this] { m_form->OnEntrantNumberLeft(); });
     connect(m_name, &QLineEdit::textEdited, this,
             [this] { Run([this] { m_form->OnNameChanged(); }); });
     connect(m_age, &QLineEdit::textEdited, this,
             [this] { Run([this] { m_form->OnAgeChanged(); }); });
     connect(m_regNo, &QLineEdit::textEdited, this,
             [this] { Run([this] { m_form->OnRegistrationNumberChanged(); }); });
-    connect(m_club, &QLineEdit::editingFinished, this,
-            [this] { Run([this] { m_form->OnClubLeft(); }); });
-    connect(m_sex, &QLineEdit::editingFinished, this,
-            [this] { Run([this] { m_form->OnSexLeft(); }); });
-    connect(m_whatIf, &QCheckBox::toggled, this, [this](bool on) { m_form->WhatIfMode = on; });
+    leave(m_club, [this] { m_form->OnClubLeft(); });
+    leave(m_sex, [this] { m_form->OnSexLeft(); });
+    connect(m_whatIf, &QCheckBox::toggled, this,
+            [this](bool on) { Run([this, on] { m_form->SetWhatIfMode(on); }); });
     for (int r = 0; r < MeetDay::SwimRows; ++r) {
-        connect(m_evNo[r], &QLineEdit::editingFinished, this,
-                [this, r] { Run([this, r] { m_form->OnEventNumberLeft(r); }); });
-        connect(m_evTime[r], &QLineEdit::editingFinished, this,
-                [this, r] { Run([this, r] { m_form->OnEntryTimeLeft(r); }); });
+        leave(m_evNo[r], [this, r] { m_form->OnEventNumberLeft(r); });
+        leave(m_evTime[r], [this, r] { m_form->OnEntryTimeLeft(r); });
         connect(m_evMeetSpecific[r], &QLineEdit::textEdited, this,
                 [this, r] { Run([this, r] { m_form->OnMeetSpecificChanged(r); }); });
         connect(m_evConf[r], &QCheckBox::clicked, this, [this, r](bool ticked) {
@@ -372,12 +409,38 @@ void MastersConfirm::Run(const std::function<void()> &command)
         return;
     m_running = true;
     Pull();
-    command();
+    m_form->Status.clear();
+    if (TakeTypedText())
+        command();
     Push();
     m_running = false;
     ApplyFocus(m_form->TakeFocus());
     if (m_form->CloseRequested)
         QDialog::reject();
+}
+
+bool MastersConfirm::TakeTypedText()
+{
+    // Text typed into a box is taken when the box is left. A command reached without leaving it
+    // (a shortcut, Escape, closing the window) takes it first, so that the command acts on what
+    // the official sees.
+    auto *box = qobject_cast<QLineEdit *>(focusWidget());
+    if (!box || !box->isModified())
+        return true;
+    box->setModified(false);
+    if (box == m_entNo)
+        return m_form->TakeTypedBox(MeetDay::ConfirmBox::EntrantNumber);
+    if (box == m_club)
+        return m_form->TakeTypedBox(MeetDay::ConfirmBox::Club);
+    if (box == m_sex)
+        return m_form->TakeTypedBox(MeetDay::ConfirmBox::Sex);
+    for (int r = 0; r < MeetDay::SwimRows; ++r) {
+        if (box == m_evNo[r])
+            return m_form->TakeTypedBox(MeetDay::ConfirmBox::EventNumber, r);
+        if (box == m_evTime[r])
+            return m_form->TakeTypedBox(MeetDay::ConfirmBox::EntryTime, r);
+    }
+    return true; // the other boxes are taken as they are typed
 }
 
 void MastersConfirm::Pull()
@@ -389,7 +452,6 @@ void MastersConfirm::Pull()
     f.FAge = m_age->text();
     f.FSex = m_sex->text();
     f.RegistrationNumber = m_regNo->text();
-    f.WhatIfMode = m_whatIf->isChecked();
     for (int r = 0; r < MeetDay::SwimRows; ++r) {
         f.Rows[r].EvNo = m_evNo[r]->text();
         f.Rows[r].Time = m_evTime[r]->text();
@@ -407,6 +469,11 @@ void MastersConfirm::Push()
     SetText(m_age, f.FAge);
     SetText(m_sex, f.FSex);
     SetText(m_regNo, f.RegistrationNumber);
+    {
+        const QSignalBlocker quiet(m_whatIf);
+        m_whatIf->setChecked(f.WhatIfMode);
+    }
+    m_status->setText(f.Status);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, f.Background);
     setPalette(palette);
@@ -435,6 +502,9 @@ void MastersConfirm::Push()
         button->setVisible(f.UtilityButtonsVisible());
     Command(QStringLiteral("Heats"))->setVisible(f.HeatsViewVisible());
     Command(QStringLiteral("Command5"))->setVisible(f.ProgrammeVisible());
+    // The boxes now show what the form holds: nothing typed is waiting to be taken.
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        box->setModified(false);
 }
 
 void MastersConfirm::ApplyFocus(const MeetDay::ConfirmFocus &focus)

@@ -31,15 +31,19 @@ class PrintOutput;
  * its boxes and a MeetDay::MastersConfirmForm and calls the form's commands; every rule lives in
  * the form.
  *
- * Keyboard: the entrant-number box has the focus when the window opens; Enter (or leaving the
- * box) shows the entrant typed. "Confirm All" is Alt+C or F5, "Next Swimmer" Alt+N or F6, the
- * "Heats" view F7 and "Programme" F8 (their letters are all taken by other commands), and
- * Tab walks the entrant's boxes and then each swim row (event, time, tick, meet-specific text,
- * and its "Del", or "Add" on the first free row). The lists and exports have no letter left:
- * "List Unconf" is F2, "Compare" F3, "Unconfirm to announcer" F4, "Export" F9, "Export All"
- * F10, "Name List" F11 and "Clubs List" F12; "Print Unconfirmed" is Alt+D. The list of
- * "List Unconf" takes the focus and hides itself when the focus leaves it (Tab).
- * Escape closes the window through the "Save Current Values?" question.
+ * Keyboard: the entrant-number box has the focus when the window opens (Alt+E returns to it);
+ * Enter (or leaving the box) shows the entrant typed. "Confirm All" is Alt+C or F5, "Next
+ * Swimmer" Alt+N or F6, the "Heats" view F7 and "Programme" F8 (their letters are all taken by
+ * other commands), and Tab walks the entrant's boxes and then each swim row (event, time, tick,
+ * meet-specific text, and its "Del", or "Add" on the first free row). Escape closes the window
+ * through the "Save Current Values?" question. Every command first takes what was typed into the
+ * box that has the focus, as leaving the box would.
+ *
+ * No two commands share a letter. The window has more commands than there are letters in their
+ * captions, so the entrant's other boxes and "What If Mode" have none (they are a Tab away). The
+ * lists and exports have a function key as well as their letter: "List Unconf" F2, "Compare" F3,
+ * "Unconfirm to announcer" F4, "Export" F9, "Export All" F10, "Name List" F11 and "Clubs List"
+ * F12. The list of "List Unconf" takes the focus and hides itself when the focus leaves it (Tab).
  */
 class MastersConfirm : public QDialog
 {
@@ -57,6 +61,7 @@ public:
     QLineEdit *EventBox(int row) const { return m_evNo[row]; }
     QLineEdit *TimeBox(int row) const { return m_evTime[row]; }
     QCheckBox *Tick(int row) const { return m_evConf[row]; }
+    QLabel *StatusLine() const { return m_status; }
     QPushButton *Command(const QString &name) const;
     QPushButton *SwimButton(int row) const { return m_delEvent[row]; }
     QPlainTextEdit *UnconfirmedList() const { return m_noConfList; }
@@ -77,6 +82,8 @@ private:
     QPushButton *AddButton(const QString &name, const QString &caption);
 
     void Run(const std::function<void()> &command);
+    // Takes the text typed into the focused box and not yet taken; false when it was refused.
+    bool TakeTypedText();
     void Pull();
     void Push();
     void ApplyFocus(const MeetDay::ConfirmFocus &focus);
@@ -95,6 +102,7 @@ private:
     QLineEdit *m_sex;
     QLineEdit *m_regNo;
     QCheckBox *m_whatIf;
+    QLabel *m_status;
     std::array<QLineEdit *, MeetDay::SwimRows> m_evNo{};
     std::array<QLabel *, MeetDay::SwimRows> m_evDescription{};
     std::array<QLineEdit *, MeetDay::SwimRows> m_evTime{};

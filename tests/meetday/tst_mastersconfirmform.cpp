@@ -1,6 +1,7 @@
 #include <functional>
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -172,7 +173,8 @@ private Q_SLOTS:
     }
 
     // Rows: box|row|typed|answer ("Y", "N" or "" for no question)|the box's and the roster's
-    // value afterwards, then what was shown ("" for nothing).
+    // value afterwards|whether the text was taken (1) or refused (0), then what was shown ("" for
+    // nothing). A command pressed without leaving the box runs only when the text was taken.
     void editRules_data()
     {
         QTest::addColumn<QStringList>("cells");
@@ -181,29 +183,29 @@ private Q_SLOTS:
             QTest::newRow(tag) << (QString(fields).split(u'|') << prompt);
         };
         const QString change = "yesno: " + ChangeEventQuestion, club = "yesno: " + ClubQuestion;
-        row("event emptied", "event|0|||1", "message: " + RemoveEventMessage);
-        row("event changed", "event|0| 2|Y|2", change);
-        row("event change declined", "event|0|2|N|1", change);
-        row("event unchanged", "event|0|1||1");
-        row("event on the Add row", "event|3|7||");
-        row("time 9:99 as typed", "time|0|9:99||9:99");
-        row("time seconds", "time|0|65.3||1:05.30");
-        row("time NT", "time|0|nt||9:99.99");
-        row("meet specific", "specific|1|TT||TT");
-        row("time 75 seconds past a minute", "time|0|1:75.00||35.10", "message: Invalid Time");
-        row("tick on the Add row", "tick|3|1||0");
-        row("club unknown kept", "club|0|ZZZ|Y|ZZZ", club);
-        row("club unknown refused", "club|0|vmsc|N|ASHB", club);
-        row("sex", "sex|0|M||M");
-        row("sex lower case", "sex|0|m||F", "message: Invalid Sex");
-        row("name", "name|0|Ann Lee-Hart||Ann Lee-Hart");
+        row("event emptied", "event|0|||1|1", "message: " + RemoveEventMessage);
+        row("event changed", "event|0| 2|Y|2|1", change);
+        row("event change declined", "event|0|2|N|1|1", change);
+        row("event unchanged", "event|0|1||1|1");
+        row("event on the Add row", "event|3|7|||1");
+        row("time 9:99 as typed", "time|0|9:99||9:99|1");
+        row("time seconds", "time|0|65.3||1:05.30|1");
+        row("time NT", "time|0|nt||9:99.99|1");
+        row("meet specific", "specific|1|TT||TT|1");
+        row("time 75 seconds past a minute", "time|0|1:75.00||35.10|0", "message: Invalid Time");
+        row("tick on the Add row", "tick|3|1||0|1");
+        row("club unknown kept", "club|0|ZZZ|Y|ZZZ|1", club);
+        row("club unknown refused", "club|0|vmsc|N|ASHB|0", club);
+        row("sex", "sex|0|M||M|1");
+        row("sex lower case", "sex|0|m||F|0", "message: Invalid Sex");
+        row("name", "name|0|Ann Lee-Hart||Ann Lee-Hart|1");
         // clang-format on
     }
 
     void editRules()
     {
         QFETCH(QStringList, cells);
-        const QString box = cells[0], typed = cells[2], value = cells[4], prompt = cells[5];
+        const QString box = cells[0], typed = cells[2], value = cells[4], prompt = cells[6];
         const int row = cells[1].toInt();
         ConfirmMeet meet;
         meet.Show(1);
@@ -212,19 +214,22 @@ private Q_SLOTS:
             cells[3] == "Y" ? meet.prompts.Yes() : meet.prompts.No();
         MastersConfirmForm &f = *meet.form;
         SwimRow &r = f.Rows[row];
-        // Each box: the text typed into it (none for the tick), and leaving it.
-        const QHash<QString, std::pair<QString *, std::function<void()>>> boxes{
-            {"event", {&r.EvNo, [&] { f.OnEventNumberLeft(row); }}},
-            {"time", {&r.Time, [&] { f.OnEntryTimeLeft(row); }}},
-            {"tick", {nullptr, [&] { f.OnTickChanged(row, true); }}},
-            {"specific", {&r.MeetSpecific, [&] { f.OnMeetSpecificChanged(row); }}},
-            {"name", {&f.FName, [&] { f.OnNameChanged(); }}},
-            {"club", {&f.FClub, [&] { f.OnClubLeft(); }}},
-            {"sex", {&f.FSex, [&] { f.OnSexLeft(); }}}};
+        // Each box: the text typed into it (none for the tick), and taking it.
+        const auto take = [&f, row](ConfirmBox box) {
+            return [&f, row, box] { return f.TakeTypedBox(box, row); };
+        };
+        const QHash<QString, std::pair<QString *, std::function<bool()>>> boxes{
+            {"event", {&r.EvNo, take(ConfirmBox::EventNumber)}},
+            {"time", {&r.Time, take(ConfirmBox::EntryTime)}},
+            {"tick", {nullptr, [&] { return f.OnTickChanged(row, true), true; }}},
+            {"specific", {&r.MeetSpecific, [&] { return f.OnMeetSpecificChanged(row), true; }}},
+            {"name", {&f.FName, [&] { return f.OnNameChanged(), true; }}},
+            {"club", {&f.FClub, take(ConfirmBox::Club)}},
+            {"sex", {&f.FSex, take(ConfirmBox::Sex)}}};
         const auto [text, leave] = boxes.value(box);
         if (text)
             *text = typed;
-        leave();
+        QCOMPARE(leave(), cells[5] == "1");
         // The box and the roster agree; nothing is added from the Add row.
         const RosterEntrant &ann = meet.Current();
         QCOMPARE(ann.SwimCount(), 3);
@@ -239,8 +244,6 @@ private Q_SLOTS:
             {"sex", {f.FSex, ann.Sex}}};
         QCOMPARE(now.value(box), QStringList(2, value));
         QCOMPARE(meet.prompts.Shown, prompt.isEmpty() ? QStringList{} : QStringList{prompt});
-        if (prompt.startsWith("message: Invalid")) // back to the box at fault
-            QVERIFY(f.TakeFocus().Box != ConfirmBox::None);
     }
 
     // Calling up another entrant writes the one on display, except in what-if mode; closing asks
@@ -253,13 +256,26 @@ private Q_SLOTS:
         meet.Show(2);
         QVERIFY(meet.Swims().contains("1|1|35.10|1|TT"));
 
-        meet.form->WhatIfMode = true;
-        meet.form->OnTickChanged(0, true);
+        meet.form->SetWhatIfMode(true);
+        meet.form->OnTickChanged(0, true); // Bob's swim
         meet.Show(4);
         meet.form->MakeHeats(); // nor are heats made
         QVERIFY(meet.Swims().contains("2|3|2:30.00|0|(Res)"));
         QCOMPARE(meet.prompts.Messages, QStringList(2, WhatIfMessage));
-        meet.form->WhatIfMode = false;
+        // Leaving the mode drops what was tried, after a question whose default is No; a No
+        // stays in the mode. Nothing tried reaches the next save.
+        meet.prompts.No().Yes();
+        meet.form->SetWhatIfMode(false);
+        QVERIFY(meet.form->WhatIfMode && meet.form->Entrants().at(1).Swims.at(0).Confirmed);
+        meet.form->SetWhatIfMode(false);
+        QVERIFY(!meet.form->WhatIfMode && !meet.form->Entrants().at(1).Swims.at(0).Confirmed);
+        QCOMPARE(meet.form->FName, QString("Cy Orr"));
+        meet.form->SetWhatIfMode(true); // nothing tried: nothing to ask
+        meet.form->SetWhatIfMode(false);
+        QCOMPARE(meet.prompts.DefaultNoQuestions, QStringList(2, DropWhatIfQuestion));
+        QVERIFY(meet.form->SaveAll());
+        QVERIFY(meet.Swims().contains("2|3|2:30.00|0|(Res)"));
+        QCOMPARE(meet.form->Status, QString("3 entrants and 5 swims written to natamar.mdb"));
 
         meet.prompts.Messages.clear();
         meet.Show(2);
@@ -300,6 +316,8 @@ private Q_SLOTS:
             QVERIFY(meet.prompts.Messages[0].contains("intent.vb"));
             QVERIFY(meet.prompts.Messages[1].startsWith("Nothing was saved"));
         }
+        // Calling up entrants writes nothing card by card, and says nothing about it, in the
+        // what-if mode too; Save All writes the file.
         meet.dir.Write("intent.vb", ann + "1\r\n\"1\",\"35.10\",#FALSE#\r\n");
         meet.form->Open();
         meet.prompts.Messages.clear();
@@ -308,6 +326,61 @@ private Q_SLOTS:
         meet.Show(1);
         QCOMPARE(meet.prompts.Messages, QStringList());
         QCOMPARE(meet.File("intent.vb"), before);
+        meet.form->SetWhatIfMode(true);
+        meet.Show(1);
+        QCOMPARE(meet.prompts.Messages, QStringList{});
+        meet.form->SetWhatIfMode(false);
+        QVERIFY(meet.form->SaveAll());
+        QCOMPARE(meet.form->Status, QString("1 entrant and 1 swim written to intent.vb"));
+    }
+
+    // The "Heats" view shows the heats stored when the window opens. Rows: the stored swims'
+    // entrant:event:heat:lane[:pool event] ("file" for a heat work file of event 1 instead,
+    // "entries" for the entries mode), then the lines shown as event/heat/lane/name.
+    void heatsAtOpen_data()
+    {
+        AddRows({"|", "1:1:1:3|1/1/3/Ann Lee",
+                 "1:1:1:0|", // no lane: no place in a heat
+                 "1:1:0:2|",
+                 "4:1:2:1 1:12:1:1 1:1:1:4 2:3:1:2|1/1/4/Ann Lee 1/2/1/Cy Orr 3/1/2/Bob Ray "
+                 "12/1/1/Ann Lee",
+                 "1:12:1:2:1 4:1:1:1|1/1/1/Cy Orr 12/1/2/Ann Lee", // 12 swum with 1
+                 "entries 1:1:1:3|", "file|1/1/3/Ann Lee 1/1/4/Cy Orr"});
+    }
+
+    void heatsAtOpen()
+    {
+        const QStringList row = RowCells();
+        QStringList stored = row[0].split(u' ', Qt::SkipEmptyParts);
+        const bool file = stored.contains("file");
+        ConfirmMeet meet(stored.removeAll("entries") ? ModeEntries : ModeMeetDay, !file);
+        if (file) {
+            meet.session.Gala.AllHeats = true; // two swimmers swim in one heat
+            meet.dir.Write("wk1.vb",
+                           "2\r\n\"4\",\"1\",\"Cy Orr\",\"05/06/08\",\"40.00\",-1\r\n"
+                           "\"VMSC\"\r\n\"1\",\"1\",\"Ann Lee\",\"01/02/10\",\"35.10\",-1\r\n"
+                           "\"ASHB\"\r\n");
+            stored.clear();
+        }
+        for (const QString &swim : std::as_const(stored)) {
+            const QStringList f = swim.split(u':');
+            meet.session.MeetDb.Exec(
+                "UPDATE \"Swim Table\" SET \"Heat No\" = :heat, \"Lane No\" = :lane, "
+                "\"Combined With\" = :pool WHERE \"Entrant Number\" = :entrant AND "
+                "\"Event number\" = :event",
+                {{"heat", f[2]},
+                 {"lane", f[3]},
+                 {"pool", f.value(4, f[1])},
+                 {"entrant", f[0]},
+                 {"event", f[1]}});
+        }
+        meet.form->Open();
+        QStringList lines;
+        for (const HeatLine &line : meet.form->HeatsShown())
+            lines << QStringLiteral("%1/%2/%3/").arg(line.Event).arg(line.Heat).arg(line.Lane) +
+                         line.Name;
+        QCOMPARE(lines.join(u' '), row[1]);
+        QCOMPARE(meet.form->HeatsViewVisible(), !lines.isEmpty());
     }
 
     void wholeRosterCommands()
@@ -315,6 +388,9 @@ private Q_SLOTS:
         ConfirmMeet meet;
         meet.form->CheckinLog();
         QVERIFY(meet.File("checklist.csv").startsWith("1,Ann Lee,F,1,12,\r\n"));
+        QCOMPARE(meet.form->Status,
+                 "Check-in log written to " +
+                     QDir::toNativeSeparators(meet.dir.FilePath("checklist.csv")));
         meet.prompts.No().Yes().Yes();
         for (const bool confirm : {true, true, false}) {
             confirm ? meet.form->ConfirmAllSwimmers() : meet.form->ClearConfirms();
@@ -335,6 +411,9 @@ private Q_SLOTS:
         QCOMPARE(meet.prompts.Messages,
                  QStringList{"Updated Time for Ann Lee From 35.10 To 30.00"});
         QVERIFY(meet.Swims().contains("1|1|30.00|0|TT"));
+        QCOMPARE(meet.form->Status, QString("1 entry time updated"));
+        meet.form->UpdatePbs();
+        QCOMPARE(meet.form->Status, QString("No entry times updated"));
     }
 
     // An entry time is replaced by the member's best when that is faster, or when there is no

@@ -42,22 +42,36 @@ class TestEventSelection : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Each selection starts from a clear list: event 2, ticked before, stays only where it
+    // matches, the criterion does not, or the ticks are kept ("+" before the command). "*" swims
+    // event 12 with event 1, which leads; "tick12" ticks event 12's box by hand.
     void quickSelections_data()
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("criterion");
-        QTest::addColumn<QString>("selected"); // after the command; event 2 was selected before
+        QTest::addColumn<QString>("selected"); // after "Confirm" ("Cancel" for cancel)
         QTest::addColumn<QString>("message");
+        const QString with12 = SwumWithMessage.arg("12", "1"), ticked1 = LeadTickedMessage.arg("1");
         // clang-format off
-        QTest::newRow("date") << "date" << "15/3/27" << "2 10 12 3A" << "";
+        QTest::newRow("date") << "date" << "15/3/27" << "10 12 3A" << "";
         QTest::newRow("not a date") << "date" << "Sunday" << "2" << NoDateMessage;
-        QTest::newRow("group") << "group" << "OPEN" << "2 10 3A" << "";
-        QTest::newRow("group is exact") << "group" << "open" << "2" << "";
-        QTest::newRow("stroke") << "stroke" << "FS" << "1 2 10 12" << "";
-        QTest::newRow("range, higher first") << "range" << "10  3" << "2 10 3A" << "";
-        QTest::newRow("one number") << "range" << "12" << "2 12" << "";
+        QTest::newRow("no event that day") << "date" << "16/3/27" << "2" << NoDateMatchMessage.arg("16/3/27");
+        QTest::newRow("group") << "group" << "OPEN" << "10 3A" << "";
+        QTest::newRow("group without case") << "group" << " open" << "10 3A" << "";
+        QTest::newRow("group kept") << "+group" << "OPEN" << "2 10 3A" << "";
+        QTest::newRow("no such group") << "group" << "U13" << "2" << NoGroupMatchMessage.arg("U13");
+        QTest::newRow("stroke without case") << "stroke" << "fs" << "1 10 12" << "";
+        QTest::newRow("no such stroke") << "stroke" << "fly" << "2" << NoStrokeMatchMessage.arg("fly");
+        QTest::newRow("range, higher first") << "range" << "10  3" << "10 3A" << "";
+        QTest::newRow("the last number") << "range" << "12" << "12" << "";
+        QTest::newRow("one past the last") << "range" << "13" << "2" << NoRangeMatchMessage.arg(13).arg(13);
+        QTest::newRow("one below the first") << "range" << "0" << "2" << NoRangeMatchMessage.arg(0).arg(0);
         QTest::newRow("three numbers") << "range" << "1 2 3" << "2" << BadRangeMessage;
         QTest::newRow("not a number") << "range" << "1 x" << "2" << BadRangeMessage;
+        QTest::newRow("swum with, lead brought") << "*range" << "12" << "1 12" << with12 + ticked1;
+        QTest::newRow("swum with, lead chosen") << "*range" << "1 12" << "1 2 10 12 3A" << "";
+        QTest::newRow("ticked by hand, swum with") << "*tick12" << "" << "1 2 12" << with12 + ticked1;
+        QTest::newRow("ticked by hand") << "tick12" << "" << "2 12" << "";
         QTest::newRow("all") << "all" << "" << "1 2 10 12 3A" << "";
         QTest::newRow("none") << "none" << "" << "" << "";
         QTest::newRow("cancel") << "cancel" << "" << "" << "";
@@ -78,22 +92,28 @@ private Q_SLOTS:
             {"cancel", &GalaSelectEventsForm::Cancel}};
         Core::GalaState gala = Gala(Events);
         gala.Events[1].EvSelected = true;
+        if (command.startsWith(u'*'))
+            gala.Combinations = {{"1", "12"}};
         ScriptedPrompts prompts;
         GalaSelectEventsForm form(gala, prompts);
         form.Open();
         QCOMPARE(form.Boxes.at(2).Caption, QString("10:OPEN 100 FS"));
         QFETCH(QString, criterion);
         form.Criterion = criterion;
-        (form.*commands.value(command))();
+        form.KeepTicks = command.startsWith(u'+');
+        command.remove(u'*').remove(u'+');
+        if (command == "tick12")
+            form.OnBoxTicked(3, true);
+        else
+            (form.*commands.value(command))();
         QCOMPARE(prompts.Messages, message.isEmpty() ? QStringList{} : QStringList{message});
-        QCOMPARE(Selected(gala), selected);
         if (command != "cancel") {
-            // The boxes show the same, and "Confirm" keeps it.
-            for (qsizetype i = 0; i < form.Boxes.size(); ++i)
+            // The quick selections tick the boxes as they select.
+            for (qsizetype i = 0; command != "tick12" && i < form.Boxes.size(); ++i)
                 QCOMPARE(form.Boxes.at(i).Ticked, gala.Events.at(i).EvSelected);
             form.Confirm();
-            QCOMPARE(Selected(gala), selected);
         }
+        QCOMPARE(Selected(gala), selected);
         QVERIFY(form.Closed);
     }
 

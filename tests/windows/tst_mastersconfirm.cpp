@@ -1,7 +1,11 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QFont>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,6 +14,7 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "meetday/roster.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
 #include "support/modal.h"
@@ -18,8 +23,11 @@
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
 #include "windows/mastersconfirm.h"
+#include "windows/pbmain.h"
 #include "windows/printoutput.h"
 
+using MeetDay::Roster;
+using MeetDay::RosterSwim;
 using Windows::MastersConfirm;
 
 namespace {
@@ -70,6 +78,133 @@ class TestMastersConfirm : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // A command pressed straight after typing, without Enter or Tab, first takes what was typed
+    // as leaving the box would; a refused text stops the command. Rows: box|typed|key|answers,
+    // then the number, name and club shown|Ann's ticks|Bob's tick|Ann's first time|messages|
+    // the window open (1) or closed (0).
+    void typedThenCommand_data()
+    {
+        // clang-format off
+        AddRows({"number|2|F5||2 Bob Ray VMSC|NN|Y|35.10||1",
+                 "number|2|F6||2 Bob Ray VMSC|NN|N|35.10||1",
+                 "number|3|F5||3  |NN|N|35.10|Invalid Entrant Number|1",
+                 "time|34.5|F6||2 Bob Ray VMSC|NN|N|34.50||1",
+                 "time|34.5|Escape|N|1 Ann Lee ASHB|NN|N|34.50||0",
+                 "sex|m|F5||1 Ann Lee ASHB|NN|N|35.10|Invalid Sex|1",
+                 "club|ZZZ|Alt+S|Y|1 Ann Lee ZZZ|NN|N|35.10||1",
+                 "club|ZZZ|F5|N|1 Ann Lee ASHB|NN|N|35.10||1"});
+        // clang-format on
+    }
+
+    void typedThenCommand()
+    {
+        const QStringList row = RowCells();
+        Window w("Meet Day");
+        for (const QChar answer : row[3])
+            answer == u'Y' ? w.prompts.Yes() : w.prompts.No();
+        MastersConfirm &window = *w.window;
+        const QHash<QString, QLineEdit *> boxes{{"number", window.EntrantNumberBox()},
+                                                {"time", window.TimeBox(0)},
+                                                {"sex", window.findChild<QLineEdit *>("FSex")},
+                                                {"club", window.findChild<QLineEdit *>("FClub")}};
+        QLineEdit *box = boxes.value(row[0]);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, row[1]);
+        const QHash<QString, QKeyCombination> keys{{"F5", Qt::Key_F5},
+                                                   {"F6", Qt::Key_F6},
+                                                   {"Escape", Qt::Key_Escape},
+                                                   {"Alt+S", Qt::AltModifier | Qt::Key_S}};
+        const QKeyCombination key = keys.value(row[2]);
+        QTest::keyClick(&window, key.key(), key.keyboardModifiers());
+        if (row[2] == "Alt+S") // a letter clicks its button after a short animation
+            QTRY_COMPARE(window.StatusLine()->text(),
+                         QString("2 entrants and 3 swims written to natamar.mdb"));
+        const auto text = [&window](const char *name) {
+            return window.findChild<QLineEdit *>(name)->text();
+        };
+        const Roster &roster = window.Form().Entrants();
+        QString ticks;
+        for (const RosterSwim &swim : roster.at(0).Swims)
+            ticks += swim.Confirmed ? u'Y' : u'N';
+        const QStringList state{
+            QStringList{text("FEntNo"), text("FName"), text("FClub")}.join(u' '),
+            ticks,
+            roster.at(1).Swims.at(0).Confirmed ? "Y" : "N",
+            roster.at(0).Swims.at(0).EntryTime,
+            w.prompts.Messages.join(u','),
+            window.isVisible() ? "1" : "0"};
+        QCOMPARE(state.join(u'|'), row.mid(4).join(u'|'));
+        if (row[2] == "Alt+S")
+            QVERIFY(TableRows(w.session.MeetDb, "Entrant Table", {"club"}).contains("ZZZ"));
+    }
+
+    // No two controls of a window share a letter (labels count by their boxes), and every
+    // command shown has a letter or a function key.
+    void mnemonics_data() { AddRows({"meet day", "entries", "select events", "heats", "main"}); }
+
+    void mnemonics()
+    {
+        const QString kind = RowCells().at(0);
+        Window w(kind == "entries" ? "Entries" : "Meet Day");
+        w.window->Command("Command8")->click(); // "Utilities" shows the file commands
+        MeetDb::GalaSelectEventsForm select(w.session.Gala, w.prompts);
+        select.Open();
+        std::unique_ptr<QWidget> other;
+        if (kind == "select events")
+            other = std::make_unique<Windows::GalaSelectEvents>(select);
+        else if (kind == "heats")
+            other = std::make_unique<Windows::HeatsView>(QList<MeetDay::HeatLine>{});
+        else if (kind == "main")
+            other = std::make_unique<Windows::PbMain>(w.session, w.prompts);
+        QWidget *window = other ? other.get() : w.window.get();
+
+        QStringList letters, unreachable;
+        for (QWidget *widget : window->findChildren<QWidget *>()) {
+            QString text;
+            if (auto *button = qobject_cast<QAbstractButton *>(widget))
+                text = button->text();
+            else if (auto *label = qobject_cast<QLabel *>(widget); label && label->buddy())
+                text = label->text();
+            const QKeySequence letter = QKeySequence::mnemonic(text);
+            if (!letter.isEmpty())
+                letters << letter.toString();
+            // A swim row's "Del" or "Add" is a Tab from its boxes, one button in twenty rows.
+            else if (qobject_cast<QPushButton *>(widget) && !widget->isHidden() &&
+                     !text.contains("(F") && !widget->objectName().startsWith("Del_Event"))
+                unreachable << text;
+        }
+        QCOMPARE(unreachable, QStringList{});
+        QStringList twice = letters;
+        twice.removeDuplicates();
+        for (const QString &letter : std::as_const(twice))
+            letters.removeOne(letter);
+        QCOMPARE(letters, QStringList{});
+        QVERIFY(!twice.isEmpty());
+    }
+
+    // With a large font (a scaled screen, or large print) each box still shows the longest text
+    // it usually holds. Rows: box|text.
+    void boxesFitTheFont_data()
+    {
+        AddRows({"FEntNo|12345", "FName|Margaret Featherstone", "FClub|VELMORAS", "FAge|30/12/2010",
+                 "FSex|F", "RegistrationNumber|12345678901", "FEvNo0|1234", "FEvTime0|10:45.00",
+                 "FEvMeetSpecific0|(Res) TT"});
+    }
+
+    void boxesFitTheFont()
+    {
+        const QStringList row = RowCells();
+        const QFont normal = QApplication::font();
+        QFont large = normal;
+        large.setPointSizeF(normal.pointSizeF() * 1.75);
+        QApplication::setFont(large);
+        Window w("Meet Day");
+        QApplication::setFont(normal);
+        auto *box = w.window->findChild<QLineEdit *>(row[0]);
+        QVERIFY(box->width() > box->fontMetrics().horizontalAdvance(row[1]));
+    }
+
     // The entries mode has no confirmation: no tick boxes, no heats.
     void entriesMode()
     {
@@ -144,9 +279,31 @@ private Q_SLOTS:
             }
             view->accept();
         });
-        w.window->Command("Heats")->click();
-        QCOMPARE(rows, (QStringList{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
-                                    "3|1|3|Bob Ray|VMSC|2:30.00"}));
+        QCOMPARE(w.window->StatusLine()->text(), QString("Heats made for 3 events: F7 shows them"));
+        w.window->activateWindow(); // back from "Select Events"
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QTest::keyClick(w.window.get(), Qt::Key_F7);
+        const QStringList made{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
+                               "3|1|3|Bob Ray|VMSC|2:30.00"};
+        QCOMPARE(rows, made);
+
+        // Opened again, the window shows the heats stored with the swims.
+        {
+            MastersConfirm again(w.session, w.prompts);
+            again.Start();
+            again.show();
+            QVERIFY(QTest::qWaitForWindowActive(&again));
+            rows.clear();
+            WhenShown<Windows::HeatsView>([&](Windows::HeatsView *view) {
+                for (int r = 0; r < view->Table()->rowCount(); ++r)
+                    rows << view->Table()->item(r, 3)->text();
+                view->accept();
+            });
+            QTest::keyClick(&again, Qt::Key_F7);
+            QCOMPARE(rows, (QStringList{"Ann Lee", "Ann Lee", "Bob Ray"}));
+            w.prompts.No();
+            QTest::keyClick(&again, Qt::Key_Escape);
+        }
 
         Windows::PrintOutput output(w.prompts, w.window.get());
         const QString pdf = w.dir.FilePath("programme.pdf");
