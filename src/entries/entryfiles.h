@@ -44,6 +44,8 @@ inline const QString EntryFileName = QStringLiteral("intent.vb");
 inline const QString CardFileName = QStringLiteral("intent.cds");
 inline const QString ControlFileName = QStringLiteral("intent.ctl");
 inline const QString ScratchFileName = QStringLiteral("intent.tmp");
+// The previous intent.vb, kept when the entry window overwrites it (and by the meet day's save).
+inline const QString BackupFileName = QStringLiteral("intent.BAK");
 inline const QString TmpIniName = QStringLiteral("tmp.ini");
 
 // The text stored for a swim without an entry time in the entrant layout.
@@ -171,8 +173,9 @@ public:
 
     // Start-up. `dir` is the folder of the files (EntryDirPath). Asks through `prompts` as
     // needed (existing-file window, "Confirm Overwrite Existing File") and shows its messages
-    // ("No Control Record .. Cannot Append", or a file that cannot be opened). Returns true when
-    // the entry window goes on; false when it is to close, with nothing changed on disk.
+    // ("No Control Record .. Cannot Append", or a file that cannot be opened). An overwrite keeps
+    // the old intent.vb as intent.BAK, in either layout. Returns true when the entry window goes
+    // on; false when it is to close, with nothing changed on disk.
     bool Open(const Core::GalaState &gala, const QString &dir, Core::Prompts &prompts);
 
     bool IsOpen() const { return m_open; }
@@ -221,6 +224,9 @@ private:
     bool WriteRecord(const QByteArray &entryBytes, bool alsoCards, QString *error);
     bool AppendBlock(const EntrantBlock &block, BlockShape shape, QString *error);
     bool StartEmpty(Core::Prompts &prompts);
+    // Copies intent.vb to intent.BAK, replacing an older backup; false with `error` when it
+    // cannot, with intent.vb then unchanged.
+    bool KeepBackup(QString *error);
 
     QString m_dir;
     EntryLayout m_layout = EntryLayout::Swim;

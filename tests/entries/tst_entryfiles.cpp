@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QTest>
 
 #include "core/galastate.h"
@@ -174,18 +175,21 @@ private Q_SLOTS:
         QCOMPARE(written, data);
     }
 
-    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there|answers (see
-    // Script)|shown (a: that window, c: "Confirm Overwrite", n: no
-    // control record)|outcome. Only the swim layout offers to clear the envelope flags, and it
-    // never touches intent.cds.
+    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there ("bak": an older
+    // intent.BAK, "bakdir": a folder of that name)|answers (see Script)|shown (a: that window,
+    // c: "Confirm Overwrite", n: no control record, b: the backup cannot be made)|outcome. Both
+    // layouts ask before an overwrite and keep the old intent.vb as intent.BAK. Only the swim
+    // layout offers to clear the envelope flags, and it never touches intent.cds.
     void startUp_data()
     {
         // clang-format off
-        AddRows({"Open||||open fresh vb=empty cds=empty next=1 ctl=1", "Open|vb+cds+ctl|a|a|open vb=kept cds=kept next=13 ctl=13",
-                 "Masters|vb+cds|a|an|shut vb=kept cds=kept next=1 ctl=", "Open|vb+cds+ctl|o,y|ac|open fresh vb=empty cds=empty next=1 ctl=13",
-                 "Open|vb+cds+ctl|o,n|ac|shut vb=kept cds=kept next=1 ctl=13", "Champs1|vb+cds+ctl|c|a|shut vb=kept cds=kept next=1 ctl=13",
-                 "Open|vb+cds|x|a|shut vb=kept cds=kept next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty next=1 ctl=",
-                 "Graded|vb+cds|a|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|o|a|open fresh offer vb=empty cds=kept next=1 ctl="});
+        AddRows({"Open||||open fresh vb=empty cds=empty bak=empty next=1 ctl=1", "Open|vb+cds+ctl|a|a|open vb=kept cds=kept bak=empty next=13 ctl=13",
+                 "Masters|vb+cds|a|an|shut vb=kept cds=kept bak=empty next=1 ctl=", "Open|vb+cds+ctl+bak|o,y|ac|open fresh vb=empty cds=empty bak=kept next=1 ctl=13",
+                 "Open|vb+cds+ctl|o,n|ac|shut vb=kept cds=kept bak=empty next=1 ctl=13", "Champs1|vb+cds+ctl|c|a|shut vb=kept cds=kept bak=empty next=1 ctl=13",
+                 "Open|vb+cds|x|a|shut vb=kept cds=kept bak=empty next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty bak=empty next=1 ctl=",
+                 "Graded|vb+cds|a|a|open vb=kept cds=kept bak=empty next=1 ctl=", "Select|vb+cds|o,y|ac|open fresh offer vb=empty cds=kept bak=kept next=1 ctl=",
+                 "Internal|vb+bak|o,y|ac|open fresh offer vb=empty cds=empty bak=kept next=1 ctl=", "Internal|vb|o,n|ac|shut vb=kept cds=empty bak=empty next=1 ctl=",
+                 "Internal|vb+bakdir|o,y|acb|shut vb=kept cds=empty bak=empty next=1 ctl="});
         // clang-format on
     }
 
@@ -195,7 +199,8 @@ private Q_SLOTS:
         const QString type = f[0], existing = f[1], script = f[2], outcome = f[4];
         const QHash<QChar, QString> kinds{{u'a', "exists: " + Core::ExistingFileQuestion},
                                           {u'c', "yesno: Confirm Overwrite Existing File"},
-                                          {u'n', "message: No Control Record .. Cannot Append"}};
+                                          {u'n', "message: No Control Record .. Cannot Append"},
+                                          {u'b', "message: Cannot replace the backup "}};
         QStringList shown;
         for (const QChar c : f[3])
             shown << kinds.value(c);
@@ -203,20 +208,26 @@ private Q_SLOTS:
         for (const QString &name : {EntryFileName, CardFileName, ControlFileName})
             if (existing.contains(name.section(u'.', 1)))
                 dir.Write(name, name == ControlFileName ? "13\r\n" : IndividualBytes);
+        if (existing.contains("bakdir"))
+            QVERIFY(QDir(dir.Path()).mkpath(BackupFileName + "/x"));
+        else if (existing.contains("bak"))
+            dir.Write(BackupFileName, "older backup\r\n");
         ScriptedPrompts prompts;
         Script(prompts, script);
         EntryFiles store;
         const bool opened = store.Open(Gala(type), dir.Path(), prompts);
+        if (f[3].contains(u'b')) // the message goes on to name the backup and the entry file
+            prompts.Shown.last().truncate(shown.last().size());
         QCOMPARE(prompts.Shown, shown);
         const auto state = [&dir](const QString &name) {
             const QByteArray bytes = TestDir::Read(dir.FilePath(name));
             return bytes.isEmpty() ? "empty" : bytes == IndividualBytes ? "kept" : "other";
         };
         const QByteArray ctl = TestDir::Read(dir.FilePath(ControlFileName));
-        QCOMPARE(QStringLiteral("%1%2%3 vb=%4 cds=%5 next=%6 ctl=%7")
+        QCOMPARE(QStringLiteral("%1%2%3 vb=%4 cds=%5 bak=%6 next=%7 ctl=%8")
                      .arg(opened ? "open" : "shut", store.StartedEmpty() ? " fresh" : "",
                           store.OfferClearEnvelopeFlags() ? " offer" : "", state(EntryFileName),
-                          state(CardFileName))
+                          state(CardFileName), state(BackupFileName))
                      .arg(store.NextNumber())
                      .arg(QString::fromLatin1(ctl.trimmed())),
                  outcome);
