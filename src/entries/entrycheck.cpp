@@ -36,13 +36,6 @@ const Core::GalaGroup *GroupNamed(const Core::GalaState &gala, const QString &na
     return found == gala.Groups.cend() ? nullptr : &*found;
 }
 
-bool IsKnownClub(const Core::GalaState &gala, const QString &code)
-{
-    return std::any_of(gala.Clubs.cbegin(), gala.Clubs.cend(), [&code](const Core::GalaClub &c) {
-        return c.Code.compare(code, Qt::CaseInsensitive) == 0;
-    });
-}
-
 // The fault of one swim, or none.
 EntryFault CheckSwim(const Core::GalaState &gala, const EntrantToCheck &entrant, int index,
                      EntrySwimRecord &swim)
@@ -129,7 +122,7 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
 
     const bool withClub = record.Kind != EntrantKind::Member;
     if (withClub) {
-        record.Club = record.Club.trimmed().toUpper();
+        record.Club = Core::ClubCode(record.Club);
         fault = Core::TextLimitFault(record.Club, Core::MaxClubCodeLength,
                                      QStringLiteral("The club code"));
         if (!fault.isEmpty())
@@ -149,7 +142,7 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
             return swimFault;
     }
 
-    if (withClub && !entrant.ClubConfirmed && !IsKnownClub(gala, record.Club))
+    if (withClub && !entrant.ClubConfirmed && gala.FindClub(record.Club) < 0)
         return Ask(EntryQuestion::UnknownClub, UnknownClubQuestion, EntryField::ClubName);
     if (record.Kind != EntrantKind::Relay && !entrant.DuplicateConfirmed && findEntrant) {
         const int number = findEntrant(record);

@@ -29,7 +29,7 @@ QStringList ClubsToPrint(const Core::GalaState &gala, const QList<EntrantsListEn
     QStringList clubs;
     for (const Core::GalaClub &club : gala.Clubs)
         if (club.Code != NoClubCode)
-            clubs.append(club.Code);
+            clubs.append(Core::ClubCode(club.Code));
     if (clubs.contains(AllClubsCode))
         return clubs;
     QStringList others;
@@ -164,7 +164,8 @@ std::optional<EntrantsList> PrepareEntrantsList(MeetDb::Session &session, Core::
             entrant.Name = entrants->Text(QStringLiteral("Swimmer Name"));
             entrant.Age = entrants->Text(QStringLiteral("age"));
             entrant.Sex = entrants->Text(QStringLiteral("Sex"));
-            entrant.Club = entrants->Text(QStringLiteral("club"));
+            // A code typed in small letters before codes were kept in capitals is still its club.
+            entrant.Club = Core::ClubCode(entrants->Text(QStringLiteral("club")));
 
             eventsQuery.SetParameter(QStringLiteral("Enter Entrant Number"), number);
             const std::unique_ptr<MeetDb::RecordSet> swims = eventsQuery.Open();

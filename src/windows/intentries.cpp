@@ -390,7 +390,7 @@ void IntEntries::BuildLayout()
 
 void IntEntries::Connect()
 {
-    for (QLineEdit *box : {m_shortName, m_fullName, m_dob, m_sex, m_entryDate})
+    for (QLineEdit *box : {m_shortName, m_fullName, m_club, m_dob, m_sex, m_entryDate})
         box->installEventFilter(this);
     for (QLineEdit *box : m_slotTimes)
         box->installEventFilter(this);
@@ -620,6 +620,8 @@ std::function<void()> IntEntries::LeaveCommand(QObject *box)
         return [this] { m_form->OnShortNameLeft(); };
     if (box == m_fullName)
         return [this] { m_form->OnFullNameLeft(); };
+    if (box == m_club)
+        return [this] { m_form->OnClubLeft(); };
     if (box == m_dob)
         return [this] { m_form->OnDobLeft(); };
     if (box == m_sex)

@@ -416,8 +416,9 @@ private Q_SLOTS:
                       exists = "message: This club already exists .. code is : ";
         const auto confirm = [](const QString &offered) { return InputShown("Confirm/edit club name", offered); };
         QTest::newRow("sorts first, trimmed") << "hand" << QStringList{" AAA ", "Alpha Club "} << QStringList{code, name} << "AAA:Alpha Club|" + t;
-        // Codes compare exactly, by character code: every capital before every small letter.
-        QTest::newRow("small letters") << "hand" << QStringList{"ddd", "D"} << QStringList{code, name} << t + "|ddd:D";
+        // Codes are kept in capitals and compared without case.
+        QTest::newRow("small letters, code used") << "hand" << QStringList{"ddd", "D"} << QStringList{code, name, codeUsed} << t;
+        QTest::newRow("small letters, new") << "hand" << QStringList{"eee", "Echo"} << QStringList{code, name} << "BBB:Bravo|DDD:Delta|EEE:Echo|FFF:Foxtrot";
         QTest::newRow("same code") << "hand" << QStringList{"DDD", "D"} << QStringList{code, name, codeUsed} << t;
         QTest::newRow("same name") << "hand" << QStringList{"ZZZ", "Foxtrot"} << QStringList{code, name, exists + "FFF"} << t;
         QTest::newRow("full") << "hand" << QStringList{"ZZZ", "Z"} << QStringList{code, name, "message: Sorry .. Table of club names is full!"} << t;

@@ -164,8 +164,10 @@ private Q_SLOTS:
         row("meet specific", "specific|1|TT||TT");
         row("time 75 seconds past a minute", "time|0|1:75.00||35.10", "message: Invalid Time");
         row("tick on the Add row", "tick|3|1||0");
-        row("club unknown kept", "club|0|ZZZ|Y|ZZZ", club);
-        row("club unknown refused", "club|0|vmsc|N|ASHB", club);
+        row("club unknown kept", "club|0|zzz|Y|ZZZ", club);
+        row("club unknown refused", "club|0|zzz|N|ASHB", club);
+        row("club in small letters", "club|0|vmsc||VMSC");
+        row("club as stored, small letters", "club|0|ashb||ASHB");
         row("sex", "sex|0|M||M");
         row("sex lower case", "sex|0|m||F", "message: Invalid Sex");
         row("name", "name|0|Ann Lee-Hart||Ann Lee-Hart");
