@@ -94,6 +94,22 @@ std::optional<QString> NormaliseTypedTime(const QString &text)
     return Core::SecondsToTimeQuiet(*seconds);
 }
 
+QString StoredDate(const QString &text)
+{
+    const QDate date = Core::ParseDate(text);
+    return date.isValid() ? date.toString(Qt::ISODate) : text;
+}
+
+QString EntryFileDate(const QString &text)
+{
+    const QDate date = Core::ParseDate(text);
+    if (!date.isValid())
+        return text;
+    const QString shortForm = date.toString(QStringLiteral("dd/MM/yy"));
+    return Core::ParseDate(shortForm) == date ? shortForm
+                                              : date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
 QString AgeFieldKey(const QString &age)
 {
     const QDate date = Core::ParseDate(age);
@@ -131,6 +147,9 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
 
     if (!entrant.Dob.trimmed().isEmpty() && !IsBirthDate(gala, entrant.Dob))
         return Refuse(DateInvalidText, EntryField::IntDob);
+    // One spelling per date, so that every reader of the field sees the same date.
+    if (record.Kind != EntrantKind::Relay)
+        record.Age = StoredDate(record.Age);
     if (gala.GalaType == Core::GalaMasters && record.Kind == EntrantKind::Individual &&
         !record.Age.isEmpty() && !IsMastersLetter(record.Age, gala.Junior))
         return Refuse(QStringLiteral("\"%1\" is not a masters age group").arg(record.Age),

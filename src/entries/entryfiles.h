@@ -77,7 +77,7 @@ struct EntrantBlock
     int Number = 0;
     QString Name; // full name, or a relay team's name
     QString Club;
-    QString Age; // date of birth as typed, masters age-group letter, or a relay's group name
+    QString Age; // date of birth (dd/mm/yy), masters age-group letter, or a relay's group name
     QString Sex; // "M", "F" or "X"
     QList<EntrySwim> Swims;
 
