@@ -62,6 +62,21 @@ int GalaState::FindEvent(const QString &evNumber) const
     return -1;
 }
 
+int GalaState::FindClub(const QString &code) const
+{
+    const QString wanted = code.trimmed();
+    for (int i = 0; i < Clubs.size(); ++i) {
+        if (Clubs[i].Code.compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString ClubCode(const QString &typed)
+{
+    return typed.trimmed().toUpper();
+}
+
 void ResetGalaState(GalaState &gala)
 {
     GalaState fresh;

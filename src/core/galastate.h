@@ -152,14 +152,15 @@ struct GalaState
     std::array<int, StrokeCodeCount> StrokeFlag{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 
     // Tables. Their size is the count (EventCount, GroupCount, ClubTotal ...).
-    QList<GalaEvent> Events;  // at most MaxEvents
-    QList<GalaGroup> Groups;  // at most MaxGroups
+    QList<GalaEvent> Events;          // at most MaxEvents
+    QList<GalaGroup> Groups;          // at most MaxGroups
     int ClubCount = DefaultClubCount; // capacity of the club table
-    QList<GalaClub> Clubs;    // at most ClubCount (ClubTotal = Clubs.size())
-    QList<QStringList> Combinations; // each 2 to MaxCombineEvents event numbers, at most MaxCombinations
-    QStringList MandEvents;   // at most MaxMandEvents
-    QStringList SwimHeats;    // at most MaxSwimHeats
-    QStringList SeedGroups;   // at most MaxSeedGroups
+    QList<GalaClub> Clubs;            // at most ClubCount (ClubTotal = Clubs.size())
+    // Each 2 to MaxCombineEvents event numbers, at most MaxCombinations.
+    QList<QStringList> Combinations;
+    QStringList MandEvents; // at most MaxMandEvents
+    QStringList SwimHeats;  // at most MaxSwimHeats
+    QStringList SeedGroups; // at most MaxSeedGroups
 
     // Meet database selection. The open handle itself belongs to the meet database layer.
     bool MeetDbOpen = false;
@@ -177,7 +178,13 @@ struct GalaState
 
     // The 0-based index of the event with this number, or -1.
     int FindEvent(const QString &evNumber) const;
+    // The 0-based index of the club with this code in any case ("dunw" finds DUNW), or -1.
+    int FindClub(const QString &code) const;
 };
+
+// A club code as it is stored everywhere: without surrounding blanks and in capitals, so that
+// "dunw" typed in any window or read from any file is the club DUNW.
+QString ClubCode(const QString &typed);
 
 // The reset at the start of every competition load: every field back to its default, except
 // GalaDate, QualDate and PrintTimes, which keep the previous load's values until the new source

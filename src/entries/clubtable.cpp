@@ -137,7 +137,7 @@ AddClubResult CheckNewClub(const Core::GalaState &gala, const QString &code, con
 {
     // One walk, in table order: whichever duplicate comes first is the one reported.
     for (const Core::GalaClub &club : gala.Clubs) {
-        if (club.Code == code) {
+        if (club.Code.compare(code, Qt::CaseInsensitive) == 0) {
             prompts.Message(QStringLiteral("This ID has already been used"));
             return AddClubResult::CodeUsed;
         }
@@ -201,9 +201,10 @@ std::optional<QString> ClubTableForm::Ask(const QString &question, const QString
     return text;
 }
 
-AddClubResult ClubTableForm::AddClub(const QString &code, const QString &name)
+AddClubResult ClubTableForm::AddClub(const QString &typedCode, const QString &name)
 {
     Core::GalaState &gala = m_session.Gala;
+    const QString code = Core::ClubCode(typedCode);
     const AddClubResult checked = CheckNewClub(gala, code, name, m_prompts);
     if (checked != AddClubResult::Added)
         return checked;

@@ -97,7 +97,7 @@ enum class AddClubResult {
     Failed,    // the meet database refused the record; its message was shown
 };
 
-// The add rule, on the table alone: refuses a code already used (exact comparison), then a name
+// The add rule, on the table alone: refuses a code already used (in any case), then a name
 // already used, then a full table, each with its message; otherwise appends the club and sorts
 // the table. A refusal leaves the table unchanged.
 AddClubResult CheckNewClub(const Core::GalaState &gala, const QString &code, const QString &name,
@@ -128,9 +128,9 @@ public:
     // The 0-based line of the club added last, -1 before any addition; the window selects it.
     int LastAddedLine() const { return m_lastAdded; }
 
-    // The add rule with its messages; with the meet database open the record is written first,
-    // so a refused write leaves the table as it was.
-    AddClubResult AddClub(const QString &code, const QString &name);
+    // The add rule with its messages, the code in capitals; with the meet database open the
+    // record is written first, so a refused write leaves the table as it was.
+    AddClubResult AddClub(const QString &typedCode, const QString &name);
 
     // "Add Club": "Enter new club abbreviation", "Enter new club name", then the add rule.
     void AddClubByHand();

@@ -36,13 +36,6 @@ const Core::GalaGroup *GroupNamed(const Core::GalaState &gala, const QString &na
     return found == gala.Groups.cend() ? nullptr : &*found;
 }
 
-bool IsKnownClub(const Core::GalaState &gala, const QString &code)
-{
-    return std::any_of(gala.Clubs.cbegin(), gala.Clubs.cend(), [&code](const Core::GalaClub &c) {
-        return c.Code.compare(code, Qt::CaseInsensitive) == 0;
-    });
-}
-
 // The fault of one swim, or none.
 EntryFault CheckSwim(const Core::GalaState &gala, const EntrantToCheck &entrant, int index,
                      EntrySwimRecord &swim)
@@ -101,6 +94,22 @@ std::optional<QString> NormaliseTypedTime(const QString &text)
     return Core::SecondsToTimeQuiet(*seconds);
 }
 
+QString StoredDate(const QString &text)
+{
+    const QDate date = Core::ParseDate(text);
+    return date.isValid() ? date.toString(Qt::ISODate) : text;
+}
+
+QString EntryFileDate(const QString &text)
+{
+    const QDate date = Core::ParseDate(text);
+    if (!date.isValid())
+        return text;
+    const QString shortForm = date.toString(QStringLiteral("dd/MM/yy"));
+    return Core::ParseDate(shortForm) == date ? shortForm
+                                              : date.toString(QStringLiteral("dd/MM/yyyy"));
+}
+
 QString AgeFieldKey(const QString &age)
 {
     const QDate date = Core::ParseDate(age);
@@ -129,7 +138,7 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
 
     const bool withClub = record.Kind != EntrantKind::Member;
     if (withClub) {
-        record.Club = record.Club.trimmed().toUpper();
+        record.Club = Core::ClubCode(record.Club);
         fault = Core::TextLimitFault(record.Club, Core::MaxClubCodeLength,
                                      QStringLiteral("The club code"));
         if (!fault.isEmpty())
@@ -138,6 +147,9 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
 
     if (!entrant.Dob.trimmed().isEmpty() && !IsBirthDate(gala, entrant.Dob))
         return Refuse(DateInvalidText, EntryField::IntDob);
+    // One spelling per date, so that every reader of the field sees the same date.
+    if (record.Kind != EntrantKind::Relay)
+        record.Age = StoredDate(record.Age);
     if (gala.GalaType == Core::GalaMasters && record.Kind == EntrantKind::Individual &&
         !record.Age.isEmpty() && !IsMastersLetter(record.Age, gala.Junior))
         return Refuse(QStringLiteral("\"%1\" is not a masters age group").arg(record.Age),
@@ -149,7 +161,7 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
             return swimFault;
     }
 
-    if (withClub && !entrant.ClubConfirmed && !IsKnownClub(gala, record.Club))
+    if (withClub && !entrant.ClubConfirmed && gala.FindClub(record.Club) < 0)
         return Ask(EntryQuestion::UnknownClub, UnknownClubQuestion, EntryField::ClubName);
     if (record.Kind != EntrantKind::Relay && !entrant.DuplicateConfirmed && findEntrant) {
         const int number = findEntrant(record);

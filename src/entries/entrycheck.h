@@ -45,8 +45,9 @@ inline const QString UnknownClubQuestion =
 
 struct EntrantToCheck
 {
-    // As it is to be written. The check puts the club code into capitals and the typed times
-    // into their stored form ("35.5" becomes "35.50", "nt" "NT").
+    // As it is to be written. The check puts the club code into capitals, a date in the age
+    // field into its stored form (StoredDate) and the typed times into theirs ("35.5" becomes
+    // "35.50", "nt" "NT").
     EntrantRecord Record;
     QString Dob;                // the date of birth given, "" when none
     int Group = -1;             // the 0-based group the entrant is entered in; -1 for any it fits
@@ -71,6 +72,15 @@ EntryFault CheckEntrant(const Core::GalaState &gala, EntrantToCheck &entrant,
 // read strictly (Core::TypedTimeToSeconds) and written "1:05.30"; std::nullopt when it is not a
 // time.
 std::optional<QString> NormaliseTypedTime(const QString &text);
+
+// A date of birth (or entry date) in the form the meet database stores it, yyyy-mm-dd, however
+// it was typed ("3.4.2014" and "03/04/14" are both 2014-04-03); a text that is not a date (a
+// masters letter, a relay's group) is returned as it stands.
+QString StoredDate(const QString &text);
+// The same date as the entry files keep it: "dd/mm/yy", the form the meet day and the member
+// file use, or "dd/mm/yyyy" when a two-digit year would be read back as another century (a
+// swimmer born 1930 would become 2030). A text that is not a date is returned as it stands.
+QString EntryFileDate(const QString &text);
 
 // The age field in the form that tells two swimmers of one name apart: a date as yyyy-mm-dd
 // (so "5/3/10" and "05/03/2010" are one), any other text (a masters letter) trimmed and in small

@@ -626,12 +626,17 @@ bool EntryFiles::Open(const Core::GalaState &gala, const QString &dir, Core::Pro
             if (!ok)
                 prompts.Message(error);
         } else if (answer.Option == Core::ExistingFileOption::Overwrite) {
-            if (m_layout == EntryLayout::Entrant &&
-                !prompts.AskYesNo(QStringLiteral("Confirm Overwrite Existing File")))
+            // Every entry of the file goes: asked again, and the old file kept as the backup.
+            if (!prompts.AskYesNo(QStringLiteral("Confirm Overwrite Existing File")))
                 return false;
-            if (m_layout == EntryLayout::Swim && !RetireDayFile(prompts))
+            QString error;
+            ok = KeepBackup(&error);
+            if (!ok)
+                prompts.Message(error);
+            else if (m_layout == EntryLayout::Swim && !RetireDayFile(prompts))
                 return false;
-            ok = StartEmpty(prompts);
+            else
+                ok = StartEmpty(prompts);
         } else {
             return false;
         }
@@ -642,6 +647,28 @@ bool EntryFiles::Open(const Core::GalaState &gala, const QString &dir, Core::Pro
     }
     m_open = true;
     m_offerClearEnvelopeFlags = m_startedEmpty && m_layout == EntryLayout::Swim && gala.Mailing;
+    return true;
+}
+
+bool EntryFiles::KeepBackup(QString *error)
+{
+    const QDir dir(m_dir);
+    const QString backup = dir.filePath(EntryBackupName);
+    if (QFileInfo::exists(backup) && !QFile::remove(backup)) {
+        if (error)
+            *error = QStringLiteral("Cannot replace the backup %1, so %2 is kept as it is")
+                         .arg(QDir::toNativeSeparators(backup),
+                              QDir::toNativeSeparators(EntryFilePath()));
+        return false;
+    }
+    // Copied rather than renamed: should emptying the files then fail, intent.vb is still there.
+    if (!QFile::copy(EntryFilePath(), backup)) {
+        if (error)
+            *error = QStringLiteral("Cannot keep %1 as the backup %2, so it is kept as it is")
+                         .arg(QDir::toNativeSeparators(EntryFilePath()),
+                              QDir::toNativeSeparators(backup));
+        return false;
+    }
     return true;
 }
 

@@ -82,7 +82,7 @@ struct EntrantBlock
     int Number = 0;
     QString Name; // full name, or a relay team's name
     QString Club;
-    QString Age; // date of birth as typed, masters age-group letter, or a relay's group name
+    QString Age; // date of birth (dd/mm/yy), masters age-group letter, or a relay's group name
     QString Sex; // "M", "F" or "X"
     QList<EntrySwim> Swims;
 
@@ -197,11 +197,12 @@ public:
 
     // Start-up. `dir` is the folder of the files (EntryDirPath). Asks through `prompts` as
     // needed (existing-file window, "Confirm Overwrite Existing File") and shows its messages
-    // ("No Control Record .. Cannot Append", or a file that cannot be opened). Returns true when
-    // the entry window goes on; false when it is to close, with nothing changed on disk.
-    // Overwriting a swim-layout intent.vb starts a new gala, so the meet day's record of the old
-    // one, finals.cds, is moved aside to finals.bak: the day reads it with intent.vb, and the old
-    // gala's swimmers must not come back with the new one's.
+    // ("No Control Record .. Cannot Append", or a file that cannot be opened). An overwrite keeps
+    // the old intent.vb as intent.BAK, in either layout. Returns true when the entry window goes
+    // on; false when it is to close, with nothing changed on disk. Overwriting a swim-layout
+    // intent.vb starts a new gala, so the meet day's record of the old one, finals.cds, is moved
+    // aside to finals.bak: the day reads it with intent.vb, and the old gala's swimmers must not
+    // come back with the new one's.
     bool Open(const Core::GalaState &gala, const QString &dir, Core::Prompts &prompts);
 
     bool IsOpen() const { return m_open; }
@@ -251,6 +252,9 @@ private:
     bool AppendBlock(const EntrantBlock &block, BlockShape shape, QString *error);
     bool StartEmpty(Core::Prompts &prompts);
     bool RetireDayFile(Core::Prompts &prompts);
+    // Copies intent.vb to intent.BAK, replacing an older backup; false with `error` when it
+    // cannot, with intent.vb then unchanged.
+    bool KeepBackup(QString *error);
 
     QString m_dir;
     EntryLayout m_layout = EntryLayout::Swim;

@@ -52,7 +52,7 @@ bool EntryFilesStore::Append(const EntrantRecord &record, QString *error)
         MemberEntry member;
         member.FullName = record.FullName;
         member.MemberKey = record.Name;
-        member.Date = record.Age;
+        member.Date = EntryFileDate(record.Age);
         member.Sex = record.Sex;
         member.Club = record.Club;
         for (const EntrySwimRecord &swim : record.Swims)
@@ -62,7 +62,7 @@ bool EntryFilesStore::Append(const EntrantRecord &record, QString *error)
     EntrantBlock block;
     block.Name = record.Name;
     block.Club = record.Club;
-    block.Age = record.Age;
+    block.Age = record.Kind == EntrantKind::Relay ? record.Age : EntryFileDate(record.Age);
     block.Sex = record.Sex;
     block.Swims = BlockSwims(record);
     return record.Kind == EntrantKind::Relay ? m_files.AppendRelay(block, error)

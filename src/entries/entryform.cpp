@@ -448,6 +448,11 @@ void EntryForm::OnEntryDateLeft()
     }
 }
 
+void EntryForm::OnClubLeft()
+{
+    ClubName = Core::ClubCode(ClubName);
+}
+
 void EntryForm::OnClubListClicked(int club)
 {
     if (club >= 0 && club < m_session.Gala.ClubTotal())

@@ -145,6 +145,7 @@ public:
     void OnGroupClicked(int group); // 0-based option
     void OnTimeLeft(int slot);      // 0-based slot
     void OnEntryDateLeft();
+    void OnClubLeft();                // the code put into capitals, as it is stored
     void OnClubListClicked(int club); // 0-based line of ClubList
     void AutoCorrectClicked();
     void EnterAll();

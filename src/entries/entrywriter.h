@@ -62,8 +62,9 @@ struct EntrantRecord
     QString Name;
     QString FullName; // as in the window, forename first
     QString Club;
-    // "age": members the entry date or the date of birth; open galas the date of birth as typed;
-    // masters individuals the age-group letter; relays the group name.
+    // "age": members the entry date or the date of birth; open galas the date of birth, as
+    // yyyy-mm-dd once checked (StoredDate); masters individuals the age-group letter; relays the
+    // group name.
     QString Age;
     QString Sex;
     QString Regno;

@@ -379,12 +379,11 @@ void MastersConfirmForm::OnClubLeft()
     if (m_current < 0)
         return;
     RosterEntrant &entrant = m_roster[m_current];
-    if (FClub == entrant.Club)
-        return;
-    bool known = false;
-    for (const Core::GalaClub &club : m_session.Gala.Clubs)
-        known = known || club.Code == FClub;
-    if (known || m_prompts.AskYesNo(ClubQuestion)) {
+    // Codes are kept in capitals; one that differs from the stored code only in case is the same
+    // club and is not asked about.
+    FClub = Core::ClubCode(FClub);
+    if (FClub.compare(entrant.Club, Qt::CaseInsensitive) == 0 ||
+        m_session.Gala.FindClub(FClub) >= 0 || m_prompts.AskYesNo(ClubQuestion)) {
         entrant.Club = FClub;
         return;
     }

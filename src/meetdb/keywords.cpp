@@ -332,7 +332,7 @@ bool ApplySpecialKeyword(GalaState &gala, const QString &keyword, const QString 
         const qsizetype blank = value.indexOf(u' ');
         if (blank < 0)
             return true;
-        const Core::GalaClub club{value.left(blank), value.mid(blank + 1)};
+        const Core::GalaClub club{Core::ClubCode(value.left(blank)), value.mid(blank + 1)};
         QString fault = Core::TextFault(club.Code, MaxClubCodeLength);
         if (!fault.isEmpty())
             fault = QStringLiteral("the code ") + fault;

@@ -5,6 +5,7 @@
 #include "core/galastate.h"
 #include "core/prompts.h"
 #include "entries/entrywriter.h"
+#include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/session.h"
 #include "reports/printer.h"
@@ -29,7 +30,7 @@ QStringList ClubsToPrint(const Core::GalaState &gala, const QList<EntrantsListEn
     QStringList clubs;
     for (const Core::GalaClub &club : gala.Clubs)
         if (club.Code != NoClubCode)
-            clubs.append(club.Code);
+            clubs.append(Core::ClubCode(club.Code));
     if (clubs.contains(AllClubsCode))
         return clubs;
     QStringList others;
@@ -162,9 +163,11 @@ std::optional<EntrantsList> PrepareEntrantsList(MeetDb::Session &session, Core::
             const int number = entrants->Int(QStringLiteral("Entrant Number"));
             entrant.Number = number == 0 ? QString() : QString::number(number);
             entrant.Name = entrants->Text(QStringLiteral("Swimmer Name"));
-            entrant.Age = entrants->Text(QStringLiteral("age"));
+            // A date of birth is stored year first; the sheet shows it day first.
+            entrant.Age = MeetDb::DbDateText(entrants->Text(QStringLiteral("age")));
             entrant.Sex = entrants->Text(QStringLiteral("Sex"));
-            entrant.Club = entrants->Text(QStringLiteral("club"));
+            // A code typed in small letters before codes were kept in capitals is still its club.
+            entrant.Club = Core::ClubCode(entrants->Text(QStringLiteral("club")));
 
             eventsQuery.SetParameter(QStringLiteral("Enter Entrant Number"), number);
             const std::unique_ptr<MeetDb::RecordSet> swims = eventsQuery.Open();

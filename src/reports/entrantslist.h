@@ -66,7 +66,7 @@ struct EntrantsListEntrant
 {
     QString Number; // as printed: no leading zeros, "" for 0
     QString Name;
-    QString Age; // the "age" field: a date of birth or an age, as entered
+    QString Age; // the "age" field: a date of birth (dd/mm/yyyy) or an age, as entered
     QString Sex;
     QString Club;
     QList<EntrantsListSwim> Swims; // in the meet's event order; none prints no line

@@ -22,6 +22,8 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -32,12 +34,35 @@ namespace Windows {
 
 namespace {
 
-QLineEdit *Box(const QString &name, QWidget *parent, int width = 0)
+// What the event boxes are sized to show whole.
+const QString TimeSample = QStringLiteral("00:00.00");
+const QString SpecificSample = QStringLiteral("MMMMMMM");
+
+// The width a line box needs to show `sample` whole in its own font, frame and margins
+// included. Measured rather than fixed in pixels, so that a larger font or screen scaling widens
+// the box with its text instead of cutting the text off.
+int WidthFor(const QLineEdit *box, const QString &sample)
+{
+    const QFontMetrics metrics = box->fontMetrics();
+    const QMargins margins = box->textMargins();
+    // The line edit keeps two pixels of its own on each side of the text.
+    const QSize text(metrics.horizontalAdvance(sample) + 4 + margins.left() + margins.right(),
+                     metrics.height() + margins.top() + margins.bottom());
+    QStyleOptionFrame option;
+    option.initFrom(box);
+    option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    return box->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, box).width();
+}
+
+// A line box exactly as wide as `sample` needs; no sample leaves the width to the layout.
+QLineEdit *Box(const QString &name, QWidget *parent, const QString &sample = QString())
 {
     auto *box = new QLineEdit(parent);
     box->setObjectName(name);
-    if (width > 0)
-        box->setMaximumWidth(width);
+    if (!sample.isEmpty())
+        box->setFixedWidth(WidthFor(box, sample));
     return box;
 }
 
@@ -237,13 +262,14 @@ void IntEntries::BuildBoxes()
         Run([this] { m_form->ShowMemberDetails(Entries::MemberDetailsMode::Display); });
     });
 
-    m_shortName = Box(QStringLiteral("ShortName"), this, 200);
+    m_shortName = Box(QStringLiteral("ShortName"), this, QStringLiteral("Featherstone Max"));
     m_shortNameLabel = new QLabel(tr("&Short Name"), this);
     m_shortNameLabel->setBuddy(m_shortName);
     m_fullName = Box(QStringLiteral("FullName"), this);
-    m_fullName->setMinimumWidth(240);
-    m_regno = Box(QStringLiteral("RegistrationNumber"), this, 140);
-    m_club = Box(QStringLiteral("ClubName"), this, 80);
+    m_fullName->setMinimumWidth(
+        WidthFor(m_fullName, QStringLiteral("Maximilian Featherstonehaugh")));
+    m_regno = Box(QStringLiteral("RegistrationNumber"), this, QStringLiteral("0000000000"));
+    m_club = Box(QStringLiteral("ClubName"), this, QStringLiteral("MMMMMMMM"));
     m_clubLabel = new QLabel(tr("Clu&b"), this);
     m_clubLabel->setBuddy(m_club);
     m_clubAddButton = new QPushButton(tr("Add &New Club"), this);
@@ -254,14 +280,14 @@ void IntEntries::BuildBoxes()
     m_clubList->setFocusPolicy(Qt::ClickFocus);
     m_clubListLabel = new QLabel(tr("C&lub List"), this);
     m_clubListLabel->setBuddy(m_clubList);
-    m_dob = Box(QStringLiteral("IntDob"), this, 100);
-    m_sex = Box(QStringLiteral("IntSex"), this, 40);
+    m_dob = Box(QStringLiteral("IntDob"), this, QStringLiteral("00/00/0000"));
+    m_sex = Box(QStringLiteral("IntSex"), this, QStringLiteral("MM"));
     m_ageGroup = new QLabel(this);
     m_ageGroup->setObjectName(QStringLiteral("AgeGroup"));
     m_ageGroup->setFrameShape(QFrame::StyledPanel);
-    m_ageGroup->setMinimumWidth(30);
+    m_ageGroup->setMinimumWidth(m_ageGroup->fontMetrics().horizontalAdvance(QStringLiteral("MMM")));
     m_ageGroupLabel = new QLabel(tr("Age Group"), this);
-    m_entryDate = Box(QStringLiteral("Entry_Date"), this, 100);
+    m_entryDate = Box(QStringLiteral("Entry_Date"), this, QStringLiteral("00/00/0000"));
     m_entryDateLabel = new QLabel(tr("Entr&y Date"), this);
     m_entryDateLabel->setBuddy(m_entryDate);
     m_autoCorrect = new QPushButton(this);
@@ -278,14 +304,14 @@ void IntEntries::BuildBoxes()
     for (int i = 0; i < Entries::MaxSlots; ++i) {
         m_slotChecks[i] = new QCheckBox(this);
         m_slotChecks[i]->setObjectName(QStringLiteral("StrokeOption%1").arg(i + 1));
-        m_slotTimes[i] = Box(QStringLiteral("StrokeTime%1").arg(i + 1), this, 80);
-        m_slotSpecific[i] = Box(QStringLiteral("MeetSpecific%1").arg(i + 1), this, 80);
-        m_slotSpecific[i]->setFocusPolicy(Qt::ClickFocus);
+        m_slotTimes[i] = Box(QStringLiteral("StrokeTime%1").arg(i + 1), this, TimeSample);
+        m_slotSpecific[i] = Box(QStringLiteral("MeetSpecific%1").arg(i + 1), this, SpecificSample);
     }
     for (int i = 0; i < Entries::MaxStrokePairs; ++i) {
         m_pairLabels[i] = new QLabel(tr("Stroke / Distance %1").arg(i + 1), this);
-        m_strokes[i] = Box(QStringLiteral("Stroke_Box%1").arg(i + 1), this, 60);
-        m_distances[i] = Box(QStringLiteral("Distance_Box%1").arg(i + 1), this, 60);
+        m_strokes[i] = Box(QStringLiteral("Stroke_Box%1").arg(i + 1), this, QStringLiteral("MMMM"));
+        m_distances[i] =
+            Box(QStringLiteral("Distance_Box%1").arg(i + 1), this, QStringLiteral("00000"));
     }
 
     m_info = new QPlainTextEdit(this);
@@ -390,7 +416,7 @@ void IntEntries::BuildLayout()
 
 void IntEntries::Connect()
 {
-    for (QLineEdit *box : {m_shortName, m_fullName, m_dob, m_sex, m_entryDate})
+    for (QLineEdit *box : {m_shortName, m_fullName, m_club, m_dob, m_sex, m_entryDate})
         box->installEventFilter(this);
     for (QLineEdit *box : m_slotTimes)
         box->installEventFilter(this);
@@ -448,8 +474,16 @@ void IntEntries::SetTabOrder()
     QList<QWidget *> order{m_shortName, m_fullName, m_regno, m_club, m_dob, m_sex, m_entryDate};
     for (QRadioButton *group : m_groups)
         order << group;
-    for (int i = 0; i < Entries::MaxSlots; ++i)
-        order << m_slotChecks[i] << m_slotTimes[i];
+    // Times are typed one after another down the events, so Tab and Enter go from one event's
+    // time to the next event's time; typing a time ticks its event. The meet-specific texts,
+    // seldom typed, follow the last time, and the tick boxes, for an event without a time,
+    // follow them. Hidden boxes are skipped.
+    for (QLineEdit *time : m_slotTimes)
+        order << time;
+    for (QLineEdit *specific : m_slotSpecific)
+        order << specific;
+    for (QCheckBox *check : m_slotChecks)
+        order << check;
     for (int i = 0; i < Entries::MaxStrokePairs; ++i)
         order << m_strokes[i] << m_distances[i];
     order << m_record << m_enterAll << m_clearAll << m_deleteButton << m_quickAdd << m_exit;
@@ -620,6 +654,8 @@ std::function<void()> IntEntries::LeaveCommand(QObject *box)
         return [this] { m_form->OnShortNameLeft(); };
     if (box == m_fullName)
         return [this] { m_form->OnFullNameLeft(); };
+    if (box == m_club)
+        return [this] { m_form->OnClubLeft(); };
     if (box == m_dob)
         return [this] { m_form->OnDobLeft(); };
     if (box == m_sex)

@@ -40,8 +40,9 @@ namespace Windows {
  * window follows only after Tab or Enter: a click or an accelerator has already chosen the box.
  *
  * Keyboard: the Tab order follows the way the form sends the focus on (name, registration
- * number, club, date of birth, sex, the group options, then each event's check box and time);
- * "Record" is Alt+R or Ctrl+Return from any box, and records what the box being typed in holds.
+ * number, club, date of birth, sex, the group options, then each event's time box in turn, then
+ * the meet-specific boxes and the tick boxes); "Record" is Alt+R or Ctrl+Return from any box,
+ * and records what the box being typed in holds.
  */
 class IntEntries
     : public QDialog

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QTest>
 
 #include "core/galastate.h"
@@ -174,27 +175,33 @@ private Q_SLOTS:
         QCOMPARE(written, data);
     }
 
-    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there ("finals":
-    // finals.cds)|answers (see Script)|shown (a: that window, c: "Confirm Overwrite", n: no
-    // control record)|outcome, with where finals.cds went. Only the swim layout offers to clear
-    // the envelope flags, and it never touches intent.cds.
+    // Rows: kind ("Champs1": a "Champs" meet with OneCard)|the files there ("bak": an older
+    // intent.BAK, "bakdir": a folder of that name)|answers (see Script)|shown (a: that window,
+    // c: "Confirm Overwrite", n: no control record, k: the backup cannot be made, r and b: the
+    // file taken from intent.vb.new or intent.BAK)|outcome, with where finals.cds ("finals")
+    // went. Both
+    // layouts ask before an overwrite and keep the old intent.vb as intent.BAK. Only the swim
+    // layout offers to clear the envelope flags, and it never touches intent.cds.
     void startUp_data()
     {
         // clang-format off
-        AddRows({"Open||||open fresh vb=empty cds=empty next=1 ctl=1", "Open|vb+cds+ctl|a|a|open vb=kept cds=kept next=13 ctl=13",
-                 "Masters|vb+cds|a|an|shut vb=kept cds=kept next=1 ctl=", "Open|vb+cds+ctl|o,y|ac|open fresh vb=empty cds=empty next=1 ctl=13",
-                 "Open|vb+cds+ctl|o,n|ac|shut vb=kept cds=kept next=1 ctl=13", "Champs1|vb+cds+ctl|c|a|shut vb=kept cds=kept next=1 ctl=13",
-                 "Open|vb+cds|x|a|shut vb=kept cds=kept next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty next=1 ctl=",
-                 "Graded|vb+cds|a|a|open vb=kept cds=kept next=1 ctl=", "Select|vb+cds|o|a|open fresh offer vb=empty cds=kept next=1 ctl=",
+        AddRows({"Open||||open fresh vb=empty cds=empty bak=empty next=1 ctl=1", "Open|vb+cds+ctl|a|a|open vb=kept cds=kept bak=empty next=13 ctl=13",
+                 "Masters|vb+cds|a|an|shut vb=kept cds=kept bak=empty next=1 ctl=", "Open|vb+cds+ctl+bak|o,y|ac|open fresh vb=empty cds=empty bak=kept next=1 ctl=13",
+                 "Open|vb+cds+ctl|o,n|ac|shut vb=kept cds=kept bak=empty next=1 ctl=13", "Champs1|vb+cds+ctl|c|a|shut vb=kept cds=kept bak=empty next=1 ctl=13",
+                 "Open|vb+cds|x|a|shut vb=kept cds=kept bak=empty next=1 ctl=", "Internal||||open fresh offer vb=empty cds=empty bak=empty next=1 ctl=",
+                 "Graded|vb+cds|a|a|open vb=kept cds=kept bak=empty next=1 ctl=", "Select|vb+cds|o,y|ac|open fresh offer vb=empty cds=kept bak=kept next=1 ctl=",
+                 "Internal|vb+bak|o,y|ac|open fresh offer vb=empty cds=empty bak=kept next=1 ctl=", "Internal|vb|o,n|ac|shut vb=kept cds=empty bak=empty next=1 ctl=",
+                 "Internal|vb+bakdir|o,y|ack|shut vb=kept cds=empty bak=empty next=1 ctl=",
                  // A meet-day save stopped between its renames: intent.vb is put back first.
-                 "Open|cds+ctl+vb.new+BAK|a|ra|open vb=kept cds=kept next=13 ctl=13", "Masters|cds+ctl+BAK|a|ba|open vb=kept cds=kept next=13 ctl=13",
-                 "Internal|BAK|||open fresh offer vb=empty cds=empty next=1 ctl=",
+                 "Open|cds+ctl+vb.new+BAK|a|ra|open vb=kept cds=kept bak=kept next=13 ctl=13", "Masters|cds+ctl+BAK|a|ba|open vb=kept cds=kept bak=kept next=13 ctl=13",
+                 "Internal|BAK|||open fresh offer vb=empty cds=empty bak=kept next=1 ctl=",
                  // The day's finals.cds of a gala kept in swim lines: moved aside only when
                  // intent.vb is overwritten for a new gala.
-                 "Internal|vb+finals|o|a|open fresh offer vb=empty cds=empty next=1 ctl= day=bak",
-                 "Internal|vb+finals|a|a|open vb=kept cds=empty next=1 ctl= day=cds",
-                 "Internal|finals|||open fresh offer vb=empty cds=empty next=1 ctl= day=cds",
-                 "Open|vb+cds+ctl+finals|o,y|ac|open fresh vb=empty cds=empty next=1 ctl=13 day=cds"});
+                 "Internal|vb+finals|o,y|ac|open fresh offer vb=empty cds=empty bak=kept next=1 ctl= day=bak",
+                 "Internal|vb+finals|a|a|open vb=kept cds=empty bak=empty next=1 ctl= day=cds",
+                 "Internal|finals|||open fresh offer vb=empty cds=empty bak=empty next=1 ctl= day=cds",
+                 "Open|vb+cds+ctl+finals|o,y|ac|open fresh vb=empty cds=empty bak=kept next=1 ctl=13 day=cds"});
+
         // clang-format on
     }
 
@@ -206,6 +213,7 @@ private Q_SLOTS:
         const QHash<QChar, QString> kinds{{u'a', "exists: " + Core::ExistingFileQuestion},
                                           {u'c', "yesno: Confirm Overwrite Existing File"},
                                           {u'n', "message: No Control Record .. Cannot Append"},
+                                          {u'k', "message: Cannot replace the backup "},
                                           {u'r', recovered + "intent.vb.new"},
                                           {u'b', recovered + EntryBackupName}};
         QStringList shown;
@@ -218,10 +226,16 @@ private Q_SLOTS:
                 dir.Write(name, name == ControlFileName ? "13\r\n" : IndividualBytes);
         if (existing.contains("finals"))
             dir.Write(DayFileName, IndividualBytes);
+        if (existing.contains("bakdir"))
+            QVERIFY(QDir(dir.Path()).mkpath(EntryBackupName + "/x"));
+        else if (existing.contains("bak"))
+            dir.Write(EntryBackupName, "older backup\r\n");
         ScriptedPrompts prompts;
         Script(prompts, script);
         EntryFiles store;
         const bool opened = store.Open(Gala(type), dir.Path(), prompts);
+        if (f[3].contains(u'k')) // the message goes on to name the backup and the entry file
+            prompts.Shown.last().truncate(shown.last().size());
         // The recovery names the folder and the time of the copy: both left out here.
         for (QString &text : prompts.Shown)
             text = text.replace(dir.Path(), "@").section(", saved ", 0, 0);
@@ -236,10 +250,10 @@ private Q_SLOTS:
                             : TestDir::Read(dir.FilePath(DayBackupName)) == IndividualBytes
                                 ? " day=bak"
                                 : " day=gone";
-        QCOMPARE(QStringLiteral("%1%2%3 vb=%4 cds=%5 next=%6 ctl=%7")
+        QCOMPARE(QStringLiteral("%1%2%3 vb=%4 cds=%5 bak=%6 next=%7 ctl=%8")
                          .arg(opened ? "open" : "shut", store.StartedEmpty() ? " fresh" : "",
                               store.OfferClearEnvelopeFlags() ? " offer" : "", state(EntryFileName),
-                              state(CardFileName))
+                              state(CardFileName), state(EntryBackupName))
                          .arg(store.NextNumber())
                          .arg(QString::fromLatin1(ctl.trimmed())) +
                      day,
@@ -429,8 +443,9 @@ private Q_SLOTS:
                       exists = "message: This club already exists .. code is : ";
         const auto confirm = [](const QString &offered) { return InputShown("Confirm/edit club name", offered); };
         QTest::newRow("sorts first, trimmed") << "hand" << QStringList{" AAA ", "Alpha Club "} << QStringList{code, name} << "AAA:Alpha Club|" + t;
-        // Codes compare exactly, by character code: every capital before every small letter.
-        QTest::newRow("small letters") << "hand" << QStringList{"ddd", "D"} << QStringList{code, name} << t + "|ddd:D";
+        // Codes are kept in capitals and compared without case.
+        QTest::newRow("small letters, code used") << "hand" << QStringList{"ddd", "D"} << QStringList{code, name, codeUsed} << t;
+        QTest::newRow("small letters, new") << "hand" << QStringList{"eee", "Echo"} << QStringList{code, name} << "BBB:Bravo|DDD:Delta|EEE:Echo|FFF:Foxtrot";
         QTest::newRow("same code") << "hand" << QStringList{"DDD", "D"} << QStringList{code, name, codeUsed} << t;
         QTest::newRow("same name") << "hand" << QStringList{"ZZZ", "Foxtrot"} << QStringList{code, name, exists + "FFF"} << t;
         QTest::newRow("full") << "hand" << QStringList{"ZZZ", "Z"} << QStringList{code, name, "message: Sorry .. Table of club names is full!"} << t;

@@ -5,6 +5,7 @@
 #include "core/galastate.h"
 #include "core/sysparams.h"
 #include "entries/agegroups.h"
+#include "entries/entrycheck.h"
 #include "entries/entryform.h"
 #include "meetdb/database.h"
 #include "support/dbrows.h"
@@ -177,12 +178,13 @@ private Q_SLOTS:
         row("born tomorrow", "Open|1|Jane Brown|VMSC|F|+1|2|||I|-");
         row("name too long", "Open|1|Jane Brownnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn|VMSC|F|05/03/10|2|||L|-");
         row("club code too long", "Open|1|Jane Brown|VELMORAMARL|F|05/03/10|2|||M|-");
-        row("open individual", "Open|1|Jane Brown|vmsc|F|05/03/10|2||Set-Up Entrant No 1 Jane Brown||VMSC|05/03/10");
+        // The club in capitals and the date of birth in one form, however they were typed.
+        row("open individual", "Open|1|Jane Brown|vmsc|F|3.4.2014|2||Set-Up Entrant No 1 Jane Brown||VMSC|2014-04-03");
         row("unknown club, kept out", "Open|1|Jane Brown|zzz|F|05/03/10|2|no||C|-");
-        row("unknown club, entered", "Open|1|Jane Brown|zzz|F|05/03/10|2|yes|Set-Up Entrant No 1 Jane Brown|C|ZZZ|05/03/10");
+        row("unknown club, entered", "Open|1|Jane Brown|zzz|F|05/03/10|2|yes|Set-Up Entrant No 1 Jane Brown|C|ZZZ|2010-03-05");
         row("entered already, kept out", "Open|1|Zoe Ashby|VMSC|F|5/3/10|2|no||U|-");
-        row("entered already, entered", "Open|1|Zoe Ashby|ZZZ|F|5/3/10|2|yes,yes|Set-Up Entrant No 1 Zoe Ashby|CU|ZZZ|5/3/10");
-        row("same name, another swimmer", "Open|1|Zoe Ashby|VMSC|F|6/3/10|2||Set-Up Entrant No 1 Zoe Ashby||VMSC|6/3/10");
+        row("entered already, entered", "Open|1|Zoe Ashby|ZZZ|F|5/3/10|2|yes,yes|Set-Up Entrant No 1 Zoe Ashby|CU|ZZZ|2010-03-05");
+        row("same name, another swimmer", "Open|1|Zoe Ashby|VMSC|F|6/3/10|2||Set-Up Entrant No 1 Zoe Ashby||VMSC|2010-03-06");
         // Masters: a relay needs no name or date of birth; a swimmer is entered under the letter.
         row("masters relay", "Masters|0||VMSC|X||1||Set-Up Entrant No 1 ||VMSC|R72");
         row("masters individual", "Masters|0|Jane Brown|VMSC|F|05/03/80|0||Set-Up Entrant No 1 Jane Brown||VMSC|E");
@@ -440,7 +442,7 @@ private Q_SLOTS:
                  QStringList{"The entry was not recorded: The name Jane \"JJ\" Brown holds a "
                              "double quote, which cannot be written to intent.vb"});
         QCOMPARE(gala.form->FullName, QStringLiteral("Jane \"JJ\" Brown"));
-        gala.EnterOpen("Jane Brown", "VMSC", "05/03/10", "F", 2, {"35.5", "nt", "-"});
+        gala.EnterOpen("Jane Brown", "VMSC", "5.3.2010", "F", 2, {"35.5", "nt", "-"});
         QCOMPARE(gala.form->Info.last(), QStringLiteral("Set-Up Entrant No 9 Jane Brown"));
         gala.prompts.No();
         gala.EnterOpen("Jane Brown", "VMSC", "5/3/2010", "F", 2, {"41"});
@@ -516,6 +518,38 @@ private Q_SLOTS:
         const QStringList f = RowCells();
         QCOMPARE(AgeOnQualDate(f[0], f[1]), f[2].toInt());
         QCOMPARE(ExactAgeOnQualDate(f[0], f[1]), f[3].toDouble());
+    }
+
+    // A date in the age field as the meet database and the entry files keep it; the files keep
+    // a two-digit year only where it reads back as the same year (this year - 89 to this year +
+    // 10). Rows: typed|database|entry files.
+    void storedDates_data()
+    {
+        QTest::addColumn<QString>("row");
+        const int year = QDate::currentDate().year();
+        const auto at = [](int y, bool twoDigits) {
+            return QStringLiteral("31/12/%1")
+                .arg(twoDigits ? y % 100 : y, twoDigits ? 2 : 4, 10, QLatin1Char('0'));
+        };
+        Row("points", {"3.4.2014", "2014-04-03", "03/04/14"});
+        Row("four-digit year", {"15/08/1990", "1990-08-15", "15/08/90"});
+        Row("compact", {"03Apr14", "2014-04-03", "03/04/14"});
+        Row("oldest two-digit year",
+            {at(year - 89, false), QStringLiteral("%1-12-31").arg(year - 89), at(year - 89, true)});
+        Row("a year older", {at(year - 90, false), QStringLiteral("%1-12-31").arg(year - 90),
+                             at(year - 90, false)});
+        Row("latest two-digit year",
+            {at(year + 10, false), QStringLiteral("%1-12-31").arg(year + 10), at(year + 10, true)});
+        Row("a year later", {at(year + 11, false), QStringLiteral("%1-12-31").arg(year + 11),
+                             at(year + 11, false)});
+        Row("masters letter", {"E", "E", "E"});
+        Row("not a real date", {"31/02/2015", "31/02/2015", "31/02/2015"});
+    }
+    void storedDates()
+    {
+        const QStringList f = RowCells();
+        QCOMPARE(StoredDate(f[0]), f[1]);
+        QCOMPARE(EntryFileDate(f[1]), f[2]);
     }
 
     // The masters letter at both ends of every band, refusals below 25, a birth year read into

@@ -194,8 +194,10 @@ private Q_SLOTS:
         row("meet specific", "specific|1|TT||TT|1");
         row("time 75 seconds past a minute", "time|0|1:75.00||35.10|0", "message: Invalid Time");
         row("tick on the Add row", "tick|3|1||0|1");
-        row("club unknown kept", "club|0|ZZZ|Y|ZZZ|1", club);
-        row("club unknown refused", "club|0|vmsc|N|ASHB|0", club);
+        row("club unknown kept", "club|0|zzz|Y|ZZZ|1", club);
+        row("club unknown refused", "club|0|zzz|N|ASHB|0", club);
+        row("club in small letters", "club|0|vmsc||VMSC|1");
+        row("club as stored, small letters", "club|0|ashb||ASHB|1");
         row("sex", "sex|0|M||M|1");
         row("sex lower case", "sex|0|m||F|0", "message: Invalid Sex");
         row("name", "name|0|Ann Lee-Hart||Ann Lee-Hart|1");

@@ -214,6 +214,7 @@ private Q_SLOTS:
 
         // Clubs: code before the first blank, name after it.
         row("clubs", {"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"}, "Clubs", "VMS=Velmora SC;ABC= X");
+        row("club code in capitals", {"club=dunw Dunwell SC"}, "Clubs", "DUNW=Dunwell SC");
         row("clubcount empties", {"club=A a", "clubcount=3", "club=B b"}, "Clubs", "B=b");
         row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "", {"Must include clubcount"});
 
@@ -408,7 +409,7 @@ private Q_SLOTS:
              "bad.ini:3: the line holds a control character"});
         row("no keyword line", "Name,Club,Sex\nAnn Lee,VMSC,F\nGalaname=x\n",
             {"bad.ini: no keyword lines (keyword=value): it is not a gala parameter file"});
-        row("clubs", head + "club=VMSC One\nclub=VMSC Two\n", {"bad.ini:5: club VMSC is given twice (first on line 4)"});
+        row("clubs", head + "club=VMSC One\nclub=vmsc Two\n", {"bad.ini:5: club VMSC is given twice (first on line 4)"});
         row("code taken", head, {"natamar.mdb: meet code old is already in \"Meet Table\""}, "old");
         row("code invalid", head, {"meet code \"NEW-1\" is not valid: use 1 to 10 letters and digits"}, "NEW-1");
         // clang-format on

@@ -84,9 +84,10 @@ struct FixtureMeet
                    {"HARB27|" + Reports::NoClubCode + "|Unattached"});
         InsertRows(
             session.MeetDb, "Entrant Table", "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
-            {"HARB27|90|Nora Nought|ASHB|09/09/10|F", "HARB27|91|Vic Visitor|ZEAL|09/09/10|F"});
+            {"HARB27|90|Nora Nought|ASHB|09/09/10|F", "HARB27|91|Vic Visitor|ZEAL|09/09/10|F",
+             "HARB27|92|Lia Lower|brkf|2011-02-03|F"});
         InsertRows(session.MeetDb, "Swim Table", "Meet code|Entrant Number|Event number|Entry Time",
-                   {"HARB27|91|9|1:05.00"});
+                   {"HARB27|91|9|1:05.00", "HARB27|92|1|40.00"});
         return code == ListCode || MeetDb::LoadMeetByCode(session, path, code, prompts);
     }
 

@@ -6,11 +6,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 
 #include "core/galastate.h"
 #include "support/entryfixture.h"
+#include "support/testfiles.h"
 #include "windows/intentries.h"
 
 using Windows::IntEntries;
@@ -91,43 +94,87 @@ private Q_SLOTS:
         QCOMPARE(shown.join(u'|'), row.section('|', 1));
     }
 
-    // A whole entrant from the keyboard alone: Tab between the boxes, the times typed into the
-    // boxes the window moves to, Ctrl+Return to record from inside the last time box.
+    // A whole entrant from the keyboard alone: Tab between the boxes, then each entry time
+    // followed by one key that moves to the next event's time box, so every time lands against
+    // its own event; Ctrl+Return records from the box reached last. After the last time the key
+    // reaches the meet-specific boxes. Rows: key|texts typed box after box ("" none)|swims
+    // stored as event=time, with "/text" for a meet-specific text.
+    void keyboardEntry_data()
+    {
+        AddRows({"Tab|31.1,35.2,40.3,41|1=31.10 2=35.20 3=40.30 4=41.00",
+                 "Enter|31.1,35.2,40.3,41|1=31.10 2=35.20 3=40.30 4=41.00",
+                 "Tab|31.1,,nt|1=31.10 3=9:99.99",
+                 "Tab|35.5,1:02.3,NT,41,1:30,TT|1=35.50/TT 2=1:02.30 3=9:99.99 4=41.00 5=1:30.00"});
+    }
     void keyboardEntry()
     {
+        const QStringList f = RowCells();
+        const Qt::Key key = f[0] == u"Tab" ? Qt::Key_Tab : Qt::Key_Return;
         Window w(Core::GalaOpen);
         IntEntries &window = *w.window;
         const QList<QWidget *> boxes{window.FullNameBox(), window.RegnoBox(), window.ClubBox(),
                                      window.DobBox(), window.SexBox()};
-        const QStringList texts{QString::fromUtf8("zoë o'brien-smith"), "123456", "VMSC",
-                                "05/03/16", "f"};
+        const QStringList texts{QString::fromUtf8("zoë o'brien-smith"), "123456", "vmsc",
+                                "5.3.2016", "f"};
         for (int i = 0; i < boxes.size(); ++i) {
             QCOMPARE(window.focusWidget(), boxes.at(i));
             Type(boxes.at(i), texts.at(i));
             QTest::keyClick(boxes.at(i), Qt::Key_Tab);
         }
-        QCOMPARE(window.FullNameBox()->text() + window.SexBox()->text(),
-                 QString::fromUtf8("Zoë O'Brien-SmithF"));
+        QCOMPARE(window.FullNameBox()->text() + window.ClubBox()->text() + window.SexBox()->text(),
+                 QString::fromUtf8("Zoë O'Brien-SmithVMSCF"));
         QVERIFY(window.GroupOption(0)->isChecked()); // 10 on the qualifying date: U/12
-        const QStringList times{"35.5", "1:02.3", "NT", "41", "1:30"};
-        for (int i = 0; i < times.size(); ++i) {
-            QCOMPARE(window.focusWidget(), window.SlotTime(i));
-            Type(window.focusWidget(), times.at(i));
-            for (int tab = i + 1 < times.size() ? 2 : 0; tab > 0; --tab) // next check box, its time
-                QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+        QCOMPARE(window.focusWidget(), window.SlotTime(0));
+        for (const QString &text : f[1].split(u',')) {
+            Type(window.focusWidget(), text);
+            QTest::keyClick(window.focusWidget(), key);
         }
         QTest::keyClick(window.focusWidget(), Qt::Key_Return, Qt::ControlModifier);
 
+        // The club in capitals, the date of birth in its stored form.
         QCOMPARE(TableRows(w.session.MeetDb, "Entrant Table",
                            {"Entrant Number", "Swimmer Name", "club", "age", "Sex", "Regno"}),
-                 QStringList{QString::fromUtf8("1|Zoë O'Brien-Smith|VMSC|05/03/16|F|123456")});
-        QCOMPARE(TableRows(w.session.MeetDb, "Swim Table", {"Event number", "Entry Time"}),
-                 QStringList({"1|35.50", "2|1:02.30", "3|9:99.99", "4|41.00", "5|1:30.00"}));
+                 QStringList{QString::fromUtf8("1|Zoë O'Brien-Smith|VMSC|2016-03-05|F|123456")});
+        QStringList swims;
+        for (const QString &swim : TableRows(w.session.MeetDb, "Swim Table",
+                                             {"Event number", "Entry Time", "Meet Specific"}))
+            swims << swim.section(u'|', 0, 0) + u'=' + swim.section(u'|', 1, 1) +
+                         (swim.section(u'|', 2).isEmpty() ? QString()
+                                                          : u'/' + swim.section(u'|', 2));
+        QCOMPARE(swims.join(u' '), f[2]);
         QCOMPARE(window.InfoBox()->toPlainText().split(u'\n').last(),
                  QString::fromUtf8("Set-Up Entrant No 1 Zoë O'Brien-Smith"));
         // Cleared for the next entrant, the club kept.
         QCOMPARE(window.FullNameBox()->text() + window.ClubBox()->text(), QStringLiteral("VMSC"));
         QVERIFY(!window.SlotCheck(0)->isVisible() && window.focusWidget() == window.FullNameBox());
+    }
+
+    // Each box shows the longest text it takes whole, in the font the screen gives it, at a
+    // large font as at the usual one. Rows: point size|box|longest text.
+    void boxesFitTheirText_data()
+    {
+        AddRows({"9|ClubName|MMMMMMMM", "18|ClubName|MMMMMMMM", "18|RegistrationNumber|0000000000",
+                 "18|IntDob|15/08/2010", "18|IntSex|M", "18|StrokeTime1|10:00.00",
+                 "18|ShortName|Featherstone Max"});
+    }
+    void boxesFitTheirText()
+    {
+        const QStringList f = RowCells();
+        const QFont before = QApplication::font();
+        QFont font = before;
+        font.setPointSize(f[0].toInt());
+        QApplication::setFont(font);
+        Window w(Core::GalaInternal);
+        QApplication::setFont(before);
+        auto *box = w.window->findChild<QLineEdit *>(f[1]);
+        QVERIFY(box);
+        // What the box has inside its frame and margins for text.
+        QStyleOptionFrame option;
+        option.initFrom(box);
+        const QRect inside =
+            box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box);
+        QVERIFY2(inside.width() - 4 >= box->fontMetrics().horizontalAdvance(f[2]),
+                 qPrintable(QStringLiteral("%1 of %2").arg(inside.width()).arg(box->width())));
     }
 
     // The focus after a box is left: the form moves the operator on (name to registration
