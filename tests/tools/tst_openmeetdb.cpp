@@ -155,6 +155,10 @@ private Q_SLOTS:
         row("confirm unknown entrant", "confirm @natamar.mdb SPRING27 --entrants 2,999", 1, "entrant 999 is not in meet SPRING27");
         row("confirm falling range", "confirm @natamar.mdb SPRING27 --entrants 9-3", 2, "\"9-3\" is not an entrant number");
         row("confirm no choice", "confirm @natamar.mdb SPRING27", 2, "Usage: openmeet-db confirm");
+        // Cut to 32 bits, the swims of 4294967298 would be taken for entrant 2's.
+        row("confirm, entrant number past 32 bits", "confirm @natamar.mdb SPRING27 --all", 1,
+            "has the entrant number \"4294967298\", which is not a number from 1 to 999999",
+            R"(UPDATE "Swim Table" SET "Entrant Number" = 4294967298 WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 2)");
         row("confirm, newer version", "confirm @natamar.mdb SPRING27 --all", 1,
             "was made by a newer version of the program (its version is 2, this program's is 1)",
             R"(INSERT INTO "Version Table" ("Version") VALUES (2))");
