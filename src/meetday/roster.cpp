@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,7 @@
 #include "entries/entrywriter.h"
 #include "meetday/swimlineroster.h"
 #include "meetdb/database.h"
+#include "meetdb/keywords.h"
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
 
@@ -60,6 +62,24 @@ RosterEntrant &EntrantRow(Roster &roster, QHash<int, int> &rowOf, int number, bo
 
 // ---- Meet database -----------------------------------------------------------------------------
 
+// The entrant number of the current row. It is read whole, as 64 bits, and anything outside the
+// numbers the program gives is refused: cut to fit, entrant 4294967298 would be taken for entrant
+// 2, and saving would write one entrant's details over the other's.
+int EntrantNumber(const MeetDb::RecordSet &rows, const MeetDb::Session &session)
+{
+    const QString field = QStringLiteral("Entrant Number");
+    const std::optional<qint64> number = rows.WholeNumber(field);
+    if (number && *number >= 1 && *number <= Entries::MaxEntrantNumber)
+        return int(*number);
+    throw MeetDb::DbError(QStringLiteral("Meet %1 in %2 has the entrant number \"%3\", which is "
+                                         "not a number from 1 to %4; no entrant of the meet is "
+                                         "read until it is corrected")
+                              .arg(session.Gala.MeetCode,
+                                   QDir::toNativeSeparators(session.MeetDb.Path()),
+                                   MeetDb::PrintableText(rows.Text(field), 40))
+                              .arg(Entries::MaxEntrantNumber));
+}
+
 LoadResult LoadFromDatabase(MeetDb::Session &session, Roster &roster)
 {
     const Core::GalaState &gala = session.Gala;
@@ -74,8 +94,7 @@ LoadResult LoadFromDatabase(MeetDb::Session &session, Roster &roster)
     rowOf.reserve(rows->RecordCount());
     for (rows->MoveFirst(); !rows->Eof(); rows->MoveNext()) {
         bool added = false;
-        RosterEntrant &entrant =
-            EntrantRow(roster, rowOf, rows->Int(QStringLiteral("Entrant Number")), added);
+        RosterEntrant &entrant = EntrantRow(roster, rowOf, EntrantNumber(*rows, session), added);
         if (added) {
             entrant.Name = rows->Text(QStringLiteral("Swimmer Name"));
             entrant.Club = rows->Text(QStringLiteral("club"));
@@ -143,7 +162,7 @@ public:
                     one);
         Run(entrants, {m_gala.MeetCode, entrantNumber}, entrantNumber > 0 ? 2 : 1);
         while (entrants.next())
-            m_entrantRow.insert(entrants.value(1).toInt(), entrants.value(0).toLongLong());
+            m_entrantRow.insert(entrants.value(1).toLongLong(), entrants.value(0).toLongLong());
 
         QSqlQuery swims(m_db.Connection());
         swims.setForwardOnly(true);
@@ -153,7 +172,7 @@ public:
                     one + QStringLiteral(" ORDER BY rowid"));
         Run(swims, {m_gala.MeetCode, entrantNumber}, entrantNumber > 0 ? 2 : 1);
         while (swims.next()) {
-            m_storedSwims[swims.value(1).toInt()].append(
+            m_storedSwims[swims.value(1).toLongLong()].append(
                 {swims.value(0).toLongLong(), swims.value(2).toString()});
         }
     }
@@ -161,8 +180,8 @@ public:
     // Returns false when the entrant's own record is missing (its swims are written all the same).
     bool Write(const RosterEntrant &entrant)
     {
-        const QList<StoredSwim> stored = m_storedSwims.value(entrant.EntrantNumber);
-        const auto entrantRow = m_entrantRow.constFind(entrant.EntrantNumber);
+        const QList<StoredSwim> stored = m_storedSwims.value(qint64(entrant.EntrantNumber));
+        const auto entrantRow = m_entrantRow.constFind(qint64(entrant.EntrantNumber));
         if (entrant.Swims.isEmpty()) {
             for (const StoredSwim &swim : stored)
                 Run(m_deleteSwim, {swim.RowId});
@@ -237,8 +256,9 @@ private:
     MeetDb::Database &m_db;
     const Core::GalaState &m_gala;
     QSqlQuery m_updateEntrant, m_deleteEntrant, m_updateSwim, m_deleteSwim, m_insertSwim;
-    QHash<int, qint64> m_entrantRow;
-    QHash<int, QList<StoredSwim>> m_storedSwims;
+    // By entrant number, read whole: a number no int holds never stands for another entrant.
+    QHash<qint64, qint64> m_entrantRow;
+    QHash<qint64, QList<StoredSwim>> m_storedSwims;
 };
 
 // Writes entrants in one transaction. Shows "Serious error .. cannot find entrant" once per

@@ -455,8 +455,8 @@ bool OpenMeetDb(Session &session, const QString &path, Core::Prompts &prompts)
         prompts.Message(error.Message());
         return false;
     }
-    if (session.MeetDb.OnReadOnlyMedia())
-        prompts.Message(session.MeetDb.ReadOnlyMediaMessage());
+    if (!session.MeetDb.ReadOnlyReason().isEmpty())
+        prompts.Message(session.MeetDb.ReadOnlyReason());
     session.Gala.MeetDbPath = path;
     session.Gala.MeetDbOpen = true;
     return true;

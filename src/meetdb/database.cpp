@@ -3,17 +3,22 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
+#include <cmath>
 
 #include <sqlite3.h>
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+
+#include "meetdb/sqltext.h"
 
 namespace MeetDb {
 
@@ -23,8 +28,9 @@ namespace {
 // a crafted file that builds bigger ones fails instead of filling memory.
 constexpr int MaxValueBytes = 10 * 1000 * 1000;
 constexpr int MaxStatementBytes = 1000 * 1000;
-// How many virtual-machine steps pass between looks at the clock.
-constexpr int ProgressSteps = 10000;
+// How many virtual-machine steps pass between looks at the clock. A step can be costly (building
+// a large text or blob), so the clock is read often; reading it costs far less than a step.
+constexpr int ProgressSteps = 100;
 
 QString NativePath(const QString &path)
 {
@@ -102,9 +108,12 @@ int IndexOfName(const QStringList &names, const QString &name)
 
 // Turns the stored text of a saved query into a statement with generated named placeholders.
 // Every {Name} outside quotes becomes :p0, :p1 ... in order; `occurrences` receives the
-// parameter name of each. Returns false when a brace is left open.
-bool ExpandPlaceholders(const QString &stored, QString &sql, QStringList &occurrences)
+// parameter name of each. Comments are dropped first: the statement is later placed inside
+// another one, where a comment at its end would swallow what follows. Returns false when a brace
+// is left open.
+bool ExpandPlaceholders(const QString &storedText, QString &sql, QStringList &occurrences)
 {
+    const QString stored = WithoutComments(storedText);
     sql.clear();
     occurrences.clear();
     QChar closing;
@@ -145,6 +154,188 @@ int CheckpointEachCommit(void *, sqlite3 *handle, const char *database, int)
     sqlite3_wal_checkpoint_v2(handle, database, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
     return SQLITE_OK;
 }
+
+// Whether SQLite needs the file at `path`, a journal or WAL file beside a database: one it has
+// finished with is gone, empty, or starts with a zero byte.
+bool HasContents(const QString &path)
+{
+    QFile file(path);
+    char first = 0;
+    return file.open(QIODevice::ReadOnly) && file.getChar(&first) && first != 0;
+}
+
+// The refusal of a file whose last save was interrupted, where SQLite cannot undo that save.
+QString NeedsRecovery(const QString &what, const QString &path)
+{
+    return what + QStringLiteral(": a save to it was interrupted and must be undone before it can "
+                                 "be read (%1 is beside it), which needs writing: open it once on "
+                                 "writable media, copied there together with %1 if need be")
+                      .arg(NativePath(path + QStringLiteral("-journal")));
+}
+
+// "256 MB" or "1000 bytes", for messages about a limit.
+QString SizeText(qint64 bytes)
+{
+    constexpr qint64 mega = 1024 * 1024;
+    return bytes >= mega && bytes % mega == 0 ? QStringLiteral("%1 MB").arg(bytes / mega)
+                                              : QStringLiteral("%1 bytes").arg(bytes);
+}
+
+// A stored value as a number: `Whole` when it is a whole number that 64 bits hold, and `Real`
+// in any case, NaN when it is no number at all (Null, a blob, text that is not a number). Text
+// is read without the blanks around it.
+struct Number
+{
+    std::optional<qint64> Whole;
+    double Real = std::nan("");
+};
+
+Number ReadNumber(const QVariant &value)
+{
+    Number number;
+    if (value.isNull())
+        return number;
+    bool ok = false;
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        number.Whole = value.toLongLong();
+        number.Real = double(*number.Whole);
+        return number;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        number.Real = value.toDouble();
+        break;
+    case QMetaType::QByteArray:
+        return number;
+    default: {
+        const QString text = value.toString().trimmed();
+        if (const qlonglong whole = text.toLongLong(&ok); ok) {
+            number.Whole = whole;
+            number.Real = double(whole);
+            return number;
+        }
+        if (const double real = text.toDouble(&ok); ok)
+            number.Real = real;
+    }
+    }
+    // 2^63 is the first double beyond 64 bits.
+    if (std::isfinite(number.Real) && number.Real == std::floor(number.Real) &&
+        std::fabs(number.Real) < 9223372036854775808.0)
+        number.Whole = qint64(number.Real);
+    return number;
+}
+
+// A statement on the raw connection. Record sets are read this way rather than through QtSql,
+// which copies a whole row before it can be looked at: here the size of each value is known
+// before it is copied, so no row can fill the memory either.
+class RawStatement
+{
+public:
+    RawStatement(sqlite3 *handle, const QString &sql)
+    {
+        const QByteArray text = sql.toUtf8();
+        m_rc = sqlite3_prepare_v3(handle, text.constData(), int(text.size()), 0, &m_statement,
+                                  nullptr);
+    }
+    ~RawStatement() { sqlite3_finalize(m_statement); }
+    RawStatement(const RawStatement &) = delete;
+    RawStatement &operator=(const RawStatement &) = delete;
+
+    int PrepareResult() const { return m_rc; }
+    sqlite3_stmt *Get() const { return m_statement; }
+
+    // Binds each value to the placeholder of its name (with or without the leading ':'); a name
+    // the statement does not have is left out. Values are converted as QtSql converts them, so a
+    // null text is bound as Null.
+    void Bind(const QVariantHash &values)
+    {
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            const QString key = it.key().startsWith(u':') ? it.key() : u':' + it.key();
+            const int index = sqlite3_bind_parameter_index(m_statement, key.toUtf8().constData());
+            if (index > 0)
+                BindValue(index, StorageValue(it.value()));
+        }
+    }
+
+    // The value of `column` in the current row; Null as a null QVariant.
+    QVariant Value(int column) const
+    {
+        switch (sqlite3_column_type(m_statement, column)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER:
+            return qlonglong(sqlite3_column_int64(m_statement, column));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(m_statement, column);
+        case SQLITE_BLOB:
+            return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_statement, column)),
+                              sqlite3_column_bytes(m_statement, column));
+        default: {
+            const void *text = sqlite3_column_text16(m_statement, column);
+            return QString(static_cast<const QChar *>(text),
+                           sqlite3_column_bytes16(m_statement, column) / int(sizeof(QChar)));
+        }
+        }
+    }
+
+    // What the value of `column` will take in memory, by Database::ValueBytes and the
+    // byte limit's rule; counted before the value is copied.
+    qint64 ValueSize(int column) const
+    {
+        switch (sqlite3_column_type(m_statement, column)) {
+        case SQLITE_TEXT:
+            return Database::ValueBytes + 2 * qint64(sqlite3_column_bytes(m_statement, column));
+        case SQLITE_BLOB:
+            return Database::ValueBytes + sqlite3_column_bytes(m_statement, column);
+        default:
+            return Database::ValueBytes;
+        }
+    }
+
+private:
+    void BindValue(int index, const QVariant &value)
+    {
+        switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
+        case QMetaType::UnknownType:
+            sqlite3_bind_null(m_statement, index);
+            break;
+        case QMetaType::Bool:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            sqlite3_bind_int64(m_statement, index, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            sqlite3_bind_double(m_statement, index, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            if (bytes.isNull())
+                sqlite3_bind_null(m_statement, index);
+            else
+                sqlite3_bind_blob64(m_statement, index, bytes.constData(), quint64(bytes.size()),
+                                    SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QString text = value.toString();
+            if (text.isNull())
+                sqlite3_bind_null(m_statement, index);
+            else
+                sqlite3_bind_text16(m_statement, index, text.utf16(),
+                                    int(text.size() * qsizetype(sizeof(QChar))), SQLITE_TRANSIENT);
+        }
+        }
+    }
+
+    sqlite3_stmt *m_statement = nullptr;
+    int m_rc = SQLITE_OK;
+};
 
 } // namespace
 
@@ -202,6 +393,18 @@ void Database::Connect(const QString &path, bool create, Access access)
     }
     const bool readOnlyMedia = !create && !g_writableCheck(path);
     const bool readOnly = readOnlyMedia || access == Access::ReadOnly;
+    if (readOnlyMedia) {
+        // Read as it stands, the file is read without the journal of an interrupted save (so
+        // half of that save shows) and without the changes still in its WAL file.
+        if (HasContents(path + QStringLiteral("-journal")))
+            throw DbError(NeedsRecovery(what, path));
+        if (HasContents(path + QStringLiteral("-wal")))
+            throw DbError(what + QStringLiteral(": some of its saved changes are still in %1, "
+                                                "which cannot be read on read-only media: open "
+                                                "it once on writable media, copied there "
+                                                "together with %1")
+                                     .arg(NativePath(path + QStringLiteral("-wal"))));
+    }
 
     static std::atomic<int> counter{0};
     m_connectionName = QStringLiteral("openmeet-db-%1").arg(++counter);
@@ -240,8 +443,11 @@ void Database::Connect(const QString &path, bool create, Access access)
         QSqlQuery probe(m_db);
         if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
             const QSqlError error = probe.lastError();
+            const int extended = sqlite3_extended_errcode(static_cast<sqlite3 *>(Handle()));
             probe = QSqlQuery();
             Close();
+            if (extended == SQLITE_READONLY_ROLLBACK)
+                throw DbError(NeedsRecovery(what, path));
             if (error.nativeErrorCode().toInt() == SQLITE_NOTADB)
                 throw DbError(
                     what +
@@ -253,8 +459,52 @@ void Database::Connect(const QString &path, bool create, Access access)
             throw DbError(what + QStringLiteral(": ") + error.text());
         }
     }
-    if (!readOnly)
+    m_readOnlyReason = readOnlyMedia ? ReadOnlyMediaMessage() : QString();
+    const QString newer = NewerVersionReason();
+    if (readOnly)
+        return;
+    if (!newer.isEmpty())
+        RefuseWrites(newer);
+    else
         UseRollbackJournal(create);
+}
+
+QString Database::NewerVersionReason()
+{
+    m_newerVersion = false;
+    if (!HasTable(VersionTable))
+        return {};
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("SELECT \"Version\" FROM %1 ORDER BY rowid DESC LIMIT 1")
+                        .arg(Quote(VersionTable))) ||
+        !query.next())
+        return {};
+    // What is no version number at all is refused when the meet is loaded; only a real version
+    // above the program's keeps the file from being written.
+    const double version = ReadNumber(query.value(0)).Real;
+    if (!(version > MeetDbVersion && version < 1e6))
+        return {};
+    m_newerVersion = true;
+    return QStringLiteral("The database %1 was made by a newer version of the program (its "
+                          "version is %2, this program's is %3): it is open for reading only, "
+                          "and no changes can be saved to it")
+        .arg(NativePath(m_path), QString::number(version), QString::number(MeetDbVersion));
+}
+
+void Database::RefuseWrites(const QString &reason)
+{
+    // With query_only SQLite itself refuses every change on the connection, whatever statement
+    // tries it; Begin() refuses first, with the reason.
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("PRAGMA query_only=1"))) {
+        const QSqlError error = query.lastError();
+        query = QSqlQuery();
+        const QString file = NativePath(m_path);
+        Close();
+        throw DbError(QStringLiteral("Cannot open database %1: %2").arg(file, error.text()));
+    }
+    m_readOnly = true;
+    m_readOnlyReason = reason;
 }
 
 void *Database::Handle() const
@@ -309,9 +559,10 @@ int Database::Progress(void *self)
 // alone misses them, and its folder must be writable even to read it. The rollback journal
 // writes every commit into the file itself, and with full syncing a commit is on the disk when
 // COMMIT returns. A file of the program's (a new file, or one holding one of its tables) left in
-// WAL mode is switched back; some other SQLite file opened by mistake keeps its mode. Should a
-// file stay in WAL (another program has it open), CheckpointEachCommit still copies every commit
-// into the file.
+// WAL mode is switched back; some other SQLite file opened by mistake keeps its mode, and
+// CheckpointEachCommit copies each of its commits into the file. The switch needs the file to
+// itself: while another program has it open it stays in WAL, where a checkpoint cannot finish
+// while that program reads, so the file is then not written at all.
 void Database::UseRollbackJournal(bool create)
 {
     QSqlQuery query(m_db);
@@ -325,8 +576,20 @@ void Database::UseRollbackJournal(bool create)
                        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
                        "('Saved Queries', 'Members Table', 'Entrant Table')")) &&
                    query.next() && query.value(0).toInt() > 0);
-    if (isOurs)
-        query.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    if (!isOurs)
+        return;
+    const bool switched = query.exec(QStringLiteral("PRAGMA journal_mode=DELETE")) &&
+                          query.next() &&
+                          query.value(0).toString().compare(u"delete", Qt::CaseInsensitive) == 0;
+    query = QSqlQuery();
+    if (!switched)
+        RefuseWrites(QStringLiteral("The database %1 is in WAL mode and another program has it "
+                                    "open, so it cannot be switched back to the rollback journal "
+                                    "that keeps every saved change in the file itself: it is "
+                                    "open for reading only, and no changes can be saved to it "
+                                    "until the other program has closed it and it is opened "
+                                    "again")
+                         .arg(NativePath(m_path)));
 }
 
 void Database::Close()
@@ -343,7 +606,8 @@ void Database::Close()
     m_connectionName.clear();
     m_path.clear();
     m_transactionDepth = 0;
-    m_readOnly = m_readOnlyMedia = false;
+    m_readOnly = m_readOnlyMedia = m_newerVersion = false;
+    m_readOnlyReason.clear();
 }
 
 bool Database::IsOpen() const
@@ -359,9 +623,16 @@ void Database::RequireOpen() const
 
 void Database::Fail(const QString &what, const QSqlError &error) const
 {
+    Fail(what, error.nativeErrorCode().toInt(),
+         error.databaseText().isEmpty() ? error.text() : error.databaseText());
+}
+
+void Database::Fail(const QString &what, int extendedCode, const QString &detail) const
+{
     const QString file = NativePath(m_path);
-    const QString detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    const int code = error.nativeErrorCode().toInt() & 0xff;
+    const int code = extendedCode & 0xff;
+    if (code == SQLITE_READONLY && !m_readOnlyReason.isEmpty())
+        throw DbError(what + QStringLiteral(": ") + m_readOnlyReason);
     if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
         throw DbError(QStringLiteral("%1: the database %2 is locked by another program; try again "
                                      "when it is free (%3)")
@@ -472,13 +743,15 @@ std::unique_ptr<RecordSet> Database::Load(const QString &source, const QString &
                                           bool isTable)
 {
     RequireOpen();
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        Fail(QStringLiteral("Cannot open '%1'").arg(source), query.lastError());
-    BindAll(query, binds);
-    if (!query.exec())
-        Fail(QStringLiteral("Cannot open '%1'").arg(source), query.lastError());
+    auto *handle = static_cast<sqlite3 *>(Handle());
+    const QString file = NativePath(m_path);
+    const QString opening = QStringLiteral("Cannot open '%1'").arg(source);
+    RawStatement query(handle, sql);
+    if (query.PrepareResult() != SQLITE_OK)
+        Fail(opening, sqlite3_extended_errcode(handle), QString::fromUtf8(sqlite3_errmsg(handle)));
+    if (!query.Get())
+        throw DbError(QStringLiteral("%1 in %2: it holds no statement").arg(opening, file));
+    query.Bind(binds);
 
     std::unique_ptr<RecordSet> set(new RecordSet);
     set->m_db = this;
@@ -488,37 +761,52 @@ std::unique_ptr<RecordSet> Database::Load(const QString &source, const QString &
     set->m_isTable = isTable;
     set->m_updateTable = updateTable;
 
-    const QSqlRecord record = query.record();
     QList<int> visible;
-    for (int i = 0; i < record.count(); ++i) {
-        if (set->m_rowIdIndex < 0 &&
-            record.fieldName(i).compare(RowIdColumn, Qt::CaseInsensitive) == 0) {
+    for (int i = 0; i < sqlite3_column_count(query.Get()); ++i) {
+        // Field names as QtSql gives them, without double quotes.
+        const QString name =
+            QString::fromUtf16(static_cast<const char16_t *>(sqlite3_column_name16(query.Get(), i)))
+                .remove(u'"');
+        if (set->m_rowIdIndex < 0 && name.compare(RowIdColumn, Qt::CaseInsensitive) == 0) {
             set->m_rowIdIndex = i;
         } else {
-            set->m_fields << record.fieldName(i);
+            set->m_fields << name;
             visible << i;
         }
     }
     if (!updateTable.isEmpty() && set->m_rowIdIndex < 0)
         throw DbError(QStringLiteral("Saved query '%1' in %2 updates '%3' but does not return "
                                      "its row id as \"%4\"")
-                          .arg(source, NativePath(m_path), updateTable, RowIdColumn));
+                          .arg(source, file, updateTable, RowIdColumn));
 
-    while (query.next()) {
+    qint64 bytes = 0;
+    for (;;) {
+        const int rc = sqlite3_step(query.Get());
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            Fail(set->m_rows.isEmpty() ? opening : QStringLiteral("Cannot read '%1'").arg(source),
+                 sqlite3_extended_errcode(handle), QString::fromUtf8(sqlite3_errmsg(handle)));
         if (set->m_rows.size() >= m_rowLimit)
             throw DbError(QStringLiteral("Cannot read '%1' in %2: it was stopped at %3 records, "
                                          "more than any meet holds")
-                              .arg(source, NativePath(m_path))
+                              .arg(source, file)
                               .arg(m_rowLimit));
+        for (int i = 0; i < sqlite3_column_count(query.Get()); ++i)
+            bytes += query.ValueSize(i);
+        if (bytes > m_byteLimit)
+            throw DbError(QStringLiteral("Cannot read '%1' in %2: it was stopped at %3, more than "
+                                         "any meet holds")
+                              .arg(source, file, SizeText(m_byteLimit)));
         QVariantList row;
         row.reserve(visible.size());
-        for (int column : visible)
-            row << (query.isNull(column) ? QVariant() : query.value(column));
+        for (int column : std::as_const(visible))
+            row << query.Value(column);
         set->m_rows << row;
-        set->m_rowIds << (set->m_rowIdIndex >= 0 ? query.value(set->m_rowIdIndex).toLongLong() : 0);
+        set->m_rowIds << (set->m_rowIdIndex >= 0
+                              ? qint64(sqlite3_column_int64(query.Get(), set->m_rowIdIndex))
+                              : 0);
     }
-    if (query.lastError().isValid())
-        Fail(QStringLiteral("Cannot read '%1'").arg(source), query.lastError());
     return set;
 }
 
@@ -627,8 +915,8 @@ void Database::Begin()
 {
     RequireOpen();
     if (m_readOnly)
-        throw DbError(m_readOnlyMedia
-                          ? QStringLiteral("Cannot save the changes: ") + ReadOnlyMediaMessage()
+        throw DbError(!m_readOnlyReason.isEmpty()
+                          ? QStringLiteral("Cannot save the changes: ") + m_readOnlyReason
                           : QStringLiteral("Cannot save the changes: the database %1 "
                                            "was opened for reading only")
                                 .arg(NativePath(m_path)));
@@ -826,15 +1114,19 @@ QString RecordSet::Text(const QString &name) const
 
 int RecordSet::Int(const QString &name) const
 {
-    const QVariant value = Field(name);
-    if (value.isNull())
+    const Number number = ReadNumber(Field(name));
+    if (std::isnan(number.Real))
         return 0;
-    bool ok = false;
-    const qlonglong whole = value.toLongLong(&ok);
-    if (ok)
-        return int(whole);
-    const double number = value.toString().trimmed().toDouble(&ok);
-    return ok ? int(number) : 0;
+    if (number.Whole ? *number.Whole < INT_MIN || *number.Whole > INT_MAX
+                     : !(number.Real > INT_MIN - 1.0 && number.Real < INT_MAX + 1.0))
+        throw DbError(QStringLiteral("Field '%1' of '%2' in %3 holds %4, a number too big for it")
+                          .arg(name, m_source, NativePath(m_db->Path()), Text(name).left(40)));
+    return number.Whole ? int(*number.Whole) : int(number.Real);
+}
+
+std::optional<qint64> RecordSet::WholeNumber(const QString &name) const
+{
+    return ReadNumber(Field(name)).Whole;
 }
 
 bool RecordSet::Flag(const QString &name) const
@@ -918,21 +1210,18 @@ qint64 RecordSet::RowId() const
 
 bool RecordSet::FetchRow(qint64 rowId, QVariantList &row) const
 {
-    QSqlQuery query(m_db->m_db);
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT * FROM (%1) WHERE %2 = :_rid")
-                      .arg(m_selectSql, m_db->Quote(RowIdColumn)));
-    BindAll(query, m_binds);
-    query.bindValue(QStringLiteral(":_rid"), rowId);
-    if (!query.exec())
-        m_db->Fail(QStringLiteral("Cannot read '%1'").arg(m_source), query.lastError());
-    if (!query.next())
+    // The statement goes on its own lines, so that nothing it ends with can swallow the
+    // condition after it.
+    QVariantHash binds = m_binds;
+    binds.insert(QStringLiteral(":_rid"), rowId);
+    const std::unique_ptr<RecordSet> one =
+        m_db->Load(m_source,
+                   QStringLiteral("SELECT * FROM (\n%1\n) WHERE %2 = :_rid")
+                       .arg(m_selectSql, m_db->Quote(RowIdColumn)),
+                   binds, QString(), false);
+    if (one->m_rows.isEmpty())
         return false;
-    row.clear();
-    for (int i = 0; i < query.record().count(); ++i) {
-        if (i != m_rowIdIndex)
-            row << (query.isNull(i) ? QVariant() : query.value(i));
-    }
+    row = one->m_rows.first();
     return true;
 }
 

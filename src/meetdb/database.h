@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include <QHash>
@@ -39,11 +40,15 @@
  * runs, naming the query and the file. Edits, additions and deletions through a query go to
  * its update table only through statements built here, with quoted names and bound values.
  * Every connection has ATTACH switched off, ignores triggers a file brings, and stops a
- * statement that runs longer than the time limit; a record set stops at the row limit.
+ * statement that runs longer than the time limit; a record set stops at the row limit and at
+ * the byte limit, so no query can fill the memory.
  *
  * Files are kept in SQLite's rollback-journal mode with full syncing: every commit is in the
  * file itself, so a copy of that one file holds everything committed, and the file can be read
- * on read-only media. A read-only open never changes the file.
+ * on read-only media. A read-only open never changes the file. A file that cannot be kept that
+ * way (another program holds it in WAL mode), or that a newer version of the program made, is
+ * opened for reading only, with ReadOnlyReason() saying why; every write to it then fails with
+ * that reason.
  */
 namespace MeetDb {
 
@@ -51,6 +56,11 @@ namespace MeetDb {
 // return the row id of its update table.
 inline const QString SavedQueriesTable = QStringLiteral("Saved Queries");
 inline const QString RowIdColumn = QStringLiteral("_rowid");
+
+// The table whose last record holds the file's format version, and the version this program
+// makes and understands. A file of a newer version is never written (see ReadOnlyReason).
+inline const QString VersionTable = QStringLiteral("Version Table");
+constexpr double MeetDbVersion = 1.0;
 
 class DbError : public std::runtime_error
 {
@@ -75,10 +85,13 @@ public:
     enum class Access { ReadWrite, ReadOnly };
 
     // Opens an existing database file. Never creates a file. Throws DbError naming the file
-    // when it is missing, empty, not a SQLite database or locked. ReadWrite is for a session
-    // that records; ReadOnly is for a command that only reads and must leave the file byte for
-    // byte as it was. A file on read-only media (the file or its folder cannot be written)
-    // opens read-only either way, and OnReadOnlyMedia() tells the caller to say so.
+    // when it is missing, empty, not a SQLite database or locked, and when it cannot be read as
+    // it stands: a save to it was interrupted (its rollback journal is left beside it) and
+    // there is no writing to undo it, or on read-only media its committed changes are still in
+    // its WAL file. ReadWrite is for a session that records; ReadOnly is for a command that
+    // only reads and must leave the file byte for byte as it was. A file on read-only media
+    // (the file or its folder cannot be written) opens read-only either way, and so does one
+    // that ReadOnlyReason() explains.
     void Open(const QString &path, Access access = Access::ReadWrite);
     // Creates or opens a file for writing (used when a new database is made).
     void OpenOrCreate(const QString &path);
@@ -92,6 +105,14 @@ public:
     // "The database ... is on read-only media ...": for the caller to show when
     // OnReadOnlyMedia().
     QString ReadOnlyMediaMessage() const;
+    // Why a file is open for reading only although the caller did not ask for that, for the
+    // caller to show after opening: it is on read-only media (ReadOnlyMediaMessage()), a newer
+    // version of the program made it, or it is in WAL mode and another program has it open, so
+    // it cannot be switched back to the rollback journal. "" otherwise.
+    QString ReadOnlyReason() const { return m_readOnlyReason; }
+    // The file's "Version Table" ends with a version above MeetDbVersion. Such a file is never
+    // written, so its tables may differ from the ones this program makes.
+    bool IsNewerVersion() const { return m_newerVersion; }
 
     // Whether a file and its folder can be written. Tests replace it to stand for read-only
     // media, since a test run as root can write whatever the permission bits say; nullptr
@@ -107,8 +128,14 @@ public:
     // for a crafted file whose query never ends.
     void SetStatementTimeLimit(int milliseconds) { m_timeLimitMs = milliseconds; }
     void SetRowLimit(int rows) { m_rowLimit = rows; }
+    // A record set may hold this many bytes: each value counts ValueBytes, and a text two bytes
+    // a character more, a blob its length more. A query that returns more is stopped with
+    // DbError naming it, before the memory runs out.
+    void SetByteLimit(qint64 bytes) { m_byteLimit = bytes; }
     static constexpr int DefaultTimeLimitMs = 5000;
     static constexpr int DefaultRowLimit = 1000000;
+    static constexpr qint64 DefaultByteLimit = 256 * 1024 * 1024;
+    static constexpr int ValueBytes = 32;
 
     bool HasTable(const QString &table);
     bool HasSavedQuery(const QString &name);
@@ -175,6 +202,10 @@ private:
     void Harden();
     // Durable commits: the rollback journal with full syncing (read-write connections only).
     void UseRollbackJournal(bool create);
+    // Reads the file's version into m_newerVersion; returns the refusal to write when newer.
+    QString NewerVersionReason();
+    // Makes the open connection read-only for `reason`, which every refused write then gives.
+    void RefuseWrites(const QString &reason);
     // Prepares `sql` under an authorizer that allows reading only, and checks the statement;
     // never steps it. Throws DbError naming `source` and the file.
     void CheckReadOnlySelect(const QString &source, const QString &sql, const QString &updateTable);
@@ -184,6 +215,8 @@ private:
     void RequireOpen() const;
     // Throws a DbError built from the failed statement's error; `what` says what was attempted.
     [[noreturn]] void Fail(const QString &what, const QSqlError &error) const;
+    // The same from SQLite's (extended) result code and its message.
+    [[noreturn]] void Fail(const QString &what, int extendedCode, const QString &detail) const;
     // The table's real name (its stored spelling), or "" when there is none.
     QString ResolveTable(const QString &table);
     QStringList TableColumns(const QString &table);
@@ -198,9 +231,12 @@ private:
     int m_busyTimeoutMs = 5000;
     int m_timeLimitMs = DefaultTimeLimitMs;
     int m_rowLimit = DefaultRowLimit;
+    qint64 m_byteLimit = DefaultByteLimit;
     int m_transactionDepth = 0;
     bool m_readOnly = false;
     bool m_readOnlyMedia = false;
+    bool m_newerVersion = false;
+    QString m_readOnlyReason;
     qint64 m_statementStartMs = 0; // when the running statement began (steady clock)
     bool m_stopped = false;        // the progress handler stopped a statement
 };
@@ -247,8 +283,13 @@ public:
     QVariant Field(const QString &name) const;
     bool IsNull(const QString &name) const;
     QString Text(const QString &name) const; // "" for Null
-    int Int(const QString &name) const;      // 0 for Null or text that is not a number
-    bool Flag(const QString &name) const;    // true when greater than 0
+    // 0 for Null or text that is not a number. Throws DbError for a number an int cannot hold,
+    // which only a crafted file brings: such a number is never cut to fit.
+    int Int(const QString &name) const;
+    bool Flag(const QString &name) const; // true when greater than 0
+    // The field as a whole number of 64 bits; nullopt for Null, a fraction, text that is not a
+    // whole number and a number beyond 64 bits.
+    std::optional<qint64> WholeNumber(const QString &name) const;
     QStringList FieldNames() const;
     QString Source() const { return m_source; }
     // The row id of the current record in the update table, for writing many records with one

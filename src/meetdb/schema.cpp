@@ -1,9 +1,15 @@
 #include "meetdb/schema.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "meetdb/sqltext.h"
 
 namespace MeetDb {
 
@@ -78,6 +84,10 @@ const QList<const char *> MeetTables = {
     R"(CREATE INDEX "Swim Event Index" ON "Swim Table" ("Meet code", "Event number"))",
     R"(CREATE INDEX "Swim Pool Event Index" ON "Swim Table" ("Meet code", "Combined With"))",
 };
+
+const char *const SavedQueriesDefinition =
+    R"(CREATE TABLE IF NOT EXISTS "Saved Queries" ("Name" TEXT NOT NULL PRIMARY KEY )"
+    R"(COLLATE NOCASE, "Sql" TEXT NOT NULL, "Update Table" TEXT))";
 
 const QList<const char *> AddressTables = {
     R"(CREATE TABLE "Entrant Table" (
@@ -243,6 +253,196 @@ void CreateDatabase(const QString &path, const QString &kind, const QList<const 
     throw DbError(what + QStringLiteral(": ") + failure);
 }
 
+/*
+ * The shape of a table as SQLite reports it, one line per part in the form a message shows,
+ * and the tokens of its CREATE statement. The lines show what matters in a form the official
+ * can follow; the tokens catch what SQLite reports nowhere else (conflict clauses, CHECK
+ * constraints, collations, WITHOUT ROWID).
+ */
+struct TableShape
+{
+    QStringList Columns; // in their order
+    QStringList ForeignKeys;
+    QStringList UniqueKeys; // sorted: each UNIQUE index, constraint and the primary key's index
+    QStringList Definition;
+};
+
+// Runs one statement that reads the schema, with `name` bound; throws DbError on failure.
+QSqlQuery SchemaQuery(Database &db, const QString &sql, const QString &name)
+{
+    QSqlQuery query(db.Connection());
+    query.setForwardOnly(true);
+    query.prepare(sql);
+    query.bindValue(QStringLiteral(":name"), name);
+    if (!query.exec())
+        throw DbError(QStringLiteral("cannot read the definition of \"%1\": %2")
+                          .arg(name, query.lastError().text()));
+    return query;
+}
+
+QString Quoted(const QString &name)
+{
+    return u'"' + name + u'"';
+}
+
+// The columns of a UNIQUE index, or its whole statement when it was made by CREATE INDEX.
+QString UniqueKey(Database &db, const QString &index, const QString &origin, bool partial)
+{
+    if (origin == u"c") {
+        QSqlQuery sql =
+            SchemaQuery(db,
+                        QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' "
+                                       "AND name = :name"),
+                        index);
+        return QStringLiteral("UNIQUE INDEX ") +
+               (sql.next() ? JoinTokens(SqlTokens(sql.value(0).toString())) : QString());
+    }
+    QStringList columns;
+    QSqlQuery parts = SchemaQuery(db,
+                                  QStringLiteral("SELECT name, \"desc\", coll, cid FROM "
+                                                 "pragma_index_xinfo(:name) WHERE key ORDER BY "
+                                                 "seqno"),
+                                  index);
+    while (parts.next()) {
+        QString column = parts.value(3).toInt() == -2 ? QStringLiteral("(an expression)")
+                                                      : Quoted(parts.value(0).toString());
+        if (parts.value(2).toString().compare(u"BINARY", Qt::CaseInsensitive) != 0)
+            column += QStringLiteral(" COLLATE ") + parts.value(2).toString();
+        if (parts.value(1).toInt() != 0)
+            column += QStringLiteral(" DESC");
+        columns << column;
+    }
+    return (origin == u"pk" ? QStringLiteral("PRIMARY KEY (") : QStringLiteral("UNIQUE (")) +
+           columns.join(QStringLiteral(", ")) + u')' +
+           (partial ? QStringLiteral(" WHERE ...") : QString());
+}
+
+TableShape DescribeTable(Database &db, const QString &table)
+{
+    TableShape shape;
+    QSqlQuery columns = SchemaQuery(db,
+                                    QStringLiteral("SELECT name, type, \"notnull\", dflt_value, "
+                                                   "pk, hidden FROM pragma_table_xinfo(:name) "
+                                                   "ORDER BY cid"),
+                                    table);
+    while (columns.next()) {
+        QString line = QStringLiteral("column ") + Quoted(columns.value(0).toString());
+        if (!columns.value(1).toString().isEmpty())
+            line += u' ' + columns.value(1).toString();
+        if (columns.value(2).toInt() != 0)
+            line += QStringLiteral(" NOT NULL");
+        if (!columns.isNull(3))
+            line += QStringLiteral(" DEFAULT ") + columns.value(3).toString();
+        if (columns.value(4).toInt() > 0)
+            line += QStringLiteral(" (key %1)").arg(columns.value(4).toInt());
+        if (const int hidden = columns.value(5).toInt(); hidden != 0)
+            line += hidden == 1 ? QStringLiteral(" HIDDEN") : QStringLiteral(" GENERATED");
+        shape.Columns << line;
+    }
+    QSqlQuery keys = SchemaQuery(db,
+                                 QStringLiteral("SELECT \"table\", \"from\", \"to\", on_update, "
+                                                "on_delete FROM pragma_foreign_key_list(:name) "
+                                                "ORDER BY id, seq"),
+                                 table);
+    while (keys.next()) {
+        shape.ForeignKeys << QStringLiteral("FOREIGN KEY (%1) REFERENCES %2 (%3) ON UPDATE %4 "
+                                            "ON DELETE %5")
+                                 .arg(Quoted(keys.value(1).toString()),
+                                      Quoted(keys.value(0).toString()),
+                                      Quoted(keys.value(2).toString()), keys.value(3).toString(),
+                                      keys.value(4).toString());
+    }
+    QSqlQuery indexes = SchemaQuery(
+        db,
+        QStringLiteral("SELECT name, origin, partial FROM pragma_index_list(:name) WHERE "
+                       "\"unique\""),
+        table);
+    QList<QStringList> unique;
+    while (indexes.next())
+        unique.append({indexes.value(0).toString(), indexes.value(1).toString(),
+                       indexes.value(2).toString()});
+    indexes = QSqlQuery();
+    for (const QStringList &index : std::as_const(unique))
+        shape.UniqueKeys << UniqueKey(db, index[0], index[1], index[2].toInt() != 0);
+    std::sort(shape.UniqueKeys.begin(), shape.UniqueKeys.end());
+    QSqlQuery definition = SchemaQuery(
+        db, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = :name"),
+        table);
+    if (definition.next())
+        shape.Definition = SqlTokens(definition.value(0).toString());
+    return shape;
+}
+
+// The first difference between the file's lines and the program's, or "".
+QString LineDifference(const QStringList &file, const QStringList &ours)
+{
+    for (qsizetype i = 0; i < std::max(file.size(), ours.size()); ++i) {
+        if (i >= file.size())
+            return QStringLiteral("it lacks %1").arg(ours.at(i));
+        if (i >= ours.size())
+            return QStringLiteral("it has %1, which the program's has not").arg(file.at(i));
+        if (file.at(i).compare(ours.at(i), Qt::CaseInsensitive) != 0)
+            return QStringLiteral("it has %1 where the program's has %2")
+                .arg(file.at(i), ours.at(i));
+    }
+    return {};
+}
+
+// A few tokens from `from`, for showing where two definitions part.
+QString Excerpt(const QStringList &tokens, qsizetype from)
+{
+    constexpr qsizetype shown = 5;
+    if (from >= tokens.size())
+        return QStringLiteral("its end");
+    const QString text = JoinTokens(tokens.mid(from, shown));
+    return u'"' + text +
+           (from + shown < tokens.size() ? QStringLiteral(" ...\"") : QStringLiteral("\""));
+}
+
+QString ShapeDifference(const TableShape &file, const TableShape &ours)
+{
+    for (const QString &difference : {LineDifference(file.Columns, ours.Columns),
+                                      LineDifference(file.ForeignKeys, ours.ForeignKeys),
+                                      LineDifference(file.UniqueKeys, ours.UniqueKeys)}) {
+        if (!difference.isEmpty())
+            return difference;
+    }
+    if (file.Definition == ours.Definition)
+        return {};
+    qsizetype at = 0;
+    while (at < file.Definition.size() && at < ours.Definition.size() &&
+           file.Definition.at(at) == ours.Definition.at(at))
+        ++at;
+    at = std::max<qsizetype>(at - 1, 0); // from the last token both share
+    return QStringLiteral("its definition reads %1 where the program's reads %2")
+        .arg(Excerpt(file.Definition, at), Excerpt(ours.Definition, at));
+}
+
+// The meet database's tables as CreateMeetDatabase makes them, described once from a database
+// made in memory.
+const QList<QPair<QString, TableShape>> &ProgramTables()
+{
+    static const QList<QPair<QString, TableShape>> tables = [] {
+        Database db;
+        db.OpenOrCreate(QStringLiteral(":memory:"));
+        for (const char *statement : MeetTables)
+            db.Exec(QString::fromUtf8(statement));
+        db.Exec(QString::fromUtf8(SavedQueriesDefinition));
+        QList<QPair<QString, TableShape>> shapes;
+        QSqlQuery names(db.Connection());
+        names.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY "
+                                  "rowid"));
+        QStringList tableNames;
+        while (names.next())
+            tableNames << names.value(0).toString();
+        names = QSqlQuery();
+        for (const QString &table : std::as_const(tableNames))
+            shapes.append({table, DescribeTable(db, table)});
+        return shapes;
+    }();
+    return tables;
+}
+
 } // namespace
 
 QStringList MeetDbTableNames()
@@ -263,9 +463,7 @@ QStringList MeetDbQueryNames()
 void WriteSavedQueries(Database &db)
 {
     Transaction transaction(db);
-    db.Exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (\"Name\" TEXT NOT NULL PRIMARY KEY "
-                           "COLLATE NOCASE, \"Sql\" TEXT NOT NULL, \"Update Table\" TEXT)")
-                .arg(db.Quote(SavedQueriesTable)));
+    db.Exec(QString::fromUtf8(SavedQueriesDefinition));
     const QString insert = QStringLiteral("INSERT OR REPLACE INTO %1 (\"Name\", \"Sql\", "
                                           "\"Update Table\") VALUES (:name, :sql, :table)")
                                .arg(db.Quote(SavedQueriesTable));
@@ -289,6 +487,40 @@ void CreateMeetDatabase(const QString &path)
 void CreateAddressDatabase(const QString &path)
 {
     CreateDatabase(path, QStringLiteral("address database"), AddressTables, [](Database &) {});
+}
+
+bool CheckSchema(Database &db, QString *error)
+{
+    const QString file = QDir::toNativeSeparators(db.Path());
+    try {
+        for (const QPair<QString, TableShape> &program : ProgramTables()) {
+            const QString &table = program.first;
+            QSqlQuery stored = SchemaQuery(db,
+                                           QStringLiteral("SELECT name FROM sqlite_master WHERE "
+                                                          "type = 'table' AND name = :name "
+                                                          "COLLATE NOCASE"),
+                                           table);
+            if (!stored.next()) {
+                *error = QStringLiteral("%1 is not a meet database: table '%2' not found")
+                             .arg(file, table);
+                return false;
+            }
+            const QString name = stored.value(0).toString();
+            stored = QSqlQuery();
+            const QString difference = ShapeDifference(DescribeTable(db, name), program.second);
+            if (!difference.isEmpty()) {
+                *error = QStringLiteral("%1 cannot be used: its table \"%2\" is not as this "
+                                        "program makes it, so writing to it could lose entries: "
+                                        "%3")
+                             .arg(file, table, difference);
+                return false;
+            }
+        }
+    } catch (const DbError &failure) {
+        *error = QStringLiteral("%1 cannot be used: %2").arg(file, failure.Message());
+        return false;
+    }
+    return true;
 }
 
 void CheckMeetDatabase(Database &db)
@@ -315,6 +547,9 @@ void CheckMeetDatabase(Database &db)
                               .arg(file, name, error.Message()));
         }
     }
+    // A newer version's file is never written, and its tables may well differ.
+    if (QString error; !db.IsNewerVersion() && !CheckSchema(db, &error))
+        throw DbError(error);
 }
 
 } // namespace MeetDb

@@ -22,7 +22,8 @@
  * is opened each {...} outside quoted text becomes a bound value, so a parameter's value is never
  * pasted into the statement. The same name may appear more than once; it takes the same value
  * everywhere. A parameter left unset is bound as Null. Braces are therefore reserved outside
- * quotes.
+ * quotes. Comments may stand anywhere in the text, at its end too; a brace in one is no
+ * placeholder.
  *
  * An updatable query returns the row id of its update table under the column alias "_rowid"
  * (for example `SELECT s.rowid AS "_rowid", ...`). That column is hidden from the record set's
@@ -42,8 +43,8 @@ inline const QString ParamEntrantNumber = QStringLiteral("Enter Entrant Number")
 inline const QString ParamEventNumber = QStringLiteral("Enter Event Number");
 inline const QString ParamSwimmerName = QStringLiteral("Enter Swimmer Name");
 
-// The "Version" stored in new meet databases; 1.0 and later carry "Regno" for entrants.
-constexpr double MeetDbVersion = 1.0;
+// New meet databases store "Version" MeetDbVersion (database.h); 1.0 and later carry "Regno"
+// for entrants.
 
 // The tables the program opens by name, and the saved queries it runs, in that order.
 QStringList MeetDbTableNames();
@@ -61,9 +62,20 @@ void CreateAddressDatabase(const QString &path);
 // missing), replacing queries of the same names and leaving any others alone.
 void WriteSavedQueries(Database &db);
 
-// Checks that an open database has the tables and saved queries the program needs and that
-// each saved query is one read-only SELECT that compiles against the file; none is run.
-// Throws DbError naming the file and the first missing, broken or refused one.
+// Compares each table of the meet database in the open file with the table CreateMeetDatabase
+// makes: its columns (names, types, NOT NULL, defaults, key, generated), foreign keys, UNIQUE
+// indexes and constraints, and its CREATE statement with spacing, comments, quoting and the
+// case of words set aside, which shows what SQLite reports nowhere else (conflict clauses,
+// CHECK constraints, collations). A crafted clause could otherwise turn the program's own
+// writes into deletions. Indexes that are not UNIQUE, other tables and views may differ.
+// Returns false with `error` naming the file and the table that is missing or differs, and how.
+// Only reads the schema, and never throws.
+bool CheckSchema(Database &db, QString *error);
+
+// Checks that an open database has the tables and saved queries the program needs, that each
+// saved query is one read-only SELECT that compiles against the file (none is run), and that
+// its tables are the program's (CheckSchema; not for a newer version's file, which is never
+// written). Throws DbError naming the file and the first missing, broken or refused one.
 void CheckMeetDatabase(Database &db);
 
 } // namespace MeetDb

@@ -336,8 +336,8 @@ int List(const QStringList &args)
         // Listing only reads: the file is left byte for byte as it was.
         MeetDb::Database db;
         db.Open(args.at(0), MeetDb::Database::Access::ReadOnly);
-        if (db.OnReadOnlyMedia())
-            PrintLine(stderr, QStringLiteral("openmeet-db: ") + db.ReadOnlyMediaMessage());
+        if (!db.ReadOnlyReason().isEmpty())
+            PrintLine(stderr, QStringLiteral("openmeet-db: ") + db.ReadOnlyReason());
         MeetDb::CheckMeetDatabase(db);
         for (const MeetDb::MeetListing &meet : MeetDb::ListMeets(db))
             PrintLine(stdout, MeetDb::MeetListingLine(meet));

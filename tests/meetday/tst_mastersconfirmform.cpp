@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "core/galastate.h"
@@ -649,6 +650,71 @@ private Q_SLOTS:
     // Rows: kind|one card|session|file loaded, saved, backed up|final ranks read, written|the
     // entry window's swim lines read and kept in step, and their backup. "saved" in the session:
     // the one-card meet's finals.cds is already there.
+
+    // Entrant numbers are read whole and must be ones the program gives: cut to 32 bits,
+    // 4294967298 would be entrant 2, and saving would write Bob's details over Zed's.
+    void entrantNumbers_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<bool>("loads");
+        QTest::addColumn<bool>("late"); // added by another program after the roster was read
+        // clang-format off
+        QTest::newRow("1, the first") << "1" << true << false;
+        QTest::newRow("999999, the last") << "999999" << true << false;
+        QTest::newRow("1000000, one past") << "1000000" << false << false;
+        QTest::newRow("0, one before") << "0" << false << false;
+        QTest::newRow("2 in 32 bits") << "4294967298" << false << false;
+        QTest::newRow("beyond 64 bits") << "18446744073709551618" << false << false;
+        QTest::newRow("fraction") << "7.5" << false << false;
+        QTest::newRow("word") << "seven" << false << false;
+        QTest::newRow("2 in 32 bits, added after reading") << "4294967298" << true << true;
+        // clang-format on
+    }
+    void entrantNumbers()
+    {
+        QFETCH(QString, number);
+        QFETCH(bool, loads);
+        QFETCH(bool, late);
+        ConfirmMeet meet;
+        MeetDb::Database &db = meet.session.MeetDb;
+        auto addZed = [&] {
+            if (number == "1") { // in Ann's place
+                db.Exec(R"(DELETE FROM "Entrant Table" WHERE "Entrant Number" = 1)");
+                db.Exec(R"(DELETE FROM "Swim Table" WHERE "Entrant Number" = 1)");
+            }
+            InsertRows(db, "Entrant Table", EntrantFields, {"M1|" + number + "|Zed Fox|ASHB|||"});
+            InsertRows(db, "Swim Table", SwimFields, {"M1|" + number + "|3|33.00|0|3|"});
+        };
+        if (!late)
+            addZed();
+        Roster roster = meet.Load(loads ? LoadResult::Loaded : LoadResult::Failed);
+        if (!loads) {
+            QCOMPARE(meet.prompts.Messages.size(), 1);
+            const QString &message = meet.prompts.Messages.at(0);
+            QVERIFY2(message.startsWith("Meet M1 in " + meet.dir.FilePath("natamar.mdb") +
+                                        " has the entrant number \"") &&
+                         message.contains("\", which is not a number from 1 to 999999"),
+                     qPrintable(message));
+            return;
+        }
+        if (late)
+            addZed();
+        const int bob = FindEntrant(roster, 2);
+        roster[bob].Name = "Bob Ray-Hart";
+        roster[bob].Swims[0].Confirmed = true;
+        QVERIFY(SaveRoster(meet.session, roster, meet.prompts));
+        QCOMPARE(meet.prompts.Messages, QStringList{});
+        QCOMPARE(
+            TableRows(db, "Entrant Table", {"Entrant Number", "Swimmer Name"}).filter("|Zed") +
+                TableRows(db, "Entrant Table", {"Entrant Number", "Swimmer Name"}).filter("|Bob"),
+            QStringList({number + "|Zed Fox", "2|Bob Ray-Hart"}));
+        QCOMPARE(meet.Swims().filter(QRegularExpression("^(2|" + number + ")\\|")),
+                 QStringList({"2|3|2:30.00|1|(Res)",
+                              number + "|3|33.00|0|" + (late ? "<null>" : "")})); // untouched
+    }
+
+    // Rows: kind|one card|session|file loaded, saved, backed up|final ranks read, written.
+    // "saved" in the session: the one-card meet's finals.cds is already there.
     void filesFor_data()
     {
         AddRows({"Open|0||intent.vb intent.vb intent.BAK NN -",

@@ -1,3 +1,4 @@
+#include <QFile>
 #include <QTest>
 
 #include "meetdb/database.h"
@@ -104,6 +105,79 @@ private Q_SLOTS:
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
             values << rs->Text(column.section(u'=', 0, 0));
         QCOMPARE(values.join(u'|'), column.section(u'=', 1));
+    }
+
+    // A table whose definition differs from the program's is refused, naming the file, the table
+    // and the difference; one that differs only as other tools write it is taken. `change` is
+    // "table: from => to" on the stored CREATE statement, or one statement to run.
+    void checkSchema_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("refusal"); // "" when the file is taken
+        const QString swims = R"(Swim Table: "Lane No" INTEGER, "Progref" INTEGER, )";
+        const QString key = R"(PRIMARY KEY ("Meet code", "Entrant Number", "Event number"))";
+        const QString swimsDiffer =
+            R"(its table "Swim Table" is not as this program makes it, so writing to it could lose entries: )";
+        // clang-format off
+        QTest::newRow("as made") << "" << "";
+        QTest::newRow("other quoting, spacing, case and comments")
+            << "Swim Table: \"Meet code\" TEXT NOT NULL, \"Entrant Number\" => [meet CODE]  text\n\tnot /* kept */ null, `Entrant Number`"
+            << "";
+        QTest::newRow("table name in capitals") << R"(Club Name Table: "Club Name Table" => "CLUB NAME TABLE")" << "";
+        QTest::newRow("index that is not unique") << R"(CREATE INDEX "Mine" ON "Swim Table" ("Heat No", "Lane No"))" << "";
+        QTest::newRow("unique heat and lane replacing rows")
+            << swims + "=> " + R"("Lane No" INTEGER, "Progref" INTEGER, UNIQUE ("Meet code", "Heat No", "Lane No") ON CONFLICT REPLACE, )"
+            << swimsDiffer + R"(it has UNIQUE ("Meet code", "Heat No", "Lane No"), which the program's has not)";
+        QTest::newRow("one swim an event replacing rows")
+            << swims + "=> " + R"("Lane No" INTEGER, "Progref" INTEGER, UNIQUE ("Meet code", "Event number") ON CONFLICT REPLACE, )"
+            << R"(UNIQUE ("Meet code", "Event number"), which)";
+        QTest::newRow("primary key replacing rows") << "Swim Table: " + key + " => " + key + " ON CONFLICT REPLACE"
+            << swimsDiffer + "its definition reads \") on conflict replace)\" where the program's reads \"))\"";
+        QTest::newRow("not null replaced by the default") << R"(Entrant Table: "Entrant Number" INTEGER NOT NULL => "Entrant Number" INTEGER NOT NULL ON CONFLICT REPLACE DEFAULT 1)"
+            << R"(it has column "Entrant Number" INTEGER NOT NULL DEFAULT 1 (key 2) where the program's has column "Entrant Number" INTEGER NOT NULL (key 2))";
+        QTest::newRow("unique index made apart") << R"(CREATE UNIQUE INDEX "One Name" ON "Entrant Table" ("Meet code", "Swimmer Name"))"
+            << R"(it has UNIQUE INDEX create unique index "one name" on "entrant table" ("meet code", "swimmer name"), which)";
+        QTest::newRow("default of 9 MB") << R"(Swim Table: "Notes" TEXT => "Notes" TEXT DEFAULT (zeroblob(9000000)))"
+            << R"(it has column "Notes" TEXT DEFAULT zeroblob(9000000) where the program's has column "Notes" TEXT)";
+        QTest::newRow("check") << "Swim Table: \"Time\" TEXT, => \"Time\" TEXT CHECK (\"Time\" <> 'x'), "
+                               << "reads \"text check (time <> ...\" where the program's reads \"text, confirmed integer not ...\"";
+        QTest::newRow("generated column") << swims + "=> " + R"("Lane No" INTEGER, "Progref" INTEGER, "Big" GENERATED ALWAYS AS (zeroblob(100)), )"
+            << R"(it has column "Big" GENERATED, which the program's has not)";
+        QTest::newRow("type") << R"(Swim Table: "Heat No" INTEGER => "Heat No" TEXT)" << R"(it has column "Heat No" TEXT where)";
+        QTest::newRow("collation") << R"(Entrant Table: "Swimmer Name" TEXT COLLATE NOCASE => "Swimmer Name" TEXT)"
+            << R"(its table "Entrant Table" is not as this program makes it, so writing to it could lose entries: its definition reads "text, club text, ..." where the program's reads "text collate nocase, club ...")";
+        QTest::newRow("without row id") << R"(Group Table: "Group Order")) => "Group Order")) WITHOUT ROWID)"
+            << "its definition reads \") without rowid\" where the program's reads \")\"";
+        QTest::newRow("foreign key deleting swims") << swims + "=> " + R"("Lane No" INTEGER, "Progref" INTEGER, FOREIGN KEY ("Meet code") REFERENCES "Meet Table" ON DELETE CASCADE, )"
+            << R"(it has FOREIGN KEY ("Meet code") REFERENCES "Meet Table" ("") ON UPDATE NO ACTION ON DELETE CASCADE, which)";
+        QTest::newRow("saved queries keyed with case") << R"(Saved Queries: "Name" TEXT NOT NULL PRIMARY KEY COLLATE NOCASE => "Name" TEXT NOT NULL PRIMARY KEY)"
+            << R"(its table "Saved Queries" is not)";
+        QTest::newRow("table missing") << R"(DROP TABLE "Parameter Table")" << "is not a meet database: table 'Parameter Table' not found";
+        // clang-format on
+    }
+    void checkSchema()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, refusal);
+        TestDir dir;
+        const QString path = dir.FilePath("natamar.mdb");
+        QVERIFY(QFile::copy(m_path, path));
+        Database db;
+        db.Open(path);
+        Transaction transaction(db);
+        if (change.contains(" => "))
+            QVERIFY(RedefineTable(db, change.section(": ", 0, 0),
+                                  change.section(": ", 1).section(" => ", 0, 0),
+                                  change.section(" => ", 1)));
+        else if (!change.isEmpty())
+            db.Exec(change);
+        transaction.Commit();
+        QString error;
+        QCOMPARE(CheckSchema(db, &error), refusal.isEmpty());
+        if (!refusal.isEmpty())
+            QVERIFY2(error.startsWith(path + ' ') && error.contains(refusal), qPrintable(error));
+        else
+            CheckMeetDatabase(db); // the saved queries run on the table as it is
     }
 };
 

@@ -1,5 +1,6 @@
 #include "dbrows.h"
 
+#include <QSqlQuery>
 #include <QVariantHash>
 
 #include "meetdb/database.h"
@@ -21,4 +22,36 @@ void InsertRows(MeetDb::Database &db, const QString &table, const QString &field
             binds.insert(placeholders.at(i), values.at(i).isEmpty() ? QVariant() : values.at(i));
         db.Exec(sql, binds);
     }
+}
+
+bool RedefineTable(MeetDb::Database &db, const QString &table, const QString &from,
+                   const QString &to)
+{
+    QSqlQuery query(db.Connection());
+    query.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE tbl_name = :table AND sql "
+                                 "IS NOT NULL ORDER BY type = 'index'"));
+    query.bindValue(QStringLiteral(":table"), table);
+    query.exec();
+    QStringList statements;
+    while (query.next())
+        statements << query.value(0).toString();
+    query = QSqlQuery();
+    if (statements.isEmpty() || !statements.first().contains(from))
+        return false;
+    statements.first().replace(from, to);
+    const QString old = db.Quote(table + QStringLiteral(" before"));
+    db.Exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(db.Quote(table), old));
+    db.Exec(statements.first());
+    QStringList columns;
+    query = QSqlQuery(db.Connection());
+    query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(old));
+    while (query.next())
+        columns << db.Quote(query.value(1).toString());
+    query = QSqlQuery();
+    db.Exec(QStringLiteral("INSERT INTO %1 (%3) SELECT %3 FROM %2")
+                .arg(db.Quote(table), old, columns.join(u',')));
+    db.Exec(QStringLiteral("DROP TABLE %1").arg(old));
+    for (const QString &index : statements.mid(1))
+        db.Exec(index);
+    return true;
 }

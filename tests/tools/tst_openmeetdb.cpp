@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "meetdb/database.h"
+#include "support/dbrows.h"
 #include "support/entryfixture.h"
 #include "support/pdftext.h"
 #include "support/testfiles.h"
@@ -154,6 +155,13 @@ private Q_SLOTS:
         row("confirm unknown entrant", "confirm @natamar.mdb SPRING27 --entrants 2,999", 1, "entrant 999 is not in meet SPRING27");
         row("confirm falling range", "confirm @natamar.mdb SPRING27 --entrants 9-3", 2, "\"9-3\" is not an entrant number");
         row("confirm no choice", "confirm @natamar.mdb SPRING27", 2, "Usage: openmeet-db confirm");
+        // Cut to 32 bits, the swims of 4294967298 would be taken for entrant 2's.
+        row("confirm, entrant number past 32 bits", "confirm @natamar.mdb SPRING27 --all", 1,
+            "has the entrant number \"4294967298\", which is not a number from 1 to 999999",
+            R"(UPDATE "Swim Table" SET "Entrant Number" = 4294967298 WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 2)");
+        row("confirm, newer version", "confirm @natamar.mdb SPRING27 --all", 1,
+            "was made by a newer version of the program (its version is 2, this program's is 1)",
+            R"(INSERT INTO "Version Table" ("Version") VALUES (2))");
         // The fastest (38) in the middle lane.
         row("heats", "make-heats @natamar.mdb SPRING27 --events 35-36", 0,
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
@@ -180,8 +188,10 @@ private Q_SLOTS:
         // The chosen club's swimmers are printed in bold italic, named in the heading.
         row("programme of chosen events", "programme @natamar.mdb SPRING27 @out.pdf --events 36,37 --highlight VMSC --heading Heats", 0,
             "Wrote the programme of meet SPRING27 to @out.pdf (2 events, 1 pages)\n", "", {}, "Printed for Velmora Marlets");
-        // Reserve marks that cannot be saved take the seeds and numbers back with them.
-        row("programme, marks refused", "programme @natamar.mdb SPRING27 @out.pdf", 1, "the reserve marks were not saved",
+        // A UNIQUE index of a file's own, even a partial one, can make the program's writes fail
+        // half-way or replace rows: the file is refused before anything is written.
+        row("programme, unique index of the file's own", "programme @natamar.mdb SPRING27 @out.pdf", 1,
+            "its table \"Swim Table\" is not as this program makes it",
             "UPDATE \"Swim Table\" SET \"Meet Specific\" = NULL;\n"
             "CREATE UNIQUE INDEX \"One blank\" ON \"Swim Table\" (\"Meet Specific\") WHERE \"Meet Specific\" = ''");
         row("programme, unknown club", "programme @natamar.mdb SPRING27 @out.pdf --highlight NOPE", 1, "no club \"NOPE\" in the meet; no programme written");
@@ -267,6 +277,67 @@ private Q_SLOTS:
             if (pages.hasMatch())
                 QCOMPARE(text.count(u'\f'), pages.captured(1).toInt());
         }
+    }
+
+    // A copy of the demo database whose "Swim Table" another tool has redefined: a clause that
+    // turns the program's writes into deletions, or bloats each swim, is refused before anything
+    // is written, naming the table; spacing and quoting of its own are taken.
+    void redefinedTables_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output"); // the whole output on success, a part of the error
+        const QString progref = R"("Progref" INTEGER,)";
+        const QString differs = "its table \"Swim Table\" is not as this program makes it, so "
+                                "writing to it could lose entries: ";
+        // clang-format off
+        QTest::newRow("heats on lanes that replace each other") << "make-heats @natamar.mdb SPRING27" << progref
+            << progref + R"( UNIQUE ("Meet code","Heat No","Lane No") ON CONFLICT REPLACE,)" << 1
+            << differs + R"(it has UNIQUE ("Meet code", "Heat No", "Lane No"), which the program's has not)";
+        QTest::newRow("entries on one swim an event") << "add-entries @natamar.mdb SPRING27 @one.csv" << progref
+            << progref + R"( UNIQUE ("Meet code", "Event number") ON CONFLICT REPLACE,)" << 1
+            << differs + R"(it has UNIQUE ("Meet code", "Event number"), which)";
+        QTest::newRow("entries with 9 MB a swim") << "add-entries @natamar.mdb SPRING27 @one.csv"
+            << R"("Notes" TEXT)" << R"("Notes" TEXT DEFAULT (zeroblob(9000000)))" << 1
+            << differs + R"(it has column "Notes" TEXT DEFAULT zeroblob(9000000) where)";
+        QTest::newRow("heats on a table quoted otherwise") << "make-heats @natamar.mdb SPRING27 --events 36"
+            << R"("Meet code" TEXT NOT NULL, "Entrant Number" INTEGER NOT NULL)"
+            << "[Meet code] text   not null,\n`Entrant Number` integer NOT NULL" << 0
+            << "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n"
+               "36\t1\t4\t35\tOscar Orrin\t30.08\n";
+        // clang-format on
+    }
+    void redefinedTables()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        TestDir dir;
+        const QString db = dir.FilePath("natamar.mdb");
+        QVERIFY2(QFile::copy(OPENMEET_RUNTIME_DIR "/natamar.mdb", db), "build the demo kit first");
+        QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+        dir.Write("one.csv", "Kind,Name,Club,Sex,Age,Regno,Events\n"
+                             "I,Zoe Ashby,FENW,F,07/05/18,,1=35.50 3=40.00\n");
+        {
+            MeetDb::Database meet;
+            meet.Open(db);
+            MeetDb::Transaction transaction(meet);
+            QVERIFY(RedefineTable(meet, "Swim Table", from, to));
+            transaction.Commit();
+        }
+        const QByteArray before = Contents(dir.Path());
+        const Outcome outcome = Run(args.replace("@", dir.Path() + "/").split(u' '));
+        QCOMPARE(outcome.ExitCode, exitCode);
+        if (exitCode == 0) {
+            QCOMPARE(outcome.Out, output);
+            return;
+        }
+        QCOMPARE(Contents(dir.Path()), before);
+        QVERIFY2(outcome.Err.contains(db + " cannot be used: " + output), qPrintable(outcome.Err));
     }
 
     // On a folder that cannot be written "list" still lists, says the file is read-only, and
