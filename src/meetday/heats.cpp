@@ -45,10 +45,10 @@ public:
                                        "\"Lane No\" = ? WHERE rowid = ?"));
     }
 
+    // An event refused by the seeding has an empty list, so its old heats are cleared as well:
+    // heats left from an earlier run would look like the current ones.
     void Write(const SeededEvent &seeded)
     {
-        if (seeded.Refused)
-            return;
         // Seeds and lanes by swim; the first of a swim listed twice counts.
         QHash<SwimKey, int> seedOf;
         QHash<SwimKey, const HeatListRow *> placed;

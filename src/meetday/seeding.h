@@ -121,7 +121,7 @@ struct SeededEvent
     int SplitHeatCount = 0;
     // False in a "Champs" finals session: seeds and heats are not written, the finals file is.
     bool WritesSeeds = true;
-    // More than MaxEventList swims: nothing is seeded or written for the event.
+    // More than MaxEventList swims: nothing is seeded; the event's heats are only cleared.
     bool Refused = false;
     QStringList Messages; // to show, in order
 };
