@@ -104,7 +104,7 @@ header; lines starting "#" are comments; every other line is one entrant:
 Kind is I (a swimmer of an open or masters meet; Age is the date of birth, or the masters
 age-group letter), R (a masters relay team; Age is the relay's group name) or M (a club member
 of a member gala; Name forename first, Age the date of birth). Events are blank-separated
-event=time pairs; the time may be empty or NT. A field holding a comma is quoted ("Smith, Jo").
+event=time pairs, each event once; the time may be empty or NT. A field holding a comma is quoted ("Smith, Jo").
 
 Every entrant is checked as the entry window's "Record" checks it: real dates of birth, events
 of the meet for the entrant's sex and group, an age that fits the group, strict entry times.

@@ -502,6 +502,42 @@ private Q_SLOTS:
                  f[3]);
     }
 
+    // Entrant numbers as "confirm" takes them: each number once, in the order listed, up to
+    // the largest there is; a range may not fall and the list may not name more than 100000.
+    void entrantList_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("numbers"); // or the error
+        // clang-format off
+        QTest::newRow("numbers and a range")    << "1,4,7-9"               << "1 4 7 8 9";
+        QTest::newRow("listed twice")           << "1-3,2, 3 ,1"           << "1 2 3";
+        QTest::newRow("the largest number")     << "2147483647"            << "2147483647";
+        QTest::newRow("a range ending there")   << "2147483645-2147483647" << "2147483645 2147483646 2147483647";
+        QTest::newRow("one past the largest")   << "2147483648"            << "\"2147483648\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("a range ending past it") << "2147483646-2147483648" << "\"2147483646-2147483648\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("falling range")          << "9-3"                   << "\"9-3\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("zero")                   << "0"                     << "\"0\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("as many as allowed")     << "1-50000,50001-100000"  << "100000";
+        QTest::newRow("one more")               << "1-50000,50000-100000"  << "the list names more than 100000 entrant numbers";
+        // clang-format on
+    }
+    void entrantList()
+    {
+        QFETCH(QString, text);
+        QList<int> numbers;
+        QString error;
+        QString result;
+        if (ParseEntrantList(text, numbers, &error)) {
+            QStringList listed;
+            for (int n : std::as_const(numbers))
+                listed << QString::number(n);
+            result = numbers.size() > 10 ? QString::number(numbers.size()) : listed.join(u' ');
+        } else {
+            result = error;
+        }
+        QTEST(result, "numbers");
+    }
+
     // Load and save through intent.vb: the day's layout byte for byte, one backup of the file
     // before the last save.
     void saveFile()

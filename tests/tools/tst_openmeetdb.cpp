@@ -154,6 +154,11 @@ private Q_SLOTS:
         row("confirm unknown entrant", "confirm @natamar.mdb SPRING27 --entrants 2,999", 1, "entrant 999 is not in meet SPRING27");
         row("confirm falling range", "confirm @natamar.mdb SPRING27 --entrants 9-3", 2, "\"9-3\" is not an entrant number");
         row("confirm no choice", "confirm @natamar.mdb SPRING27", 2, "Usage: openmeet-db confirm");
+        row("confirm an entrant twice", "confirm @natamar.mdb SPRING27 --entrants 1-3,2", 0, "Confirmed 9 swims of 3 entrants in meet SPRING27\n", "", {confirmed, "1 2 3"});
+        row("confirm the largest number", "confirm @natamar.mdb SPRING27 --entrants 2147483647", 1, "entrant 2147483647 is not in meet SPRING27; nothing confirmed");
+        row("confirm a range ending there", "confirm @natamar.mdb SPRING27 --entrants 2147483646-2147483647", 1, "entrant 2147483646 is not in meet SPRING27");
+        row("confirm past the largest number", "confirm @natamar.mdb SPRING27 --entrants 2147483648", 2, "\"2147483648\" is not an entrant number");
+        row("an event twice on a line", "add-entries @natamar.mdb SPRING27 @dup.csv", 1, "dup.csv:2: event 11 is entered twice\nopenmeet-db: no entries added");
         // The fastest (38) in the middle lane.
         row("heats", "make-heats @natamar.mdb SPRING27 --events 35-36", 0,
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
@@ -200,6 +205,8 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(m_template.FilePath(name), dir.FilePath(name)));
         dir.Write("bad.ini", "galaname=Bad\ngalatype=Open\nlanes=12\n");
         dir.Write("bad.csv", "Surname,Forename,Sex\nBrown,Jane,F\nGrey,Sam,Q\n");
+        dir.Write("dup.csv", "Kind,Name,Club,Sex,Age,Regno,Events\n"
+                             "I,Zed Twice,ASHB,F,05/03/16,1,11=35.50 11=36.00\n");
         const QString db = dir.FilePath("natamar.mdb");
         const QString at = dir.Path() + "/";
         if (!setup.isEmpty()) {
