@@ -1,7 +1,7 @@
 #include "reports/pooleventlist.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 
 #include "core/galastate.h"
 #include "core/prompts.h"
@@ -14,10 +14,6 @@ namespace Reports {
 namespace {
 
 const QString PoolEventQuery = QStringLiteral("Entrants for 1 Pool Event");
-
-// A heat work file is small: a generous limit keeps a stray file of another kind from being
-// read whole.
-constexpr qint64 MaxHeatsFileBytes = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -52,26 +48,21 @@ PoolEventList LoadPoolEventList(MeetDb::Database &db, const QString &meetCode, c
     return list;
 }
 
-PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
-                                Core::Prompts &prompts)
+bool ReadHeatsFile(const QString &path, const QString &galaType, PoolEventList &list,
+                   QString *error)
 {
-    QFile file(path);
-    if (!file.exists()) {
-        prompts.Message(NoInputFileMessage);
-        return {};
-    }
+    list.clear();
     const QString name = QDir::toNativeSeparators(path);
-    auto fail = [&](int line, const QString &what) {
-        prompts.Message(QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(what));
-        return PoolEventList{};
+    const auto fail = [&](int line, const QString &what) {
+        *error = QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(what);
+        list.clear();
+        return false;
     };
-    if (file.size() > MaxHeatsFileBytes)
-        return fail(1, QStringLiteral("the file is too large to be a heats file"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        prompts.Message(QStringLiteral("Cannot read %1: %2").arg(name, file.errorString()));
-        return {};
-    }
-    QStringList lines = Core::DecodeTextFile(file.readAll()).split(u'\n');
+    QByteArray bytes;
+    if (!Core::ReadCappedFile(path, Core::MaxDayFileBytes, QStringLiteral("a heats file"), bytes,
+                              error))
+        return false;
+    QStringList lines = Core::DecodeTextFile(bytes).split(u'\n');
     for (QString &line : lines)
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -87,17 +78,16 @@ PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
     // Graded gala); the club follows on a line of its own in the galas that write one.
     const bool graded = galaType == Core::GalaGraded;
     const int fields = graded ? 7 : 6;
-    PoolEventList list;
     int at = 1;
     for (int k = 0; k < count; ++k) {
         if (at >= lines.size())
             return fail(
                 at + 1,
                 QStringLiteral("the file ends after %1 of its %2 swimmers").arg(k).arg(count));
-        QString error;
-        const std::optional<QStringList> record = Core::SplitCsvLine(lines.at(at), &error);
+        QString fault;
+        const std::optional<QStringList> record = Core::SplitCsvLine(lines.at(at), &fault);
         if (!record)
-            return fail(at + 1, error);
+            return fail(at + 1, fault);
         if (record->size() != fields)
             return fail(at + 1, QStringLiteral("a swimmer needs %1 fields, this line has %2")
                                     .arg(fields)
@@ -114,7 +104,7 @@ PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
             row.Points = record->at(6).trimmed().toInt();
         ++at;
         if (at < lines.size()) {
-            const std::optional<QStringList> club = Core::SplitCsvLine(lines.at(at), &error);
+            const std::optional<QStringList> club = Core::SplitCsvLine(lines.at(at), &fault);
             if (club && club->size() == 1) {
                 row.Club = club->at(0);
                 ++at;
@@ -122,6 +112,26 @@ PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
         }
         list.append(row);
     }
+    // Records past the count mean a damaged first line. The fastest come last, so reading only
+    // the counted ones would quietly leave out the best swimmers.
+    if (at < lines.size())
+        return fail(at + 1, QStringLiteral("the file holds more than the %1 swimmers its first "
+                                           "line gives")
+                                .arg(count));
+    return true;
+}
+
+PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
+                                Core::Prompts &prompts)
+{
+    if (!QFileInfo::exists(path)) {
+        prompts.Message(NoInputFileMessage);
+        return {};
+    }
+    PoolEventList list;
+    QString error;
+    if (!ReadHeatsFile(path, galaType, list, &error))
+        prompts.Message(error);
     return list;
 }
 

@@ -202,8 +202,8 @@ QString ChampsEventDescription(const Core::GalaState &gala, const Core::GalaEven
     return text;
 }
 
-QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
-                              Core::Prompts &prompts)
+std::optional<QByteArray> ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
+                                             Core::Prompts &prompts)
 {
     // Lane label and the finals-file record it takes, counted back from the best qualifier.
     static const QList<QPair<QByteArray, int>> lanes = {{"1", 4}, {"2", 2},  {"3", 0}, {"4", 1},
@@ -216,8 +216,14 @@ QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finals
         PoolEventList finalists;
         if (MeetDay::SafeEventFileName(event.EvNumber)) {
             const QString path = QDir(finalsDir).filePath(MeetDay::FinalsFileName(event.EvNumber));
-            if (QFileInfo::exists(path))
-                finalists = LoadHeatsFileList(path, Core::GalaChamps, prompts);
+            const QFileInfo file(path);
+            QString error;
+            // A damaged file would print a final with the wrong swimmers in the lanes, or none.
+            if (file.exists() && file.size() > 0 &&
+                !ReadHeatsFile(path, Core::GalaChamps, finalists, &error)) {
+                prompts.Message(error);
+                return std::nullopt;
+            }
         }
         const int c = int(finalists.size());
         if (c == 0) {
@@ -253,9 +259,11 @@ QString CreateChampsProgramme(MeetDb::Session &session, Core::Prompts &prompts)
     const QString path = QDir(dir).filePath(name);
     if (QFileInfo::exists(path) && !prompts.AskYesNo(OverwriteQuestion, true))
         return {};
-    const QByteArray bytes = ChampsProgrammeCsv(gala, dir, prompts);
+    const std::optional<QByteArray> bytes = ChampsProgrammeCsv(gala, dir, prompts);
+    if (!bytes)
+        return {};
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) < 0 || !file.commit()) {
         prompts.Message(QStringLiteral("Cannot write the programme file %1: %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
         return {};

@@ -79,14 +79,14 @@ QString ChampsEventDescription(const Core::GalaState &gala, const Core::GalaEven
 // The programme CSV: per event of the meet, in event-list order, the event and its description,
 // "BCP", "H", then the lanes of its final from the event's finals file in `finalsDir` (best
 // qualifier in lane 3, the next in lane 4, then 2, 5 and 1, and two reserves), or "No finalists"
-// when the file is missing or empty. A damaged finals file shows a message naming it, and its
-// event is written as having no finalists.
-QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
-                              Core::Prompts &prompts);
+// when the file is missing or empty. A damaged finals file (ReadHeatsFile) is shown with its
+// name and line, and nothing is returned: the CSV is not written.
+std::optional<QByteArray> ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
+                                             Core::Prompts &prompts);
 
 // "Programme" of a "Champs" meet: asks that the finals files have been exported and for the
 // output file (an existing one only with a Yes to "Overwrite existing file"), then writes the
-// CSV whole. Returns the path written, or "" when nothing was.
+// CSV whole. Returns the path written, or "" when nothing was (a damaged finals file included).
 QString CreateChampsProgramme(MeetDb::Session &session, Core::Prompts &prompts);
 
 } // namespace Reports

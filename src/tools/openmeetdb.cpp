@@ -169,7 +169,8 @@ Writes the programme CSV of the Champs meet CODE of the meet database FILE to OU
 "Programme" of the meet-day window does once the finals files have been exported: per event the
 event and its description, "BCP", "H", and the lanes of its final from the event's finals file in
 the meet's work directory (the current directory when the meet names none, as for make-heats),
-or "No finalists". An existing OUT.csv is replaced.
+or "No finalists". An existing OUT.csv is replaced. A damaged finals file is reported with its
+name and line, and nothing is written.
 )";
 
 const char *const MakeHeatsHelp =
@@ -582,10 +583,12 @@ int ProgrammeCsv(const QStringList &args)
             QStringLiteral("meet %1 is not a Champs meet; no programme written").arg(args.at(1)));
     const Core::GalaState &gala = session.Gala;
     const QString dir = gala.WorkDir.isEmpty() ? QDir::currentPath() : gala.WorkDir;
-    const QByteArray bytes = Reports::ChampsProgrammeCsv(gala, dir, prompts);
+    const std::optional<QByteArray> bytes = Reports::ChampsProgrammeCsv(gala, dir, prompts);
     ReportMessages(prompts, args.at(1));
+    if (!bytes)
+        return Fail(QStringLiteral("no programme written"));
     QSaveFile file(args.at(2));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) < 0 || !file.commit())
         return Fail(QStringLiteral("cannot write %1: %2").arg(args.at(2), file.errorString()));
     PrintLine(stdout, QStringLiteral("Wrote the programme of meet %1 to %2 (%3 events)")
                           .arg(args.at(1), args.at(2))

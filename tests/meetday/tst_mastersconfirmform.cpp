@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "core/textutil.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetday/roster.h"
 #include "meetday/updatepbs.h"
@@ -500,6 +501,31 @@ private Q_SLOTS:
         QCOMPARE(names.join(u' ') + u' ' + QLatin1Char("NY"[files.LoadFinalRank]) +
                      QLatin1Char("NY"[files.SaveFinalRank]),
                  f[3]);
+    }
+
+    // An entry file is read whole only up to the size of the heats files; one byte more is
+    // refused with the file's name. Rows: bytes over the cap.
+    void entryFileCap_data()
+    {
+        QTest::addColumn<int>("over");
+        QTest::newRow("at the cap") << 0;
+        QTest::newRow("one byte past") << 1;
+    }
+    void entryFileCap()
+    {
+        QFETCH(int, over);
+        EntryGala meet("Open", Events); // without the meet database
+        QByteArray entries = "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n1\r\n"
+                             "\"1\",\"35.10\",#FALSE#\r\n";
+        entries.append(Core::MaxDayFileBytes + over - entries.size(), ' ');
+        const QString path = meet.dir.Write("intent.vb", entries);
+        Roster roster;
+        const LoadResult loaded = LoadRoster(meet.session, meet.prompts, roster);
+        QCOMPARE(int(loaded), int(over == 0 ? LoadResult::Loaded : LoadResult::Failed));
+        QCOMPARE(roster.size(), over == 0 ? 1 : 0);
+        QCOMPARE(meet.prompts.Messages.value(0),
+                 over == 0 ? QString()
+                           : path + " is larger than 4 MB, too large for an entry file");
     }
 
     // Entrant numbers as "confirm" takes them: each number once, in the order listed, up to

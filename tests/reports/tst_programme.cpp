@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "core/startup.h"
+#include "core/textutil.h"
 #include "entries/entryimport.h"
 #include "meetday/programme.h"
 #include "meetday/roster.h"
@@ -291,6 +292,11 @@ private Q_SLOTS:
                                   << "line 3: the file ends after 1 of its 3 swimmers";
         QTest::newRow("fields")   << QByteArray("1\r\n\"7\",\"3\",\"A\"\r\n") << "line 2: a swimmer needs 6 fields, this line has 3";
         QTest::newRow("quote")    << QByteArray("1\r\n\"7,\"3\",\"A\",\"x\",\"1\",-1\r\n") << "line 2: text after the closing quote of field 1";
+        // A count one short would leave out the last, fastest swimmer.
+        QTest::newRow("count one short") << QByteArray("1\r\n\"7\",\"3\",\"A\",\"x\",\"1:00.00\",-1\r\n\"VMSC\"\r\n\"8\",\"3\",\"B\",\"x\",\"59.00\",-1\r\n")
+                                         << "line 4: the file holds more than the 1 swimmers its first line gives";
+        QTest::newRow("one byte past the cap") << QByteArray(Core::MaxDayFileBytes + 1, ' ')
+                                               << "wk3.vb is larger than 4 MB, too large for a heats file";
         // clang-format on
     }
 
@@ -347,10 +353,14 @@ private Q_SLOTS:
     // three finalists, event 3 of a stroke with no name and no finals file. Rows: finals files
     // for events 1 and 2|answers (y, n or text typed)|out.csv there already|the golden file
     // written ("" for none)|"none" when no file is named.
+    // "e" lays empty finals files, "d" a finals file of event 2 that holds one record more than
+    // its count: the file is named, and no CSV is written.
     void champsCommand_data()
     {
         AddRows({"1|y,out.csv|0|champs.csv|", "0|y,out.csv|0|champs-none.csv|", "1|n|0||",
-                 "1|y, |0||none", "1|y,out.csv,n|1||", "1|y,out.csv,y|1|champs.csv|"});
+                 "1|y, |0||none", "1|y,out.csv,n|1||", "1|y,out.csv,y|1|champs.csv|",
+                 "e|y,out.csv|0|champs-none.csv|", "d|y,out.csv|0||damaged",
+                 "d|y,out.csv,y|1||damaged"});
     }
     void champsCommand()
     {
@@ -362,21 +372,32 @@ private Q_SLOTS:
         session.Gala.Groups << Core::GalaGroup{"U/11", "12 Years", "Under-11", "Juniors"};
         for (const char *event : {"1|F|50|FS|U/11", "2|M|0100|BK|U/11", "3|F|25|XX|U/11"})
             session.Gala.Events << Event(event);
-        for (const char *name : {"wk1-f.vb", "wk2-f.vb"})
-            if (f[0] == u"1")
-                dir.Write(name,
-                          TestDir::Read(TestDataPath(QStringLiteral("programme/finals/") + name)));
+        for (const char *name : {"wk1-f.vb", "wk2-f.vb"}) {
+            QByteArray bytes =
+                TestDir::Read(TestDataPath(QStringLiteral("programme/finals/") + name));
+            if (f[0] == u"e")
+                bytes.clear();
+            if (f[0] == u"d" && QByteArray(name) == "wk2-f.vb")
+                bytes.replace(0, 1, "2");
+            if (f[0] != u"0")
+                dir.Write(name, bytes);
+        }
         const QString out = f[2] == u"1" ? dir.Write("out.csv", "old") : dir.FilePath("out.csv");
         ScriptedPrompts prompts;
         for (const QString &a : f[1].split(u','))
             a == "y" ? prompts.Yes() : a == "n" ? prompts.No() : prompts.Type(a);
         const QString path = Reports::CreateChampsProgramme(session, prompts);
-        QCOMPARE(prompts.Messages.join(u'|'),
-                 f[4].isEmpty() ? QString() : Reports::NoFileSpecifiedMessage);
+        const QString damaged = dir.FilePath("wk2-f.vb") +
+                                ", line 4: the file holds more than the 2 swimmers its first line "
+                                "gives";
+        QCOMPARE(prompts.Messages.join(u'|'), f[4] == u"none"      ? Reports::NoFileSpecifiedMessage
+                                              : f[4] == u"damaged" ? damaged
+                                                                   : QString());
         QCOMPARE(path.isEmpty(), f[3].isEmpty());
         QCOMPARE(QFile::exists(out), f[2] == u"1" || !f[3].isEmpty());
-        if (!f[3].isEmpty())
-            QCOMPARE(TestDir::Read(out), TestDir::Read(TestDataPath("programme/" + f[3])));
+        QCOMPARE(TestDir::Read(out), f[3].isEmpty()
+                                         ? QByteArray(f[2] == u"1" ? "old" : "")
+                                         : TestDir::Read(TestDataPath("programme/" + f[3])));
     }
 
     // With the work folder on a floppy, the disk is asked for; declined, nothing is listed. A

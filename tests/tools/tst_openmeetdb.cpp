@@ -187,6 +187,10 @@ private Q_SLOTS:
             "GRADED: No entries in the chosen events: there is no programme to print\nopenmeet-db: no programme written");
         row("programme file", "programme-csv @natamar.mdb CHAMPS27 @out.csv", 0, "Wrote the programme of meet CHAMPS27 to @out.csv (40 events)\n",
             "", {}, R"(^"1","Girls U/11 50m Freestyle"\r\n"BCP"\r\n"H"\r\n"No finalists"\r\n"2",)");
+        // The finals file of event 1 holds two qualifiers under a count of one: the best would be lost.
+        row("programme file, damaged finals file", "programme-csv @natamar.mdb CHAMPS27 @out.csv", 1,
+            "CHAMPS27: @wk1-f.vb, line 3: the file holds more than the 1 swimmers its first line gives\nopenmeet-db: no programme written",
+            R"(UPDATE "Meet Table" SET "Work Directory" = '@' WHERE "Meet code" = 'CHAMPS27')");
         row("programme file of an open meet", "programme-csv @natamar.mdb SPRING27 @out.csv", 1, "meet SPRING27 is not a Champs meet");
         // clang-format on
     }
@@ -207,6 +211,8 @@ private Q_SLOTS:
         dir.Write("bad.csv", "Surname,Forename,Sex\nBrown,Jane,F\nGrey,Sam,Q\n");
         dir.Write("dup.csv", "Kind,Name,Club,Sex,Age,Regno,Events\n"
                              "I,Zed Twice,ASHB,F,05/03/16,1,11=35.50 11=36.00\n");
+        dir.Write("wk1-f.vb", "1\r\n\"9\",\"1\",\"Ann Slow\",\"x\",\"40.00\",-1\r\n"
+                              "\"8\",\"1\",\"Bea Best\",\"x\",\"30.00\",-1\r\n");
         const QString db = dir.FilePath("natamar.mdb");
         const QString at = dir.Path() + "/";
         if (!setup.isEmpty()) {
