@@ -106,6 +106,11 @@ int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QSt
     const int count = int(one.List.size());
     if (seeded)
         *seeded = one;
+    if (one.Refused) {
+        for (const QString &message : std::as_const(one.Messages))
+            prompts.Message(message);
+        return 0;
+    }
     if (count == 0)
         return 0;
     const QString dir = gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir;

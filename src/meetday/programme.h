@@ -55,7 +55,8 @@ void WriteProgrammeEvent(MeetDb::Database &db, const QString &meetCode, const Se
 // skips the event); with it the seeds and, with `assignNumbers`, the programme references
 // (WriteProgrammeEvent; the caller holds the transaction). Returns the number of swims listed,
 // 0 when none or when the event was skipped; `seeded`, when given, receives the seeding. Shows
-// a file that cannot be written and returns 0; throws MeetDb::DbError.
+// a file that cannot be written, or why an event too big to seed was refused (`seeded` then is
+// Refused), and returns 0; throws MeetDb::DbError.
 int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QString &event,
                        bool onlyConfirmed, bool assignNumbers, Core::Prompts &prompts,
                        SeededEvent *seeded = nullptr);

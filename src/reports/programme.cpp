@@ -61,18 +61,17 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
         return std::nullopt;
     }
     if (masters) {
-        const std::optional<QString> copies = prompts.Input(
+        const std::optional<QString> typed = prompts.Input(
             QStringLiteral("Programme"), MeetDay::CopiesQuestion, QStringLiteral("1"));
-        bool ok = false;
-        const int n = copies ? copies->trimmed().toInt(&ok) : 0;
-        if (!ok || n < 1)
+        if (!typed)
             return std::nullopt;
-        // More copies than anyone prints are a typing slip, not a print run.
-        if (n > 99) {
-            prompts.Message(QStringLiteral("At most 99 copies can be printed at once"));
+        QString error;
+        const std::optional<int> copies = ReadCopies(*typed, &error);
+        if (!copies) {
+            prompts.Message(error);
             return std::nullopt;
         }
-        programme.Copies = n;
+        programme.Copies = *copies;
     }
 
     // Seed and write every chosen pool event; with the meet database all of them in one
@@ -84,14 +83,21 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
             transaction.emplace(session.MeetDb);
         for (const QString &event : MeetDay::SelectedPoolEvents(gala)) {
             MeetDay::SeededEvent one;
-            if (MeetDay::MakeProgrammeEvent(session, roster, event, false, assignNumbers, prompts,
-                                            &one) > 0)
+            const int listed = MeetDay::MakeProgrammeEvent(session, roster, event, false,
+                                                           assignNumbers, prompts, &one);
+            // A programme without one of the chosen events would look whole and is not; the
+            // open transaction takes back what was written of the others.
+            if (one.Refused) {
+                prompts.Message(NoProgrammeWrittenMessage);
+                return std::nullopt;
+            }
+            if (listed > 0)
                 seeded.append(std::move(one));
         }
         if (transaction)
             transaction->Commit();
     } catch (const MeetDb::DbError &error) {
-        prompts.Message(error.Message() + QStringLiteral("\nNo programme was written."));
+        prompts.Message(error.Message() + u'\n' + NoProgrammeWrittenMessage);
         return std::nullopt;
     }
 
@@ -145,6 +151,19 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
         return std::nullopt;
     }
     return programme;
+}
+
+std::optional<int> ReadCopies(const QString &text, QString *error)
+{
+    bool ok = false;
+    const int copies = text.trimmed().toInt(&ok);
+    // More copies than anyone prints are a typing slip, not a print run.
+    if (ok && copies >= 1 && copies <= MaxCopies)
+        return copies;
+    *error = QStringLiteral("\"%1\" copies cannot be printed: give a number from 1 to %2")
+                 .arg(text.trimmed())
+                 .arg(MaxCopies);
+    return std::nullopt;
 }
 
 void PrintProgramme(Printer &printer, const Core::GalaState &gala, const Programme &programme)

@@ -155,12 +155,14 @@ to the PDF file OUT.pdf. Events swum together print as one event under their fir
 
   --heading TEXT     prints the page heading (the meet's title) with TEXT as the session line
   --highlight CLUB   prints the swimmers of the club with this code in bold italic
-  --copies N         copies of a Masters programme, each from a new sheet (1 unless given)
+  --copies N         copies of a Masters programme, each from a new sheet: 1 (unless given)
+                     to 99
   --keep-numbers     keeps the programme references of an earlier run (the answer No to the
                      question about overwriting the old competitor numbers)
 
 OUT.pdf is written under a temporary name and renamed when it is complete. The window's
-messages go to the standard error.
+messages go to the standard error. An event of more than 1000 swims cannot be seeded: it is
+named, and no programme is written.
 )";
 
 const char *const ProgrammeCsvHelp = R"(Usage: openmeet-db programme-csv FILE CODE OUT.csv
@@ -509,6 +511,12 @@ int Programme(const QStringList &args)
     }
     if (positional.size() != 3)
         return WrongArguments(ProgrammeHelp);
+    // Checked here for every kind of meet, though only a Masters programme asks for copies.
+    QString copiesError;
+    if (!Reports::ReadCopies(prompts.Copies, &copiesError)) {
+        PrintLine(stderr, QStringLiteral("openmeet-db: ") + copiesError);
+        return WrongArguments(ProgrammeHelp);
+    }
     const QString &code = positional.at(1);
 
     MeetDb::Session session;

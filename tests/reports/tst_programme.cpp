@@ -8,6 +8,7 @@
 #include "entries/entryimport.h"
 #include "meetday/programme.h"
 #include "meetday/roster.h"
+#include "meetday/seeding.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/meetimport.h"
@@ -398,6 +399,54 @@ private Q_SLOTS:
         QCOMPARE(TestDir::Read(out), f[3].isEmpty()
                                          ? QByteArray(f[2] == u"1" ? "old" : "")
                                          : TestDir::Read(TestDataPath("programme/" + f[3])));
+    }
+
+    // An event of more swims than can be seeded ends the programme with its name, before
+    // anything is printed or kept: event 5 comes after four events already written. Rows: swims
+    // over the limit.
+    void tooManySwims_data()
+    {
+        QTest::addColumn<int>("over");
+        QTest::newRow("as many as can be seeded") << 0;
+        QTest::newRow("one more") << 1;
+    }
+    void tooManySwims()
+    {
+        QFETCH(int, over);
+        FixtureMeet fixture;
+        QVERIFY(fixture.MakeProgramme());
+        int swims = 0;
+        for (const MeetDay::RosterEntrant &entrant : std::as_const(fixture.roster))
+            for (const MeetDay::RosterSwim &swim : entrant.Swims)
+                swims += swim.EventNumber == QLatin1String("5") ? 1 : 0;
+        for (int k = swims; k < MeetDay::MaxEventList + over; ++k)
+            fixture.roster << Entrant(
+                QStringLiteral("%1|Extra %1|01/01/10|F|5=40.00").arg(k + 1000));
+        const QStringList before = fixture.Progrefs(QStringLiteral("1"));
+        if (over == 0) {
+            QVERIFY(fixture.Run());
+            QVERIFY(fixture.Progrefs(QStringLiteral("1")) != before);
+            return;
+        }
+        QVERIFY(!Reports::PrepareProgramme(fixture.session, fixture.roster, fixture.prompts));
+        QCOMPARE(fixture.prompts.Messages,
+                 (QStringList{"Event 5 has 1001 swims, more than the 1000 that can be seeded: its "
+                              "heats were not made",
+                              Reports::NoProgrammeWrittenMessage}));
+        QCOMPARE(fixture.Progrefs(QStringLiteral("1")), before);
+    }
+
+    // The answer to "How many copies?" of a masters programme: 1 to 99.
+    void copies_data() { AddRows({"1|1", "99|99", " 7 |7", "0|", "100|", "-1|", "x|", "|"}); }
+    void copies()
+    {
+        const QStringList f = RowCells();
+        QString error;
+        QCOMPARE(Reports::ReadCopies(f[0], &error).value_or(0), f[1].toInt());
+        QCOMPARE(error, f[1].isEmpty()
+                            ? "\"" + f[0].trimmed() +
+                                  "\" copies cannot be printed: give a number from 1 to 99"
+                            : QString());
     }
 
     // With the work folder on a floppy, the disk is asked for; declined, nothing is listed. A

@@ -183,6 +183,13 @@ private Q_SLOTS:
             "Wrote the programme of meet SPRING27 to @out.pdf (2 events, 1 pages)\n", "", {}, "Printed for Velmora Marlets");
         row("programme, unknown club", "programme @natamar.mdb SPRING27 @out.pdf --highlight NOPE", 1, "no club \"NOPE\" in the meet; no programme written");
         row("programme, unknown event", "programme @natamar.mdb SPRING27 @out.pdf --events 36,99", 1, "no event \"99\" in the meet; no programme written");
+        row("programme, no copies", "programme @natamar.mdb SPRING27 @out.pdf --copies 0", 2, "\"0\" copies cannot be printed: give a number from 1 to 99");
+        row("programme, too many copies", "programme @natamar.mdb SPRING27 @out.pdf --copies 100", 2, "\"100\" copies cannot be printed");
+        row("programme of an event too big to seed", "programme @natamar.mdb SPRING27 @out.pdf --events 36", 1,
+            "SPRING27: Event 36 has 1004 swims, more than the 1000 that can be seeded: its heats were not made\n"
+            "SPRING27: No programme was written.\nopenmeet-db: no programme written",
+            R"(WITH RECURSIVE n(x) AS (SELECT 1001 UNION ALL SELECT x + 1 FROM n WHERE x < 2001) )"
+            R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", "Event number", "Entry Time") SELECT 'SPRING27', x, '36', '40.00' FROM n)");
         row("programme without entries", "programme @natamar.mdb GRADED @out.pdf", 1,
             "GRADED: No entries in the chosen events: there is no programme to print\nopenmeet-db: no programme written");
         row("programme file", "programme-csv @natamar.mdb CHAMPS27 @out.csv", 0, "Wrote the programme of meet CHAMPS27 to @out.csv (40 events)\n",
