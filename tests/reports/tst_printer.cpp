@@ -252,42 +252,6 @@ private Q_SLOTS:
         });
     }
 
-    // A name of the longest kind the meet holds, in a programme's name column: made smaller no
-    // further than MinFitSize, then cut, so it ends before the next column; the font is put
-    // back. A name that fits at a readable size is printed whole.
-    void fittedNames_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("printed"); // the start of what is printed
-        QTest::addColumn<bool>("cut");
-        const QString longest = "Featherstonehaugh-Wilberforce Montgomery-Smythe Abernathy Jo";
-        QCOMPARE(longest.size(), 60);
-        QTest::newRow("60 characters") << longest << "Featherstonehaugh-Wilber" << true;
-        QTest::newRow("a long name that fits") << longest.left(29) << longest.left(29) << false;
-    }
-
-    void fittedNames()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, printed);
-        QFETCH(bool, cut);
-        const double width = 1.13;
-        const PdfContents pdf = PdfWords(Reports::PdfReport("t", {}, [&](Reports::Printer &p) {
-            p.SetFont("H", 10, {}, {});
-            p.SetCurrentX(1);
-            p.PrintFitted(name, width);
-            QVERIFY(p.CurrentX() <= 1 + width + 1e-9);
-            QCOMPARE(p.FontName() + QString::number(p.FontSize()), "Arial10");
-        }));
-        QStringList words;
-        for (const PdfWord &word : pdf.Words) {
-            words << word.Text;
-            QVERIFY2(word.Right <= Border + 1 + width + Tolerance, qPrintable(word.Text));
-        }
-        const QString text = words.join(u' ');
-        QVERIFY2(text.startsWith(printed) && text.endsWith(u'>') == cut, qPrintable(text));
-    }
-
     void pages_data()
     {
         QTest::addColumn<QString>("script"); // T text line, N new page, E empty line

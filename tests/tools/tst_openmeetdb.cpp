@@ -156,8 +156,6 @@ private Q_SLOTS:
         row("confirm no choice", "confirm @natamar.mdb SPRING27", 2, "Usage: openmeet-db confirm");
         row("confirm an entrant twice", "confirm @natamar.mdb SPRING27 --entrants 1-3,2", 0, "Confirmed 9 swims of 3 entrants in meet SPRING27\n", "", {confirmed, "1 2 3"});
         row("confirm the largest number", "confirm @natamar.mdb SPRING27 --entrants 2147483647", 1, "entrant 2147483647 is not in meet SPRING27; nothing confirmed");
-        row("confirm a range ending there", "confirm @natamar.mdb SPRING27 --entrants 2147483646-2147483647", 1, "entrant 2147483646 is not in meet SPRING27");
-        row("confirm past the largest number", "confirm @natamar.mdb SPRING27 --entrants 2147483648", 2, "\"2147483648\" is not an entrant number");
         row("an event twice on a line", "add-entries @natamar.mdb SPRING27 @dup.csv", 1, "dup.csv:2: event 11 is entered twice\nopenmeet-db: no entries added");
         // The fastest (38) in the middle lane.
         row("heats", "make-heats @natamar.mdb SPRING27 --events 35-36", 0,
@@ -184,7 +182,6 @@ private Q_SLOTS:
         row("programme, unknown club", "programme @natamar.mdb SPRING27 @out.pdf --highlight NOPE", 1, "no club \"NOPE\" in the meet; no programme written");
         row("programme, unknown event", "programme @natamar.mdb SPRING27 @out.pdf --events 36,99", 1, "no event \"99\" in the meet; no programme written");
         row("programme, no copies", "programme @natamar.mdb SPRING27 @out.pdf --copies 0", 2, "\"0\" copies cannot be printed: give a number from 1 to 99");
-        row("programme, too many copies", "programme @natamar.mdb SPRING27 @out.pdf --copies 100", 2, "\"100\" copies cannot be printed");
         row("programme of an event too big to seed", "programme @natamar.mdb SPRING27 @out.pdf --events 36", 1,
             "SPRING27: Event 36 has 1004 swims, more than the 1000 that can be seeded: its heats were not made\n"
             "SPRING27: No programme was written.\nopenmeet-db: no programme written",
