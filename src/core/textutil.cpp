@@ -1,5 +1,6 @@
 #include "textutil.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -93,6 +94,30 @@ bool FileExists(const QString &path)
         return false;
     QFile file(path);
     return file.open(QIODevice::ReadOnly);
+}
+
+bool ReadCappedFile(const QString &path, qint64 maxBytes, const QString &what, QByteArray &bytes,
+                    QString *error)
+{
+    bytes.clear();
+    const QString name = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Cannot read %1: %2").arg(name, file.errorString());
+        return false;
+    }
+    bytes = file.read(maxBytes + 1);
+    if (bytes.size() > maxBytes) {
+        bytes.clear();
+        if (error)
+            *error = QStringLiteral("%1 is larger than %2 MB, too large for %3")
+                         .arg(name)
+                         .arg(maxBytes / (1024 * 1024))
+                         .arg(what);
+        return false;
+    }
+    return true;
 }
 
 bool EventExists(const GalaState &gala, const QString &evNumber)

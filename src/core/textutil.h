@@ -40,6 +40,18 @@ QStringList SplitWords(QStringView text, QStringView separator = {});
 // failure.
 bool FileExists(const QString &path);
 
+// The largest file the meet day reads whole: heat work files, finals files and entry files.
+// A full meet writes well under a megabyte; a bigger file is damaged or of another kind, and
+// reading it whole would hold up the meet desk for minutes and take gigabytes of memory.
+inline constexpr qint64 MaxDayFileBytes = 4 * 1024 * 1024;
+
+// Reads the file at `path` whole into `bytes`, reading no more than `maxBytes` + 1 bytes of it
+// (so a file that grows, or a device, is bounded too). False when the file cannot be read or is
+// longer than `maxBytes`, with `error` (when given) naming the file: "Cannot read <path>:
+// <reason>" or "<path> is larger than 4 MB, too large for <what>".
+bool ReadCappedFile(const QString &path, qint64 maxBytes, const QString &what, QByteArray &bytes,
+                    QString *error);
+
 // True when `evNumber` equals the number of one of the loaded events (exact text comparison);
 // false when no events are loaded.
 bool EventExists(const GalaState &gala, const QString &evNumber);

@@ -8,7 +8,9 @@
 #include "core/filesync.h"
 #include "core/galastate.h"
 #include "core/prompts.h"
+#include "core/textutil.h"
 #include "entries/entrywriter.h"
+#include "meetdb/keywords.h"
 
 namespace Entries {
 
@@ -296,14 +298,8 @@ bool EndLastLine(QFile &file, QString *error)
 
 bool ReadWhole(const QString &path, QByteArray &data, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    data = file.readAll();
-    return true;
+    return Core::ReadCappedFile(path, Core::MaxDayFileBytes, QStringLiteral("an entry file"), data,
+                                error);
 }
 
 // ---- Layout and folder ----
@@ -862,7 +858,8 @@ bool RewriteParamFamily(const QString &paramFile, const QString &tmpIni, ParamFa
                         const QStringList &newLines, QString *error)
 {
     QByteArray original;
-    if (!ReadWhole(paramFile, original, error))
+    if (!Core::ReadCappedFile(paramFile, MeetDb::MaxGalaFileSize,
+                              QStringLiteral("a gala parameter file"), original, error))
         return false;
     const QByteArray prefix =
         family == ParamFamily::Events ? QByteArrayLiteral("event") : QByteArrayLiteral("club=");
@@ -898,7 +895,8 @@ bool RewriteParamFamily(const QString &paramFile, const QString &tmpIni, ParamFa
 
     // Back from tmp.ini, as written to disk, in one replace of the parameter file.
     QByteArray back;
-    if (!ReadWhole(tmpIni, back, error))
+    if (!Core::ReadCappedFile(tmpIni, MeetDb::MaxGalaFileSize,
+                              QStringLiteral("a gala parameter file"), back, error))
         return false;
     QSaveFile target(paramFile);
     if (!target.open(QIODevice::WriteOnly) || target.write(back) != back.size() ||

@@ -134,7 +134,10 @@ bool ParseSwimLines(const QByteArray &data, const QString &file, QList<SwimLine>
 bool ParseControlRecord(const QByteArray &data, const QString &file, int &nextNumber,
                         QString *error);
 
-// Reads a whole file; false with "Cannot read <path>: <reason>" in `error` when it cannot.
+// Reads a whole entry file; false with "Cannot read <path>: <reason>" in `error` when it
+// cannot, or "<path> is larger than 4 MB, too large for an entry file" past
+// Core::MaxDayFileBytes: no meet's entries come near that, and a file that big is not read into
+// memory.
 bool ReadWhole(const QString &path, QByteArray &data, QString *error);
 
 // The same from a file on disk; a file that cannot be read is an error naming it.

@@ -121,6 +121,10 @@ QString ReadEntrant(const Core::GalaState &gala, const QStringList &fields, Entr
         const QString fault = ReadSwim(gala, pair, swim);
         if (!fault.isEmpty())
             return fault;
+        // An entrant swims an event once; the window's one box per event cannot say it twice.
+        for (const EntrySwimRecord &earlier : std::as_const(record.Swims))
+            if (earlier.EventNumber == swim.EventNumber)
+                return QStringLiteral("event %1 is entered twice").arg(swim.EventNumber);
         record.Swims.append(swim);
     }
     if (record.Swims.isEmpty())

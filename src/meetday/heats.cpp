@@ -49,9 +49,12 @@ public:
                                        "\"Lane No\" = ? WHERE rowid = ?"));
     }
 
+    // An event refused by the seeding has an empty list, so its old heats are cleared as well:
+    // heats left from an earlier run would look like the current ones.
     void Write(const SeededEvent &seeded)
     {
-        if (seeded.Refused)
+        // A final refused for want of heat results leaves the event as it was.
+        if (seeded.NoHeatResults)
             return;
         // Seeds and lanes by swim; the first of a swim listed twice counts.
         QHash<SwimKey, int> seedOf;

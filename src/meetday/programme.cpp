@@ -27,7 +27,6 @@ using SwimKey = QPair<int, QString>; // entrant number, event number
 
 // A heat work file is small: a generous limit keeps a stray file of another kind from being
 // read whole.
-constexpr qint64 MaxHeatWorkFileBytes = 4 * 1024 * 1024;
 
 QByteArray SwimRecord(const EventListRow &row, int number, bool withClub)
 {
@@ -117,6 +116,11 @@ int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QSt
         *seeded = one;
     if (one.NoHeatResults)
         prompts.Message(NoHeatResultsMessage({one.PoolEvent}));
+    if (one.Refused) {
+        for (const QString &message : std::as_const(one.Messages))
+            prompts.Message(message);
+        return 0;
+    }
     if (count == 0)
         return 0;
     const QString dir = gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir;
@@ -194,14 +198,11 @@ bool ReadHeatWorkFile(const QString &path, bool graded, QList<WorkFileSwim> &swi
         swims.clear();
         return false;
     };
-    QFile file(path);
-    if (file.size() > MaxHeatWorkFileBytes)
-        return fail(1, QStringLiteral("the file is too large to be a heats file"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot read %1: %2").arg(name, file.errorString());
+    QByteArray bytes;
+    if (!Core::ReadCappedFile(path, Core::MaxDayFileBytes, QStringLiteral("a heats file"), bytes,
+                              error))
         return false;
-    }
-    QStringList lines = Core::DecodeTextFile(file.readAll()).split(u'\n');
+    QStringList lines = Core::DecodeTextFile(bytes).split(u'\n');
     for (QString &line : lines)
         if (line.endsWith(u'\r'))
             line.chop(1);
@@ -249,6 +250,12 @@ bool ReadHeatWorkFile(const QString &path, bool graded, QList<WorkFileSwim> &swi
         }
         swims.append(swim);
     }
+    // Records past the count mean a damaged first line. The fastest come last, so reading only
+    // the counted ones would quietly leave out the best swimmers.
+    if (at < lines.size())
+        return fail(at + 1, QStringLiteral("the file holds more than the %1 swimmers its first "
+                                           "line gives")
+                                .arg(count));
     return true;
 }
 

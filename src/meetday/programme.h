@@ -56,8 +56,9 @@ void WriteProgrammeEvent(MeetDb::Database &db, const QString &meetCode, const Se
 // with it the seeds and, with `assignNumbers`, the programme references (WriteProgrammeEvent;
 // the caller holds the transaction). Returns the number of swims listed, 0 when none or when
 // the event was skipped; `seeded`, when given, receives the seeding. Shows a file that cannot
-// be written and returns 0; throws MeetDb::DbError. The exports seed with
-// `programCreation` off: the event's maximum entries then apply.
+// be written, or why an event too big to seed was refused (`seeded` then is Refused), and
+// returns 0; throws MeetDb::DbError. The exports seed with `programCreation` off: the event's
+// maximum entries then apply.
 int MakeProgrammeEvent(MeetDb::Session &session, const Roster &roster, const QString &event,
                        bool onlyConfirmed, bool assignNumbers, Core::Prompts &prompts,
                        SeededEvent *seeded = nullptr, bool programCreation = true);

@@ -609,8 +609,11 @@ int ConfirmEntrant(RosterEntrant &entrant)
 bool ParseEntrantList(const QString &text, QList<int> &numbers, QString *error)
 {
     numbers.clear();
-    // A range wider than any meet is a typing slip, not a request for millions of numbers.
-    constexpr int widestRange = 100000;
+    // More numbers than any meet has entrants are a typing slip, not a request for millions of
+    // confirmations; the cap also bounds the work of a list of many wide ranges.
+    constexpr qint64 mostNumbers = 100000;
+    qint64 listed = 0;
+    QSet<int> seen;
     for (const QString &part : text.split(u',')) {
         const QStringList ends = part.split(u'-');
         bool ok = ends.size() <= 2;
@@ -618,13 +621,24 @@ bool ParseEntrantList(const QString &text, QList<int> &numbers, QString *error)
         int last = first;
         if (ok && ends.size() == 2)
             last = ends.at(1).trimmed().toInt(&ok);
-        if (!ok || first < 1 || last < first || last - first > widestRange) {
+        if (!ok || first < 1 || last < first) {
             *error = QStringLiteral("\"%1\" is not an entrant number or a range such as 7-9")
                          .arg(part.trimmed());
             return false;
         }
-        for (int n = first; n <= last; ++n)
-            numbers.append(n);
+        listed += qint64(last) - first + 1;
+        if (listed > mostNumbers) {
+            *error = QStringLiteral("the list names more than %1 entrant numbers").arg(mostNumbers);
+            return false;
+        }
+        // Counted in 64 bits: a range that ends at the largest number must not wrap round.
+        for (qint64 n = first; n <= last; ++n) {
+            // An entrant listed twice ("1-3,2") is still one entrant.
+            if (!seen.contains(int(n))) {
+                seen.insert(int(n));
+                numbers.append(int(n));
+            }
+        }
     }
     return true;
 }

@@ -140,8 +140,10 @@ void SortSwims(RosterEntrant &entrant);
 int SetAllConfirmed(Roster &roster, const Core::GalaState &gala, bool confirmed);
 // Confirms every swim of one entrant. Returns the number of swims.
 int ConfirmEntrant(RosterEntrant &entrant);
-// Reads a list of entrant numbers such as "1,4,7-9" (blanks allowed around the parts). Returns
-// false with `error` naming the part that is not a number or a rising range of numbers.
+// Reads a list of entrant numbers such as "1,4,7-9" (blanks allowed around the parts) into
+// `numbers`, each number once, in the order first listed. Returns false with `error` naming the
+// part that is not a number or a rising range of numbers, or when the parts name more than
+// 100000 numbers in all.
 bool ParseEntrantList(const QString &text, QList<int> &numbers, QString *error);
 // Removes the reserve mark "(Res)" from every swim. Returns the number of swims changed.
 int ClearReserves(Roster &roster);

@@ -122,8 +122,8 @@ struct SeededEvent
     int SplitHeatCount = 0;
     // False in a "Champs" finals session: seeds and heats are not written, the finals file is.
     bool WritesSeeds = true;
-    // Nothing is seeded or written for the event: more than MaxEventList swims, or a finals
-    // session without a heat rank for every finalist (NoHeatResults).
+    // Nothing is seeded or written for the event: more than MaxEventList swims (its heats are
+    // only cleared), or a finals session without a heat rank for every finalist (NoHeatResults).
     bool Refused = false;
     // A "Champs" finals session whose swims do not all carry a heat rank (a meet database holds
     // none): ordering them would put the finalists in entrant order, so no final is made.

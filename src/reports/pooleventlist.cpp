@@ -1,6 +1,6 @@
 #include "reports/pooleventlist.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 #include "core/galastate.h"
 #include "core/prompts.h"
@@ -47,20 +47,13 @@ PoolEventList LoadPoolEventList(MeetDb::Database &db, const QString &meetCode, c
     return list;
 }
 
-PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
-                                Core::Prompts &prompts)
+bool ReadHeatsFile(const QString &path, const QString &galaType, PoolEventList &list,
+                   QString *error)
 {
-    if (!QFile::exists(path)) {
-        prompts.Message(NoInputFileMessage);
-        return {};
-    }
+    list.clear();
     QList<MeetDay::WorkFileSwim> swims;
-    QString error;
-    if (!MeetDay::ReadHeatWorkFile(path, galaType == Core::GalaGraded, swims, &error)) {
-        prompts.Message(error);
-        return {};
-    }
-    PoolEventList list;
+    if (!MeetDay::ReadHeatWorkFile(path, galaType == Core::GalaGraded, swims, error))
+        return false;
     list.reserve(swims.size());
     for (const MeetDay::WorkFileSwim &swim : std::as_const(swims)) {
         PoolEventRow row;
@@ -75,6 +68,20 @@ PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
         row.Club = swim.Club;
         list.append(row);
     }
+    return true;
+}
+
+PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
+                                Core::Prompts &prompts)
+{
+    if (!QFileInfo::exists(path)) {
+        prompts.Message(NoInputFileMessage);
+        return {};
+    }
+    PoolEventList list;
+    QString error;
+    if (!ReadHeatsFile(path, galaType, list, &error))
+        prompts.Message(error);
     return list;
 }
 

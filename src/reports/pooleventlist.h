@@ -43,9 +43,16 @@ using PoolEventList = QList<PoolEventRow>;
 PoolEventList LoadPoolEventList(MeetDb::Database &db, const QString &meetCode, const QString &event,
                                 bool altClubCode);
 
-// The swims of a heat work file (see meetday/programme.h for its layout). A missing file shows
-// "No Input File for Event"; a damaged one shows a message naming the file and the line. Either
-// way the list comes back empty: half an event is never printed as if it were the whole.
+// The swims of a heat work file or a finals file (see meetday/programme.h for the layout) into
+// `list`. A file that cannot be read, is larger than Core::MaxDayFileBytes, or is damaged (its
+// count does not match the records that follow, a record is not whole) gives false with `error`
+// naming the file and the line, and an empty `list`: half an event is never printed as if it
+// were the whole.
+bool ReadHeatsFile(const QString &path, const QString &galaType, PoolEventList &list,
+                   QString *error);
+
+// The same for the programme pages: a missing file shows "No Input File for Event", a damaged
+// one its message; either way the list comes back empty.
 PoolEventList LoadHeatsFileList(const QString &path, const QString &galaType,
                                 Core::Prompts &prompts);
 

@@ -1,7 +1,10 @@
 #include "reports/printer.h"
 
+#include <algorithm>
+
 #include <QPagedPaintDevice>
 #include <QPen>
+#include <QTextBoundaryFinder>
 
 namespace Reports {
 
@@ -29,7 +32,24 @@ Qt::PenStyle PenStyle(DrawStyle style)
     return Qt::SolidLine;
 }
 
+bool LeftOut(char32_t c)
+{
+    return QChar::category(c) == QChar::Other_Control || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069) || c == 0x200E || c == 0x200F || c == 0x061C;
+}
+
 } // namespace
+
+QString PrintableText(const QString &text)
+{
+    // Every character left out is a single UTF-16 unit, so a pair is never split.
+    const auto unwanted = [](QChar c) { return LeftOut(c.unicode()); };
+    if (std::none_of(text.cbegin(), text.cend(), unwanted))
+        return text;
+    QString kept = text;
+    kept.removeIf(unwanted);
+    return kept;
+}
 
 Printer::Printer(QPagedPaintDevice &device, ReportFonts fonts)
     : m_device(device)
@@ -93,7 +113,7 @@ void Printer::FontChanged()
 
 double Printer::TextWidth(const QString &text) const
 {
-    return text.isEmpty() ? 0.0 : m_metrics.horizontalAdvance(text) / m_dpiX;
+    return text.isEmpty() ? 0.0 : m_metrics.horizontalAdvance(PrintableText(text)) / m_dpiX;
 }
 
 double Printer::TextHeight() const
@@ -171,7 +191,8 @@ void Printer::DrawText(const QString &text)
         return;
     m_painter.setFont(m_font);
     m_painter.setPen(Qt::black);
-    m_painter.drawText(QPointF(ToPixelX(m_x), ToPixelY(m_y) + m_metrics.ascent()), text);
+    m_painter.drawText(QPointF(ToPixelX(m_x), ToPixelY(m_y) + m_metrics.ascent()),
+                       PrintableText(text));
     m_inkOnPage = true;
 }
 
@@ -264,6 +285,43 @@ bool Printer::FitText(const QString &text, double width)
     return true;
 }
 
+QString Printer::CutToWidth(const QString &text, double width) const
+{
+    const QString shown = PrintableText(text);
+    if (TextWidth(shown) <= width)
+        return shown;
+    // The longest start, ended between two characters as a reader sees them, that fits with
+    // the mark; trailing blanks are dropped so that the mark stays against the text.
+    const QString mark = QStringLiteral(">");
+    QList<qsizetype> ends;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, shown);
+    for (qsizetype at = finder.toNextBoundary(); at > 0 && at < shown.size();
+         at = finder.toNextBoundary())
+        ends.append(at);
+    const auto start = [&](qsizetype i) {
+        QString part = shown.first(ends.at(i));
+        while (part.endsWith(u' '))
+            part.chop(1);
+        return part + mark;
+    };
+    // Widths grow with the length, so the longest start that fits is found by halving.
+    qsizetype low = 0;
+    qsizetype high = ends.size();
+    while (low < high) {
+        const qsizetype mid = (low + high) / 2;
+        if (TextWidth(start(mid)) <= width)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low == 0 ? mark : start(low - 1);
+}
+
+void Printer::PrintCut(const QString &text, double width)
+{
+    Print(CutToWidth(text, width));
+}
+
 void Printer::PrintFitted(const QString &text, double width)
 {
     const QString name = m_fontName;
@@ -273,7 +331,7 @@ void Printer::PrintFitted(const QString &text, double width)
     // Smaller type is lowered to stand on the same baseline as the rest of the line.
     const double y = m_y;
     m_y += (ascent - m_metrics.ascent()) / m_dpiY;
-    Print(text);
+    PrintCut(text, width);
     m_y = y;
     if (m_fontName != name)
         SetFontName(name);

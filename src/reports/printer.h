@@ -38,8 +38,15 @@ inline const QString FontArialNarrow = QStringLiteral("Arial Narrow");
 inline const QString FontTahoma = QStringLiteral("Tahoma");
 inline const QString FontOcrb = QStringLiteral("OCRB");
 
-// FitText never makes a text smaller than this, in points.
-inline constexpr double MinFitSize = 4.0;
+// FitText never makes a text smaller than this, in points: the smallest type that still reads
+// at arm's length. A text too long even then is cut to its column (PrintFitted).
+inline constexpr double MinFitSize = 7.0;
+
+// The text as the printer measures and draws it: control characters and the characters that
+// change the direction of the text around them (embeddings, overrides, isolates and the
+// direction marks U+200E, U+200F and U+061C) are left out. A name from a file or a database can
+// then neither print reversed nor run the text after it backwards.
+QString PrintableText(const QString &text);
 
 // The heading, regular and fixed-pitch families of SetFont ("H", "R" and "C").
 struct ReportFonts
@@ -139,8 +146,17 @@ public:
     bool FitText(const QString &text, double width);
 
     // Prints `text` at CurrentX as a print item that stays on the line, made to fit `width`
-    // inches by FitText, and then puts the font back as it was.
+    // inches by FitText, and then puts the font back as it was. A text that does not fit even at
+    // MinFitSize is cut as PrintCut cuts it.
     void PrintFitted(const QString &text, double width);
+    // Prints `text` at CurrentX as a print item that stays on the line, in the current font, cut
+    // by CutToWidth so that it cannot run into the next column.
+    void PrintCut(const QString &text, double width);
+    // The printable text (PrintableText) when it is at most `width` inches wide in the current
+    // font; otherwise its longest start that fits with ">" after it ("Featherstonehaugh-Wil>"),
+    // cut between two characters as a reader sees them and without blanks before the ">". Just
+    // ">" when not even one character fits.
+    QString CutToWidth(const QString &text, double width) const;
 
 private:
     void FontChanged();

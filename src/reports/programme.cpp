@@ -61,18 +61,17 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
         return std::nullopt;
     }
     if (masters) {
-        const std::optional<QString> copies = prompts.Input(
+        const std::optional<QString> typed = prompts.Input(
             QStringLiteral("Programme"), MeetDay::CopiesQuestion, QStringLiteral("1"));
-        bool ok = false;
-        const int n = copies ? copies->trimmed().toInt(&ok) : 0;
-        if (!ok || n < 1)
+        if (!typed)
             return std::nullopt;
-        // More copies than anyone prints are a typing slip, not a print run.
-        if (n > 99) {
-            prompts.Message(QStringLiteral("At most 99 copies can be printed at once"));
+        QString error;
+        const std::optional<int> copies = ReadCopies(*typed, &error);
+        if (!copies) {
+            prompts.Message(error);
             return std::nullopt;
         }
-        programme.Copies = n;
+        programme.Copies = *copies;
     }
 
     // Seed and write every chosen pool event; with the meet database all of them in one
@@ -85,8 +84,15 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
             transaction.emplace(session.MeetDb);
         for (const QString &event : MeetDay::SelectedPoolEvents(gala)) {
             MeetDay::SeededEvent one;
-            if (MeetDay::MakeProgrammeEvent(session, roster, event, false, assignNumbers, prompts,
-                                            &one) > 0)
+            const int listed = MeetDay::MakeProgrammeEvent(session, roster, event, false,
+                                                           assignNumbers, prompts, &one);
+            // A programme without one of the chosen events would look whole and is not; the
+            // open transaction takes back what was written of the others.
+            if (one.Refused) {
+                prompts.Message(NoProgrammeWrittenMessage);
+                return std::nullopt;
+            }
+            if (listed > 0)
                 seeded.append(std::move(one));
             else if (one.List.isEmpty() && !one.Refused)
                 empty << event;
@@ -94,7 +100,7 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
         if (transaction)
             transaction->Commit();
     } catch (const MeetDb::DbError &error) {
-        prompts.Message(error.Message() + QStringLiteral("\nNo programme was written."));
+        prompts.Message(error.Message() + u'\n' + NoProgrammeWrittenMessage);
         return std::nullopt;
     }
     if (seeded.isEmpty()) {
@@ -161,6 +167,19 @@ std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Ros
     return programme;
 }
 
+std::optional<int> ReadCopies(const QString &text, QString *error)
+{
+    bool ok = false;
+    const int copies = text.trimmed().toInt(&ok);
+    // More copies than anyone prints are a typing slip, not a print run.
+    if (ok && copies >= 1 && copies <= MaxCopies)
+        return copies;
+    *error = QStringLiteral("\"%1\" copies cannot be printed: give a number from 1 to %2")
+                 .arg(text.trimmed())
+                 .arg(MaxCopies);
+    return std::nullopt;
+}
+
 void PrintProgramme(Printer &printer, const Core::GalaState &gala, const Programme &programme)
 {
     for (int copy = 0; copy < programme.Copies; ++copy) {
@@ -216,8 +235,8 @@ QString ChampsEventDescription(const Core::GalaState &gala, const Core::GalaEven
     return text;
 }
 
-QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
-                              Core::Prompts &prompts)
+std::optional<QByteArray> ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
+                                             Core::Prompts &prompts)
 {
     // Lane label and the finals-file record it takes, counted back from the best qualifier.
     static const QList<QPair<QByteArray, int>> lanes = {{"1", 4}, {"2", 2},  {"3", 0}, {"4", 1},
@@ -230,8 +249,14 @@ QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finals
         PoolEventList finalists;
         if (MeetDay::SafeEventFileName(event.EvNumber)) {
             const QString path = QDir(finalsDir).filePath(MeetDay::FinalsFileName(event.EvNumber));
-            if (QFileInfo::exists(path))
-                finalists = LoadHeatsFileList(path, Core::GalaChamps, prompts);
+            const QFileInfo file(path);
+            QString error;
+            // A damaged file would print a final with the wrong swimmers in the lanes, or none.
+            if (file.exists() && file.size() > 0 &&
+                !ReadHeatsFile(path, Core::GalaChamps, finalists, &error)) {
+                prompts.Message(error);
+                return std::nullopt;
+            }
         }
         const int c = int(finalists.size());
         if (c == 0) {
@@ -267,9 +292,11 @@ QString CreateChampsProgramme(MeetDb::Session &session, Core::Prompts &prompts)
     const QString path = QDir(dir).filePath(name);
     if (QFileInfo::exists(path) && !prompts.AskYesNo(OverwriteQuestion, true))
         return {};
-    const QByteArray bytes = ChampsProgrammeCsv(gala, dir, prompts);
+    const std::optional<QByteArray> bytes = ChampsProgrammeCsv(gala, dir, prompts);
+    if (!bytes)
+        return {};
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) < 0 || !file.commit()) {
         prompts.Message(QStringLiteral("Cannot write the programme file %1: %2")
                             .arg(QDir::toNativeSeparators(path), file.errorString()));
         return {};

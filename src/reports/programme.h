@@ -35,6 +35,10 @@ inline const QString ProgrammeNotApplicable = QStringLiteral("Not Applicable to 
 inline const QString NoProgrammeEntriesMessage =
     QStringLiteral("No entries in the chosen events: there is no programme to print");
 inline const QString LoadDiskMessage = QStringLiteral("Cannot Load Event");
+inline const QString NoProgrammeWrittenMessage = QStringLiteral("No programme was written.");
+
+// The most copies of a "Masters" programme printed in one run.
+inline constexpr int MaxCopies = 99;
 
 struct Programme
 {
@@ -47,10 +51,14 @@ struct Programme
 // Prepares the programme of the selected events (EvSelected) of any meet but a "Champs" one.
 // Without the meet database the heat work files are written to the work directory and the
 // pages are read back from them. Returns nothing when the command ends early: a "Champs" meet,
-// a refused question, or a database fault (its message shown; nothing of the run is written
-// then).
+// a refused question or number of copies, an event too big to seed, or a database fault (its
+// message shown; nothing of the run is written to the meet database then).
 std::optional<Programme> PrepareProgramme(MeetDb::Session &session, MeetDay::Roster &roster,
                                           Core::Prompts &prompts);
+
+// The number of copies typed at "How many copies?": 1 to MaxCopies. Otherwise nothing, with
+// `error` naming the text and the range allowed.
+std::optional<int> ReadCopies(const QString &text, QString *error);
 
 // Draws every copy of the programme, each copy from a fresh sheet, and ends the document.
 void PrintProgramme(Printer &printer, const Core::GalaState &gala, const Programme &programme);
@@ -80,14 +88,14 @@ QString ChampsEventDescription(const Core::GalaState &gala, const Core::GalaEven
 // The programme CSV: per event of the meet, in event-list order, the event and its description,
 // "BCP", "H", then the lanes of its final from the event's finals file in `finalsDir` (best
 // qualifier in lane 3, the next in lane 4, then 2, 5 and 1, and two reserves), or "No finalists"
-// when the file is missing or empty. A damaged finals file shows a message naming it, and its
-// event is written as having no finalists.
-QByteArray ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
-                              Core::Prompts &prompts);
+// when the file is missing or empty. A damaged finals file (ReadHeatsFile) is shown with its
+// name and line, and nothing is returned: the CSV is not written.
+std::optional<QByteArray> ChampsProgrammeCsv(const Core::GalaState &gala, const QString &finalsDir,
+                                             Core::Prompts &prompts);
 
 // "Programme" of a "Champs" meet: asks that the finals files have been exported and for the
 // output file (an existing one only with a Yes to "Overwrite existing file"), then writes the
-// CSV whole. Returns the path written, or "" when nothing was.
+// CSV whole. Returns the path written, or "" when nothing was (a damaged finals file included).
 QString CreateChampsProgramme(MeetDb::Session &session, Core::Prompts &prompts);
 
 } // namespace Reports

@@ -335,13 +335,18 @@ double ProgrammePages::PrintHeatBlock(const ProgrammeEvent &event, const QString
                relay ? QStringLiteral("Holders & Meet Record")
                      : QStringLiteral("Holders & Meet Records"));
         p.SetFont(QStringLiteral("R"), 10, {}, {});
-        const double columns[] = {0.12, 0.37, 1.67, 2.14, 2.64};
+        // Each field is cut where the next one starts, the last at the column's edge; the
+        // columns are tight, so a short code such as "MR" just fits its own.
+        const double columns[] = {0.12, 0.37, 1.67, 2.14, 2.64, 3.5};
         auto holder = [&](const QStringList &fields, double left, double y, bool skipThird) {
             for (int f = 0; f < 5; ++f) {
                 if (skipThird && f == 2)
                     continue;
+                const int next = skipThird && f == 1 ? 3 : f + 1;
                 p.SetFontItalic(f == 4);
-                TextAt(p, left + columns[f], y, fields.value(f));
+                p.SetCurrentX(left + columns[f]);
+                p.SetCurrentY(y);
+                p.PrintCut(fields.value(f), columns[next] - columns[f]);
             }
             p.SetFontItalic(false);
         };

@@ -113,7 +113,7 @@ header; lines starting "#" are comments; every other line is one entrant:
 Kind is I (a swimmer of an open or masters meet; Age is the date of birth, or the masters
 age-group letter), R (a masters relay team; Age is the relay's group name) or M (a club member
 of a member gala; Name forename first, Age the date of birth). Events are blank-separated
-event=time pairs; the time may be empty or NT. A field holding a comma is quoted ("Smith, Jo").
+event=time pairs, each event once; the time may be empty or NT. A field holding a comma is quoted ("Smith, Jo").
 
 Every entrant is checked as the entry window's "Record" checks it: real dates of birth, events
 of the meet for the entrant's sex and group, an age that fits the group, strict entry times.
@@ -164,12 +164,14 @@ to the PDF file OUT.pdf. Events swum together print as one event under their fir
 
   --heading TEXT     prints the page heading (the meet's title) with TEXT as the session line
   --highlight CLUB   prints the swimmers of the club with this code in bold italic
-  --copies N         copies of a Masters programme, each from a new sheet (1 unless given)
+  --copies N         copies of a Masters programme, each from a new sheet: 1 (unless given)
+                     to 99
   --keep-numbers     keeps the programme references of an earlier run (the answer No to the
                      question about overwriting the old competitor numbers)
 
 OUT.pdf is written under a temporary name and renamed when it is complete. The window's
-messages go to the standard error.
+messages go to the standard error. An event of more than 1000 swims cannot be seeded: it is
+named, and no programme is written.
 )";
 
 const char *const ProgrammeCsvHelp = R"(Usage: openmeet-db programme-csv FILE CODE OUT.csv
@@ -178,7 +180,8 @@ Writes the programme CSV of the Champs meet CODE of the meet database FILE to OU
 "Programme" of the meet-day window does once the finals files have been exported: per event the
 event and its description, "BCP", "H", and the lanes of its final from the event's finals file in
 the meet's work directory (the current directory when the meet names none, as for make-heats),
-or "No finalists". An existing OUT.csv is replaced.
+or "No finalists". An existing OUT.csv is replaced. A damaged finals file is reported with its
+name and line, and nothing is written.
 )";
 
 const char *const MakeHeatsHelp =
@@ -558,6 +561,12 @@ int Programme(const QStringList &args)
     }
     if (positional.size() != 3)
         return WrongArguments(ProgrammeHelp);
+    // Checked here for every kind of meet, though only a Masters programme asks for copies.
+    QString copiesError;
+    if (!Reports::ReadCopies(prompts.Copies, &copiesError)) {
+        PrintLine(stderr, QStringLiteral("openmeet-db: ") + copiesError);
+        return WrongArguments(ProgrammeHelp);
+    }
     const QString &code = positional.at(1);
 
     MeetDb::Session session;
@@ -640,10 +649,12 @@ int ProgrammeCsv(const QStringList &args)
             QStringLiteral("meet %1 is not a Champs meet; no programme written").arg(args.at(1)));
     const Core::GalaState &gala = session.Gala;
     const QString dir = gala.WorkDir.isEmpty() ? QDir::currentPath() : gala.WorkDir;
-    const QByteArray bytes = Reports::ChampsProgrammeCsv(gala, dir, prompts);
+    const std::optional<QByteArray> bytes = Reports::ChampsProgrammeCsv(gala, dir, prompts);
     ReportMessages(prompts, args.at(1));
+    if (!bytes)
+        return Fail(QStringLiteral("no programme written"));
     QSaveFile file(args.at(2));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) < 0 || !file.commit())
         return Fail(QStringLiteral("cannot write %1: %2").arg(args.at(2), file.errorString()));
     PrintLine(stdout, QStringLiteral("Wrote the programme of meet %1 to %2 (%3 events)")
                           .arg(args.at(1), args.at(2))

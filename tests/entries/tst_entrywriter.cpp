@@ -281,6 +281,9 @@ private Q_SLOTS:
         QTest::newRow("refused")
             << QByteArray("R,Velmora Ladies,VMSC,F,R999,,18=2:21.90\nI,Ann Lee,VMSC,F,05/03/2015,,1=35.00\n")
             << "in.csv:2: \"R999\" is not a relay group of this meet\nin.csv:3: Ann Lee is too young for masters at 12";
+        QTest::newRow("an event twice on a line")
+            << QByteArray("I,Ann Lee,VMSC,F,05/03/1980,,1=35.00\nI,Bea Corr,VMSC,F,05/03/1981,,1=35.00 1=36.00\n")
+            << "in.csv:3: event 1 is entered twice";
         // clang-format on
     }
     void mastersImport()

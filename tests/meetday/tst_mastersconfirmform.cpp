@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "core/galastate.h"
+#include "core/textutil.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetday/roster.h"
 #include "meetday/swimlineroster.h"
@@ -749,6 +750,67 @@ private Q_SLOTS:
         QCOMPARE(names.join(u' ') + u' ' + QLatin1Char("NY"[files.LoadFinalRank]) +
                      QLatin1Char("NY"[files.SaveFinalRank]) + u' ' + swimLines,
                  f[3]);
+    }
+
+    // An entry file is read whole only up to the size of the heats files; one byte more is
+    // refused with the file's name. Rows: bytes over the cap.
+    void entryFileCap_data()
+    {
+        QTest::addColumn<int>("over");
+        QTest::newRow("at the cap") << 0;
+        QTest::newRow("one byte past") << 1;
+    }
+    void entryFileCap()
+    {
+        QFETCH(int, over);
+        EntryGala meet("Open", Events); // without the meet database
+        QByteArray entries = "1,\"Ann Lee\",\"ASHB\",\"01/02/10\",\"F\"\r\n1\r\n"
+                             "\"1\",\"35.10\",#FALSE#\r\n";
+        entries.append(Core::MaxDayFileBytes + over - entries.size(), ' ');
+        const QString path = meet.dir.Write("intent.vb", entries);
+        Roster roster;
+        const LoadResult loaded = LoadRoster(meet.session, meet.prompts, roster);
+        QCOMPARE(int(loaded), int(over == 0 ? LoadResult::Loaded : LoadResult::Failed));
+        QCOMPARE(roster.size(), over == 0 ? 1 : 0);
+        QCOMPARE(meet.prompts.Messages.value(0),
+                 over == 0 ? QString()
+                           : path + " is larger than 4 MB, too large for an entry file");
+    }
+
+    // Entrant numbers as "confirm" takes them: each number once, in the order listed, up to
+    // the largest there is; a range may not fall and the list may not name more than 100000.
+    void entrantList_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("numbers"); // or the error
+        // clang-format off
+        QTest::newRow("numbers and a range")    << "1,4,7-9"               << "1 4 7 8 9";
+        QTest::newRow("listed twice")           << "1-3,2, 3 ,1"           << "1 2 3";
+        QTest::newRow("the largest number")     << "2147483647"            << "2147483647";
+        QTest::newRow("a range ending there")   << "2147483645-2147483647" << "2147483645 2147483646 2147483647";
+        QTest::newRow("one past the largest")   << "2147483648"            << "\"2147483648\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("a range ending past it") << "2147483646-2147483648" << "\"2147483646-2147483648\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("falling range")          << "9-3"                   << "\"9-3\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("zero")                   << "0"                     << "\"0\" is not an entrant number or a range such as 7-9";
+        QTest::newRow("as many as allowed")     << "1-50000,50001-100000"  << "100000";
+        QTest::newRow("one more")               << "1-50000,50000-100000"  << "the list names more than 100000 entrant numbers";
+        // clang-format on
+    }
+    void entrantList()
+    {
+        QFETCH(QString, text);
+        QList<int> numbers;
+        QString error;
+        QString result;
+        if (ParseEntrantList(text, numbers, &error)) {
+            QStringList listed;
+            for (int n : std::as_const(numbers))
+                listed << QString::number(n);
+            result = numbers.size() > 10 ? QString::number(numbers.size()) : listed.join(u' ');
+        } else {
+            result = error;
+        }
+        QTEST(result, "numbers");
     }
 
     // Load and save through intent.vb: the day's layout byte for byte, one backup of the file

@@ -259,6 +259,7 @@ private Q_SLOTS:
             << "Masters|5|Hdw|C1@1 C2@2 C3@3 C4@4 A1@5|B1@1 B3@2 B5@3 B4@4 B2@5|A2@1 A4@2 A6@3 A5@4 A3@5|Less than 5 swimmers in age group C"
             << Field("A", 6, 100, "A") + Field("B", 5, 50, "B") + Field("C", 4, 200, "C");
         QTest::newRow("champs finals write no seeds") << "Champs|6|FINALS||" << QStringList{"B 30.00 - - 2", "A 31.00 - - 1"};
+        QTest::newRow("as many swims as can be seeded") << "Open|6|||Too many swimmers for 40 heats in event 1" << Field("S", MaxEventList, 2000);
         QTest::newRow("too many swims") << "Open|6|||Event 1 has 1001 swims" << Field("S", MaxEventList + 1, 2000);
         // clang-format on
     }
@@ -320,7 +321,8 @@ private Q_SLOTS:
 
     // Each row changes the meet of HeatsMeet: "confirmed" seeds only confirmed entries, "limit"
     // caps event 1 at 4 entries and swims every heat, "only1" leaves only events 1 and 2
-    // selected, "finals" makes it a champs finals session, "nodb" takes the meet database away.
+    // selected, "finals" makes it a champs finals session, "nodb" takes the meet database away,
+    // "huge" enters swimmers in event 1 up to one more than can be seeded.
     void makeHeats_data()
     {
         QTest::addColumn<QString>("setup");
@@ -349,6 +351,12 @@ private Q_SLOTS:
         // Without the meet database the heats are made and kept for the window; nothing is
         // written anywhere.
         QTest::newRow("no meet database") << "nodb" << "" << QStringList{none + "4"};
+        // Pool event 1 is refused, and the heats of its earlier run are cleared with it; event 3
+        // is seeded in the same run.
+        QTest::newRow("too many swims") << "huge"
+            << "10|1|0|~|39.00||0 11|1|0|~|~||0 12|1|0|~|~||0 13|1|0|~|~||0 14|1|0|~|~||0 20|2|0|~|~||0 30|3|1|3|1:20.00||0 31|3|2|3|1:10.00||0"
+            << QStringList{"Event 1 has 1001 swims, more than the 1000 that can be seeded: its heats were not made",
+                           "No (confirmed) entries for event 4"};
         // clang-format on
     }
 
@@ -373,6 +381,8 @@ private Q_SLOTS:
             gala.WorkDir = meet.dir.Path();
         }
         gala.UseMeetDb = !setup.contains("nodb");
+        if (setup.contains("huge"))
+            meet.roster += MakeRoster("1", Field("X", MaxEventList - 5, 3000), 100);
         const QStringList before = meet.Swims();
         QList<SeededEvent> seeded;
         // Nothing is made when every event is refused.
@@ -417,7 +427,7 @@ private Q_SLOTS:
             return out;
         };
         QCOMPARE(describe(stored), describe(HeatLines(seeded)));
-        QVERIFY(!stored.isEmpty());
+        QCOMPARE(stored.isEmpty(), setup == "huge"); // event 3 there has too few to seed
     }
 
     // The finals file holds the qualifiers up to a full final, two more in programme creation,

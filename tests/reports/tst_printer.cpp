@@ -139,7 +139,8 @@ private Q_SLOTS:
         QTest::newRow("exactly as wide")         << 1.0  << 0.0 << true << "Times New Roman" << 12.0;
         // One point too wide: the narrow family alone makes it fit.
         QTest::newRow("one point too wide")      << 1.0  << 1.0 << true << "Arial Narrow"    << 12.0;
-        QTest::newRow("needs smaller type")      << 0.6  << 0.0 << true << "Arial Narrow"    << 7.0;
+        QTest::newRow("fits at the smallest size") << 0.6 << 0.0 << true << "Arial Narrow"    << Reports::MinFitSize;
+        QTest::newRow("needs a size smaller still") << 0.5 << 0.0 << false << "Arial Narrow"   << Reports::MinFitSize;
         QTest::newRow("cannot fit: stops at the smallest size") << 0.001 << 0.0 << false << "Arial Narrow" << Reports::MinFitSize;
         // clang-format on
     }
@@ -162,6 +163,92 @@ private Q_SLOTS:
             // The largest size that fits: a point more would not.
             p.SetFontSize(size + 1);
             QVERIFY(!fits || size == 12 || p.TextWidth(text) > width);
+        });
+    }
+
+    // Control characters and the characters that turn text round are neither measured nor
+    // drawn; the characters either side of each range are kept.
+    void printableText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("printed");
+        const auto row = [](const char *tag, char16_t c, bool kept) {
+            QTest::newRow(tag) << u"Ann"_qs + QChar(c) + u"Lee"_qs
+                               << (kept ? u"Ann"_qs + QChar(c) + u"Lee"_qs : u"AnnLee"_qs);
+        };
+        // clang-format off
+        row("NUL", 0x0000, false);           row("unit separator", 0x001F, false);
+        row("tab", 0x0009, false);           row("blank", 0x0020, true);
+        row("DEL", 0x007F, false);           row("C1 next line", 0x0085, false);
+        row("C1 last", 0x009F, false);       row("no-break space", 0x00A0, true);
+        row("Arabic semicolon", 0x061B, true); row("Arabic letter mark", 0x061C, false);
+        row("Arabic sign", 0x061D, true);    row("zero width joiner", 0x200D, true);
+        row("left-to-right mark", 0x200E, false); row("right-to-left mark", 0x200F, false);
+        row("hyphen", 0x2010, true);         row("paragraph separator", 0x2029, true);
+        row("LR embedding", 0x202A, false);  row("RL override", 0x202E, false);
+        row("narrow no-break space", 0x202F, true); row("before the isolates", 0x2065, true);
+        row("LR isolate", 0x2066, false);    row("pop isolate", 0x2069, false);
+        row("after the isolates", 0x206A, true);
+        QTest::newRow("override of a whole name") << u"\u202Eeel nnA\u202C"_qs << u"eel nnA"_qs;
+        QTest::newRow("letters outside the BMP") << u"\U0001D49C\U0001D49D"_qs << u"\U0001D49C\U0001D49D"_qs;
+        // clang-format on
+    }
+
+    void printableText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, printed);
+        QCOMPARE(Reports::PrintableText(text), printed);
+        // Measured as drawn.
+        Reports::PdfReport("t", {}, [&](Reports::Printer &p) {
+            QCOMPARE(p.TextWidth(text), p.TextWidth(printed));
+        });
+    }
+
+    // A right-to-left override reaches the PDF as nothing: the name reads as written.
+    void overrideNotDrawn()
+    {
+        const PdfContents pdf = PdfWords(Reports::PdfReport(
+            "t", {}, [](Reports::Printer &p) { p.PrintLine(u"\u202EAnn Lee\u202C 31.20"_qs); }));
+        QCOMPARE(pdf.Words.size(), 3);
+        QCOMPARE(pdf.Words.at(0).Text + u' ' + pdf.Words.at(1).Text, u"Ann Lee"_qs);
+    }
+
+    // Rows: the text, the width as the width of `room` in 10 pt Arial Narrow plus `points`, and
+    // what is printed.
+    void cutToWidth_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("room");
+        QTest::addColumn<double>("points");
+        QTest::addColumn<QString>("printed");
+        // clang-format off
+        QTest::newRow("exactly as wide")       << "Ann Lee" << "Ann Lee" << 0.0   << "Ann Lee";
+        QTest::newRow("a hair too wide")       << "Ann Lee" << "Ann Lee" << -0.01 << "Ann L>";
+        QTest::newRow("cut with the mark")     << "Ann Lee" << "Ann L>"  << 0.0   << "Ann L>";
+        QTest::newRow("no blank before >")     << "Ann Lee" << "Ann L>"  << -0.01 << "Ann>";
+        QTest::newRow("only the mark fits")    << "Ann Lee" << ">"       << 0.0   << ">";
+        QTest::newRow("not even the mark")     << "Ann Lee" << ""        << 0.0   << ">";
+        QTest::newRow("override left out")     << u"\u202EAnn Lee"_qs << "Ann L>" << 0.0 << "Ann L>";
+        // An accent typed as a mark of its own stays with its letter.
+        QTest::newRow("accent kept with its letter") << u"Zoe\u0308 Lee"_qs << "Zoe>" << 0.0 << u"Zoe\u0308>"_qs;
+        QTest::newRow("pair of a letter outside the BMP") << u"A\U0001D49C\U0001D49C"_qs << u"A\U0001D49C>"_qs << -0.01 << "A>";
+        // clang-format on
+    }
+
+    void cutToWidth()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, room);
+        QFETCH(double, points);
+        Reports::PdfReport("t", {}, [&](Reports::Printer &p) {
+            p.SetFontName(Reports::FontArialNarrow);
+            p.SetFontSize(10);
+            const double width = p.TextWidth(room) + points / 72;
+            const QString cut = p.CutToWidth(text, width);
+            QTEST(cut, "printed");
+            QVERIFY(cut.isValidUtf16());
+            QVERIFY(cut == u">"_qs || p.TextWidth(cut) <= width);
         });
     }
 

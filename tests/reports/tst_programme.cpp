@@ -4,10 +4,12 @@
 #include <QTest>
 
 #include "core/startup.h"
+#include "core/textutil.h"
 #include "entries/entryimport.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetday/programme.h"
 #include "meetday/roster.h"
+#include "meetday/seeding.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/database.h"
 #include "meetdb/meetimport.h"
@@ -327,6 +329,11 @@ private Q_SLOTS:
         QTest::newRow("graded, points") << "Graded" << six + ",12\r\n" << "points 12";
         QTest::newRow("graded, 8") << "Graded" << six + ",12,1\r\n" << "line 2: a swimmer needs 6 or 7 fields, this line has 8";
         QTest::newRow("open, 7") << "Open" << six + ",12\r\n" << "line 2: a swimmer needs 6 fields, this line has 7";
+        // A count one short would leave out the last, fastest swimmer.
+        QTest::newRow("count one short") << "Open" << QByteArray("1\r\n\"7\",\"3\",\"A\",\"x\",\"1:00.00\",-1\r\n\"VMSC\"\r\n\"8\",\"3\",\"B\",\"x\",\"59.00\",-1\r\n")
+                                         << "line 4: the file holds more than the 1 swimmers its first line gives";
+        QTest::newRow("one byte past the cap") << "Open" << QByteArray(Core::MaxDayFileBytes + 1, ' ')
+                                               << "wk3.vb is larger than 4 MB, too large for a heats file";
         // clang-format on
     }
 
@@ -497,10 +504,14 @@ private Q_SLOTS:
     // three finalists, event 3 of a stroke with no name and no finals file. Rows: finals files
     // for events 1 and 2|answers (y, n or text typed)|out.csv there already|the golden file
     // written ("" for none)|"none" when no file is named.
+    // "e" lays empty finals files, "d" a finals file of event 2 that holds one record more than
+    // its count: the file is named, and no CSV is written.
     void champsCommand_data()
     {
         AddRows({"1|y,out.csv|0|champs.csv|", "0|y,out.csv|0|champs-none.csv|", "1|n|0||",
-                 "1|y, |0||none", "1|y,out.csv,n|1||", "1|y,out.csv,y|1|champs.csv|"});
+                 "1|y, |0||none", "1|y,out.csv,n|1||", "1|y,out.csv,y|1|champs.csv|",
+                 "e|y,out.csv|0|champs-none.csv|", "d|y,out.csv|0||damaged",
+                 "d|y,out.csv,y|1||damaged"});
     }
     void champsCommand()
     {
@@ -512,21 +523,80 @@ private Q_SLOTS:
         session.Gala.Groups << Core::GalaGroup{"U/11", "12 Years", "Under-11", "Juniors"};
         for (const char *event : {"1|F|50|FS|U/11", "2|M|0100|BK|U/11", "3|F|25|XX|U/11"})
             session.Gala.Events << Event(event);
-        for (const char *name : {"wk1-f.vb", "wk2-f.vb"})
-            if (f[0] == u"1")
-                dir.Write(name,
-                          TestDir::Read(TestDataPath(QStringLiteral("programme/finals/") + name)));
+        for (const char *name : {"wk1-f.vb", "wk2-f.vb"}) {
+            QByteArray bytes =
+                TestDir::Read(TestDataPath(QStringLiteral("programme/finals/") + name));
+            if (f[0] == u"e")
+                bytes.clear();
+            if (f[0] == u"d" && QByteArray(name) == "wk2-f.vb")
+                bytes.replace(0, 1, "2");
+            if (f[0] != u"0")
+                dir.Write(name, bytes);
+        }
         const QString out = f[2] == u"1" ? dir.Write("out.csv", "old") : dir.FilePath("out.csv");
         ScriptedPrompts prompts;
         for (const QString &a : f[1].split(u','))
             a == "y" ? prompts.Yes() : a == "n" ? prompts.No() : prompts.Type(a);
         const QString path = Reports::CreateChampsProgramme(session, prompts);
-        QCOMPARE(prompts.Messages.join(u'|'),
-                 f[4].isEmpty() ? QString() : Reports::NoFileSpecifiedMessage);
+        const QString damaged = dir.FilePath("wk2-f.vb") +
+                                ", line 4: the file holds more than the 2 swimmers its first line "
+                                "gives";
+        QCOMPARE(prompts.Messages.join(u'|'), f[4] == u"none"      ? Reports::NoFileSpecifiedMessage
+                                              : f[4] == u"damaged" ? damaged
+                                                                   : QString());
         QCOMPARE(path.isEmpty(), f[3].isEmpty());
         QCOMPARE(QFile::exists(out), f[2] == u"1" || !f[3].isEmpty());
-        if (!f[3].isEmpty())
-            QCOMPARE(TestDir::Read(out), TestDir::Read(TestDataPath("programme/" + f[3])));
+        QCOMPARE(TestDir::Read(out), f[3].isEmpty()
+                                         ? QByteArray(f[2] == u"1" ? "old" : "")
+                                         : TestDir::Read(TestDataPath("programme/" + f[3])));
+    }
+
+    // An event of more swims than can be seeded ends the programme with its name, before
+    // anything is printed or kept: event 5 comes after four events already written. Rows: swims
+    // over the limit.
+    void tooManySwims_data()
+    {
+        QTest::addColumn<int>("over");
+        QTest::newRow("as many as can be seeded") << 0;
+        QTest::newRow("one more") << 1;
+    }
+    void tooManySwims()
+    {
+        QFETCH(int, over);
+        FixtureMeet fixture;
+        QVERIFY(fixture.MakeProgramme());
+        int swims = 0;
+        for (const MeetDay::RosterEntrant &entrant : std::as_const(fixture.roster))
+            for (const MeetDay::RosterSwim &swim : entrant.Swims)
+                swims += swim.EventNumber == QLatin1String("5") ? 1 : 0;
+        for (int k = swims; k < MeetDay::MaxEventList + over; ++k)
+            fixture.roster << Entrant(
+                QStringLiteral("%1|Extra %1|01/01/10|F|5=40.00").arg(k + 1000));
+        const QStringList before = fixture.Progrefs(QStringLiteral("1"));
+        if (over == 0) {
+            QVERIFY(fixture.Run());
+            QVERIFY(fixture.Progrefs(QStringLiteral("1")) != before);
+            return;
+        }
+        QVERIFY(!Reports::PrepareProgramme(fixture.session, fixture.roster, fixture.prompts));
+        QCOMPARE(fixture.prompts.Messages,
+                 (QStringList{"Event 5 has 1001 swims, more than the 1000 that can be seeded: its "
+                              "heats were not made",
+                              Reports::NoProgrammeWrittenMessage}));
+        QCOMPARE(fixture.Progrefs(QStringLiteral("1")), before);
+    }
+
+    // The answer to "How many copies?" of a masters programme: 1 to 99.
+    void copies_data() { AddRows({"1|1", "99|99", " 7 |7", "0|", "100|", "-1|", "x|", "|"}); }
+    void copies()
+    {
+        const QStringList f = RowCells();
+        QString error;
+        QCOMPARE(Reports::ReadCopies(f[0], &error).value_or(0), f[1].toInt());
+        QCOMPARE(error, f[1].isEmpty()
+                            ? "\"" + f[0].trimmed() +
+                                  "\" copies cannot be printed: give a number from 1 to 99"
+                            : QString());
     }
 
     // With the work folder on a floppy, the disk is asked for; declined, nothing is listed. A
@@ -622,8 +692,8 @@ private Q_SLOTS:
         QCOMPARE(meet.size(), 6);
         for (const PdfWord &word : meet)
             QVERIFY(qAbs(word.Left - 0.75) < 0.01 && word.Bottom - word.Top > 0.18);
-        // The long name is narrowed to stay clear of the DoB column.
-        const QList<PdfWord> longName = FindWords(words, "Featherstonehaugh-Wilberforce");
+        // The long name is narrowed, then cut, to stay clear of the DoB column.
+        const QList<PdfWord> longName = FindWords(words, "Featherstonehaugh-Wilberf>");
         QVERIFY(longName.size() == 1 && longName[0].Right < 0.75 + Reports::DobColumn);
 
         fixture.session.Gala.Clubs.append({QStringLiteral("ALL"), QStringLiteral("All clubs")});

@@ -162,6 +162,9 @@ private Q_SLOTS:
         row("confirm, newer version", "confirm @natamar.mdb SPRING27 --all", 1,
             "was made by a newer version of the program (its version is 2, this program's is 1)",
             R"(INSERT INTO "Version Table" ("Version") VALUES (2))");
+        row("confirm an entrant twice", "confirm @natamar.mdb SPRING27 --entrants 1-3,2", 0, "Confirmed 9 swims of 3 entrants in meet SPRING27\n", "", {confirmed, "1 2 3"});
+        row("confirm the largest number", "confirm @natamar.mdb SPRING27 --entrants 2147483647", 1, "entrant 2147483647 is not in meet SPRING27; nothing confirmed");
+        row("an event twice on a line", "add-entries @natamar.mdb SPRING27 @dup.csv", 1, "dup.csv:2: event 11 is entered twice\nopenmeet-db: no entries added");
         // The fastest (38) in the middle lane.
         row("heats", "make-heats @natamar.mdb SPRING27 --events 35-36", 0,
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
@@ -196,10 +199,20 @@ private Q_SLOTS:
             "CREATE UNIQUE INDEX \"One blank\" ON \"Swim Table\" (\"Meet Specific\") WHERE \"Meet Specific\" = ''");
         row("programme, unknown club", "programme @natamar.mdb SPRING27 @out.pdf --highlight NOPE", 1, "no club \"NOPE\" in the meet; no programme written");
         row("programme, unknown event", "programme @natamar.mdb SPRING27 @out.pdf --events 36,99", 1, "no event \"99\" in the meet; no programme written");
+        row("programme, no copies", "programme @natamar.mdb SPRING27 @out.pdf --copies 0", 2, "\"0\" copies cannot be printed: give a number from 1 to 99");
+        row("programme of an event too big to seed", "programme @natamar.mdb SPRING27 @out.pdf --events 36", 1,
+            "SPRING27: Event 36 has 1004 swims, more than the 1000 that can be seeded: its heats were not made\n"
+            "SPRING27: No programme was written.\nopenmeet-db: no programme written",
+            R"(WITH RECURSIVE n(x) AS (SELECT 1001 UNION ALL SELECT x + 1 FROM n WHERE x < 2001) )"
+            R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", "Event number", "Entry Time") SELECT 'SPRING27', x, '36', '40.00' FROM n)");
         row("programme without entries", "programme @natamar.mdb GRADED @out.pdf", 1,
             "GRADED: No entries in the chosen events: there is no programme to print\nopenmeet-db: no programme written");
         row("programme file", "programme-csv @natamar.mdb CHAMPS27 @out.csv", 0, "Wrote the programme of meet CHAMPS27 to @out.csv (40 events)\n",
             "", {}, R"(^"1","Girls U/11 50m Freestyle"\r\n"BCP"\r\n"H"\r\n"No finalists"\r\n"2",)");
+        // The finals file of event 1 holds two qualifiers under a count of one: the best would be lost.
+        row("programme file, damaged finals file", "programme-csv @natamar.mdb CHAMPS27 @out.csv", 1,
+            "CHAMPS27: @wk1-f.vb, line 3: the file holds more than the 1 swimmers its first line gives\nopenmeet-db: no programme written",
+            R"(UPDATE "Meet Table" SET "Work Directory" = '@' WHERE "Meet code" = 'CHAMPS27')");
         row("programme file of an open meet", "programme-csv @natamar.mdb SPRING27 @out.csv", 1, "meet SPRING27 is not a Champs meet");
         // Oscar's swim in 37 moves to 35, which is swum with 25: it is in 25's pool event now.
         const QString pool35 = R"(SELECT "Combined With" FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 35 AND "Event number" = '35')";
@@ -241,6 +254,10 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(m_template.FilePath(name), dir.FilePath(name)));
         dir.Write("bad.ini", "galaname=Bad\ngalatype=Open\nlanes=12\n");
         dir.Write("bad.csv", "Surname,Forename,Sex\nBrown,Jane,F\nGrey,Sam,Q\n");
+        dir.Write("dup.csv", "Kind,Name,Club,Sex,Age,Regno,Events\n"
+                             "I,Zed Twice,ASHB,F,05/03/16,1,11=35.50 11=36.00\n");
+        dir.Write("wk1-f.vb", "1\r\n\"9\",\"1\",\"Ann Slow\",\"x\",\"40.00\",-1\r\n"
+                              "\"8\",\"1\",\"Bea Best\",\"x\",\"30.00\",-1\r\n");
         const QString db = dir.FilePath("natamar.mdb");
         const QString at = dir.Path() + "/";
         if (!setup.isEmpty()) {
