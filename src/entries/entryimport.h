@@ -1,8 +1,15 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
+#include "entries/entrycheck.h"
+
+namespace Core {
+struct GalaState;
+}
 namespace MeetDb {
 struct Session;
 }
@@ -29,6 +36,15 @@ struct Session;
  * twice in the file).
  */
 namespace Entries {
+
+// The first step of the import, which touches no database: reads the file's bytes (`name` names
+// it in the messages) and checks every line against the meet, `findEntrant` looking a swimmer up
+// among those entered already. Returns true when every line is good, with the entrants in
+// `records` in file order; otherwise false with one "name:line: reason" per fault in `errors`
+// (at most 100, then a count of the rest).
+bool ReadEntriesCsv(const Core::GalaState &gala, const QString &name, const QByteArray &bytes,
+                    const FindEntrantFn &findEntrant, QList<EntrantRecord> &records,
+                    QStringList &errors);
 
 // Checks every line against the meet and then writes all of them, all or nothing. On failure
 // returns false with one "file:line: reason" per fault in `errors`, and nothing is written.
