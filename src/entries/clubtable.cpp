@@ -10,6 +10,7 @@
 #include "core/textutil.h"
 #include "entries/entryfiles.h"
 #include "meetdb/database.h"
+#include "meetdb/keywords.h"
 #include "meetdb/session.h"
 
 namespace Entries {
@@ -132,9 +133,33 @@ void SortClubsByCode(QList<Core::GalaClub> &clubs)
     }
 }
 
+namespace {
+
+QString ClubNameFault(const QString &name)
+{
+    return Core::TextLimitFault(name, MeetDb::MaxMeetTextLength, QStringLiteral("The club name"));
+}
+
+} // namespace
+
+QString ClubTextFault(const QString &code, const QString &name)
+{
+    if (code.isEmpty())
+        return QStringLiteral("The club code is empty");
+    QString fault =
+        Core::TextLimitFault(code, Core::MaxClubCodeLength, QStringLiteral("The club code"));
+    if (fault.isEmpty() && code.contains(u' '))
+        fault = QStringLiteral("The club code holds a blank");
+    return fault.isEmpty() ? ClubNameFault(name) : fault;
+}
+
 AddClubResult CheckNewClub(const Core::GalaState &gala, const QString &code, const QString &name,
                            Core::Prompts &prompts)
 {
+    if (const QString fault = ClubTextFault(code, name); !fault.isEmpty()) {
+        prompts.Message(fault);
+        return AddClubResult::BadText;
+    }
     // One walk, in table order: whichever duplicate comes first is the one reported.
     for (const Core::GalaClub &club : gala.Clubs) {
         if (club.Code == code) {
@@ -290,6 +315,10 @@ void ClubTableForm::RenameClub(int line)
         Ask(QStringLiteral("Enter revised name for code ") + club.Code, club.Name);
     if (!name)
         return;
+    if (const QString fault = ClubNameFault(*name); !fault.isEmpty()) {
+        m_prompts.Message(fault);
+        return;
+    }
     gala.Clubs[line].Name = *name;
 }
 

@@ -91,15 +91,23 @@ void SortClubsByCode(QList<Core::GalaClub> &clubs);
 
 enum class AddClubResult {
     Added,
+    BadText,   // the code or the name cannot be kept (ClubTextFault); its message was shown
     CodeUsed,  // "This ID has already been used"
     NameUsed,  // "This club already exists .. code is : " + the code
     TableFull, // "Sorry .. Table of club names is full!"
     Failed,    // the meet database refused the record; its message was shown
 };
 
-// The add rule, on the table alone: refuses a code already used (exact comparison), then a name
-// already used, then a full table, each with its message; otherwise appends the club and sorts
-// the table. A refusal leaves the table unchanged.
+// Why a club cannot be kept under this code and name, "" when it can: the code is 1 to
+// MaxClubCodeLength characters without a blank, the name at most 100, and neither holds a control
+// character, so that the club reads back as it is from the gala file's "club=" lines (code, a
+// blank, name) and from the meet database.
+QString ClubTextFault(const QString &code, const QString &name);
+
+// The add rule, on the table alone: refuses a code or name that cannot be kept (ClubTextFault),
+// a code already used (exact comparison), then a name already used, then a full table, each with
+// its message; otherwise appends the club and sorts the table. A refusal leaves the table
+// unchanged.
 AddClubResult CheckNewClub(const Core::GalaState &gala, const QString &code, const QString &name,
                            Core::Prompts &prompts);
 void InsertClub(Core::GalaState &gala, const QString &code, const QString &name);
@@ -141,7 +149,8 @@ public:
     void AddFromClubCodeFile();
 
     // Double-click on a 0-based line: "Enter revised name for code " + code, offering the current
-    // name; the answer becomes the name in memory. A line outside the list is ignored.
+    // name; the answer becomes the name in memory, unless it is a name ClubTextFault refuses (its
+    // message is shown). A line outside the list is ignored.
     void RenameClub(int line);
 
     // Leaving the window. Without the meet database the gala parameter file's "club=" lines are
