@@ -133,31 +133,11 @@ void SortClubsByCode(QList<Core::GalaClub> &clubs)
     }
 }
 
-namespace {
-
-QString ClubNameFault(const QString &name)
-{
-    return Core::TextLimitFault(name, MeetDb::MaxMeetTextLength, QStringLiteral("The club name"));
-}
-
-} // namespace
-
-QString ClubTextFault(const QString &code, const QString &name)
-{
-    if (code.isEmpty())
-        return QStringLiteral("The club code is empty");
-    QString fault =
-        Core::TextLimitFault(code, Core::MaxClubCodeLength, QStringLiteral("The club code"));
-    if (fault.isEmpty() && code.contains(u' '))
-        fault = QStringLiteral("The club code holds a blank");
-    return fault.isEmpty() ? ClubNameFault(name) : fault;
-}
-
 AddClubResult CheckNewClub(const Core::GalaState &gala, const QString &code, const QString &name,
                            Core::Prompts &prompts)
 {
-    if (const QString fault = ClubTextFault(code, name); !fault.isEmpty()) {
-        prompts.Message(fault);
+    if (const QString fault = MeetDb::ClubFault(code, name); !fault.isEmpty()) {
+        prompts.Message(QStringLiteral("Club not added: ") + fault);
         return AddClubResult::BadText;
     }
     // One walk, in table order: whichever duplicate comes first is the one reported.
@@ -315,8 +295,8 @@ void ClubTableForm::RenameClub(int line)
         Ask(QStringLiteral("Enter revised name for code ") + club.Code, club.Name);
     if (!name)
         return;
-    if (const QString fault = ClubNameFault(*name); !fault.isEmpty()) {
-        m_prompts.Message(fault);
+    if (const QString fault = MeetDb::ClubNameFault(*name); !fault.isEmpty()) {
+        m_prompts.Message(QStringLiteral("Name not changed: ") + fault);
         return;
     }
     gala.Clubs[line].Name = *name;

@@ -91,20 +91,14 @@ void SortClubsByCode(QList<Core::GalaClub> &clubs);
 
 enum class AddClubResult {
     Added,
-    BadText,   // the code or the name cannot be kept (ClubTextFault); its message was shown
+    BadText,   // "Club not added: " and why the club cannot be kept (MeetDb::ClubFault)
     CodeUsed,  // "This ID has already been used"
     NameUsed,  // "This club already exists .. code is : " + the code
     TableFull, // "Sorry .. Table of club names is full!"
     Failed,    // the meet database refused the record; its message was shown
 };
 
-// Why a club cannot be kept under this code and name, "" when it can: the code is 1 to
-// MaxClubCodeLength characters without a blank, the name at most 100, and neither holds a control
-// character, so that the club reads back as it is from the gala file's "club=" lines (code, a
-// blank, name) and from the meet database.
-QString ClubTextFault(const QString &code, const QString &name);
-
-// The add rule, on the table alone: refuses a code or name that cannot be kept (ClubTextFault),
+// The add rule, on the table alone: refuses a code or name that cannot be kept (MeetDb::ClubFault),
 // a code already used (exact comparison), then a name already used, then a full table, each with
 // its message; otherwise appends the club and sorts the table. A refusal leaves the table
 // unchanged.
@@ -149,8 +143,8 @@ public:
     void AddFromClubCodeFile();
 
     // Double-click on a 0-based line: "Enter revised name for code " + code, offering the current
-    // name; the answer becomes the name in memory, unless it is a name ClubTextFault refuses (its
-    // message is shown). A line outside the list is ignored.
+    // name; the answer becomes the name in memory, unless MeetDb::ClubNameFault refuses it ("Name
+    // not changed: " and why). A line outside the list is ignored.
     void RenameClub(int line);
 
     // Leaving the window. Without the meet database the gala parameter file's "club=" lines are

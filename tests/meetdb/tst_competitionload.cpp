@@ -203,6 +203,9 @@ private Q_SLOTS:
         row("clubs", {"club=VMS Velmora SC", "club=NOBLANK", "club=ABC  X"}, "Clubs", "VMS=Velmora SC;ABC= X");
         row("clubcount empties", {"club=A a", "clubcount=3", "club=B b"}, "Clubs", "B=b");
         row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "", {"Must include clubcount"});
+        row("club without code or name", {"club= Velmora", "club=VMS ", "club=VMS  ", "club=VMS V"}, "Clubs", "VMS=V",
+            {"Club line ignored (the code is empty): club= Velmora", "Club line ignored (the name is empty): club=VMS ",
+             "Club line ignored (the name is empty): club=VMS  "});
 
         row("event, five words", {date, "group=10U Ten", "event=101 M 10U 50 FS"}, "Events", "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
         row("event, commas, date, T and M", {date, "group=12-14 Teens", "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
