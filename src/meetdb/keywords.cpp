@@ -204,6 +204,10 @@ QString EventFault(const GalaState &gala, const QStringList &words)
         if (!fault.isEmpty())
             return QStringLiteral("a field ") + fault;
     }
+    // The blank form of the line, which a "Select" gala's events are written back in, splits at
+    // blanks: a number with one inside would come back as another event.
+    if (words[0].contains(u' '))
+        return QStringLiteral("number \"%1\" holds a blank").arg(PrintableText(words[0]));
     if (!IsSex(words[1]))
         return QStringLiteral("sex \"%1\" is not M, F or X").arg(PrintableText(words[1]));
     if (!IsGroupOf(gala, words[2]))

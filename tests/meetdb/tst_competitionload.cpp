@@ -228,7 +228,8 @@ private Q_SLOTS:
         QStringList badEvents{"group=A Open"}, refusals;
         const QString distance = R"(distance "%1" is not a whole number of metres from 1 to 10000)";
         for (const auto &[event, reason] : std::initializer_list<std::pair<QString, QString>>{
-                 {"1 Q A 50 FS", R"(sex "Q" is not M, F or X)"}, {"2 M B 50 FS", R"(group "B" has no group line before it)"},
+                 {"1 Q A 50 FS", R"(sex "Q" is not M, F or X)"}, {"1 2,M,A,50,FS", R"(number "1 2" holds a blank)"},
+                 {"2 M B 50 FS", R"(group "B" has no group line before it)"},
                  {"3 M A 50 XX", R"(stroke "XX" is not a stroke code)"}, {"9 M A 50 fs", R"(stroke "fs" is not a stroke code)"},
                  {"4 M A 0 FS", distance.arg("0")}, {"4 M A 50.5 FS", distance.arg("50.5")}, {"4 M A inf FS", distance.arg("inf")},
                  {"4 M A 1e300 FS", distance.arg("1e300")}, {"4 M A 10001 FS", distance.arg("10001")},
