@@ -58,6 +58,12 @@ QString ReadEntrant(const Core::GalaState &gala, const QStringList &fields, Entr
     record.Sex = fields[3].trimmed().toUpper();
     record.Age = fields[4].trimmed();
     record.Regno = fields[5].trimmed();
+    // The window's box holds what an official types; a file could hold anything, and the number
+    // is shown and stored like the name.
+    if (const QString fault = Core::TextLimitFault(record.Regno, Core::MaxSwimmerNameLength,
+                                                   QStringLiteral("the registration number"));
+        !fault.isEmpty())
+        return fault;
     if (kind == QLatin1String("M")) {
         if (!Core::IsMemberGala(gala.GalaType))
             return QStringLiteral("a member entry, but this is not a member gala");

@@ -29,7 +29,8 @@ struct Session;
  * Kind is I (one swimmer of an open gala: Age the date of birth, or in a masters meet the
  * masters letter or the date of birth), R (a masters relay team: Age is the relay's group name)
  * or M (a club member of a member gala: Name forename first, Age the date of birth, Club
- * ignored). Events are blank-separated "event=time" pairs; the time may be empty or "NT".
+ * ignored). Regno, which may be empty, is at most 60 characters without a control character.
+ * Events are blank-separated "event=time" pairs; the time may be empty or "NT".
  *
  * Every entrant passes the entry window's checks (CheckEntrant). The window's questions are
  * refusals here: a club that is not one of the meet's, and a swimmer already in the meet (or

@@ -45,6 +45,8 @@ void CheckRecord(const Core::GalaState &gala, const Entries::EntrantRecord &reco
                 "an entrant's name past its limit");
     Fuzz::Check(member || Core::TextFault(record.Club, Core::MaxClubCodeLength).isEmpty(),
                 "a club code past its limit");
+    Fuzz::Check(Core::TextFault(record.Regno, Core::MaxSwimmerNameLength).isEmpty(),
+                "a registration number past its limit");
     const QString sexes =
         record.Kind == Entries::EntrantKind::Relay ? QStringLiteral("MFX") : QStringLiteral("MF");
     Fuzz::Check(record.Sex.size() == 1 && sexes.contains(record.Sex), "an entrant of no sex");
