@@ -240,13 +240,15 @@ void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
     existing.NextId = NextMemberId(db);
     const MembersCsv csv = ReadMembersCsv(bytes, csvPath, existing);
 
+    // A file without a "Record Id" column still gives each member the id it was assigned.
+    const bool idColumn = csv.Fields.contains(QStringLiteral("Record Id"));
     QStringList columns;
     QStringList placeholders;
     for (int i = 0; i < csv.Fields.size(); ++i) {
         columns << db.Quote(csv.Fields.at(i));
         placeholders << QStringLiteral(":v%1").arg(i);
     }
-    if (!csv.Fields.contains(QStringLiteral("Record Id"))) {
+    if (!idColumn) {
         columns << db.Quote(QStringLiteral("Record Id"));
         placeholders << QStringLiteral(":id");
     }
@@ -257,7 +259,7 @@ void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
     MeetDb::Transaction transaction(db);
     for (const MemberCsvRow &row : csv.Rows) {
         QVariantHash binds;
-        if (placeholders.size() > csv.Fields.size())
+        if (!idColumn)
             binds.insert(QStringLiteral("id"), row.RecordId);
         for (int i = 0; i < row.Values.size(); ++i)
             binds.insert(QStringLiteral("v%1").arg(i), row.Values.at(i));
