@@ -12,16 +12,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = Fuzz::InputFile(data, size, QStringLiteral("wk12.vb"));
+    bool counted = false;
+    const int count = Core::DecodeTextFile(Fuzz::Bytes(data, size))
+                          .section(u'\n', 0, 0)
+                          .trimmed()
+                          .toInt(&counted);
     for (const QString *galaType : {&Core::GalaOpen, &Core::GalaGraded, &Core::GalaChamps}) {
         Core::CapturePrompts prompts;
         const Reports::PoolEventList rows = Reports::LoadHeatsFileList(path, *galaType, prompts);
         Fuzz::Check(rows.isEmpty() || prompts.Messages.isEmpty(),
                     "a damaged heats file printed in part");
-        bool counted = false;
-        const int count = Core::DecodeTextFile(Fuzz::Bytes(data, size))
-                              .section(u'\n', 0, 0)
-                              .trimmed()
-                              .toInt(&counted);
         Fuzz::Check(rows.isEmpty() || (counted && rows.size() == count),
                     "a heats file read with another number of swimmers than it gives");
     }
