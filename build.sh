@@ -8,8 +8,12 @@
 #   ./build.sh killtest [N]
 #                      install what is missing, build, run only the kill test, stopping each
 #                      writer N times (10 when not given)
+#   ./build.sh fuzz [SECONDS]
+#                      build the fuzz targets with clang into build-fuzz and run each for SECONDS
+#                      (60 by default); any finding fails the command
 #
-# OPENMEET_SANITIZE=1 builds into build-asan with AddressSanitizer and UBSan instead.
+# OPENMEET_SANITIZE=1 builds into build-asan with AddressSanitizer and UBSan instead. With CI set,
+# `test` runs `fuzz 10` after the tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -28,6 +32,43 @@ install_missing() {
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# libFuzzer comes with clang's runtime libraries, which Debian ships apart from clang itself.
+fuzz_packages=(clang libclang-rt-dev)
+
+# Builds every fuzz target and runs each in turn for $1 seconds, its seeds from tests/fuzz/<target>
+# and the inputs it finds kept in build-fuzz/corpus/<target> for the next run. Prints each
+# target's executions; a crash, a failed check, a leak or a hang fails it, and the input that did
+# it is left in build-fuzz/findings/<target>.
+fuzz() {
+    local seconds=${1:-60} dir=build-fuzz failed=0
+    packages+=("${fuzz_packages[@]}")
+    install_missing
+    if [ ! -f "$dir/build.ninja" ]; then
+        local flags=(-DOPENMEET_FUZZ=ON -DOPENMEET_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++)
+        [ -n "${CI:-}" ] && flags+=(-DOPENMEET_WERROR=ON)
+        cmake -S . -B "$dir" -G Ninja "${flags[@]}"
+    fi
+    cmake --build "$dir" --target openmeet_fuzzers
+    printf '%-12s %12s  %s\n' target executions result
+    while read -r target; do
+        [ -n "$target" ] || continue
+        local corpus=$dir/corpus/$target findings=$dir/findings/$target log=$dir/fuzz-$target.log
+        local result=ok executions
+        mkdir -p "$corpus" "$findings"
+        if ! "$dir/bin/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=25 \
+                -artifact_prefix="$findings/" "$corpus" "tests/fuzz/$target" >"$log" 2>&1; then
+            result="FINDING: $(sed -n 's/.*Test unit written to //p' "$log" | tail -n 1)"
+            failed=1
+        fi
+        executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+        printf '%-12s %12s  %s\n' "$target" "${executions:-?}" "$result"
+        if [ "$result" != ok ]; then
+            tail -n 40 "$log" | sed 's/^/    /'
+        fi
+    done <"$dir/fuzz-targets.txt"
+    return "$failed"
 }
 
 build() {
@@ -63,6 +104,12 @@ test)
         export OPENMEET_KILLS="${OPENMEET_KILLS:-10}"
     fi
     ctest --test-dir "$builddir" --output-on-failure -j "$(nproc)"
+    if [ -n "${CI:-}" ]; then
+        fuzz 10
+    fi
+    ;;
+fuzz)
+    fuzz "${2:-60}"
     ;;
 killtest)
     kills="${2:-10}"
@@ -76,7 +123,7 @@ killtest)
         -R '^tools/tst_killtest$'
     ;;
 *)
-    echo "usage: ./build.sh run | test | killtest [N]" >&2
+    echo "usage: ./build.sh run | test | fuzz [SECONDS] | killtest [N]" >&2
     exit 64
     ;;
 esac

@@ -319,11 +319,15 @@ float TimeToSeconds(QStringView text)
 
 QString SecondsToTimeQuiet(float seconds)
 {
-    if (!IsValidTime(seconds) || seconds == 0.0f)
+    if (!IsValidTime(seconds))
         return {};
     // Rounding to hundredths comes before the split into minutes, so that 119.999 becomes
-    // "2:00.00" and never "1:60.00".
-    return FormatHundredths(std::llround(double(seconds) * 100.0));
+    // "2:00.00" and never "1:60.00". A time that rounds to nothing is no time: "00.00" would
+    // read back as 0 and could not be typed.
+    const qint64 hundredths = std::llround(double(seconds) * 100.0);
+    if (hundredths == 0)
+        return {};
+    return FormatHundredths(hundredths);
 }
 
 QString SecondsToTime(float seconds, Prompts &prompts)

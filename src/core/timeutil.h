@@ -38,9 +38,9 @@ float TimeToSeconds(QStringView text);
 // TimeToSeconds.
 std::optional<float> TypedTimeToSeconds(QStringView text);
 
-// 65.3 gives "1:05.30"; 0 gives ""; more than 3600 (or less than 0, or NaN) shows "Invalid
-// Time" and gives "". The time is rounded to hundredths before it is split into minutes, so
-// 119.999 gives "2:00.00".
+// 65.3 gives "1:05.30"; 0, and any time under half a hundredth, gives ""; more than 3600 (or less
+// than 0, or NaN) shows "Invalid Time" and gives "". The time is rounded to hundredths before it is
+// split into minutes, so 119.999 gives "2:00.00".
 QString SecondsToTime(float seconds, Prompts &prompts);
 // The same rule without a message: "" for 0 and for an invalid time.
 QString SecondsToTimeQuiet(float seconds);

@@ -10,6 +10,7 @@
 #include "core/textutil.h"
 #include "entries/entryfiles.h"
 #include "meetdb/database.h"
+#include "meetdb/keywords.h"
 #include "meetdb/session.h"
 
 namespace Entries {
@@ -135,6 +136,10 @@ void SortClubsByCode(QList<Core::GalaClub> &clubs)
 AddClubResult CheckNewClub(const Core::GalaState &gala, const QString &code, const QString &name,
                            Core::Prompts &prompts)
 {
+    if (const QString fault = MeetDb::ClubFault(code, name); !fault.isEmpty()) {
+        prompts.Message(QStringLiteral("Club not added: ") + fault);
+        return AddClubResult::BadText;
+    }
     // One walk, in table order: whichever duplicate comes first is the one reported.
     for (const Core::GalaClub &club : gala.Clubs) {
         if (club.Code.compare(code, Qt::CaseInsensitive) == 0) {
@@ -291,6 +296,10 @@ void ClubTableForm::RenameClub(int line)
         Ask(QStringLiteral("Enter revised name for code ") + club.Code, club.Name);
     if (!name)
         return;
+    if (const QString fault = MeetDb::ClubNameFault(*name); !fault.isEmpty()) {
+        m_prompts.Message(QStringLiteral("Name not changed: ") + fault);
+        return;
+    }
     gala.Clubs[line].Name = *name;
 }
 

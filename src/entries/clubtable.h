@@ -91,15 +91,16 @@ void SortClubsByCode(QList<Core::GalaClub> &clubs);
 
 enum class AddClubResult {
     Added,
+    BadText,   // "Club not added: " and why the club cannot be kept (MeetDb::ClubFault)
     CodeUsed,  // "This ID has already been used"
     NameUsed,  // "This club already exists .. code is : " + the code
     TableFull, // "Sorry .. Table of club names is full!"
     Failed,    // the meet database refused the record; its message was shown
 };
 
-// The add rule, on the table alone: refuses a code already used (in any case), then a name
-// already used, then a full table, each with its message; otherwise appends the club and sorts
-// the table. A refusal leaves the table unchanged.
+// The add rule, on the table alone: refuses a code or name that cannot be kept (MeetDb::ClubFault),
+// a code already used (in any case), then a name already used, then a full table, each with its
+// message; otherwise appends the club and sorts the table. A refusal leaves the table unchanged.
 AddClubResult CheckNewClub(const Core::GalaState &gala, const QString &code, const QString &name,
                            Core::Prompts &prompts);
 void InsertClub(Core::GalaState &gala, const QString &code, const QString &name);
@@ -141,7 +142,8 @@ public:
     void AddFromClubCodeFile();
 
     // Double-click on a 0-based line: "Enter revised name for code " + code, offering the current
-    // name; the answer becomes the name in memory. A line outside the list is ignored.
+    // name; the answer becomes the name in memory, unless MeetDb::ClubNameFault refuses it ("Name
+    // not changed: " and why). A line outside the list is ignored.
     void RenameClub(int line);
 
     // Leaving the window. Without the meet database the gala parameter file's "club=" lines are

@@ -58,6 +58,12 @@ QString ReadEntrant(const Core::GalaState &gala, const QStringList &fields, Entr
     record.Sex = fields[3].trimmed().toUpper();
     record.Age = fields[4].trimmed();
     record.Regno = fields[5].trimmed();
+    // The window's box holds what an official types; a file could hold anything, and the number
+    // is shown and stored like the name.
+    if (const QString fault = Core::TextLimitFault(record.Regno, Core::MaxSwimmerNameLength,
+                                                   QStringLiteral("the registration number"));
+        !fault.isEmpty())
+        return fault;
     if (kind == QLatin1String("M")) {
         if (!Core::IsMemberGala(gala.GalaType))
             return QStringLiteral("a member entry, but this is not a member gala");
@@ -132,21 +138,10 @@ QString ReadEntrant(const Core::GalaState &gala, const QStringList &fields, Entr
     return {};
 }
 
-// The entries file as lines, or "" in `error` naming what makes it unreadable.
-QStringList ReadLines(const QString &csvPath, const QString &name, QString &error)
+// The entries file's text as lines, or "" in `error` naming what makes it unreadable.
+QStringList SplitLines(const QByteArray &bytes, const QString &name, QString &error)
 {
-    QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: cannot be read (%2)").arg(name, file.errorString());
-        return {};
-    }
-    if (file.size() > MaxFileSize) {
-        error = QStringLiteral("%1: is larger than %2 MB, too large for an entries file")
-                    .arg(name)
-                    .arg(MaxFileSize / (1024 * 1024));
-        return {};
-    }
-    const QString text = Core::DecodeTextFile(file.read(MaxFileSize));
+    const QString text = Core::DecodeTextFile(bytes);
     // Lines ending in a carriage return alone would read as one long line and enter no one.
     for (qsizetype at = text.indexOf(u'\r'); at >= 0; at = text.indexOf(u'\r', at + 1)) {
         if (at + 1 >= text.size() || text.at(at + 1) != u'\n') {
@@ -166,26 +161,19 @@ QStringList ReadLines(const QString &csvPath, const QString &name, QString &erro
 
 } // namespace
 
-bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringList &errors,
-                      int *written)
+bool ReadEntriesCsv(const Core::GalaState &gala, const QString &name, const QByteArray &bytes,
+                    const FindEntrantFn &findEntrant, QList<EntrantRecord> &records,
+                    QStringList &errors)
 {
-    if (written)
-        *written = 0;
-    const QString name = QFileInfo(csvPath).fileName();
+    records.clear();
+    const qsizetype errorsBefore = errors.size();
     QString error;
-    const QStringList lines = ReadLines(csvPath, name, error);
+    const QStringList lines = SplitLines(bytes, name, error);
     if (!error.isEmpty()) {
         errors << error;
         return false;
     }
-    if (!session.Gala.MeetDbOpen) {
-        errors << QStringLiteral("%1: no meet is loaded from a meet database").arg(name);
-        return false;
-    }
 
-    MeetDbEntryStore store(session);
-    const Core::GalaState &gala = session.Gala;
-    QList<EntrantRecord> records;
     QHash<QString, int> lineOfSwimmer; // SwimmerKey to the line that entered the swimmer
     int unreported = 0;
     bool header = true;
@@ -195,7 +183,7 @@ bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringL
         if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         const auto refuse = [&](const QString &fault) {
-            if (errors.size() < MaxReportedLines)
+            if (errors.size() - errorsBefore < MaxReportedLines)
                 errors << QStringLiteral("%1:%2: %3").arg(name).arg(lineNumber).arg(fault);
             else
                 ++unreported;
@@ -224,11 +212,8 @@ bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringL
             // The window's checks; its questions are refusals here, where no one can answer.
             int entered = 0;
             const EntryFault check =
-                CheckEntrant(gala, entrant, [&store, &entered](const EntrantRecord &record) {
-                    return entered = store.FindEntrant(record.Name,
-                                                       record.Kind == EntrantKind::Member
-                                                           ? std::nullopt
-                                                           : std::optional<QString>(record.Age));
+                CheckEntrant(gala, entrant, [&findEntrant, &entered](const EntrantRecord &record) {
+                    return entered = findEntrant(record);
                 });
             switch (check.Question) {
             case EntryQuestion::None:
@@ -264,7 +249,41 @@ bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringL
     }
     if (unreported > 0)
         errors << QStringLiteral("%1: %2 more lines refused").arg(name).arg(unreported);
-    if (!errors.isEmpty())
+    return errors.size() == errorsBefore;
+}
+
+bool ImportEntriesCsv(MeetDb::Session &session, const QString &csvPath, QStringList &errors,
+                      int *written)
+{
+    if (written)
+        *written = 0;
+    const QString name = QFileInfo(csvPath).fileName();
+    QFile file(csvPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        errors << QStringLiteral("%1: cannot be read (%2)").arg(name, file.errorString());
+        return false;
+    }
+    if (file.size() > MaxFileSize) {
+        errors << QStringLiteral("%1: is larger than %2 MB, too large for an entries file")
+                      .arg(name)
+                      .arg(MaxFileSize / (1024 * 1024));
+        return false;
+    }
+    const QByteArray bytes = file.read(MaxFileSize);
+    file.close();
+    if (!session.Gala.MeetDbOpen) {
+        errors << QStringLiteral("%1: no meet is loaded from a meet database").arg(name);
+        return false;
+    }
+
+    MeetDbEntryStore store(session);
+    QList<EntrantRecord> records;
+    const FindEntrantFn findEntrant = [&store](const EntrantRecord &record) {
+        return store.FindEntrant(record.Name, record.Kind == EntrantKind::Member
+                                                  ? std::nullopt
+                                                  : std::optional<QString>(record.Age));
+    };
+    if (!ReadEntriesCsv(session.Gala, name, bytes, findEntrant, records, errors))
         return false;
 
     // Each entrant is written as "Record" writes it; the one transaction makes the whole file

@@ -204,6 +204,10 @@ QString EventFault(const GalaState &gala, const QStringList &words)
         if (!fault.isEmpty())
             return QStringLiteral("a field ") + fault;
     }
+    // The blank form of the line, which a "Select" gala's events are written back in, splits at
+    // blanks: a number with one inside would come back as another event.
+    if (words[0].contains(u' '))
+        return QStringLiteral("number \"%1\" holds a blank").arg(PrintableText(words[0]));
     if (!IsSex(words[1]))
         return QStringLiteral("sex \"%1\" is not M, F or X").arg(PrintableText(words[1]));
     if (!IsGroupOf(gala, words[2]))
@@ -333,12 +337,7 @@ bool ApplySpecialKeyword(GalaState &gala, const QString &keyword, const QString 
         if (blank < 0)
             return true;
         const Core::GalaClub club{Core::ClubCode(value.left(blank)), value.mid(blank + 1)};
-        QString fault = Core::TextFault(club.Code, MaxClubCodeLength);
-        if (!fault.isEmpty())
-            fault = QStringLiteral("the code ") + fault;
-        else if (!(fault = Core::TextFault(club.Name, MaxMeetTextLength)).isEmpty())
-            fault = QStringLiteral("the name ") + fault;
-        if (!fault.isEmpty())
+        if (const QString fault = ClubFault(club.Code, club.Name); !fault.isEmpty())
             prompts.Message(
                 where +
                 QStringLiteral("Club line ignored (%1): club=%2").arg(fault, PrintableText(value)));
@@ -509,6 +508,28 @@ QString PrintableText(QStringView text, int maxLength)
     if (cut)
         out += QStringLiteral("...");
     return out;
+}
+
+QString ClubCodeFault(QStringView code)
+{
+    if (code.isEmpty())
+        return QStringLiteral("the code is empty");
+    if (code.contains(u' '))
+        return QStringLiteral("the code holds a blank");
+    return Core::TextLimitFault(code, MaxClubCodeLength, QStringLiteral("the code"));
+}
+
+QString ClubNameFault(QStringView name)
+{
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("the name is empty");
+    return Core::TextLimitFault(name, MaxMeetTextLength, QStringLiteral("the name"));
+}
+
+QString ClubFault(QStringView code, QStringView name)
+{
+    const QString fault = ClubCodeFault(code);
+    return fault.isEmpty() ? ClubNameFault(name) : fault;
 }
 
 int DistanceMetres(QStringView text)

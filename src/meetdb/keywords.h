@@ -43,6 +43,16 @@ inline constexpr int MaxDistance = 10000;
 // becomes "\xNN" and a text longer than `maxLength` is cut there and ends in "...".
 QString PrintableText(QStringView text, int maxLength = 60);
 
+// Why a club cannot be kept under this code or name, "" when it can: "the code is empty", "the
+// code holds a blank", "the name is longer than 100 characters" and the like. The code is 1 to
+// MaxClubCodeLength characters without a blank, the name not blank and at most
+// MaxMeetTextLength, and neither holds a control character, so that a club reads back as it was
+// from a "club=" line (code, a blank, name) and from the meet database.
+QString ClubCodeFault(QStringView code);
+QString ClubNameFault(QStringView name);
+// The code's fault, else the name's.
+QString ClubFault(QStringView code, QStringView name);
+
 // The distance of an event line: the metres when `text` is a whole number from 1 to MaxDistance
 // written in digits alone, else 0.
 int DistanceMetres(QStringView text);

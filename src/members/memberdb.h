@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 namespace Core {
 class Prompts;
@@ -166,5 +169,33 @@ int PbColumn(const Core::SystemSettings &settings, const QString &distance, cons
 // All in one transaction: any bad line throws MeetDb::DbError "file:line: reason" and adds
 // nothing. Two active members with the same key are refused, as the index could not hold them.
 void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath);
+
+// What "Members Table" holds already, for the checks of a members CSV file.
+struct ExistingMembers
+{
+    QSet<int> RecordIds;
+    QSet<QString> ActiveKeys; // MemberKey of every active member ("Record Type" "A")
+    int NextId = 1;           // the id a member without one is given first (NextMemberId)
+};
+
+// One member of a members CSV file, checked and with its values as they are stored.
+struct MemberCsvRow
+{
+    int Line = 0;        // 1-based line of the file
+    int RecordId = 0;    // given in the file, or the next free one
+    QVariantList Values; // one per field of the header, in its order (Record Id included)
+};
+
+struct MembersCsv
+{
+    QStringList Fields; // the header's fields in the table's spelling
+    QList<MemberCsvRow> Rows;
+};
+
+// The first step of ImportMembersCsv, which touches no database: reads the file's bytes and
+// checks every line, ids and active names against `existing` and the lines before. Throws
+// MeetDb::DbError "name:line: reason" at the first fault.
+MembersCsv ReadMembersCsv(const QByteArray &bytes, const QString &name,
+                          const ExistingMembers &existing);
 
 } // namespace Members

@@ -99,15 +99,11 @@ QVariant StoredValue(const QString &field, const QString &text, int line)
 
 } // namespace
 
-void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
+MembersCsv ReadMembersCsv(const QByteArray &bytes, const QString &name,
+                          const ExistingMembers &existing)
 {
-    QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly))
-        throw MeetDb::DbError(
-            QStringLiteral("%1: cannot read the file: %2").arg(csvPath, file.errorString()));
-    const QStringList lines = Core::DecodeTextFile(file.readAll()).split(u'\n');
-    file.close();
-
+    const QStringList lines = Core::DecodeTextFile(bytes).split(u'\n');
+    MembersCsv csv;
     try {
         // The header.
         int headerLine = 0;
@@ -120,16 +116,17 @@ void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
         QString headerText = lines.at(headerLine);
         if (headerText.endsWith(u'\r'))
             headerText.chop(1);
-        QStringList fields;
-        for (const QString &name : SplitCsvLine(headerText, headerLine + 1)) {
-            const QString field = known.value(name.trimmed().toLower());
-            if (field.isEmpty())
+        QStringList &fields = csv.Fields;
+        for (const QString &field : SplitCsvLine(headerText, headerLine + 1)) {
+            const QString tableField = known.value(field.trimmed().toLower());
+            if (tableField.isEmpty())
                 throw CsvError{
                     headerLine + 1,
-                    QStringLiteral("\"%1\" is not a field of \"%2\"").arg(name, MembersTable)};
-            if (fields.contains(field))
-                throw CsvError{headerLine + 1, QStringLiteral("\"%1\" is named twice").arg(field)};
-            fields << field;
+                    QStringLiteral("\"%1\" is not a field of \"%2\"").arg(field, MembersTable)};
+            if (fields.contains(tableField))
+                throw CsvError{headerLine + 1,
+                               QStringLiteral("\"%1\" is named twice").arg(tableField)};
+            fields << tableField;
         }
         const int idColumn = int(fields.indexOf(QStringLiteral("Record Id")));
         const int surnameColumn = int(fields.indexOf(QStringLiteral("Surname")));
@@ -138,39 +135,13 @@ void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
         if (surnameColumn < 0)
             throw CsvError{headerLine + 1, QStringLiteral("the header has no \"Surname\" field")};
 
-        // What the table already holds, so that clashes are reported against the line.
-        QSet<int> usedIds;
+        // Clashes are reported against the line, or the table for a member already there.
+        QSet<int> usedIds = existing.RecordIds;
         QHash<QString, int> activeKeys; // key -> line, 0 for a member already in the table
-        {
-            QSqlQuery query(db.Connection());
-            query.setForwardOnly(true);
-            if (!query.exec(QStringLiteral("SELECT \"Record Id\", \"Surname\", \"Forename\", "
-                                           "\"Record Type\" FROM %1")
-                                .arg(db.Quote(MembersTable))))
-                throw MeetDb::DbError(QStringLiteral("%1 is not a member database: %2")
-                                          .arg(db.Path(), query.lastError().text()));
-            while (query.next()) {
-                usedIds.insert(query.value(0).toInt());
-                if (query.value(3).toString() == u"A")
-                    activeKeys.insert(
-                        MemberKey(query.value(1).toString(), query.value(2).toString()), 0);
-            }
-        }
-        int nextId = NextMemberId(db);
+        for (const QString &key : existing.ActiveKeys)
+            activeKeys.insert(key, 0);
+        int nextId = existing.NextId;
 
-        QStringList columns{db.Quote(QStringLiteral("Record Id"))};
-        QStringList placeholders{QStringLiteral(":id")};
-        for (int i = 0; i < fields.size(); ++i) {
-            if (i == idColumn)
-                continue;
-            columns << db.Quote(fields.at(i));
-            placeholders << QStringLiteral(":v%1").arg(i);
-        }
-        const QString insert =
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(db.Quote(MembersTable), columns.join(u','), placeholders.join(u','));
-
-        MeetDb::Transaction transaction(db);
         for (int n = headerLine + 1; n < lines.size(); ++n) {
             const int lineNumber = n + 1;
             QString line = lines.at(n);
@@ -227,23 +198,79 @@ void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
                 activeKeys.insert(key, lineNumber);
             }
 
-            QVariantHash binds{{QStringLiteral("id"), id}};
-            for (int i = 0; i < fields.size(); ++i) {
-                if (i != idColumn)
-                    binds.insert(QStringLiteral("v%1").arg(i),
-                                 StoredValue(fields.at(i), values.at(i), lineNumber));
-            }
-            try {
-                db.Exec(insert, binds);
-            } catch (const MeetDb::DbError &error) {
-                throw CsvError{lineNumber, error.Message()};
-            }
+            MemberCsvRow row{lineNumber, id, {}};
+            for (int i = 0; i < fields.size(); ++i)
+                row.Values << (i == idColumn ? QVariant(id)
+                                             : StoredValue(fields.at(i), values.at(i), lineNumber));
+            csv.Rows << row;
         }
-        transaction.Commit();
     } catch (const CsvError &error) {
         throw MeetDb::DbError(
-            QStringLiteral("%1:%2: %3").arg(csvPath).arg(error.Line).arg(error.Text));
+            QStringLiteral("%1:%2: %3").arg(name).arg(error.Line).arg(error.Text));
     }
+    return csv;
+}
+
+void ImportMembersCsv(MeetDb::Database &db, const QString &csvPath)
+{
+    QFile file(csvPath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw MeetDb::DbError(
+            QStringLiteral("%1: cannot read the file: %2").arg(csvPath, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    // What the table already holds, so that clashes are reported against the line.
+    ExistingMembers existing;
+    {
+        QSqlQuery query(db.Connection());
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("SELECT \"Record Id\", \"Surname\", \"Forename\", "
+                                       "\"Record Type\" FROM %1")
+                            .arg(db.Quote(MembersTable))))
+            throw MeetDb::DbError(QStringLiteral("%1 is not a member database: %2")
+                                      .arg(db.Path(), query.lastError().text()));
+        while (query.next()) {
+            existing.RecordIds.insert(query.value(0).toInt());
+            if (query.value(3).toString() == u"A")
+                existing.ActiveKeys.insert(
+                    MemberKey(query.value(1).toString(), query.value(2).toString()));
+        }
+    }
+    existing.NextId = NextMemberId(db);
+    const MembersCsv csv = ReadMembersCsv(bytes, csvPath, existing);
+
+    // A file without a "Record Id" column still gives each member the id it was assigned.
+    const bool idColumn = csv.Fields.contains(QStringLiteral("Record Id"));
+    QStringList columns;
+    QStringList placeholders;
+    for (int i = 0; i < csv.Fields.size(); ++i) {
+        columns << db.Quote(csv.Fields.at(i));
+        placeholders << QStringLiteral(":v%1").arg(i);
+    }
+    if (!idColumn) {
+        columns << db.Quote(QStringLiteral("Record Id"));
+        placeholders << QStringLiteral(":id");
+    }
+    const QString insert =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(db.Quote(MembersTable), columns.join(u','), placeholders.join(u','));
+
+    MeetDb::Transaction transaction(db);
+    for (const MemberCsvRow &row : csv.Rows) {
+        QVariantHash binds;
+        if (!idColumn)
+            binds.insert(QStringLiteral("id"), row.RecordId);
+        for (int i = 0; i < row.Values.size(); ++i)
+            binds.insert(QStringLiteral("v%1").arg(i), row.Values.at(i));
+        try {
+            db.Exec(insert, binds);
+        } catch (const MeetDb::DbError &error) {
+            throw MeetDb::DbError(
+                QStringLiteral("%1:%2: %3").arg(csvPath).arg(row.Line).arg(error.Message()));
+        }
+    }
+    transaction.Commit();
 }
 
 } // namespace Members

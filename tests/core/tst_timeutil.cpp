@@ -88,6 +88,8 @@ private Q_SLOTS:
         row("format", "119.999", "2:00.00"); // rounds into the minute
         row("format", "9.99", "09.99");
         row("format", "0", "");
+        row("format", "0.004", ""); // rounds to no time, never "00.00"
+        row("format", "0.006", "00.01");
         for (const char *bad : {"3600.01", "-1", "nan"})
             row("format", bad, " !Invalid Time");
         // Dates day first; two-digit years fall in the 100 years up to ten years ahead.

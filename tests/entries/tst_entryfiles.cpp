@@ -452,6 +452,15 @@ private Q_SLOTS:
         QTest::newRow("full, same code") << "hand" << QStringList{"BBB", "Z"} << QStringList{code, name, codeUsed} << t;
         QTest::newRow("full, same name") << "hand" << QStringList{"ZZZ", "Delta"} << QStringList{code, name, exists + "DDD"} << t;
         QTest::newRow("hand, cancelled") << "hand" << QStringList{"AAA", ""} << QStringList{code, name} << t;
+        // What the table holds must read back from the gala file's "club=code name" lines.
+        const QString name100(100, u'n');
+        QTest::newRow("code of 10") << "hand" << QStringList{"ABCDEFGHIJ", "Ten"} << QStringList{code, name} << "ABCDEFGHIJ:Ten|" + t;
+        QTest::newRow("code of 11") << "hand" << QStringList{"ABCDEFGHIJK", "Eleven"} << QStringList{code, name, "message: Club not added: the code is longer than 10 characters"} << t;
+        QTest::newRow("code with a blank") << "hand" << QStringList{"AB CD", "Ab"} << QStringList{code, name, "message: Club not added: the code holds a blank"} << t;
+        QTest::newRow("name of 100") << "hand" << QStringList{"ZZZ", name100} << QStringList{code, name} << t + "|ZZZ:" + name100;
+        QTest::newRow("name of 101") << "hand" << QStringList{"ZZZ", name100 + "n"} << QStringList{code, name, "message: Club not added: the name is longer than 100 characters"} << t;
+        QTest::newRow("name with a tab") << "hand" << QStringList{"ZZZ", "Zulu\tClub"} << QStringList{code, name, "message: Club not added: the name holds a control character"} << t;
+        QTest::newRow("file code with a blank") << "asa" << QStringList{"Far", "Far Fields"} << QStringList{search, confirm("Far Fields Amateur"), "message: Club not added: the code holds a blank"} << t;
         QTest::newRow("one, any case") << "asa" << QStringList{"upton", "Upton Lea"} << QStringList{search, confirm("Upton Lea Swimming Club")} << t + "|UPTL:Upton Lea";
         QTest::newRow("SC dropped") << "asa" << QStringList{"Velmora", "Velmora Marlets"} << QStringList{search, confirm("Velmora Marlets")} << t + "|VMSC:Velmora Marlets";
         QTest::newRow("several") << "asa" << QStringList{"Kestwick", "#2", "Kestwick M"} << QStringList{search, pick, confirm("Kestwick Masters")} << t + "|KESM:Kestwick M";
@@ -460,6 +469,7 @@ private Q_SLOTS:
         QTest::newRow("then the add rule") << "asa" << QStringList{"Yarrow", "Delta"} << QStringList{search, confirm("Yarrowdale Herons"), exists + "DDD"} << t;
         QTest::newRow("renamed") << "rename" << QStringList{" Delta Dolphins "} << QStringList{renameD} << "BBB:Bravo|DDD:Delta Dolphins|FFF:Foxtrot";
         QTest::newRow("rename cancelled") << "rename" << QStringList{""} << QStringList{renameD} << t;
+        QTest::newRow("renamed past 100") << "rename" << QStringList{name100 + "n"} << QStringList{renameD, "message: Name not changed: the name is longer than 100 characters"} << t;
         // clang-format on
     }
 
@@ -507,7 +517,7 @@ private Q_SLOTS:
         QCOMPARE(f.prompts.Shown.mid(0, 3),
                  (QStringList{browse, "message: No Input File Specified", browse}));
         QCOMPARE(f.prompts.Shown.size(), 7);
-        QCOMPARE(f.codes.Rows().size(), 5); // the blank line is not a row
+        QCOMPARE(f.codes.Rows().size(), 6); // the blank line is not a row
 
         MeetDb::CreateMeetDatabase(f.dir.FilePath("natamar.mdb"));
         f.session.MeetDb.Open(f.dir.FilePath("natamar.mdb"));

@@ -233,6 +233,10 @@ private Q_SLOTS:
             "the header must name the fields Kind,Name,Club,Sex,Age,Regno,Events";
         // clang-format off
         QTest::newRow("written as Record writes") << Header + sam + "\nI,\"O'Brien-Smith, Zoë\",vmsc,F,5.3.2012,123,1=35.5 4=NT\n# a comment\n" << "";
+        const QByteArray regno60(60, '7');
+        QTest::newRow("regno of 60") << Header + "I,Sam Grey,ASHB,m,01/01/11," + regno60 + ",2=\nI,\"O'Brien-Smith, Zoë\",vmsc,F,05/03/12,123,1=35.5 4=NT\n" << "";
+        QTest::newRow("regno of 61") << Header + "I,Sam Grey,ASHB,m,01/01/11," + regno60 + "7,2=\n" << "in.csv:2: the registration number is longer than 60 characters";
+        QTest::newRow("regno with a tab") << Header + "I,Sam Grey,ASHB,m,01/01/11,12\t34,2=\n" << "in.csv:2: the registration number holds a control character";
         QTest::newRow("lines refused") << TestDir::Read(TestDataPath("entries/refused.csv")) << QString::fromUtf8(TestDir::Read(TestDataPath("entries/refused.txt"))).trimmed();
         QTest::newRow("lines end in CR alone") << Header.chopped(1) + "\r" + sam + "\r" << "in.csv:1: the line ends in a carriage return alone; save the file with CR LF or LF line ends";
         QTest::newRow("header misnamed") << "# entries\nKind,Name,Club,Sex,DOB,Regno,Events\n" + sam << "in.csv:2: " + header;

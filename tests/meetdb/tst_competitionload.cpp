@@ -217,6 +217,9 @@ private Q_SLOTS:
         row("club code in capitals", {"club=dunw Dunwell SC"}, "Clubs", "DUNW=Dunwell SC");
         row("clubcount empties", {"club=A a", "clubcount=3", "club=B b"}, "Clubs", "B=b");
         row("clubcount 0", {"clubcount=0", "club=VMS Velmora"}, "Clubs", "", {"Must include clubcount"});
+        row("club without code or name", {"club= Velmora", "club=VMS ", "club=VMS  ", "club=VMS V"}, "Clubs", "VMS=V",
+            {"Club line ignored (the code is empty): club= Velmora", "Club line ignored (the name is empty): club=VMS ",
+             "Club line ignored (the name is empty): club=VMS  "});
 
         row("event, five words", {date, "group=10U Ten", "event=101 M 10U 50 FS"}, "Events", "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
         row("event, commas, date, T and M", {date, "group=12-14 Teens", "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
@@ -239,7 +242,8 @@ private Q_SLOTS:
         QStringList badEvents{"group=A Open"}, refusals;
         const QString distance = R"(distance "%1" is not a whole number of metres from 1 to 10000)";
         for (const auto &[event, reason] : std::initializer_list<std::pair<QString, QString>>{
-                 {"1 Q A 50 FS", R"(sex "Q" is not M, F or X)"}, {"2 M B 50 FS", R"(group "B" has no group line before it)"},
+                 {"1 Q A 50 FS", R"(sex "Q" is not M, F or X)"}, {"1 2,M,A,50,FS", R"(number "1 2" holds a blank)"},
+                 {"2 M B 50 FS", R"(group "B" has no group line before it)"},
                  {"3 M A 50 XX", R"(stroke "XX" is not a stroke code)"}, {"9 M A 50 fs", R"(stroke "fs" is not a stroke code)"},
                  {"4 M A 0 FS", distance.arg("0")}, {"4 M A 50.5 FS", distance.arg("50.5")}, {"4 M A inf FS", distance.arg("inf")},
                  {"4 M A 1e300 FS", distance.arg("1e300")}, {"4 M A 10001 FS", distance.arg("10001")},
