@@ -1,0 +1,1 @@
+CREATE INDEX "By time" ON "Swim Table" ("Entry Time");

@@ -1,0 +1,1 @@
+CREATE UNIQUE INDEX "One blank" ON "Swim Table" ("Meet Specific") WHERE "Meet Specific" = '';
