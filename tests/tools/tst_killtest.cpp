@@ -37,11 +37,9 @@
  */
 namespace {
 
-const QString Tool = QStringLiteral(OPENMEET_RUNTIME_DIR "/openmeet-db");
-const QString RosterWriter = QStringLiteral(OPENMEET_RUNTIME_DIR "/killtest-roster");
-const QString MeetCode = QStringLiteral("KILL");
-const QString EntryFile = Entries::EntryFileName;
-const QString Pdf = QStringLiteral("out.pdf");
+const QString Tool = OPENMEET_RUNTIME_DIR "/openmeet-db";
+const QString RosterWriter = OPENMEET_RUNTIME_DIR "/killtest-roster";
+const QString MeetCode = "KILL", EntryFile = Entries::EntryFileName, Pdf = "out.pdf";
 const int Minute = 60000;
 
 // Four letters for `n`, so that every swimmer has a name of its own.
@@ -99,15 +97,9 @@ QByteArray EntriesCsv(int count)
 QByteArray GalaEntryFile(int count)
 {
     QByteArray file;
+    const QList<Entries::EntrySwim> swims{{"1", "35.10", false, 0}, {"12", "1:05.00", false, 0}};
     for (int n = 1; n <= count; ++n) {
-        Entries::EntrantBlock block{n,
-                                    QStringLiteral("Kim ") + Letters(n),
-                                    QStringLiteral("VMSC"),
-                                    QStringLiteral("01/02/10"),
-                                    QStringLiteral("F"),
-                                    {}};
-        block.Swims = {{QStringLiteral("1"), QStringLiteral("35.10"), false, 0},
-                       {QStringLiteral("12"), QStringLiteral("1:05.00"), false, 0}};
+        const Entries::EntrantBlock block{n, "Kim " + Letters(n), "VMSC", "01/02/10", "F", swims};
         QByteArray bytes;
         Entries::EncodeEntrantBlock(block, Entries::BlockShape::MeetDay, false, EntryFile, bytes,
                                     nullptr);
@@ -136,32 +128,32 @@ MeetDay::LoadResult LoadGala(const QString &dir, MeetDay::Roster &roster, QStrin
 // Returns the check's answer, "ok" for a sound file.
 QString CheckMeet(const QString &path, QByteArray &digest)
 {
-    const QString connection = QStringLiteral("kill check");
+    const QString connection = "kill check";
     QString answer;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", connection);
         db.setDatabaseName(path);
         QSqlQuery query(db);
         query.setForwardOnly(true);
-        if (!db.open() || !query.exec(QStringLiteral("PRAGMA integrity_check")))
+        if (!db.open() || !query.exec("PRAGMA integrity_check"))
             answer = db.lastError().text() + query.lastError().text();
         while (query.next())
             answer += query.value(0).toString();
         // Each row as one text of its quoted values, so that SQLite does the formatting.
         QCryptographicHash hash(QCryptographicHash::Sha1);
         for (const char *table : {"Entrant Table", "Swim Table"}) {
-            const QSqlRecord fields = db.record(QString::fromLatin1(table));
+            const QSqlRecord fields = db.record(QString(table));
             QStringList values;
             for (int i = 0; i < fields.count(); ++i)
                 values << QStringLiteral("quote(%1)")
                               .arg(db.driver()->escapeIdentifier(fields.fieldName(i),
                                                                  QSqlDriver::FieldName));
-            const QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                                    .arg(values.join(QStringLiteral(" || ',' || ")),
-                                         db.driver()->escapeIdentifier(QString::fromLatin1(table),
-                                                                       QSqlDriver::TableName));
+            const QString sql =
+                QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                    .arg(values.join(" || ',' || "),
+                         db.driver()->escapeIdentifier(QString(table), QSqlDriver::TableName));
             if (values.isEmpty() || !query.exec(sql))
-                answer += QStringLiteral(" no table ") + QString::fromLatin1(table);
+                answer += " no table " + QString(table);
             while (query.next())
                 hash.addData(query.value(0).toString().toUtf8() + '\n');
         }
@@ -199,7 +191,7 @@ struct Scene
                 arg = bases.FilePath(arg.mid(1));
         }
         Process.setStandardOutputFile(QProcess::nullDevice());
-        Process.setStandardErrorFile(dir.FilePath(QStringLiteral("stderr.txt")));
+        Process.setStandardErrorFile(dir.FilePath("stderr.txt"));
         Process.start(command.takeFirst(), command);
         if (!Process.waitForStarted(Minute))
             return false;
@@ -216,7 +208,7 @@ struct Scene
     }
     QString Errors() const
     {
-        return QString::fromLocal8Bit(TestDir::Read(dir.FilePath(QStringLiteral("stderr.txt"))));
+        return QString::fromLocal8Bit(TestDir::Read(dir.FilePath("stderr.txt")));
     }
 
     TestDir dir;
@@ -246,12 +238,10 @@ QString Outcome(const Scene &scene, const States &states)
         QByteArray digest;
         const QString check = CheckMeet(scene.dir.FilePath(scene.Base), digest);
         if (check != QLatin1String("ok"))
-            return QStringLiteral("integrity check: ") + check;
-        state = digest == states.Before  ? QStringLiteral("before")
-                : digest == states.After ? QStringLiteral("after")
-                                         : QString();
+            return "integrity check: " + check;
+        state = digest == states.Before ? "before" : digest == states.After ? "after" : QString();
         if (state.isEmpty())
-            return QStringLiteral("the meet holds neither the state before nor the one after");
+            return "the meet holds neither the state before nor the one after";
     } else {
         // The new contents are written whole under the scratch name before any rename; the
         // backup is the file as it was.
@@ -261,26 +251,24 @@ QString Outcome(const Scene &scene, const States &states)
         if (QFileInfo::exists(fresh) && TestDir::Read(fresh) != states.After)
             return QStringLiteral("a half-written %1").arg(fresh);
         if (QFileInfo::exists(backup) && TestDir::Read(backup) != states.Before)
-            return QStringLiteral("a backup that is not the file before");
+            return "a backup that is not the file before";
         const bool missing = !QFileInfo::exists(path);
         MeetDay::Roster roster;
         QStringList messages;
         if (LoadGala(scene.dir.Path(), roster, messages) != MeetDay::LoadResult::Loaded ||
             missing != (messages.size() == 1))
-            return QStringLiteral("the load gave: ") + messages.join(u'\n');
+            return "the load gave: " + messages.join(u'\n');
         const QByteArray bytes = TestDir::Read(path);
-        state = bytes == states.Before  ? QStringLiteral("before")
-                : bytes == states.After ? QStringLiteral("after")
-                                        : QString();
+        state = bytes == states.Before ? "before" : bytes == states.After ? "after" : QString();
         if (state.isEmpty())
             return QStringLiteral("a half-written %1").arg(EntryFile);
         if (missing)
-            state += QStringLiteral(", put back");
+            state += ", put back";
     }
     // The programme is printed after its numbers are in the meet, never before.
     if (pdf && state == QLatin1String("before") && states.Before != states.After)
-        return QStringLiteral("a PDF of a programme the meet does not hold");
-    return pdf ? state + QStringLiteral(", PDF") : state;
+        return "a PDF of a programme the meet does not hold";
+    return pdf ? state + ", PDF" : state;
 }
 
 } // namespace
@@ -323,16 +311,15 @@ private Q_SLOTS:
               m_seed, m_seed);
 
         // Built once per run; each stop works on a copy.
-        m_bases.Write(QStringLiteral("entries.csv"), EntriesCsv(5000));
-        const QString csv3000 = m_bases.Write(QStringLiteral("entries3000.csv"), EntriesCsv(3000));
-        const QString empty = m_bases.FilePath(QStringLiteral("empty.mdb"));
-        const QString meet = m_bases.FilePath(QStringLiteral("meet.mdb"));
-        QVERIFY(RunTool({QStringLiteral("create"), empty}));
-        QVERIFY(RunTool({QStringLiteral("add-meet"), empty,
-                         QDir::cleanPath(TestDataPath(QStringLiteral("../../demo/open.ini"))),
-                         QStringLiteral("--code"), MeetCode}));
+        m_bases.Write("entries.csv", EntriesCsv(5000));
+        const QString csv3000 = m_bases.Write("entries3000.csv", EntriesCsv(3000));
+        const QString empty = m_bases.FilePath("empty.mdb");
+        const QString meet = m_bases.FilePath("meet.mdb");
+        QVERIFY(RunTool({"create", empty}));
+        QVERIFY(RunTool({"add-meet", empty, QDir::cleanPath(TestDataPath("../../demo/open.ini")),
+                         "--code", MeetCode}));
         QVERIFY(QFile::copy(empty, meet));
-        QVERIFY(RunTool({QStringLiteral("add-entries"), meet, MeetCode, csv3000}));
+        QVERIFY(RunTool({"add-entries", meet, MeetCode, csv3000}));
         m_bases.Write(EntryFile, GalaEntryFile(3000));
     }
 
@@ -341,9 +328,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("base");
         QTest::addColumn<QStringList>("command");
-        const QString meet = QStringLiteral("meet.mdb"), db = "@" + meet;
+        const QString meet = "meet.mdb", db = "@" + meet;
         QTest::newRow("add-entries of 5,000")
-            << QStringLiteral("empty.mdb")
+            << "empty.mdb"
             << QStringList{Tool, "add-entries", "@empty.mdb", MeetCode, "$entries.csv"};
         QTest::newRow("confirm --all")
             << meet << QStringList{Tool, "confirm", db, MeetCode, "--all"};
@@ -406,8 +393,7 @@ private Q_SLOTS:
         QStringList counts;
         for (auto it = tally.cbegin(); it != tally.cend(); ++it)
             counts << QStringLiteral("%1 %2").arg(it.value()).arg(it.key());
-        qInfo("%s: whole run %lld ms; %s", qPrintable(tag), wholeMs,
-              qPrintable(counts.join(QStringLiteral("; "))));
+        qInfo("%s: whole run %lld ms; %s", qPrintable(tag), wholeMs, qPrintable(counts.join("; ")));
     }
 
     // The moment a random stop seldom meets: between the two renames of the entry-file save.
