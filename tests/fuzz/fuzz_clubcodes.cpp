@@ -17,15 +17,17 @@ void CheckRoundTrip(const Entries::ClubCodeRow &row)
     const QString name = Entries::OfferedClubName(row.Name).trimmed();
     if (name.isEmpty())
         return;
+    // The code as the club table takes it: in capitals.
+    const QString code = Core::ClubCode(row.Code);
     Core::GalaState gala;
     Core::CapturePrompts prompts;
-    if (Entries::CheckNewClub(gala, row.Code, name, prompts) != Entries::AddClubResult::Added)
+    if (Entries::CheckNewClub(gala, code, name, prompts) != Entries::AddClubResult::Added)
         return;
-    Entries::InsertClub(gala, row.Code, name);
+    Entries::InsertClub(gala, code, name);
     Core::GalaState reloaded;
     MeetDb::ApplyParamLines(reloaded, Entries::FamilyLines(gala, Entries::ParamFamily::Clubs),
                             prompts);
-    Fuzz::Check(reloaded.ClubTotal() == 1 && reloaded.Clubs.first().Code == row.Code &&
+    Fuzz::Check(reloaded.ClubTotal() == 1 && reloaded.Clubs.first().Code == code &&
                     reloaded.Clubs.first().Name == name,
                 "a club added from the file does not read back from the gala file");
 }
