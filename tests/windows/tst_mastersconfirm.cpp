@@ -32,13 +32,14 @@ using Windows::MastersConfirm;
 
 namespace {
 
-// The window over an open meet in the meet database: Ann (1) in events 2 and 1, Bob (2) in 3.
+// The window over an open meet in the meet database: Ann (1) in events 2 and 1, Bob (2) in the
+// mixed event 3.
 struct Window : EntryGala
 {
     std::unique_ptr<MastersConfirm> window;
 
     explicit Window(const QString &mode)
-        : EntryGala("Open", {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|M|OPEN|200|MED"})
+        : EntryGala("Open", {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|X|OPEN|200|MED"})
     {
         session.Gala.ProgramMode = mode;
         session.Gala.GalaName = "Spring Open";
