@@ -103,14 +103,16 @@ void MastersConfirmForm::ExportAll()
         ExportPoolEvents(m_session, m_roster, events, options, m_assignNumbers, m_prompts);
     if (!counts)
         return;
-    int exported = 0;
+    // The events with nothing to export are named together: one message for each of them would
+    // leave the official pressing OK through half the meet.
+    QStringList empty;
     for (qsizetype i = 0; i < events.size(); ++i) {
         if (counts->value(i) == 0)
-            m_prompts.Message(NoEntriesForEventMessage + events.at(i));
-        else
-            ++exported;
+            empty << events.at(i);
     }
-    m_prompts.ShowStatus(QStringLiteral("%1 events exported").arg(exported));
+    if (!empty.isEmpty())
+        m_prompts.Message(NoEntriesForEventsMessage(empty));
+    m_prompts.ShowStatus(QStringLiteral("%1 events exported").arg(events.size() - empty.size()));
 }
 
 void MastersConfirmForm::ClubsList()

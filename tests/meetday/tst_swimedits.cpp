@@ -167,6 +167,25 @@ private Q_SLOTS:
             QCOMPARE(meet.form->Rows[row].EvNo, meet.form->Entrants()[0].Swims[row].EventNumber);
         }
     }
+
+    // "Export All" names the events with nothing to export in one message. Rows: the events
+    // chosen|the message ("" for none)|the status.
+    void exportAllEmptyEvents_data()
+    {
+        AddRows({"1||1 events exported", "1 3|No (confirmed) entries for event 3|1 events exported",
+                 "1 3 7 12|No (confirmed) entries for events 3, 7, 12|1 events exported"});
+    }
+    void exportAllEmptyEvents()
+    {
+        const QStringList f = RowCells();
+        SwimMeet meet;
+        for (Core::GalaEvent &event : meet.session.Gala.Events)
+            event.EvSelected = f[0].split(u' ').contains(event.EvNumber);
+        meet.prompts.Yes().Yes(); // programme creation, confirmed swims only
+        meet.form->ExportAll();
+        QCOMPARE(meet.prompts.Messages.join(u'/'), f[1]);
+        QCOMPARE(meet.prompts.Statuses.join(u'/'), f[2]);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSwimEdits)
