@@ -80,8 +80,7 @@ void MastersConfirmForm::ExportEvent()
     if (counts->value(0) == 0)
         m_prompts.Message(NoConfirmedEntriesShort);
     else
-        m_prompts.ShowStatus(
-            QStringLiteral("Event %1 exported: %2 swims").arg(event).arg(counts->value(0)));
+        Status = QStringLiteral("Event %1 exported: %2 swims").arg(event).arg(counts->value(0));
 }
 
 void MastersConfirmForm::ExportAll()
@@ -112,7 +111,7 @@ void MastersConfirmForm::ExportAll()
     }
     if (!empty.isEmpty())
         m_prompts.Message(NoEntriesForEventsMessage(empty));
-    m_prompts.ShowStatus(QStringLiteral("%1 events exported").arg(events.size() - empty.size()));
+    Status = QStringLiteral("%1 events exported").arg(events.size() - empty.size());
 }
 
 void MastersConfirmForm::ClubsList()
@@ -124,8 +123,7 @@ void MastersConfirmForm::ClubsList()
     const QString path =
         WriteListFile(GalaFolder(), ClubListName, ClubListBytes(m_session.Gala), m_prompts);
     if (!path.isEmpty())
-        m_prompts.ShowStatus(
-            QStringLiteral("Club list written to %1").arg(QDir::toNativeSeparators(path)));
+        Status = QStringLiteral("Club list written to %1").arg(QDir::toNativeSeparators(path));
 }
 
 void MastersConfirmForm::NameList()
@@ -137,8 +135,7 @@ void MastersConfirmForm::NameList()
     const QString path =
         WriteListFile(GalaFolder(), NameListName, NameListBytes(m_roster), m_prompts);
     if (!path.isEmpty())
-        m_prompts.ShowStatus(
-            QStringLiteral("Name list written to %1").arg(QDir::toNativeSeparators(path)));
+        Status = QStringLiteral("Name list written to %1").arg(QDir::toNativeSeparators(path));
 }
 
 void MastersConfirmForm::Compare()
