@@ -375,6 +375,15 @@ private Q_SLOTS:
         QTRY_VERIFY(QFileInfo::exists(pdf)); // a mnemonic clicks after a short animation
         QVERIFY(PdfLayoutText(TestDir::Read(pdf)).contains("Non swimmers for event 3"));
         QCOMPARE(day.prompts.Messages, QStringList{});
+
+        // The lists' keys work before "Utilities" has shown their buttons.
+        QVERIFY(!day.window->Command("NameList")->isVisible());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_F11);
+        QVERIFY(day.window->StatusLine()->text().startsWith("Name list written to "));
+        QTest::keyClick(window, Qt::Key_F12);
+        QVERIFY(day.window->StatusLine()->text().startsWith("Club list written to "));
     }
 };
 
