@@ -389,9 +389,12 @@ void MastersConfirm::Connect()
 
 void MastersConfirm::SetTabOrder()
 {
-    // The entrant number and the entry times are typed over whole: entering one of these boxes,
-    // by Tab or by a click, selects its text.
+    // The entrant number, the event numbers and the entry times are typed over whole: entering
+    // one of these boxes, by Tab or by a click, selects its text, so a number typed after a
+    // click does not run on after the old one ("161").
     m_entNo->installEventFilter(this);
+    for (QLineEdit *box : m_evNo)
+        box->installEventFilter(this);
     for (QLineEdit *box : m_evTime)
         box->installEventFilter(this);
 

@@ -83,6 +83,24 @@ private Q_SLOTS:
     // as leaving the box would; a refused text stops the command. Rows: box|typed|key|answers,
     // then the number, name and club shown|Ann's ticks|Bob's tick|Ann's first time|messages|
     // the window open (1) or closed (0).
+    // A click into a box of numbers selects the whole text for typing over; a name or club is
+    // corrected in place. Rows: the box|the text selected.
+    void clickSelects_data() { AddRows({"number|1", "event|1", "time|35.10", "club|"}); }
+    void clickSelects()
+    {
+        const QStringList row = RowCells();
+        Window w("Meet Day");
+        const QHash<QString, QLineEdit *> boxes{
+            {"number", w.window->EntrantNumberBox()},
+            {"event", w.window->EventBox(0)},
+            {"time", w.window->TimeBox(0)},
+            {"club", w.window->findChild<QLineEdit *>("FClub")}};
+        QLineEdit *box = boxes.value(row[0]);
+        w.window->Command("Command3")->setFocus();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 2, box->height() / 2));
+        QTRY_COMPARE(box->selectedText(), row[1]);
+    }
+
     void typedThenCommand_data()
     {
         // clang-format off
