@@ -660,11 +660,13 @@ bool EntryForm::PassEntryChecks(EntrantToCheck &entrant, const QList<int> &swimS
         case EntryField::FullName:
             RequestFocus(FocusBox::FullName);
             break;
+        // A club or date refused is typed again whole: selected, the first key replaces it
+        // instead of running on after the refused code ("KESTKESW").
         case EntryField::ClubName:
-            RequestFocus(FocusBox::ClubName);
+            RequestFocus(FocusBox::ClubName, 0, true);
             break;
         case EntryField::IntDob:
-            RequestFocus(FocusBox::IntDob);
+            RequestFocus(FocusBox::IntDob, 0, true);
             break;
         case EntryField::EntryTime:
             if (fault.Swim >= 0 && fault.Swim < swimSlots.size())

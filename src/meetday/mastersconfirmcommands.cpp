@@ -80,8 +80,7 @@ void MastersConfirmForm::ExportEvent()
     if (counts->value(0) == 0)
         m_prompts.Message(NoConfirmedEntriesShort);
     else
-        m_prompts.ShowStatus(
-            QStringLiteral("Event %1 exported: %2 swims").arg(event).arg(counts->value(0)));
+        Status = QStringLiteral("Event %1 exported: %2 swims").arg(event).arg(counts->value(0));
 }
 
 void MastersConfirmForm::ExportAll()
@@ -103,14 +102,16 @@ void MastersConfirmForm::ExportAll()
         ExportPoolEvents(m_session, m_roster, events, options, m_assignNumbers, m_prompts);
     if (!counts)
         return;
-    int exported = 0;
+    // The events with nothing to export are named together: one message for each of them would
+    // leave the official pressing OK through half the meet.
+    QStringList empty;
     for (qsizetype i = 0; i < events.size(); ++i) {
         if (counts->value(i) == 0)
-            m_prompts.Message(NoEntriesForEventMessage + events.at(i));
-        else
-            ++exported;
+            empty << events.at(i);
     }
-    m_prompts.ShowStatus(QStringLiteral("%1 events exported").arg(exported));
+    if (!empty.isEmpty())
+        m_prompts.Message(NoEntriesForEventsMessage(empty));
+    Status = QStringLiteral("%1 events exported").arg(events.size() - empty.size());
 }
 
 void MastersConfirmForm::ClubsList()
@@ -122,8 +123,7 @@ void MastersConfirmForm::ClubsList()
     const QString path =
         WriteListFile(GalaFolder(), ClubListName, ClubListBytes(m_session.Gala), m_prompts);
     if (!path.isEmpty())
-        m_prompts.ShowStatus(
-            QStringLiteral("Club list written to %1").arg(QDir::toNativeSeparators(path)));
+        Status = QStringLiteral("Club list written to %1").arg(QDir::toNativeSeparators(path));
 }
 
 void MastersConfirmForm::NameList()
@@ -135,8 +135,7 @@ void MastersConfirmForm::NameList()
     const QString path =
         WriteListFile(GalaFolder(), NameListName, NameListBytes(m_roster), m_prompts);
     if (!path.isEmpty())
-        m_prompts.ShowStatus(
-            QStringLiteral("Name list written to %1").arg(QDir::toNativeSeparators(path)));
+        Status = QStringLiteral("Name list written to %1").arg(QDir::toNativeSeparators(path));
 }
 
 void MastersConfirmForm::Compare()

@@ -38,17 +38,37 @@ bool RemoveSwim(RosterEntrant &entrant, int index)
     return true;
 }
 
+namespace {
+
+// Why the entrant cannot swim `event`, or "". A boy typed into a girls' event would be seeded
+// and printed among the girls, so an event of the other sex is refused; mixed events and
+// entrants of no single sex (teams) take anyone.
+QString SwimEventFault(const RosterEntrant &entrant, const Core::GalaState &gala,
+                       const QString &event)
+{
+    const int index = gala.FindEvent(event);
+    if (index < 0)
+        return NotAnEventMessage(event);
+    const QString eventSex = gala.Events.at(index).EvSex.trimmed().toUpper();
+    const QString sex = entrant.Sex.trimmed().toUpper();
+    const auto single = [](const QString &s) { return s == u"M" || s == u"F"; };
+    if (single(eventSex) && single(sex) && eventSex != sex)
+        return QStringLiteral("Event %1 is for sex %2: %3 is %4")
+            .arg(event, eventSex, entrant.Name, sex);
+    if (FindSwim(entrant, event) >= 0)
+        return AlreadyEnteredMessage(entrant, event);
+    return {};
+}
+
+} // namespace
+
 int AddSwims(RosterEntrant &entrant, const Core::GalaState &gala, const QString &reply,
              QStringList &refused)
 {
     int added = 0;
     for (const QString &event : Core::SplitWords(reply)) {
-        if (gala.FindEvent(event) < 0) {
-            refused << NotAnEventMessage(event);
-            continue;
-        }
-        if (FindSwim(entrant, event) >= 0) {
-            refused << AlreadyEnteredMessage(entrant, event);
+        if (const QString fault = SwimEventFault(entrant, gala, event); !fault.isEmpty()) {
+            refused << fault;
             continue;
         }
         RosterSwim swim;
@@ -66,11 +86,7 @@ QString MoveSwimFault(const RosterEntrant &entrant, const Core::GalaState &gala,
 {
     if (index < 0 || index >= entrant.SwimCount() || entrant.Swims.at(index).EventNumber == event)
         return {};
-    if (gala.FindEvent(event) < 0)
-        return NotAnEventMessage(event);
-    if (FindSwim(entrant, event) >= 0)
-        return AlreadyEnteredMessage(entrant, event);
-    return {};
+    return SwimEventFault(entrant, gala, event);
 }
 
 bool MoveSwim(RosterEntrant &entrant, const Core::GalaState &gala, int index, const QString &event,

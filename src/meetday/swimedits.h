@@ -39,14 +39,14 @@ bool RemoveSwim(RosterEntrant &entrant, int index);
 
 // Appends one swim per word of `reply` (words split at blanks): unconfirmed, without an entry
 // time ("9:99.99"), with no meet-specific text and the pool event of its number. A word that is
-// not an event of the meet, or an event the entrant has already (given twice in the reply
-// included), is refused with a message in `refused`; the other words are added all the same.
-// Returns the number of swims added.
+// not an event of the meet, an event for the other sex, or an event the entrant has already
+// (given twice in the reply included), is refused with a message in `refused`; the other words are
+// added all the same. Returns the number of swims added.
 int AddSwims(RosterEntrant &entrant, const Core::GalaState &gala, const QString &reply,
              QStringList &refused);
 
-// Why swim `index` cannot move to `event`: an event that is not the meet's, or one the entrant
-// already swims. "" when it can (also when `event` is the swim's own).
+// Why swim `index` cannot move to `event`: an event that is not the meet's, one for the other
+// sex, or one the entrant already swims. "" when it can (also when `event` is the swim's own).
 QString MoveSwimFault(const RosterEntrant &entrant, const Core::GalaState &gala, int index,
                       const QString &event);
 

@@ -224,8 +224,12 @@ void MastersConfirm::BuildBoxes()
         QPushButton *button = Command(QString::fromLatin1(name));
         button->setToolTip(QKeySequence(key).toString(QKeySequence::NativeText));
         auto *shortcut = new QShortcut(QKeySequence(key), this);
-        connect(shortcut, &QShortcut::activated, this, [button] {
-            if (button->isVisible())
+        // The two lists' keys work before "Utilities" has shown their buttons: a key that
+        // silently does nothing leaves the official believing the list was written.
+        const bool utility = m_utilities.contains(button);
+        connect(shortcut, &QShortcut::activated, this, [this, button, utility] {
+            if (button->isVisible() ||
+                (utility && Command(QStringLiteral("Command8"))->isVisible()))
                 button->click();
         });
     }
@@ -385,9 +389,12 @@ void MastersConfirm::Connect()
 
 void MastersConfirm::SetTabOrder()
 {
-    // The entrant number and the entry times are typed over whole: entering one of these boxes,
-    // by Tab or by a click, selects its text.
+    // The entrant number, the event numbers and the entry times are typed over whole: entering
+    // one of these boxes, by Tab or by a click, selects its text, so a number typed after a
+    // click does not run on after the old one ("161").
     m_entNo->installEventFilter(this);
+    for (QLineEdit *box : m_evNo)
+        box->installEventFilter(this);
     for (QLineEdit *box : m_evTime)
         box->installEventFilter(this);
 

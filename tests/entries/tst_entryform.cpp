@@ -237,8 +237,13 @@ private Q_SLOTS:
         // Refused: kept to be put right. Recorded: cleared, the club kept in capitals.
         QCOMPARE(written ? entry.FullName + entry.IntSex + entry.ClubName : entry.FullName,
                  written ? f.at(10) : f.at(2));
+        // Refused for its club or date: back in that box with the text selected for retyping.
+        const FocusRequest focus = entry.TakeFocus();
         if (written)
-            QCOMPARE(entry.TakeFocus().Box, FocusBox::FullName);
+            QCOMPARE(focus.Box, FocusBox::FullName);
+        else if (f.at(9) == u"C" || f.at(9) == u"I")
+            QCOMPARE(std::pair(focus.Box, focus.SelectAll),
+                     std::pair(f.at(9) == u"C" ? FocusBox::ClubName : FocusBox::IntDob, true));
     }
 
     void memberGala()

@@ -126,21 +126,23 @@ QHash<QString, QByteArray> LayFiles(const TestDir &dir, const QString &spec)
     return contents;
 }
 
-// An open meet in the meet database, events 1, 2, 3, 4, 7 and 12, with 2 and 4 swum together
-// (lead 2). Ann (1) swims 1 (confirmed, "TT") and 3, Bob (2) only 1. The form shows Ann.
+// An open meet in the meet database, girls' events 1, 2, 3, 4, 7 and 12, with 2 and 4 swum
+// together (lead 2), boys' event 8 and mixed event 9. Ann (1) swims 1 (confirmed, "TT") and 3,
+// Bea (2) only 1. The form shows Ann.
 struct SwimMeet : EntryGala
 {
     std::unique_ptr<MastersConfirmForm> form;
 
     explicit SwimMeet(const QString &mode = ModeMeetDay)
-        : EntryGala("Open", {"1|F|OPEN|50|FS", "2|F|OPEN|50|BK", "3|F|OPEN|50|BR",
-                             "4|F|OPEN|50|FLY", "7|F|OPEN|50|BK", "12|F|OPEN|100|FS"})
+        : EntryGala("Open",
+                    {"1|F|OPEN|50|FS", "2|F|OPEN|50|BK", "3|F|OPEN|50|BR", "4|F|OPEN|50|FLY",
+                     "7|F|OPEN|50|BK", "12|F|OPEN|100|FS", "8|M|OPEN|50|FS", "9|X|OPEN|50|FS"})
     {
         session.Gala.ProgramMode = mode;
         session.Gala.Combinations << QStringList{"2", "4"};
         UseMeetDb();
         InsertRows(session.MeetDb, "Entrant Table", "Meet code|Entrant Number|Swimmer Name|Sex",
-                   {"M1|1|Ann Lee|F", "M1|2|Bob Ray|M"});
+                   {"M1|1|Ann Lee|F", "M1|2|Bea Ray|F"});
         InsertRows(session.MeetDb, "Swim Table",
                    "Meet code|Entrant Number|Event number|Entry Time|Confirmed|Combined With|"
                    "Meet Specific",
@@ -975,6 +977,8 @@ private Q_SLOTS:
             row("added in event order", "1|2|4  2|1/Del 2/Del 3/Del 4/Del /Add||time 3");
             row("twice, and one entered", "1|2|2 2 1|1/Del 2/Del 3/Del /Add|"
                 "Ann Lee is already entered in event 2\nAnn Lee is already entered in event 1|time 1");
+            row("boys' event refused, mixed taken", "1|2|8 9|1/Del 3/Del 9/Del /Add|"
+                "Event 8 is for sex M: Ann Lee is F|time 2");
             row("nothing to add", "1|2|99|1/Del 3/Del /Add|Event 99 is not an event of this meet|button 2");
             row("a row past the Add row", "1|3||1/Del 3/Del /Add||none");
         }
@@ -1035,7 +1039,9 @@ private Q_SLOTS:
                  "1|12|y|1|1|35.10|1|1 1|12|40.00|0|12|",
                  "1|12|n|1|1|35.10|1|1 1|3|40.00|0|3|",
                  "0|3||1|1|35.10|1|1 1|3|40.00|0|3|Ann Lee is already entered in event 3",
-                 "1|13||1|1|35.10|1|1 1|3|40.00|0|3|Event 13 is not an event of this meet"});
+                 "1|13||1|1|35.10|1|1 1|3|40.00|0|3|Event 13 is not an event of this meet",
+                 "1|8||1|1|35.10|1|1 1|3|40.00|0|3|Event 8 is for sex M: Ann Lee is F",
+                 "1|9|y|1|1|35.10|1|1 1|9|40.00|0|9|"});
         // clang-format on
     }
 
@@ -1057,6 +1063,25 @@ private Q_SLOTS:
             QVERIFY(focus.Box == ConfirmBox::EventNumber && focus.Row == row && focus.SelectAll);
             QCOMPARE(meet.form->Rows[row].EvNo, meet.form->Entrants()[0].Swims[row].EventNumber);
         }
+    }
+
+    // "Export All" names the events with nothing to export in one message. Rows: the events
+    // chosen|the message ("" for none)|the status.
+    void exportAllEmptyEvents_data()
+    {
+        AddRows({"1||1 events exported", "1 3|No (confirmed) entries for event 3|1 events exported",
+                 "1 3 7 12|No (confirmed) entries for events 3, 7, 12|1 events exported"});
+    }
+    void exportAllEmptyEvents()
+    {
+        const QStringList f = RowCells();
+        SwimMeet meet;
+        for (Core::GalaEvent &event : meet.session.Gala.Events)
+            event.EvSelected = f[0].split(u' ').contains(event.EvNumber);
+        meet.prompts.Yes().Yes(); // programme creation, confirmed swims only
+        meet.form->ExportAll();
+        QCOMPARE(meet.prompts.Messages.join(u'/'), f[1]);
+        QCOMPARE(meet.form->Status, f[2]);
     }
 };
 

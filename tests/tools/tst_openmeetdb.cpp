@@ -214,10 +214,12 @@ private Q_SLOTS:
             "CHAMPS27: @wk1-f.vb, line 3: the file holds more than the 1 swimmers its first line gives\nopenmeet-db: no programme written",
             R"(UPDATE "Meet Table" SET "Work Directory" = '@' WHERE "Meet code" = 'CHAMPS27')");
         row("programme file of an open meet", "programme-csv @natamar.mdb SPRING27 @out.csv", 1, "meet SPRING27 is not a Champs meet");
-        // Oscar's swim in 37 moves to 35, which is swum with 25: it is in 25's pool event now.
-        const QString pool35 = R"(SELECT "Combined With" FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 35 AND "Event number" = '35')";
+        // Oscar's swim in 37 moves to 40, which is swum with 30: it is in 30's pool event now.
+        const QString pool40 = R"(SELECT "Combined With" FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 35 AND "Event number" = '40')";
         const QString oscar = R"(SELECT group_concat("Event number", ' ') FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND "Entrant Number" = 35)";
-        row("swim moved", "swims @natamar.mdb SPRING27 35 --move 37=35", 0, "35\t36.46\tN\t25\n36\t30.08\tN\t36\n", "", {pool35, "25"});
+        row("swim moved", "swims @natamar.mdb SPRING27 35 --move 37=40", 0, "36\t30.08\tN\t36\n40\t36.46\tN\t30\n", "", {pool40, "30"});
+        row("swim moved to a girls' event", "swims @natamar.mdb SPRING27 35 --move 37=35", 1,
+            "Event 35 is for sex F: Oscar Orrin is M; no swims changed", "", {oscar, "36 37"});
         row("swim moved onto one entered", "swims @natamar.mdb SPRING27 35 --move 37=36", 1,
             "Oscar Orrin is already entered in event 36; no swims changed", "", {oscar, "36 37"});
         row("swim moved to no event", "swims @natamar.mdb SPRING27 35 --move 37=99", 1, "Event 99 is not an event of this meet");

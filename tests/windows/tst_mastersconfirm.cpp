@@ -32,13 +32,14 @@ using Windows::MastersConfirm;
 
 namespace {
 
-// The window over an open meet in the meet database: Ann (1) in events 2 and 1, Bob (2) in 3.
+// The window over an open meet in the meet database: Ann (1) in events 2 and 1, Bob (2) in the
+// mixed event 3.
 struct Window : EntryGala
 {
     std::unique_ptr<MastersConfirm> window;
 
     explicit Window(const QString &mode)
-        : EntryGala("Open", {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|M|OPEN|200|MED"})
+        : EntryGala("Open", {"1|F|OPEN|50|FS", "2|F|OPEN|100|BK", "3|X|OPEN|200|MED"})
     {
         session.Gala.ProgramMode = mode;
         session.Gala.GalaName = "Spring Open";
@@ -82,6 +83,24 @@ private Q_SLOTS:
     // as leaving the box would; a refused text stops the command. Rows: box|typed|key|answers,
     // then the number, name and club shown|Ann's ticks|Bob's tick|Ann's first time|messages|
     // the window open (1) or closed (0).
+    // A click into a box of numbers selects the whole text for typing over; a name or club is
+    // corrected in place. Rows: the box|the text selected.
+    void clickSelects_data() { AddRows({"number|1", "event|1", "time|35.10", "club|"}); }
+    void clickSelects()
+    {
+        const QStringList row = RowCells();
+        Window w("Meet Day");
+        const QHash<QString, QLineEdit *> boxes{
+            {"number", w.window->EntrantNumberBox()},
+            {"event", w.window->EventBox(0)},
+            {"time", w.window->TimeBox(0)},
+            {"club", w.window->findChild<QLineEdit *>("FClub")}};
+        QLineEdit *box = boxes.value(row[0]);
+        w.window->Command("Command3")->setFocus();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 2, box->height() / 2));
+        QTRY_COMPARE(box->selectedText(), row[1]);
+    }
+
     void typedThenCommand_data()
     {
         // clang-format off
@@ -369,6 +388,15 @@ private Q_SLOTS:
         QTRY_VERIFY(QFileInfo::exists(pdf)); // a mnemonic clicks after a short animation
         QVERIFY(PdfLayoutText(TestDir::Read(pdf)).contains("Non swimmers for event 3"));
         QCOMPARE(day.prompts.Messages, QStringList{});
+
+        // The lists' keys work before "Utilities" has shown their buttons.
+        QVERIFY(!day.window->Command("NameList")->isVisible());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_F11);
+        QVERIFY(day.window->StatusLine()->text().startsWith("Name list written to "));
+        QTest::keyClick(window, Qt::Key_F12);
+        QVERIFY(day.window->StatusLine()->text().startsWith("Club list written to "));
     }
 };
 
