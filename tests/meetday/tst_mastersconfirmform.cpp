@@ -100,9 +100,10 @@ QStringList Describe(const Roster &roster)
     return lines;
 }
 
-// Lays the files of `spec` ("name:content ...") into `dir`. Contents: A, the entries as the entry
-// window wrote them; B, as saved on the day; A- and B-, cut off inside the last entry time; 1, a
-// single byte; 0, nothing. A trailing ^ dates the file an hour back.
+// Lays the files of `spec` ("name:content ...") into `dir`, each dated a minute after the one
+// before it, so that which copy is newer never depends on how fast the disk is. Contents: A, the
+// entries as the entry window wrote them; B, as saved on the day; A- and B-, cut off inside the
+// last entry time; 1, a single byte; 0, nothing. A trailing ^ dates the file an hour back.
 QHash<QString, QByteArray> LayFiles(const TestDir &dir, const QString &spec)
 {
     const QByteArray a = TestDir::Read(TestDataPath("meetday/intent-entries.vb")),
@@ -113,15 +114,17 @@ QHash<QString, QByteArray> LayFiles(const TestDir &dir, const QString &spec)
                                               {"B-", b.left(b.lastIndexOf('"'))},
                                               {"1", "1"},
                                               {"0", ""}};
+    QDateTime when = QDateTime::currentDateTime().addSecs(-600);
     for (const QString &laid : spec.split(u' ', Qt::SkipEmptyParts)) {
         QString content = laid.section(u':', 1);
         const bool older = content.endsWith(u'^');
         content.chop(older ? 1 : 0);
+        when = when.addSecs(60);
         QFile file(dir.Write(laid.section(u':', 0, 0), contents.value(content)));
-        if (older && !(file.open(QIODevice::ReadWrite) &&
-                       file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                        QFileDevice::FileModificationTime)))
-            qFatal("cannot date %s back", qPrintable(file.fileName()));
+        if (!(file.open(QIODevice::ReadWrite) &&
+              file.setFileTime(older ? when.addSecs(-3600) : when,
+                               QFileDevice::FileModificationTime)))
+            qFatal("cannot date %s", qPrintable(file.fileName()));
     }
     return contents;
 }
@@ -884,7 +887,7 @@ private Q_SLOTS:
     // session)|files laid (LayFiles)|load|the file afterwards:its content|the copy named.
     void recoverFile_data()
     {
-        AddRows({"Open|intent.vb.new:B intent.BAK:A|Loaded|intent.vb:B|intent.vb.new",
+        AddRows({"Open|intent.BAK:A intent.vb.new:B|Loaded|intent.vb:B|intent.vb.new",
                  "Open|intent.BAK:A|Loaded|intent.vb:A|intent.BAK",
                  "Open|intent.vb.new:B|Loaded|intent.vb:B|intent.vb.new",
                  "Open|intent.vb.new:B- intent.BAK:A|Loaded|intent.vb:A|intent.BAK",
@@ -892,7 +895,7 @@ private Q_SLOTS:
                  "Open|intent.vb.new:B- intent.BAK:A-|Failed|intent.vb:0|",
                  "Open|intent.vb:A intent.vb.new:B|Loaded|intent.vb:A|",
                  "Open|intent.vb:0|Empty|intent.vb:0|",
-                 "Internal|finals.cds.new:B finals.bak:A|Loaded|finals.cds:B|finals.cds.new",
+                 "Internal|finals.bak:A finals.cds.new:B|Loaded|finals.cds:B|finals.cds.new",
                  "Internal|finals.bak:A|Loaded|finals.cds:A|finals.bak",
                  "Champs1|intent.vb:A finals.cds.new:B|Loaded|finals.cds:B|finals.cds.new"});
     }
