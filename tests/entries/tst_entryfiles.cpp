@@ -220,8 +220,9 @@ private Q_SLOTS:
         for (const QChar c : f[3])
             shown << kinds.value(c);
         TestDir dir;
-        for (const QString &name : {EntryFileName, CardFileName, ControlFileName,
-                                    EntryFileName + NewFileSuffix, EntryBackupName})
+        // The backup before the new contents, as a save leaves them: the later copy is the newer.
+        for (const QString &name : {EntryFileName, CardFileName, ControlFileName, EntryBackupName,
+                                    EntryFileName + NewFileSuffix})
             if (existing.split(u'+').contains(name.section(u'.', 1)))
                 dir.Write(name, name == ControlFileName ? "13\r\n" : IndividualBytes);
         if (existing.contains("finals"))
