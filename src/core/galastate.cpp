@@ -4,6 +4,31 @@
 
 namespace Core {
 
+QString SeedingName(SeedingMethod method)
+{
+    switch (method) {
+    case SeedingMethod::Standard:
+        return QStringLiteral("standard");
+    case SeedingMethod::Circle:
+        return QStringLiteral("circle");
+    case SeedingMethod::Club:
+        break;
+    }
+    return QStringLiteral("club");
+}
+
+bool SeedingFromName(const QString &text, SeedingMethod &method)
+{
+    for (const SeedingMethod m :
+         {SeedingMethod::Club, SeedingMethod::Standard, SeedingMethod::Circle}) {
+        if (text.trimmed().compare(SeedingName(m), Qt::CaseInsensitive) == 0) {
+            method = m;
+            return true;
+        }
+    }
+    return false;
+}
+
 const std::array<QString, StrokeCodeCount> StrokeCodes = {
     QStringLiteral("FS"),  QStringLiteral("FSS"),  QStringLiteral("BR"),   QStringLiteral("BK"),
     QStringLiteral("FLY"), QStringLiteral("MED"),  QStringLiteral("FSR"),  QStringLiteral("BRR"),

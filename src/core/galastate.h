@@ -29,6 +29,9 @@ inline constexpr int MaxCombineEvents = 20;
 inline constexpr int MaxMandEvents = 1000;
 inline constexpr int MaxSwimHeats = 1000;
 inline constexpr int MaxSeedGroups = 10;
+// Pool widths the heats are made for.
+inline constexpr int MinLanes = 4;
+inline constexpr int MaxLanes = 10;
 
 // Gala kinds.
 inline const QString GalaInternal = QStringLiteral("Internal");
@@ -84,6 +87,15 @@ struct GalaGroup
     QString GroupCombinePrint; // heading when groups are combined; the description unless given
 };
 
+// How the swimmers of an event are put into heats and lanes: the club's own long-standing rule,
+// timed-final seeding (fastest heat last), or circle seeding of preliminaries.
+enum class SeedingMethod { Club, Standard, Circle };
+
+// "club", "standard" or "circle": the keyword's value and what the windows show.
+QString SeedingName(SeedingMethod method);
+// The method named by `text` (any case, blanks around it ignored); false when it names none.
+bool SeedingFromName(const QString &text, SeedingMethod &method);
+
 struct GalaClub
 {
     QString Code;
@@ -102,6 +114,10 @@ struct GalaState
     QString QualDate;
     int Lanes = 5;
     int FinalLanes = 0;
+    // The number on the first lane: 1, or 0 in pools numbered from 0. Heats and the files keep
+    // lanes as positions 1..Lanes; what is printed, shown or exported is PrintedLane.
+    int FirstLane = 1;
+    SeedingMethod Seeding = SeedingMethod::Club;
     bool AgeGroups = false;
     bool Hdw = false;
     bool ProgNotes = true;
@@ -198,5 +214,11 @@ class Prompts;
 // "Internal Gala Assumed" and becomes "Internal"), the "Gala date not set" warning, FinalLanes
 // from Lanes and EntryDateCheck.
 void FinishGalaLoad(GalaState &gala, Prompts &prompts);
+
+// The lane number the officials see for the lane at `position` (1 = the first lane).
+inline int PrintedLane(const GalaState &gala, int position)
+{
+    return position - 1 + gala.FirstLane;
+}
 
 } // namespace Core

@@ -168,7 +168,7 @@ private:
     {
         if (rs.IsNull(field))
             return;
-        if (const std::optional<int> lanes = WholeNumber(rs, field, 4, 8))
+        if (const std::optional<int> lanes = WholeNumber(rs, field, Core::MinLanes, Core::MaxLanes))
             target = *lanes;
         else
             m_prompts.Message(message);

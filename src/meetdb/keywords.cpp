@@ -69,12 +69,14 @@ constexpr SpecialKeyword SpecialKeywords[] = {
     {QLatin1String("event"), MaxListLength},
     {QLatin1String("eventprintno"), MaxMeetTextLength},
     {QLatin1String("finallanes"), MaxMeetTextLength},
+    {QLatin1String("firstlane"), MaxMeetTextLength},
     {QLatin1String("galadate"), MaxMeetTextLength},
     {QLatin1String("group"), MaxListLength},
     {QLatin1String("inhibitstroke"), MaxMeetTextLength},
     {QLatin1String("lanes"), MaxMeetTextLength},
     {QLatin1String("mandevents"), MaxListLength},
     {QLatin1String("seedgroup"), MaxMeetTextLength},
+    {QLatin1String("seeding"), MaxMeetTextLength},
     {QLatin1String("splitlastheats"), MaxMeetTextLength},
     {QLatin1String("swimheats"), MaxListLength},
     {QLatin1String("warn"), MaxWarnLength},
@@ -347,11 +349,23 @@ bool ApplySpecialKeyword(GalaState &gala, const QString &keyword, const QString 
         AddCombination(gala, Core::SplitWords(value), prompts);
     } else if (keyword == QLatin1String("lanes") || keyword == QLatin1String("finallanes")) {
         const int lanes = IntValue(value);
-        if (lanes < 4 || lanes > 8) {
+        if (lanes < Core::MinLanes || lanes > Core::MaxLanes) {
             prompts.Message(QStringLiteral("Lanes paramater invalid"));
             return true;
         }
         (keyword == QLatin1String("lanes") ? gala.Lanes : gala.FinalLanes) = lanes;
+    } else if (keyword == QLatin1String("firstlane")) {
+        const QString lane = value.trimmed();
+        if (lane != QLatin1String("0") && lane != QLatin1String("1"))
+            prompts.Message(QStringLiteral("First lane paramater invalid: %1 (0 or 1)")
+                                .arg(PrintableText(value)));
+        else
+            gala.FirstLane = lane.toInt();
+    } else if (keyword == QLatin1String("seeding")) {
+        if (!Core::SeedingFromName(value, gala.Seeding))
+            prompts.Message(
+                QStringLiteral("Seeding paramater invalid: %1 (club, standard or circle)")
+                    .arg(PrintableText(value)));
     } else if (keyword == QLatin1String("galadate")) {
         gala.GalaDate = value;
         gala.GalaDateText = value;

@@ -60,6 +60,7 @@ QStringList Dump(const GalaState &g)
         {"Aoe", n(g.Aoe)}, {"SplitLastHeats", n(g.SplitLastHeats)}, {"Announcer", n(g.AnnouncerOn) + u' ' + g.AnnouncerDb},
         {"Flags", QStringList{n(g.ProgNotes), n(g.OneCard), n(g.AllHeats), n(g.PrintTimes), n(g.Renumber)}.join(u' ')},
         {"Lanes", n(g.Lanes) + u'/' + n(g.FinalLanes)},
+        {"Seeding", Core::SeedingName(g.Seeding) + QLatin1String(" from ") + n(g.FirstLane)},
         {"Counts and reserves", QStringList{n(g.HeatReserves), n(g.FinalReserves), n(g.SplitInterval), n(g.ClubCount)}.join(u'/')},
         {"SwimHeats", g.SwimHeats.join(u' ')}, {"Counts", counts.join(u", ")}, {"Events", events.join(u';')},
         {"Dates", dates.join(u';')}, {"PrintNumbers", prints.join(u';')}, {"Groups", groups.join(u';')},
@@ -185,7 +186,13 @@ private Q_SLOTS:
         row("aoe: stays on", {"aoe=tRUE", "aoe=false", "aoe=0"}, "Aoe", "1");
         row("splitlastheats: blanks", {"splitlastheats= 2 "}, "SplitLastHeats", "1");
         // Plain values and messages.
-        row("lanes 3 keeps previous, finallanes 9", {"lanes=7", "lanes=3", "finallanes=9"}, "Lanes", "7/0", {lanesInvalid, lanesInvalid});
+        row("lanes 3 keeps previous, finallanes 11", {"lanes=7", "lanes=3", "finallanes=11"}, "Lanes", "7/0", {lanesInvalid, lanesInvalid});
+        row("lanes 10, finallanes 4", {"lanes=10", "finallanes=4"}, "Lanes", "10/4");
+        row("lanes 11, finallanes 3", {"lanes=11", "finallanes=3"}, "Lanes", "5/0", {lanesInvalid, lanesInvalid});
+        row("seeding in any case, lane 0", {"seeding= Circle", "firstlane=0"}, "Seeding", "circle from 0");
+        row("seeding and firstlane refused", {"seeding=standard", "seeding=fina", "firstlane=0", "firstlane=2", "firstlane=-1"},
+            "Seeding", "standard from 0", {"Seeding paramater invalid: fina (club, standard or circle)",
+                                           "First lane paramater invalid: 2 (0 or 1)", "First lane paramater invalid: -1 (0 or 1)"});
         row("carddate Age", {"carddate=Age"}, "CardDate", "DOB", {"Invalid entry card date of birth option"});
         row("wwwdir", {"wwwdir=meets\\spring"}, "WwwDir", "\\meets\\spring");
         row("announcer", {"announcer=ann.mdb"}, "Announcer", "1 ann.mdb");
@@ -491,7 +498,8 @@ private Q_SLOTS:
         // clang-format off
         row("as stored", "", "Counts", "3 events, 2 groups, 2 clubs");
         row("events without a date take the meet's", "", "Dates", "03/06/2025;04/06/2025;03/06/2025");
-        row("lanes out of range keep 5, finals follow", meet + R"("Lanes" = 9)", "Lanes", "5/5", {"Lanes paramater invalid"});
+        row("lanes out of range keep 5, finals follow", meet + R"("Lanes" = 11)", "Lanes", "5/5", {"Lanes paramater invalid"});
+        row("lanes at the widest", meet + R"("Lanes" = 10)", "Lanes", "10/10");
         row("final lanes out of range", meet + R"("Final lanes" = 3)", "Lanes", "6/6", {"Finals Lanes paramater invalid"});
         row("record time replaces limit time", event + R"("Limit Time" = '1:10.00', "Record Time" = '1:05.50')" + one,
             "Events", "1|1|1|F|U/12|50|FS|03/06/2025|65.5||||0|;2|2|2|M|U/12|50|FS|04/06/2025|0||||0|;"
