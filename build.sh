@@ -19,7 +19,7 @@ cd "$(dirname "$0")"
 
 packages=(qt6-base-dev libqt6sql6-sqlite libsqlite3-dev cmake g++ ninja-build
           fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-ocr-b
-          libbenchmark-dev libsqlite3-dev ccache sqlite3 xvfb xauth x11-utils poppler-utils)
+          libbenchmark-dev libquazip1-qt6-dev ccache sqlite3 xvfb xauth x11-utils poppler-utils)
 
 install_missing() {
     local missing=()

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "lenex/lenexmodel.h"
+
+/*
+ * Reading and writing Lenex 3.0 files: ".lef" is the XML itself, ".lxf" a zip archive holding
+ * one ".lef". A Lenex file comes from outside and is not trusted: a DTD, an entity, nesting
+ * deeper than Lenex has, a zip member over MaxLenexBytes once unpacked, a member path that leaves
+ * the archive, or XML that does not read whole is refused with a message naming the file (and the
+ * line where there is one), and nothing is returned.
+ */
+namespace Lenex {
+
+inline constexpr qint64 MaxLenexBytes = qint64(200) * 1024 * 1024;
+
+// Reads `path` (".lxf" or ".lef", by content: a zip is recognised by its signature). On failure
+// returns false and sets `error`; `document` is then left empty.
+bool ReadLenexFile(const QString &path, Document &document, QString *error);
+// Reads Lenex XML already in memory; `name` names it in messages.
+bool ReadLenexXml(const QByteArray &xml, const QString &name, Document &document, QString *error);
+
+// The document as Lenex XML (UTF-8).
+QByteArray LenexXml(const Document &document);
+// Writes `document` to `path`: zipped when the name ends ".lxf" (one member, the same name
+// ending ".lef"), plain XML otherwise. Written under a scratch name and renamed, so a failure
+// leaves any earlier file whole.
+bool WriteLenexFile(const QString &path, const Document &document, QString *error);
+
+// Lenex swim time ("00:01:05.32") to the meet's entry time text ("1:05.32", "32.10"); "" for
+// "NT", an empty text or a text that is not a swim time.
+QString EntryTimeFromSwimTime(const QString &swimTime);
+// The meet's entry time text to a Lenex swim time; "NT" for no time ("9:99.99", "", "NT").
+QString SwimTimeFromEntryTime(const QString &entryTime);
+
+} // namespace Lenex
