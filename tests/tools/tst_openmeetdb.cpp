@@ -172,6 +172,11 @@ private Q_SLOTS:
         row("heats of an unknown event", "make-heats @natamar.mdb SPRING27 --events 99", 1, "no event \"99\" in the meet", "", {lanes36, "35:/ 37:/ 38:/"});
         row("heats, nothing confirmed", "make-heats @natamar.mdb SPRING27 --events 36 --confirmed-only", 0, "", "", {lanes36, "35:/0 37:/0 38:/0"});
         row("heats, unknown option", "make-heats @natamar.mdb SPRING27 --fast", 2, "Usage: openmeet-db make-heats");
+        // Every command reads its line the same way: what is wrong, then the command's help.
+        row("unknown option named", "programme-csv @natamar.mdb CHAMPS27 @out.csv --fast", 2, "openmeet-db programme-csv: Unknown option 'fast'.\nUsage: openmeet-db programme-csv");
+        row("option without its value", "update-pbs @natamar.mdb SPRING27 --members", 2, "openmeet-db update-pbs: Missing value after '--members'.\nUsage:");
+        row("one argument too many", "list @natamar.mdb extra", 2, "openmeet-db list: list takes 1 argument besides its options, not 2\n");
+        row("confirm, both ways", "confirm @natamar.mdb SPRING27 --all --entrants 1", 2, "give either --all or --entrants LIST");
         // A finals session from the database has no heat ranks to order its finalists by.
         row("finals without heat results", "make-heats @natamar.mdb CHAMPS27 --events 1-2", 1,
             "CHAMPS27: No heat results for events 1, 2\nopenmeet-db: no heats made",
