@@ -19,6 +19,7 @@
 #include "core/captureprompts.h"
 #include "core/startup.h"
 #include "core/sysparams.h"
+#include "core/version.h"
 #include "entries/entryimport.h"
 #include "meetday/daylists.h"
 #include "meetday/heats.h"
@@ -67,8 +68,10 @@ Commands:
   non-swimmers FILE CODE OUT.pdf [--events LIST]
                                          print the swimmers not yet confirmed to a PDF file
 
-"openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
-command fails and 2 for a wrong command line; messages go to the standard error.
+"openmeet-db COMMAND --help" describes a command and "openmeet-db --version" prints the
+version. Paths are taken as given, relative to the current folder. The exit code is 0 on
+success, 1 when the command fails and 2 for a wrong command line; messages go to the standard
+error.
 )";
 
 const char *const CreateHelp = R"(Usage: openmeet-db create FILE
@@ -1037,6 +1040,10 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("--version") || command == QLatin1String("-v")) {
+        std::puts(Core::VersionLine);
         return 0;
     }
 
