@@ -91,6 +91,7 @@ int main(int argc, char *argv[])
     const Core::WorkFolderChoice workFolder =
         Core::FindWorkFolder(parser.value(DirOption), programDir, Core::DemoKitFolders(programDir));
     if (workFolder.Path.isEmpty()) {
+        std::fprintf(stderr, "openmeet: %s\n", qPrintable(workFolder.Error));
         prompts.Message(workFolder.Error);
         return 2;
     }
