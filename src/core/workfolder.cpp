@@ -89,8 +89,9 @@ void FillUserFolder(const QString &folder, const QStringList &demoDirs, WorkFold
             choice.Error = CannotWrite(folder, QStringLiteral("it cannot be made"));
         return;
     }
+    // The folder keeps QTemporaryDir's permissions, for its owner alone: the club's entries
+    // are nobody else's business.
     staging.setAutoRemove(false);
-    // QTemporaryDir makes its folder for the owner alone; the club's files need no more.
     choice.Status =
         kit.isEmpty()
             ? QStringLiteral("First run: made %1 for openmeet's files (no demo kit was found to "

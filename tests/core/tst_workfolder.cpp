@@ -4,7 +4,10 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include "core/settings.h"
+#include "core/startup.h"
 #include "core/workfolder.h"
+#include "support/scriptedprompts.h"
 #include "support/testfiles.h"
 
 using namespace Qt::StringLiterals;
@@ -52,6 +55,7 @@ private Q_SLOTS:
     void Unwritable_data();
     void Unwritable();
     void BuildTreeKit();
+    void MeetDbOnCommandLine();
 };
 
 void TstWorkFolder::Order_data()
@@ -123,7 +127,7 @@ void TstWorkFolder::Order()
     // Only the user's data folder is ever made or filled.
     const bool filled = expected == "xdg"_L1 || expected == "home"_L1;
     QCOMPARE(QFileInfo::exists(QDir(want).filePath(u"natamar.mdb"_s)),
-             filled || inProgram.contains(u"natamar.mdb"_s) && expected == "program"_L1);
+             filled || (inProgram.contains(u"natamar.mdb"_s) && expected == "program"_L1));
     QCOMPARE(QFileInfo::exists(xdgFolder), expected == "xdg"_L1);
     QCOMPARE(QFileInfo::exists(homeFolder), expected == "home"_L1);
 }
@@ -213,6 +217,45 @@ void TstWorkFolder::BuildTreeKit()
     QVERIFY(!kits.isEmpty());
     QVERIFY2(QFileInfo(kits.constFirst() + u"/natamar.mdb"_s).isFile(),
              qPrintable(kits.join(u' ')));
+}
+
+void TstWorkFolder::MeetDbOnCommandLine()
+{
+    TestDir dir;
+    const QString given = dir.Write(u"spring.mdb"_s, "x");
+    Core::SystemSettings settings;
+    for (int i = 1; i < Core::MaxNatamarDbFiles; ++i)
+        settings.NatamarDbFiles.append(u"/db/n%1.mdb"_s.arg(i));
+    settings.NatamarDbFiles.insert(5, given); // named in pbsystem.ini as well
+    ScriptedPrompts prompts;
+
+    // Given relative to the current folder, it is kept whole, first, and only once; the list
+    // stays within its capacity.
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(dir.Path());
+    const QString status = Core::OfferMeetDb(u"spring.mdb"_s, settings, prompts);
+    QVERIFY2(status.contains(given), qPrintable(status));
+    QCOMPARE(settings.NatamarDb, given);
+    QCOMPARE(settings.NatamarDbFiles.constFirst(), given);
+    QCOMPARE(settings.NatamarDbFiles.count(given), 1);
+    QCOMPARE(settings.NatamarDbCount(), Core::MaxNatamarDbFiles);
+    QCOMPARE(settings.NatamarDbFiles.constLast(), u"/db/n99.mdb"_s);
+
+    // One more pushes the last known one out rather than going past the capacity.
+    const QString other = dir.Write(u"autumn.mdb"_s, "x");
+    Core::OfferMeetDb(other, settings, prompts);
+    QCOMPARE(settings.NatamarDbCount(), Core::MaxNatamarDbFiles);
+    QCOMPARE(settings.NatamarDbFiles.mid(0, 2), (QStringList{other, given}));
+    QCOMPARE(settings.NatamarDbFiles.constLast(), u"/db/n98.mdb"_s);
+    QVERIFY(prompts.Messages.isEmpty());
+
+    // A file that is not there changes nothing.
+    const Core::SystemSettings before = settings;
+    QCOMPARE(Core::OfferMeetDb(u"gone.mdb"_s, settings, prompts), QString());
+    QCOMPARE(prompts.Messages, QStringList{u"The meet database gone.mdb does not exist."_s});
+    QCOMPARE(settings.NatamarDbFiles, before.NatamarDbFiles);
+    QCOMPARE(settings.NatamarDb, other);
+    QDir::setCurrent(current);
 }
 
 QTEST_GUILESS_MAIN(TstWorkFolder)
