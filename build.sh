@@ -8,6 +8,10 @@
 #   ./build.sh killtest [N]
 #                      install what is missing, build, run only the kill test, stopping each
 #                      writer N times (10 when not given)
+#   ./build.sh package
+#                      install what is missing, build, make the Debian package openmeet_*.deb
+#                      in build/ with CPack and check it with lintian, desktop-file-validate
+#                      and appstreamcli
 #   ./build.sh fuzz [SECONDS]
 #                      build the fuzz targets with clang into build-fuzz and run each for SECONDS
 #                      (60 by default); any finding fails the command
@@ -33,6 +37,9 @@ install_missing() {
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
+
+# What making and checking the Debian package needs besides the build.
+package_packages=(dpkg-dev lintian desktop-file-utils appstream)
 
 # libFuzzer comes with clang's runtime libraries, which Debian ships apart from clang itself.
 fuzz_packages=(clang libclang-rt-dev)
@@ -108,6 +115,19 @@ test)
         fuzz 10
     fi
     ;;
+package)
+    packages+=("${package_packages[@]}")
+    install_missing
+    build
+    rm -f "$builddir"/openmeet_*.deb
+    (cd "$builddir" && cpack -G DEB)
+    deb=$(ls "$builddir"/openmeet_*.deb)
+    desktop-file-validate packaging/openmeet.desktop
+    appstreamcli validate --no-net "$builddir"/packaging/*.metainfo.xml
+    # Errors fail the command; warnings are printed for the developer to judge.
+    lintian --fail-on error "$deb"
+    echo "Made $deb"
+    ;;
 fuzz)
     fuzz "${2:-60}"
     ;;
@@ -123,7 +143,7 @@ killtest)
         -R '^tools/tst_killtest$'
     ;;
 *)
-    echo "usage: ./build.sh run | test | fuzz [SECONDS] | killtest [N]" >&2
+    echo "usage: ./build.sh run | test | package | fuzz [SECONDS] | killtest [N]" >&2
     exit 64
     ;;
 esac

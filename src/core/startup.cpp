@@ -1,6 +1,7 @@
 #include "core/startup.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QStringList>
 
@@ -30,6 +31,25 @@ void StartUp(const QString &programDir, SystemSettings &settings, GalaState &gal
     }
 
     SetPrintFontNames(settings);
+}
+
+QString OfferMeetDb(const QString &path, SystemSettings &settings, Prompts &prompts)
+{
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        prompts.Message(QStringLiteral("The meet database %1 does not exist.")
+                            .arg(QDir::toNativeSeparators(path)));
+        return {};
+    }
+    const QString fullPath = file.absoluteFilePath();
+    settings.NatamarDbFiles.removeAll(fullPath);
+    settings.NatamarDbFiles.prepend(fullPath);
+    while (settings.NatamarDbCount() > MaxNatamarDbFiles)
+        settings.NatamarDbFiles.removeLast();
+    settings.NatamarDb = fullPath;
+    return QStringLiteral("%1 is offered first under \"Select Competition\", \"Known Natamar "
+                          "Database\".")
+        .arg(QDir::toNativeSeparators(fullPath));
 }
 
 void SetPrintFontNames(SystemSettings &settings)

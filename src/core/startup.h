@@ -36,6 +36,12 @@ inline const QString DefaultNatamarDbName = QStringLiteral("natamar.mdb");
 void StartUp(const QString &programDir, SystemSettings &settings, GalaState &gala,
              Prompts &prompts);
 
+// A meet database named on the command line (a double-click on a .mdb file): it becomes the
+// current one and the first of the known ones, so "Select Competition", "Known Natamar Database"
+// offers it at once. Returns the text for the status box; a file that does not exist is
+// reported through `prompts` and changes nothing.
+QString OfferMeetDb(const QString &path, SystemSettings &settings, Prompts &prompts);
+
 // Sets FontSans, FontSerif, FontFixed and FontScript.
 void SetPrintFontNames(SystemSettings &settings);
 

@@ -12,7 +12,7 @@ namespace MeetDb {
 // competition and its open meet database. The windows own one Session and pass it down.
 struct Session
 {
-    QString ProgramDir; // the folder that holds the executable; the program's files live there
+    QString ProgramDir; // the work folder, where the program's files live (core/workfolder.h)
     Core::SystemSettings Settings;
     Core::GalaState Gala;
     Database MeetDb; // open while Gala.MeetDbOpen

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include "core/startup.h"
+#include "core/version.h"
 #include "tools/tool.h"
 
 namespace {
@@ -40,8 +41,10 @@ Commands:
   non-swimmers FILE CODE OUT.pdf [--events LIST]
                                          print the swimmers not yet confirmed to a PDF file
 
-"openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
-command fails and 2 for a wrong command line; messages go to the standard error.
+"openmeet-db COMMAND --help" describes a command and "openmeet-db --version" prints the
+version. Paths are taken as given, relative to the current folder. The exit code is 0 on
+success, 1 when the command fails and 2 for a wrong command line; messages go to the standard
+error.
 )";
 
 QList<Tool::Command> AllCommands()
@@ -79,6 +82,10 @@ int main(int argc, char *argv[])
     if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
         name == QLatin1String("help")) {
         std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (name == QLatin1String("--version") || name == QLatin1String("-v")) {
+        std::puts(Core::VersionLine);
         return 0;
     }
     if (!command) {
