@@ -257,7 +257,7 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
     }
 
     seeded.reserve(poolEvents.size());
-    const SeedOptions seedOptions{options.OnlyConfirmed, options.ProgramCreation};
+    const SeedOptions seedOptions{options.OnlyConfirmed, options.ProgramCreation, options.Method};
     for (const QString &event : poolEvents)
         seeded.append(SeedPoolEvent(roster, gala, event, seedOptions));
 

@@ -58,6 +58,7 @@ Commands:
                                          print the programme to a PDF file
   programme-csv FILE CODE OUT.csv        write the programme CSV of a Champs meet
   make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
+             [--seeding club|standard|circle]
                                          seed events into heats and lanes
   update-pbs FILE CODE [--members MEMBERFILE]
                                          entry times from the members' personal bests
@@ -187,6 +188,7 @@ name and line, and nothing is written.
 const char *const MakeHeatsHelp =
     R"(Usage: openmeet-db make-heats FILE CODE [--events LIST] [--confirmed-only]
                                          [--programme-creation]
+                                         [--seeding club|standard|circle]
 
 Runs "Make Heats" of the meet-day window on the meet CODE of the meet database FILE: every
 event (or the events in LIST, such as 1,4,7-9) is seeded by entry time into heats, each swimmer
@@ -197,6 +199,9 @@ together are seeded as one pool event under their first event.
                          entries?")
   --programme-creation   the heats are made for the programme: the events' maximum entries do
                          not apply (the answer Yes to "Program creation?")
+  --seeding METHOD       seeds this run by METHOD instead of the meet's own: club (the club's
+                         rules), standard (timed finals, the fastest heat last) or circle
+                         (preliminaries: the fastest dealt over the last three heats)
 
 The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and
 entry time, separated by tabs. The window's messages go to the standard error.
@@ -963,6 +968,11 @@ int MakeHeats(const QStringList &args)
             options.OnlyConfirmed = true;
         } else if (args.at(i) == QLatin1String("--programme-creation")) {
             options.ProgramCreation = true;
+        } else if (args.at(i) == QLatin1String("--seeding")) {
+            Core::SeedingMethod method;
+            if (i + 1 >= args.size() || !Core::SeedingFromName(args.at(++i), method))
+                return WrongArguments(MakeHeatsHelp);
+            options.Method = method;
         } else if (args.at(i).startsWith(QLatin1String("--"))) {
             return WrongArguments(MakeHeatsHelp);
         } else {
