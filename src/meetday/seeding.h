@@ -191,8 +191,7 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
 // Splits the seeded list of `seeded` (its PoolEvent, Events and List set) into heats and lanes
 // as SeedPoolEvent does after seeding, by the method of `seeded` (the meet's when unset): the
 // heat list, a masters meet's or a split open meet's fast heats (club method only), heat sizes
-// and lanes. Heats, HeatCount and SplitHeatCount are replaced; messages
-// are added to Messages.
+// and lanes. Heats, HeatCount and SplitHeatCount are replaced; messages are added to Messages.
 void AllocateHeats(SeededEvent &seeded, const Core::GalaState &gala);
 
 // One printed line of an allocation per swimmer with a lane, by event, heat and lane:

@@ -969,7 +969,7 @@ int MakeHeats(const QStringList &args)
         } else if (args.at(i) == QLatin1String("--programme-creation")) {
             options.ProgramCreation = true;
         } else if (args.at(i) == QLatin1String("--seeding")) {
-            Core::SeedingMethod method;
+            Core::SeedingMethod method = Core::SeedingMethod::Club;
             if (i + 1 >= args.size() || !Core::SeedingFromName(args.at(++i), method))
                 return WrongArguments(MakeHeatsHelp);
             options.Method = method;

@@ -237,8 +237,9 @@ private Q_SLOTS:
         QCOMPARE(CentreOutLanes(lanes), order);
     }
 
-    // Rows: method, lanes, event type, swimmers (S1 the fastest), the heats. Settings in the tag
-    // are applied by keyCases().
+    // Rows: method, lanes, swimmers (S1 the fastest), the heats. The tag's first word sets the
+    // meet up: "final" makes the event a "FINAL" (swum without AllHeats), "masters" a masters
+    // meet with two seeding groups, "override" the method for the run only.
     void keyCases_data()
     {
         QTest::addColumn<SeedingMethod>("method");
@@ -251,12 +252,11 @@ private Q_SLOTS:
         QTest::newRow("standard: heat 1 made up to 3 from heat 2") << standard << 4 << Ranked(5) << "S5@1 S3@2 S4@3|S1@2 S2@3";
         QTest::newRow("circle: two heats dealt in turn") << circle << 4 << Ranked(5) << "S2@2 S4@3|S5@1 S1@2 S3@3";
         QTest::newRow("standard: a time trial counts as the slowest") << standard << 4 << tt << "T@1 S4@2 S5@3|S3@1 S1@2 S2@3";
-        QTest::newRow("circle: 6 lanes, 3 heats") << circle << 6 << Ranked(13) << "S9@2 S3@3 S6@4 S12@5|S8@2 S2@3 S5@4 S11@5|S13@1 S7@2 S1@3 S4@4 S10@5";
-        QTest::newRow("standard final: one heat by time") << standard << 6 << Ranked(3) << "S3@2 S1@3 S2@4";
-        QTest::newRow("circle final: timed finals, not dealt") << circle << 4 << Ranked(5) << "S5@1 S3@2 S4@3|S1@2 S2@3";
-        QTest::newRow("masters standard: no fast heats per age group") << standard << 5 << Ranked(6) << "S6@2 S4@3 S5@4|S3@2 S1@3 S2@4";
-        QTest::newRow("override circle on a club meet") << circle << 4 << Ranked(5) << "S2@2 S4@3|S5@1 S1@2 S3@3";
-        QTest::newRow("override club on a standard meet") << SeedingMethod::Club << 4 << Ranked(5) << "S5@2 S4@3|S3@1 S1@2 S2@3";
+        QTest::newRow("final, standard: one heat by time") << standard << 6 << Ranked(3) << "S3@2 S1@3 S2@4";
+        QTest::newRow("final, circle: timed finals, not dealt") << circle << 4 << Ranked(5) << "S5@1 S3@2 S4@3|S1@2 S2@3";
+        QTest::newRow("masters, standard: no fast heats per age group") << standard << 5 << Ranked(6) << "S6@2 S4@3 S5@4|S3@2 S1@3 S2@4";
+        QTest::newRow("override, circle on a club meet") << circle << 4 << Ranked(5) << "S2@2 S4@3|S5@1 S1@2 S3@3";
+        QTest::newRow("override, club on a standard meet") << SeedingMethod::Club << 4 << Ranked(5) << "S5@2 S4@3|S3@1 S1@2 S2@3";
         // clang-format on
     }
 
@@ -269,8 +269,9 @@ private Q_SLOTS:
         const QString tag = QTest::currentDataTag();
         const bool masters = tag.startsWith("masters");
         Core::GalaState gala = Gala(method, lanes, masters ? Core::GalaMasters : Core::GalaOpen);
-        gala.AllHeats = true;
-        if (tag.contains("final"))
+        const bool final = tag.startsWith("final");
+        gala.AllHeats = !final;
+        if (final)
             gala.Events[0].EvType = "FINAL";
         SeedOptions options;
         if (tag.startsWith("override")) {
