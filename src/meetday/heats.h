@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -37,6 +39,8 @@ struct MakeHeatsOptions
 {
     bool ProgramCreation = false; // no entry limit; finals files keep two reserves
     bool OnlyConfirmed = false;
+    // Seeds this run by another method than the meet's `seeding` keyword.
+    std::optional<Core::SeedingMethod> Method = std::nullopt;
 };
 
 // The pool events of a run, in event-list order: every selected event (EvSelected) that is not

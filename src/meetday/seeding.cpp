@@ -141,20 +141,75 @@ bool Matches(const HeatListRow &row, FastHeatKey by, const QString &key)
     return (by == FastHeatKey::AgeGroup ? row.Swim.Age : row.Swim.Event) == key;
 }
 
-// Lane tables, by lanes - MinPoolLanes. The first lane of an ordinary heat of n swimmers (n - 1
-// indexes; heats are never larger than the pool), and the spearhead: the lane of the fastest,
-// the next fastest, and so on.
-constexpr int OrdinaryFirstLane[5][MaxPoolLanes] = {
+// The club's lane tables cover the pools its rules were written for, 4 to ClubTableLanes lanes,
+// by lanes - MinPoolLanes: the first lane of an ordinary heat of n swimmers (n - 1 indexes;
+// heats are never larger than the pool). Its fast heats are placed centre-out (CentreOutLanes).
+constexpr int ClubTableLanes = 8;
+constexpr int OrdinaryFirstLane[5][ClubTableLanes] = {
     {2, 2, 1, 1, 1, 1, 1, 1}, // 4 lanes
     {3, 3, 2, 2, 1, 1, 1, 1}, // 5
     {3, 3, 2, 2, 1, 1, 1, 1}, // 6
     {4, 4, 3, 3, 3, 2, 1, 1}, // 7
     {4, 4, 3, 3, 3, 2, 1, 1}, // 8
 };
-constexpr int SpearheadLane[5][MaxPoolLanes] = {
-    {2, 3, 1, 4, 0, 0, 0, 0}, {3, 4, 2, 5, 1, 0, 0, 0}, {3, 4, 2, 5, 1, 6, 0, 0},
-    {4, 5, 3, 6, 2, 7, 1, 0}, {4, 5, 3, 6, 2, 7, 1, 8},
+
+// A heat of `swimmers` (slowest first) placed centre-out: the fastest, or with `fastestFirst`
+// the first of the heat, in the centre lane.
+std::array<int, MaxPoolLanes> CentreOutSlots(int swimmers, int lanes, bool fastestFirst)
+{
+    std::array<int, MaxPoolLanes> slot{};
+    const QList<int> order = CentreOutLanes(lanes);
+    for (int t = 1; t <= swimmers && t <= int(order.size()); ++t)
+        slot[size_t(order.at(t - 1) - 1)] = fastestFirst ? t : swimmers + 1 - t;
+    return slot;
+}
+
+// The draw's order of two rows whose times do not decide: the lower key first, then (for the
+// rare equal keys) the event and the entrant number, so the order never depends on the input.
+struct DrawItem
+{
+    EventListRow Row;
+    bool Special = false;
+    bool HasTime = false;
+    float Seconds = 0;
+    quint64 Draw = 0;
 };
+
+bool DrawnBefore(const DrawItem &a, const DrawItem &b)
+{
+    if (a.Special != b.Special)
+        return a.Special;
+    if (a.Special) {
+        const int order = QString::compare(a.Row.MeetSpecific, b.Row.MeetSpecific);
+        if (order != 0)
+            return order < 0;
+    }
+    if (a.HasTime != b.HasTime)
+        return !a.HasTime;
+    if (a.HasTime && a.Seconds != b.Seconds)
+        return a.Seconds > b.Seconds; // the slowest first
+    if (a.Draw != b.Draw)
+        return a.Draw < b.Draw;
+    if (a.Row.Event != b.Row.Event)
+        return a.Row.Event < b.Row.Event;
+    return a.Row.EntrantNumber < b.Row.EntrantNumber;
+}
+
+// The order of the standard and circle methods: as the club's, every tie settled by the draw.
+void DrawSort(EventList &list, const Core::GalaState &gala, bool specialRows)
+{
+    const QString meet = gala.MeetCode.isEmpty() ? gala.GalaName : gala.MeetCode;
+    std::vector<DrawItem> items;
+    items.reserve(size_t(list.size()));
+    for (const EventListRow &row : std::as_const(list)) {
+        const SeedKey key = KeyOf(row);
+        items.push_back({row, specialRows && key.Special, key.HasTime, key.Seconds,
+                         SeedDrawKey(meet, row.Event, row.EntrantNumber)});
+    }
+    std::sort(items.begin(), items.end(), DrawnBefore);
+    for (size_t k = 0; k < items.size(); ++k)
+        list[qsizetype(k)] = std::move(items[k].Row);
+}
 
 const Core::GalaEvent *EventOf(const Core::GalaState &gala, const QString &event)
 {
@@ -216,12 +271,16 @@ bool IsNoTime(const QString &entryTime)
            !(Core::TimeToSeconds(text) > 0);
 }
 
-void SeedEventList(EventList &list, const Core::GalaState &gala)
+void SeedEventList(EventList &list, const Core::GalaState &gala, Core::SeedingMethod method)
 {
     if (list.size() < 2)
         return;
-    SortRows<EventListRow>(list, &SwimOfEventRow, RuleFor(gala),
-                           gala.GalaType == Core::GalaMasters);
+    const SeedRule rule = RuleFor(gala);
+    if (method != Core::SeedingMethod::Club && rule != SeedRule::ChampsFinals) {
+        DrawSort(list, gala, rule == SeedRule::Standard);
+        return;
+    }
+    SortRows<EventListRow>(list, &SwimOfEventRow, rule, gala.GalaType == Core::GalaMasters);
 }
 
 int ApplyEntryLimit(EventList &list, int maxEntries, bool programCreation)
@@ -261,6 +320,26 @@ bool MoveFastHeat(HeatList &heats, FastHeatKey by, const QString &key, int lanes
     return true;
 }
 
+quint64 SeedDrawKey(const QString &meet, const QString &event, int entrantNumber)
+{
+    quint64 hash = 14695981039346656037ULL; // FNV-1a 64-bit offset basis
+    const auto add = [&hash](const QByteArray &bytes) {
+        for (const char c : bytes) {
+            hash ^= quint64(quint8(c));
+            hash *= 1099511628211ULL; // FNV prime
+        }
+        hash ^= 0x1f;
+        hash *= 1099511628211ULL;
+    };
+    add(meet.toUtf8());
+    add(event.toUtf8());
+    add(QByteArray::number(entrantNumber));
+    // splitmix64's finaliser spreads neighbouring inputs over the whole range.
+    hash = (hash ^ (hash >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    hash = (hash ^ (hash >> 27)) * 0x94d049bb133111ebULL;
+    return hash ^ (hash >> 31);
+}
+
 QList<int> HeatSizes(int swimmers, int lanes, bool singleHeatSwum)
 {
     if (swimmers <= 0 || lanes <= 0)
@@ -280,24 +359,81 @@ QList<int> HeatSizes(int swimmers, int lanes, bool singleHeatSwum)
     return sizes;
 }
 
+QList<QList<int>> HeatMembers(int swimmers, int lanes, Core::SeedingMethod method,
+                              bool singleHeatSwum)
+{
+    const QList<int> sizes = HeatSizes(swimmers, lanes, singleHeatSwum);
+    const int heatCount = int(sizes.size());
+    QList<QList<int>> heats(heatCount);
+    if (method == Core::SeedingMethod::Club || heatCount <= 1) {
+        int next = 0;
+        for (int h = 0; h < heatCount; ++h) {
+            for (int k = 0; k < sizes.at(h); ++k)
+                heats[h].append(next++);
+        }
+        return heats;
+    }
+    // By rank, 0 the fastest: the heat (1-based) each swimmer swims in.
+    QList<int> heatOfRank(swimmers, 0);
+    int dealt = 0; // the fastest `dealt` are dealt to the last heats in turn
+    int dealtHeats = 0;
+    if (method == Core::SeedingMethod::Circle) {
+        dealtHeats = std::min(heatCount, 3);
+        dealt = swimmers;
+        if (heatCount > 3) {
+            dealt = 3 * lanes;
+            // With only one heat before the last three, that heat still gets three swimmers.
+            if (heatCount == 4 && swimmers - dealt < 3)
+                dealt = swimmers - 3;
+        }
+        for (int r = 0; r < dealt; ++r)
+            heatOfRank[r] = heatCount - r % dealtHeats;
+    }
+    // The rest as timed finals: the fastest pool-full in the last of the heats left, and so on.
+    const int standardHeats = heatCount - dealtHeats;
+    for (int r = dealt; r < swimmers; ++r)
+        heatOfRank[r] = standardHeats - (r - dealt) / lanes;
+    if (standardHeats >= 2) {
+        const int firstHeat = swimmers - dealt - (standardHeats - 1) * lanes;
+        // Heat 1 is made up to three from the slowest of heat 2.
+        const int slowestOfHeat2 = dealt + (standardHeats - 1) * lanes - 1;
+        for (int k = 0; k < 3 - firstHeat; ++k)
+            heatOfRank[slowestOfHeat2 - k] = 1;
+    }
+    for (int index = 0; index < swimmers; ++index)
+        heats[heatOfRank.at(swimmers - 1 - index) - 1].append(index);
+    return heats;
+}
+
+QList<int> CentreOutLanes(int lanes)
+{
+    if (lanes < MinPoolLanes || lanes > MaxPoolLanes)
+        return {};
+    // The centre of an even pool is the lower of its two middle lanes, so the next fastest goes
+    // to the higher side.
+    const int centre = (lanes + 1) / 2;
+    QList<int> order{centre};
+    for (int step = 1; order.size() < lanes; ++step) {
+        if (centre + step <= lanes)
+            order.append(centre + step);
+        if (centre - step >= 1)
+            order.append(centre - step);
+    }
+    return order;
+}
+
 std::array<int, MaxPoolLanes> PlaceLanes(int heat, int heatCount, int splitHeatCount, int swimmers,
                                          int lanes, bool finalEvent)
 {
     std::array<int, MaxPoolLanes> slot{};
     if (lanes < MinPoolLanes || lanes > MaxPoolLanes || swimmers < 1 || swimmers > lanes)
         return slot;
-    const int table = lanes - MinPoolLanes;
-    if (heat + splitHeatCount > heatCount) {
-        for (int t = 1; t <= swimmers; ++t) {
-            // t = 1 is the fastest, the last of the heat; in a final the order is reversed.
-            const int position = finalEvent ? t : swimmers + 1 - t;
-            slot[size_t(SpearheadLane[table][t - 1] - 1)] = position;
-        }
-    } else {
-        const int first = OrdinaryFirstLane[table][swimmers - 1];
-        for (int s = 1; s <= swimmers; ++s)
-            slot[size_t(first + s - 2)] = s;
-    }
+    const bool fastHeat = heat + splitHeatCount > heatCount;
+    if (fastHeat || lanes > ClubTableLanes)
+        return CentreOutSlots(swimmers, lanes, fastHeat && finalEvent);
+    const int first = OrdinaryFirstLane[lanes - MinPoolLanes][swimmers - 1];
+    for (int s = 1; s <= swimmers; ++s)
+        slot[size_t(first + s - 2)] = s;
     return slot;
 }
 
@@ -306,6 +442,7 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
 {
     SeededEvent result;
     result.PoolEvent = event;
+    result.Method = options.Method.value_or(gala.Seeding);
     result.Events = PoolEventMembers(gala, event);
     for (const QString &member : std::as_const(result.Events))
         BuildEventList(result.List, roster, member, options.OnlyConfirmed);
@@ -336,7 +473,7 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
         SeedEventList(result.List, gala);
         return result;
     }
-    SeedEventList(result.List, gala);
+    SeedEventList(result.List, gala, *result.Method);
     const Core::GalaEvent *info = EventOf(gala, event);
     ApplyEntryLimit(result.List, info ? info->EvMaxEntries : 0, options.ProgramCreation);
     AllocateHeats(result, gala);
@@ -347,6 +484,8 @@ void AllocateHeats(SeededEvent &result, const Core::GalaState &gala)
 {
     const QString &event = result.PoolEvent;
     const Core::GalaEvent *info = EventOf(gala, event);
+    const Core::SeedingMethod method = result.Method.value_or(gala.Seeding);
+    const bool club = method == Core::SeedingMethod::Club;
     // The heat list.
     HeatList &heats = result.Heats;
     heats.clear();
@@ -356,7 +495,9 @@ void AllocateHeats(SeededEvent &result, const Core::GalaState &gala)
         heats.append({result.List.at(k), int(k + 1), true, 0, 0});
     const int lanes = gala.Lanes;
     QString message;
-    if (gala.GalaType == Core::GalaMasters) {
+    // The fast heats per age group or per event are the club's; the other methods seed the
+    // whole pool event by time.
+    if (club && gala.GalaType == Core::GalaMasters) {
         if (heats.size() >= 2)
             SortRows<HeatListRow>(heats, &SwimOfHeatRow, SeedRule::MastersHeats, true);
         for (qsizetype g = gala.SeedGroups.size() - 1; g >= 0; --g) {
@@ -365,7 +506,7 @@ void AllocateHeats(SeededEvent &result, const Core::GalaState &gala)
             else
                 result.Messages << message;
         }
-    } else if (gala.GalaType == Core::GalaOpen && gala.SplitLastHeats &&
+    } else if (club && gala.GalaType == Core::GalaOpen && gala.SplitLastHeats &&
                CombineGroupOf(gala, event) > 0) {
         for (const QString &member : std::as_const(result.Events)) {
             if (MoveFastHeat(heats, FastHeatKey::Event, member, lanes, &message))
@@ -380,14 +521,16 @@ void AllocateHeats(SeededEvent &result, const Core::GalaState &gala)
     // Heat sizes and lanes.
     const QString printNumber = info ? info->EvPrintNumber : event;
     const bool finalEvent = info && info->EvType == FinalType;
-    int toSwim = 0;
-    for (const HeatListRow &row : std::as_const(heats))
-        toSwim += row.ToSwim ? 1 : 0;
-    if (toSwim == 0) {
+    QList<qsizetype> toSwim; // heat-list rows with ToSwim, in order
+    for (qsizetype k = 0; k < heats.size(); ++k) {
+        if (heats.at(k).ToSwim)
+            toSwim.append(k);
+    }
+    if (toSwim.isEmpty()) {
         result.Messages << NoConfirmedEntriesMessage + printNumber;
         return;
     }
-    if (toSwim > MaxHeats * lanes) {
+    if (toSwim.size() > MaxHeats * lanes) {
         result.Messages << QStringLiteral("Too many swimmers for %1 heats in event %2: no heats "
                                           "were made")
                                .arg(MaxHeats)
@@ -396,23 +539,23 @@ void AllocateHeats(SeededEvent &result, const Core::GalaState &gala)
     }
     const bool singleHeat =
         gala.Hdw || gala.AllHeats || finalEvent || gala.SwimHeats.contains(event);
-    const QList<int> sizes = HeatSizes(toSwim, lanes, singleHeat);
-    result.HeatCount = int(sizes.size());
-    qsizetype next = 0;
+    // A final swims by time: it is never dealt round as preliminaries are.
+    const Core::SeedingMethod heatsBy = finalEvent && method == Core::SeedingMethod::Circle
+                                            ? Core::SeedingMethod::Standard
+                                            : method;
+    const QList<QList<int>> members = HeatMembers(int(toSwim.size()), lanes, heatsBy, singleHeat);
+    result.HeatCount = int(members.size());
     for (int h = 1; h <= result.HeatCount; ++h) {
-        // The heat's rows, in heat-list order.
-        QList<qsizetype> members;
-        while (members.size() < sizes.at(h - 1) && next < heats.size()) {
-            if (heats.at(next).ToSwim)
-                members.append(next);
-            ++next;
-        }
-        const std::array<int, MaxPoolLanes> slot = PlaceLanes(
-            h, result.HeatCount, result.SplitHeatCount, int(members.size()), lanes, finalEvent);
+        const QList<int> &heat = members.at(h - 1);
+        const int swimmers = int(heat.size());
+        const std::array<int, MaxPoolLanes> slot =
+            club ? PlaceLanes(h, result.HeatCount, result.SplitHeatCount, swimmers, lanes,
+                              finalEvent)
+                 : CentreOutSlots(swimmers, lanes, false);
         for (int lane = 1; lane <= lanes; ++lane) {
             if (slot[size_t(lane - 1)] == 0)
                 continue;
-            HeatListRow &row = heats[members.at(slot[size_t(lane - 1)] - 1)];
+            HeatListRow &row = heats[toSwim.at(heat.at(slot[size_t(lane - 1)] - 1))];
             row.HeatOf = h;
             row.LaneOf = lane;
         }

@@ -4,6 +4,7 @@
 #include <QHash>
 
 #include "core/captureprompts.h"
+#include "core/galastate.h"
 #include "meetday/daylists.h"
 #include "meetday/heats.h"
 #include "meetday/mastersconfirmform.h"
@@ -32,6 +33,7 @@ An entrant number that is not in the meet is an error, and nothing is saved.
 const char *const MakeHeatsHelp =
     R"(Usage: openmeet-db make-heats FILE CODE [--events LIST] [--confirmed-only]
                                          [--programme-creation]
+                                         [--seeding club|standard|circle]
 
 Runs "Make Heats" of the meet-day window on the meet CODE of the meet database FILE: every
 event (or the events in LIST, such as 1,4,7-9) is seeded by entry time into heats, each swimmer
@@ -42,6 +44,9 @@ together are seeded as one pool event under their first event.
                          entries?")
   --programme-creation   the heats are made for the programme: the events' maximum entries do
                          not apply (the answer Yes to "Program creation?")
+  --seeding METHOD       seeds this run by METHOD instead of the meet's own: club (the club's
+                         rules), standard (timed finals, the fastest heat last) or circle
+                         (preliminaries: the fastest dealt over the last three heats)
 
 The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and
 entry time, separated by tabs. The window's messages go to the standard error.
@@ -142,6 +147,17 @@ int MakeHeats(const Arguments &arguments)
     MeetDay::MakeHeatsOptions options;
     options.OnlyConfirmed = arguments.Options.isSet(QStringLiteral("confirmed-only"));
     options.ProgramCreation = arguments.Options.isSet(QStringLiteral("programme-creation"));
+    if (arguments.Options.isSet(QStringLiteral("seeding"))) {
+        Core::SeedingMethod method = Core::SeedingMethod::Club;
+        const QString name = arguments.Options.value(QStringLiteral("seeding"));
+        if (!Core::SeedingFromName(name, method)) {
+            PrintLine(stderr, QStringLiteral("openmeet-db make-heats: \"%1\" is no seeding "
+                                             "method: club, standard or circle")
+                                  .arg(name));
+            return WrongArguments(MakeHeatsHelp);
+        }
+        options.Method = method;
+    }
 
     MeetDb::Session session;
     Core::CapturePrompts prompts;
@@ -292,7 +308,7 @@ QList<Command> MeetDayCommands()
         {"confirm", ConfirmHelp, {{"all"}, {"entrants", "LIST"}}, 2, 2, Confirm},
         {"make-heats",
          MakeHeatsHelp,
-         {{"events", "LIST"}, {"confirmed-only"}, {"programme-creation"}},
+         {{"events", "LIST"}, {"confirmed-only"}, {"programme-creation"}, {"seeding", "METHOD"}},
          2,
          2,
          MakeHeats},

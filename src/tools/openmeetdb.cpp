@@ -32,6 +32,7 @@ Commands:
                                          print the programme to a PDF file
   programme-csv FILE CODE OUT.csv        write the programme CSV of a Champs meet
   make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
+             [--seeding club|standard|circle]
                                          seed events into heats and lanes
   update-pbs FILE CODE [--members MEMBERFILE]
                                          entry times from the members' personal bests

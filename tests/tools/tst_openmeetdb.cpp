@@ -177,6 +177,12 @@ private Q_SLOTS:
         row("option without its value", "update-pbs @natamar.mdb SPRING27 --members", 2, "openmeet-db update-pbs: Missing value after '--members'.\nUsage:");
         row("one argument too many", "list @natamar.mdb extra", 2, "openmeet-db list: list takes 1 argument besides its options, not 2\n");
         row("confirm, both ways", "confirm @natamar.mdb SPRING27 --all --entrants 1", 2, "give either --all or --entrants LIST");
+        // One heat: every method puts the fastest in the middle lane and the next beside it, higher.
+        row("heats by circle seeding", "make-heats @natamar.mdb SPRING27 --events 36 --seeding circle", 0,
+            "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
+            "", {lanes36, "35:1/4 37:1/2 38:1/3"});
+        row("heats, unknown seeding", "make-heats @natamar.mdb SPRING27 --seeding fast", 2, "Usage: openmeet-db make-heats");
+        row("heats, seeding not given", "make-heats @natamar.mdb SPRING27 --seeding", 2, "Usage: openmeet-db make-heats");
         // A finals session from the database has no heat ranks to order its finalists by.
         row("finals without heat results", "make-heats @natamar.mdb CHAMPS27 --events 1-2", 1,
             "CHAMPS27: No heat results for events 1, 2\nopenmeet-db: no heats made",
