@@ -38,6 +38,7 @@
 #include "reports/printer.h"
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
+#include "tools/startlistcommands.h"
 
 namespace {
 
@@ -66,6 +67,8 @@ Commands:
   lists FILE CODE DIR                    write clublist.csv and namelist.csv into DIR
   non-swimmers FILE CODE OUT.pdf [--events LIST]
                                          print the swimmers not yet confirmed to a PDF file
+  start-list FILE CODE OUT.pdf [--events LIST]
+                                         print the start list of the heats made to a PDF file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -250,6 +253,19 @@ file OUT.pdf: the swimmers who have not posted their cards (no swim of the meet'
 confirmed), then, for every event (or the events in LIST, such as 1,4,7-9), the swimmers entered
 in it and not confirmed, in the order of their programme references. Events swum together are
 listed under their first event.
+
+OUT.pdf is written under a temporary name and renamed when it is complete.
+)";
+
+const char *const StartListHelp =
+    R"(Usage: openmeet-db start-list FILE CODE OUT.pdf [--events LIST]
+
+Writes the start list of the meet CODE of the meet database FILE to the PDF file OUT.pdf, as the
+meet-day window's "Start List" prints it: for every event (or the events in LIST, such as
+1,4,7-9) with heats made, each heat ("Heat 2 of 4") with one line per lane: the lane, the
+swimmer's name, club, year of birth (the age group in a Masters meet) and entry time; an empty
+lane shows its number alone. Events swum together are listed under their first event. Events
+without heats are named on the standard error and left out; run make-heats first.
 
 OUT.pdf is written under a temporary name and renamed when it is complete.
 )";
@@ -904,7 +920,7 @@ bool NeedsFonts(int argc, char *argv[])
 {
     return argc > 1 &&
            (std::strcmp(argv[1], "entrants-list") == 0 || std::strcmp(argv[1], "programme") == 0 ||
-            std::strcmp(argv[1], "non-swimmers") == 0);
+            std::strcmp(argv[1], "non-swimmers") == 0 || std::strcmp(argv[1], "start-list") == 0);
 }
 
 // Marks the events of LIST (numbers and ranges "7-9", comma-separated) as selected. Returns false
@@ -1061,6 +1077,8 @@ int main(int argc, char *argv[])
         {"swims", SwimsHelp, Swims},
         {"lists", ListsHelp, Lists},
         {"non-swimmers", NonSwimmersHelp, NonSwimmers},
+        {"start-list", StartListHelp,
+         [](const QStringList &args) { return Tools::StartList(args, StartListHelp); }},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))
