@@ -59,7 +59,8 @@ void MarkReserves(PoolEventList &rows, int excess);
 QString RowLabel(const PoolEventRow &row, int index, int excess);
 
 // The event's title: sex word, group (Open meets), distance and stroke ("Female Open 50m
-// Freestyle").
+// Freestyle"); a pool event that carries combined events takes its group's combine print text,
+// as its programme block does.
 QString ProgrammeEventTitle(const Core::GalaState &gala, const QString &event);
 
 // The holders file "ev<event>-hst.csv" of the work directory: up to `maxRows` lines of five
