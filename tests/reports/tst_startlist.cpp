@@ -7,10 +7,12 @@
 #include "core/galastate.h"
 #include "meetday/seeding.h"
 #include "meetdb/eventlist.h"
+#include "meetdb/session.h"
 #include "reports/printer.h"
 #include "reports/reportoutput.h"
 #include "reports/startlist.h"
 #include "support/pdftext.h"
+#include "support/scriptedprompts.h"
 #include "support/testfiles.h"
 
 using MeetDay::HeatLine;
@@ -253,6 +255,32 @@ private Q_SLOTS:
         }
         QCOMPARE(heats, 15);
         QVERIFY(pages.at(0).contains("WWW>"));
+    }
+
+    // A gala kept in entry files prints the heats of its heat work files, as "Heats" lists them:
+    // the swimmers' ages as the file holds them, the club from its own line.
+    void fromHeatWorkFiles()
+    {
+        TestDir dir;
+        MeetDb::Session session;
+        session.Gala = Gala(6, 1);
+        session.Gala.AllHeats = true; // a heat is swum even with fewer swimmers than lanes
+        session.Gala.WorkDir = dir.Path();
+        for (Core::GalaEvent &event : session.Gala.Events)
+            event.EvSelected = true;
+        dir.Write("wk2.vb", "2\r\n\"7\",\"2\",\"Ann Lee\",\"01/02/10\",\"35.10\",-1\r\n"
+                            "\"VMSC\"\r\n\"9\",\"2\",\"Bob Ray\",\"03/04/09\",\"34.00\",-1\r\n"
+                            "\"ASHB\"\r\n");
+        ScriptedPrompts prompts;
+        const std::optional<StartList> list =
+            Reports::PrepareStartList(session, MeetDay::Roster{}, prompts);
+        QVERIFY(list.has_value());
+        QCOMPARE(prompts.Messages, QStringList{Reports::WithoutHeatsMessage({"1", "3", "4"})});
+        QCOMPARE(Render(*list, 6, 1), QString("Event 2 [1x6] 1.3=Bob Ray 1.4=Ann Lee ; no heats "
+                                              "1,3,4"));
+        const Reports::StartListLane &ann = list->Events.at(0).Heats.at(0).Lanes.at(3);
+        QCOMPARE(QStringList({ann.Club, ann.Age, ann.EntryTime}),
+                 QStringList({"Velmora Marlets", "2010", "35.10"}));
     }
 
     // The demo open meet, its heats made, through openmeet-db as an official runs it.
