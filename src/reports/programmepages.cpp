@@ -175,6 +175,12 @@ QString RowLabel(const PoolEventRow &row, int index, int excess)
 QString ProgrammeEventTitle(const Core::GalaState &gala, const QString &event)
 {
     const Core::GalaEvent &ev = EventOf(gala, event);
+    return TitleOf(gala, event, GroupTextsOf(gala, ev).Print, ProgrammeStrokeName(ev.EvStroke));
+}
+
+QString ProgrammeBlockTitle(const Core::GalaState &gala, const QString &event)
+{
+    const Core::GalaEvent &ev = EventOf(gala, event);
     const GroupTexts texts = GroupTextsOf(gala, ev);
     const bool combined = MeetDay::PoolEventMembers(gala, event).size() > 1;
     return TitleOf(gala, event, combined ? texts.CombinePrint : texts.Print,

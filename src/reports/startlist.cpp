@@ -56,12 +56,13 @@ QString ClubName(const Core::GalaState &gala, const QString &code)
     return gala.Clubs.at(index).Name;
 }
 
-// A Masters meet shows the age group as entered; elsewhere a date of birth shows its year, which
-// reads the same whatever day the meet's ages are taken on. Anything else is shown as entered.
+// A Masters meet shows the age group as entered ("0" as "S", as its programme prints it);
+// elsewhere a date of birth shows its year, which reads the same whatever day the meet's ages are
+// taken on. Anything else is shown as entered.
 QString AgeText(const Core::GalaState &gala, const QString &age)
 {
     if (gala.GalaType == Core::GalaMasters)
-        return age;
+        return age == QLatin1String("0") ? QStringLiteral("S") : age;
     const QDate born = Core::ParseDate(age);
     return born.isValid() ? QString::number(born.year()) : age;
 }
@@ -151,7 +152,7 @@ StartList BuildStartList(const Core::GalaState &gala, const QList<MeetDay::HeatL
         event.Number =
             (numbers.size() == 1 ? QStringLiteral("Event ") : QStringLiteral("Events ")) +
             numbers.join(QStringLiteral(", "));
-        event.Title = ProgrammeEventTitle(gala, pool);
+        event.Title = ProgrammeBlockTitle(gala, pool);
         event.Heats = std::move(*heats);
         list.Events.append(std::move(event));
     }
@@ -299,7 +300,7 @@ private:
         m_onPage = false;
         const double height = Height(12, true);
         const QString heading = m_list.Title + QStringLiteral(" - Start List");
-        At(std::max(0.0, (SheetWidth - m_p.TextWidth(heading)) / 2), heading);
+        FittedAt(std::max(0.0, (SheetWidth - m_p.TextWidth(heading)) / 2), SheetWidth, heading);
         m_y += height + 0.15;
     }
 
@@ -326,8 +327,9 @@ private:
     void Title(const StartListEvent &event, bool continued)
     {
         const double height = Height(12, true);
-        At(0, event.Number);
-        const double titleX = std::max(1.0, m_p.TextWidth(event.Number) + 0.2);
+        // Many events swum together must still leave the title room.
+        const double titleX = std::clamp(m_p.TextWidth(event.Number) + 0.2, 1.0, 3.0);
+        FittedAt(0, titleX - 0.1, event.Number);
         FittedAt(titleX, SheetWidth - titleX,
                  continued ? event.Title + QStringLiteral(" (continued)") : event.Title);
         m_y += height;

@@ -196,7 +196,8 @@ private Q_SLOTS:
         AddRows({"Open|2010-02-01|ASHB|35.1|2010|Ashbury Barracudas|35.10",
                  "Open|01/02/10|vmsc|1:05.3|2010|Velmora Marlets|1:05.30",
                  "Open|12|ZZZ|9:99.99|12|ZZZ|NT", "Open||ASHB|||Ashbury Barracudas|NT",
-                 "Masters|K|ASHB|65.3|K|Ashbury Barracudas|1:05.30"});
+                 "Masters|K|ASHB|65.3|K|Ashbury Barracudas|1:05.30",
+                 "Masters|0|ASHB|65.3|S|Ashbury Barracudas|1:05.30"});
     }
 
     void laneDetails()
