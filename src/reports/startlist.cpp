@@ -77,7 +77,8 @@ QString EntryTimeText(const QString &time)
 
 // The heats of one pool event, or nothing when a line does not fit the pool.
 std::optional<QList<StartListHeat>> HeatsOf(const Core::GalaState &gala,
-                                            const QList<const MeetDay::HeatLine *> &lines)
+                                            const QList<const MeetDay::HeatLine *> &lines,
+                                            bool swumTogether)
 {
     const int lanes = gala.Lanes;
     if (lanes < 1 || lanes > Core::MaxLanes)
@@ -96,7 +97,7 @@ std::optional<QList<StartListHeat>> HeatsOf(const Core::GalaState &gala,
         heats[h].Heat = h + 1;
         heats[h].HeatCount = heatCount;
         for (int position = 1; position <= lanes; ++position)
-            heats[h].Lanes.append({Core::PrintedLane(gala, position), {}, {}, {}, {}});
+            heats[h].Lanes.append({Core::PrintedLane(gala, position), {}, {}, {}, {}, {}});
     }
     for (const MeetDay::HeatLine *line : lines) {
         StartListLane &lane = heats[line->Heat - 1].Lanes[line->Lane - 1];
@@ -104,6 +105,8 @@ std::optional<QList<StartListHeat>> HeatsOf(const Core::GalaState &gala,
         lane.Club = ClubName(gala, line->Club);
         lane.Age = AgeText(gala, line->Age);
         lane.EntryTime = EntryTimeText(line->EntryTime);
+        if (swumTogether)
+            lane.Event = PrintedNumber(gala, line->Event);
         // A swim whose entrant has no name left still holds its lane.
         if (lane.Name.isEmpty())
             lane.Name = QStringLiteral("Entrant %1").arg(line->EntrantNumber);
@@ -139,16 +142,17 @@ StartList BuildStartList(const Core::GalaState &gala, const QList<MeetDay::HeatL
             list.WithoutHeats << pool;
             continue;
         }
-        std::optional<QList<StartListHeat>> heats = HeatsOf(gala, poolLines);
+        QStringList numbers;
+        for (const QString &member : MeetDay::PoolEventMembers(gala, pool))
+            numbers << PrintedNumber(gala, member);
+        std::optional<QList<StartListHeat>> heats = HeatsOf(gala, poolLines, numbers.size() > 1);
         if (!heats) {
             list.Unfit << pool;
             continue;
         }
         StartListEvent event;
         event.Event = pool;
-        QStringList numbers;
-        for (const QString &member : MeetDay::PoolEventMembers(gala, pool))
-            numbers << PrintedNumber(gala, member);
+        event.SwumTogether = numbers.size() > 1;
         event.Number =
             (numbers.size() == 1 ? QStringLiteral("Event ") : QStringLiteral("Events ")) +
             numbers.join(QStringLiteral(", "));
@@ -211,7 +215,8 @@ constexpr double SheetWidth = 7.0;
 constexpr double LaneRight = 0.35;
 constexpr double NameColumn = 0.55;
 constexpr double ClubColumn = 3.45;
-constexpr double AgeColumn = 5.55;
+constexpr double AgeColumn = 5.35;
+constexpr double EventColumn = 5.9; // each swim's event, for events swum together
 constexpr double TimeRight = SheetWidth;
 constexpr double HeatGap = 0.08;
 constexpr double EventGap = 0.22;
@@ -339,6 +344,8 @@ private:
         At(NameColumn, QStringLiteral("Name"));
         At(ClubColumn, QStringLiteral("Club"));
         At(AgeColumn, m_list.AgeHeading);
+        if (event.SwumTogether)
+            At(EventColumn, QStringLiteral("Event"));
         RightAt(TimeRight, QStringLiteral("Entry Time"));
         m_y += small * 1.3;
         m_onPage = true;
@@ -355,7 +362,8 @@ private:
             RightAt(LaneRight, QString::number(lane.Lane));
             FittedAt(NameColumn, ClubColumn - NameColumn - 0.1, lane.Name);
             FittedAt(ClubColumn, AgeColumn - ClubColumn - 0.1, lane.Club);
-            FittedAt(AgeColumn, 0.6, lane.Age);
+            FittedAt(AgeColumn, EventColumn - AgeColumn - 0.05, lane.Age);
+            FittedAt(EventColumn, 0.45, lane.Event);
             if (!lane.EntryTime.isEmpty())
                 RightAt(TimeRight, lane.EntryTime);
             m_y += line;

@@ -40,6 +40,7 @@ struct StartListLane
     QString Club; // the club's name from the meet's club list, else its code
     QString Age;  // the age group (Masters), else the year of birth, else the age text as entered
     QString EntryTime; // "NT" for none
+    QString Event;     // the swim's own event, when its pool event carries several
 };
 
 struct StartListHeat
@@ -54,6 +55,7 @@ struct StartListEvent
     QString Event;              // the pool event
     QString Number;             // "Event 12", or "Events 30, 40" for events swum together
     QString Title;              // "Female Open 50m Freestyle", as the programme titles it
+    bool SwumTogether = false;  // the pool event carries several events: each lane names its own
     QList<StartListHeat> Heats; // 1 .. HeatCount; a heat nobody is left in prints empty lanes
 };
 

@@ -45,14 +45,15 @@ Core::GalaState Gala(int lanes, int firstLane)
     return gala;
 }
 
-// Lines given as "pool event/heat/lane/name", the swim's own event being the pool event.
+// Lines given as "pool event/heat/lane/name[/the swim's own event, if not the pool event]".
 QList<HeatLine> Lines(const QString &text)
 {
     QList<HeatLine> lines;
     for (const QString &one : text.split(u' ', Qt::SkipEmptyParts)) {
         const QStringList f = one.split(u'/');
         HeatLine line;
-        line.Event = line.PoolEvent = f[0];
+        line.PoolEvent = f[0];
+        line.Event = f.value(4, f[0]);
         line.Heat = f[1].toInt();
         line.Lane = f[2].toInt();
         line.EntrantNumber = lines.size() + 1;
@@ -85,6 +86,8 @@ QString Render(const StartList &list, int lanes, int firstLane)
                 if (!lane.Name.isEmpty())
                     text +=
                         QStringLiteral(" %1.%2=%3").arg(heat.Heat).arg(lane.Lane).arg(lane.Name);
+                if (!lane.Event.isEmpty())
+                    text += QStringLiteral("(%1)").arg(lane.Event);
             }
             if (numbers != expected || heat.HeatCount != event.Heats.size())
                 text += QStringLiteral(" BAD HEAT %1").arg(heat.Heat);
@@ -150,7 +153,7 @@ private Q_SLOTS:
             "6|1|0-1|1/1/3/Ann 2/1/3/Bob||Event 1 [1x6] 1.3=Ann",
             "6|1|3|1/1/3/Ann||no heats 3",
             // An event swum with another is printed under the event that leads it.
-            "6|1|2|1/1/3/Ann 1/1/4/Bob|1,2|Events 1, 2 [1x6] 1.3=Ann 1.4=Bob",
+            "6|1|2|1/1/3/Ann 1/1/4/Bob/2|1,2|Events 1, 2 [1x6] 1.3=Ann(1) 1.4=Bob(2)",
         });
         // clang-format on
     }
