@@ -1,7 +1,6 @@
 #include "reports/startlist.h"
 
 #include <algorithm>
-#include <map>
 #include <utility>
 
 #include <QDate>
