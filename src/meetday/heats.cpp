@@ -190,15 +190,16 @@ QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster)
         if (const RosterEntrant *entrant = entrants.value(line.EntrantNumber)) {
             line.Name = entrant->Name;
             line.Club = entrant->Club;
+            line.Age = entrant->Age;
         }
         line.EntryTime = rows->Text(QStringLiteral("Time"));
         if (line.EntryTime.isEmpty())
             line.EntryTime = rows->Text(QStringLiteral("Entry Time"));
-        QString pool = rows->Text(QStringLiteral("Combined With"));
-        if (pool.isEmpty())
-            pool = line.Event;
-        const int index = gala.FindEvent(pool);
-        placed.append({index < 0 ? int(gala.Events.size()) : index, pool, line});
+        line.PoolEvent = rows->Text(QStringLiteral("Combined With"));
+        if (line.PoolEvent.isEmpty())
+            line.PoolEvent = line.Event;
+        const int index = gala.FindEvent(line.PoolEvent);
+        placed.append({index < 0 ? int(gala.Events.size()) : index, line.PoolEvent, line});
     }
     std::stable_sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) {
         return std::tie(a.EventIndex, a.PoolEvent, a.Line.Heat, a.Line.Lane) <
@@ -341,6 +342,14 @@ QByteArray FinalsFileBytes(const SeededEvent &seeded, int lanes, bool programCre
 QString FinalsFileName(const QString &event)
 {
     return QStringLiteral("wk") + event + QStringLiteral("-f.vb");
+}
+
+QList<HeatLine> MeetHeatLines(MeetDb::Session &session, const Roster &roster)
+{
+    const Core::GalaState &gala = session.Gala;
+    if (!gala.MeetDbOpen)
+        return WorkFileHeatLines(gala, gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir);
+    return StoredHeatLines(session, roster);
 }
 
 } // namespace MeetDay

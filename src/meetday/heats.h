@@ -68,6 +68,11 @@ QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster);
 // list. Events without a file, or with a damaged one, are left out.
 QList<HeatLine> WorkFileHeatLines(const Core::GalaState &gala, const QString &dir);
 
+// The heats of the meet as the "Heats" view shows them: StoredHeatLines with the meet database,
+// else WorkFileHeatLines of the work directory (the program's folder when it has none). Throws
+// MeetDb::DbError.
+QList<HeatLine> MeetHeatLines(MeetDb::Session &session, const Roster &roster);
+
 // Writes the seeded events to the open meet database in one transaction. Throws
 // MeetDb::DbError; the transaction is then rolled back.
 void WriteSeededEvents(MeetDb::Database &db, const QString &meetCode,

@@ -177,6 +177,14 @@ bool MastersConfirmForm::StartPrintUnconfirmed()
     return true;
 }
 
+bool MastersConfirmForm::StartStartList()
+{
+    if (!m_meetDay)
+        return false;
+    SelectEvents();
+    return true;
+}
+
 void MastersConfirmForm::UnconfirmToAnnouncer()
 {
     if (!m_meetDay)

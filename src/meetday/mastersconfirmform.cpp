@@ -472,14 +472,8 @@ void MastersConfirmForm::RefreshHeats()
     m_heatLines.clear();
     if (!m_meetDay)
         return;
-    const Core::GalaState &gala = m_session.Gala;
-    if (!gala.MeetDbOpen) {
-        m_heatLines =
-            WorkFileHeatLines(gala, gala.WorkDir.isEmpty() ? m_session.ProgramDir : gala.WorkDir);
-        return;
-    }
     try {
-        m_heatLines = StoredHeatLines(m_session, m_roster);
+        m_heatLines = MeetHeatLines(m_session, m_roster);
     } catch (const MeetDb::DbError &) {
         // The view only shows what is stored, for checking. A meet whose heats cannot be read
         // shows none; the commands that need them say what is wrong when they run.

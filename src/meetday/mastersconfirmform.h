@@ -165,6 +165,9 @@ public:
     // "Print Unconfirmed": lets the user choose the events ("Select Events"). Returns false when
     // it may not run; the caller then prints the list (reports/nonswimmers.h).
     bool StartPrintUnconfirmed();
+    // "Start List": lets the user choose the events ("Select Events"). Returns false when it may
+    // not run; the caller then prints the start list of their heats (reports/startlist.h).
+    bool StartStartList();
     // "Unconfirm to announcer": the call-up of the missing entrants, through ShowAnnouncer.
     void UnconfirmToAnnouncer();
 

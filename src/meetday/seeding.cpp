@@ -571,7 +571,8 @@ QList<HeatLine> HeatLines(const QList<SeededEvent> &events)
             if (row.HeatOf == 0)
                 continue;
             eventLines.append({row.Swim.Event, row.HeatOf, row.LaneOf, row.Swim.EntrantNumber,
-                               row.Swim.Name, row.Swim.Club, row.Swim.EntryTime});
+                               row.Swim.Name, row.Swim.Club, row.Swim.EntryTime, seeded.PoolEvent,
+                               row.Swim.Age});
         }
         std::stable_sort(eventLines.begin(), eventLines.end(),
                          [](const HeatLine &a, const HeatLine &b) {

@@ -195,7 +195,8 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
 void AllocateHeats(SeededEvent &seeded, const Core::GalaState &gala);
 
 // One printed line of an allocation per swimmer with a lane, by event, heat and lane:
-// event, heat, lane, entrant number, name, club and entry time.
+// event, heat, lane, entrant number, name, club and entry time. PoolEvent is the event the swim
+// is swum in (the lead of events swum together); Age the swimmer's age text as entered.
 struct HeatLine
 {
     QString Event;
@@ -205,6 +206,8 @@ struct HeatLine
     QString Name;
     QString Club;
     QString EntryTime;
+    QString PoolEvent;
+    QString Age;
 };
 QList<HeatLine> HeatLines(const QList<SeededEvent> &events);
 

@@ -178,6 +178,15 @@ QString ProgrammeEventTitle(const Core::GalaState &gala, const QString &event)
     return TitleOf(gala, event, GroupTextsOf(gala, ev).Print, ProgrammeStrokeName(ev.EvStroke));
 }
 
+QString ProgrammeBlockTitle(const Core::GalaState &gala, const QString &event)
+{
+    const Core::GalaEvent &ev = EventOf(gala, event);
+    const GroupTexts texts = GroupTextsOf(gala, ev);
+    const bool combined = MeetDay::PoolEventMembers(gala, event).size() > 1;
+    return TitleOf(gala, event, combined ? texts.CombinePrint : texts.Print,
+                   ProgrammeStrokeName(ev.EvStroke));
+}
+
 QList<QStringList> ReadHoldersFile(const QString &path, int maxRows)
 {
     QFile file(path);

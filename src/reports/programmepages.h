@@ -61,6 +61,9 @@ QString RowLabel(const PoolEventRow &row, int index, int excess);
 // The event's title: sex word, group (Open meets), distance and stroke ("Female Open 50m
 // Freestyle").
 QString ProgrammeEventTitle(const Core::GalaState &gala, const QString &event);
+// The title of the pool event's programme block: the same, but a pool event that carries
+// combined events takes its group's combine print text ("Female Under 14 and Open 100m ...").
+QString ProgrammeBlockTitle(const Core::GalaState &gala, const QString &event);
 
 // The holders file "ev<event>-hst.csv" of the work directory: up to `maxRows` lines of five
 // quoted fields. Missing or unreadable gives none; a line that is not five fields is padded or

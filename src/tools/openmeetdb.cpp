@@ -41,6 +41,8 @@ Commands:
   lists FILE CODE DIR                    write clublist.csv and namelist.csv into DIR
   non-swimmers FILE CODE OUT.pdf [--events LIST]
                                          print the swimmers not yet confirmed to a PDF file
+  start-list FILE CODE OUT.pdf [--events LIST]
+                                         print the start list of the heats made to a PDF file
 
 "openmeet-db COMMAND --help" describes a command and "openmeet-db --version" prints the
 version. Paths are taken as given, relative to the current folder. The exit code is 0 on

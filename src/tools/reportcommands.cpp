@@ -19,11 +19,25 @@
 #include "reports/printer.h"
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
+#include "reports/startlist.h"
 #include "tools/tool.h"
 
 namespace Tool {
 
 namespace {
+
+const char *const StartListHelp =
+    R"(Usage: openmeet-db start-list FILE CODE OUT.pdf [--events LIST]
+
+Writes the start list of the meet CODE of the meet database FILE to the PDF file OUT.pdf, as the
+meet-day window's "Start List" prints it: for every event (or the events in LIST, such as
+1,4,7-9) with heats made, each heat ("Heat 2 of 4") with one line per lane: the lane, the
+swimmer's name, club, year of birth (the age group in a Masters meet) and entry time; an empty
+lane shows its number alone. Events swum together are listed under their first event. Events
+without heats are named on the standard error and left out; run make-heats first.
+
+OUT.pdf is written under a temporary name and renamed when it is complete.
+)";
 
 const char *const EntrantsListHelp = R"(Usage: openmeet-db entrants-list FILE CODE OUT.pdf
 
@@ -290,6 +304,43 @@ int NonSwimmers(const Arguments &arguments)
     return 0;
 }
 
+int StartList(const Arguments &arguments)
+{
+    const QStringList &positional = arguments.Positional;
+    const QString &code = positional.at(1);
+    MeetDb::Session session;
+    Core::SetPrintFontNames(session.Settings);
+    Core::CapturePrompts prompts;
+    MeetDay::Roster roster;
+    if (!LoadMeetDay(positional, session, prompts, roster))
+        return Fail(QStringLiteral("no start list written"));
+    QString error;
+    if (!SelectEventsOption(session.Gala, arguments.Options, &error))
+        return Fail(error + QStringLiteral("; no start list written"));
+    const std::optional<Reports::StartList> list =
+        Reports::PrepareStartList(session, roster, prompts);
+    ReportMessages(prompts, code);
+    if (!list)
+        return Fail(QStringLiteral("no start list written"));
+
+    int pages = 0;
+    const bool written = Reports::WritePdfReport(
+        positional.at(2), list->Title + QStringLiteral(" - Start List"),
+        Reports::ReportFontsFrom(session.Settings),
+        [&](Reports::Printer &printer) {
+            Reports::PrintStartList(printer, *list);
+            pages = printer.PageCount();
+        },
+        &error);
+    if (!written)
+        return Fail(error);
+    PrintLine(stdout, QStringLiteral("Wrote the start list of meet %1 to %2 (%3 events, %4 pages)")
+                          .arg(code, positional.at(2))
+                          .arg(list->Events.size())
+                          .arg(pages));
+    return 0;
+}
+
 } // namespace
 
 QList<Command> ReportCommands()
@@ -309,6 +360,7 @@ QList<Command> ReportCommands()
          true},
         {"programme-csv", ProgrammeCsvHelp, {}, 3, 3, ProgrammeCsv},
         {"non-swimmers", NonSwimmersHelp, {{"events", "LIST"}}, 3, 3, NonSwimmers, true},
+        {"start-list", StartListHelp, {{"events", "LIST"}}, 3, 3, StartList, true},
     };
 }
 

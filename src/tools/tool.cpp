@@ -6,6 +6,7 @@
 #include "core/galastate.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetdb/competitionload.h"
+#include "meetdb/eventlist.h"
 #include "meetdb/session.h"
 
 namespace Tool {
@@ -73,48 +74,10 @@ void ReportMessages(Core::CapturePrompts &prompts, const QString &meetCode)
     prompts.Messages.clear();
 }
 
-bool SelectEvents(Core::GalaState &gala, const QString &list, QString *error)
-{
-    for (const QString &raw : list.split(u',')) {
-        const QString part = raw.trimmed();
-        const qsizetype dash = part.indexOf(u'-', 1);
-        bool found = false;
-        if (dash > 0) {
-            bool okLow = false;
-            bool okHigh = false;
-            const int low = part.left(dash).trimmed().toInt(&okLow);
-            const int high = part.mid(dash + 1).trimmed().toInt(&okHigh);
-            if (!okLow || !okHigh || high < low) {
-                *error = QStringLiteral("\"%1\" is not a range of event numbers").arg(part);
-                return false;
-            }
-            for (Core::GalaEvent &event : gala.Events) {
-                bool ok = false;
-                const int number = event.EvNumber.toInt(&ok);
-                if (ok && number >= low && number <= high) {
-                    event.EvSelected = true;
-                    found = true;
-                }
-            }
-        } else {
-            const int index = gala.FindEvent(part);
-            if (index >= 0) {
-                gala.Events[index].EvSelected = true;
-                found = true;
-            }
-        }
-        if (!found) {
-            *error = QStringLiteral("no event \"%1\" in the meet").arg(part);
-            return false;
-        }
-    }
-    return true;
-}
-
 bool SelectEventsOption(Core::GalaState &gala, const QCommandLineParser &options, QString *error)
 {
     if (options.isSet(QStringLiteral("events")))
-        return SelectEvents(gala, options.value(QStringLiteral("events")), error);
+        return MeetDb::SelectEventList(gala, options.value(QStringLiteral("events")), error);
     for (Core::GalaEvent &event : gala.Events)
         event.EvSelected = true;
     return true;

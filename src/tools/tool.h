@@ -71,11 +71,8 @@ int WrongArguments(const char *help);
 // Prints the messages the work showed, each after the meet's code, and forgets them.
 void ReportMessages(Core::CapturePrompts &prompts, const QString &meetCode);
 
-// Marks the events of LIST (numbers and ranges "7-9", comma-separated) as selected. Returns false
-// with `error` naming a part that is no event of the meet.
-bool SelectEvents(Core::GalaState &gala, const QString &list, QString *error);
-// Selects the events of the --events option, or every event without it. Returns false with
-// `error` as SelectEvents does.
+// Selects the events of the --events option (numbers and ranges "7-9", comma-separated), or
+// every event without it. Returns false with `error` naming a part that is no event of the meet.
 bool SelectEventsOption(Core::GalaState &gala, const QCommandLineParser &options, QString *error);
 
 // Loads the meet CODE of the database FILE (the first two of `positional`) for the meet day and

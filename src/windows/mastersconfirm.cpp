@@ -24,6 +24,7 @@
 #include "windows/galaselectevents.h"
 #include "windows/heatsview.h"
 #include "windows/printoutput.h"
+#include "windows/startlistoutput.h"
 
 namespace Windows {
 
@@ -178,6 +179,8 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Command6"), tr("List &Unconf"));
     AddButton(QStringLiteral("Command7"), tr("Co&mpare"));
     AddButton(QStringLiteral("Command11"), tr("Print Unconfirme&d"));
+    // Every letter of "Start List" is taken by the commands above.
+    AddButton(QStringLiteral("StartList"), tr("Start List (&Q)"));
     AddButton(QStringLiteral("Unconf_to_announcer"), tr("Unconfi&rm to announcer"));
     AddButton(QStringLiteral("ExportData"), tr("E&xport"));
     AddButton(QStringLiteral("ExportAll"), tr("Export &All"));
@@ -190,6 +193,7 @@ void MastersConfirm::BuildBoxes()
         Command(QStringLiteral("Command6")),   Command(QStringLiteral("Command7")),
         Command(QStringLiteral("Command11")),  Command(QStringLiteral("Unconf_to_announcer")),
         Command(QStringLiteral("ExportData")), Command(QStringLiteral("ExportAll"))};
+    m_meetDay << Command(QStringLiteral("StartList"));
     m_utilities = {
         Command(QStringLiteral("FileConfirm")), Command(QStringLiteral("FileClearConfirm")),
         Command(QStringLiteral("Checkin")),     Command(QStringLiteral("Update_PB")),
@@ -321,6 +325,12 @@ void MastersConfirm::Connect()
         Run([this] {
             if (m_form->StartPrintUnconfirmed())
                 RunPrintUnconfirmed(m_session, m_form->Entrants(), m_prompts, Output());
+        });
+    });
+    connect(Command(QStringLiteral("StartList")), &QPushButton::clicked, this, [this] {
+        Run([this] {
+            if (m_form->StartStartList())
+                RunStartList(m_session, m_form->Entrants(), m_prompts, Output());
         });
     });
     m_form->ShowSelectEvents = [this](MeetDb::GalaSelectEventsForm &select) {

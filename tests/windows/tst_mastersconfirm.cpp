@@ -324,6 +324,39 @@ private Q_SLOTS:
         QVERIFY(PdfLayoutText(TestDir::Read(pdf)).contains("Bob Ray"));
     }
 
+    // "Start List" (Alt+Q) pressed straight after an entrant number is typed takes the number
+    // first, then prints the heats of the events chosen.
+    void startListAfterTyping()
+    {
+        Window w("Meet Day");
+        w.session.Gala.Hdw = true;
+        w.prompts.No().No();
+        WhenShown<Windows::GalaSelectEvents>([](Windows::GalaSelectEvents *select) {
+            select->Command(3)->click();
+            select->Command(1)->click();
+        });
+        w.window->Command("MakeHeats")->click();
+        Windows::PrintOutput output(w.prompts, w.window.get());
+        const QString pdf = w.dir.FilePath("start.pdf");
+        output.SetPdfPathChooser([&](const QString &) { return pdf; });
+        w.window->SetPrintOutput(&output);
+        SelectAllToPdf();
+        w.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QLineEdit *number = w.window->EntrantNumberBox();
+        number->setFocus();
+        number->selectAll();
+        QTest::keyClicks(number, "2");
+        QTest::keyClick(number, Qt::Key_Q, Qt::AltModifier);
+        QTRY_VERIFY(QFileInfo::exists(pdf)); // a mnemonic clicks after a short animation
+        const QString text = PdfLayoutText(TestDir::Read(pdf)).simplified();
+        QVERIFY2(text.contains("Heat 1 of 1") && text.contains("Ann Lee") &&
+                     text.contains("Bob Ray") && text.contains("Spring Open - Start List"),
+                 qPrintable(text));
+        QCOMPARE(w.window->findChild<QLineEdit *>("FName")->text(), QString("Bob Ray"));
+        QCOMPARE(w.prompts.Messages, QStringList{});
+    }
+
     // The swim buttons and the lists from the keyboard: Space on "Add" and "Del", F2 for the
     // unconfirmed list (Tab leaves and hides it), F4 for the announcer (Copy), Alt+D to print.
     void swimsAndListsFromTheKeyboard()
