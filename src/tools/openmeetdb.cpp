@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,6 +22,7 @@
 #include "core/sysparams.h"
 #include "entries/entryimport.h"
 #include "meetday/daylists.h"
+#include "meetday/heatdisplay.h"
 #include "meetday/heats.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetday/programme.h"
@@ -58,6 +60,7 @@ Commands:
                                          print the programme to a PDF file
   programme-csv FILE CODE OUT.csv        write the programme CSV of a Champs meet
   make-heats FILE CODE [--events LIST] [--confirmed-only] [--programme-creation]
+             [--seeding club|standard|circle]
                                          seed events into heats and lanes
   update-pbs FILE CODE [--members MEMBERFILE]
                                          entry times from the members' personal bests
@@ -187,6 +190,7 @@ name and line, and nothing is written.
 const char *const MakeHeatsHelp =
     R"(Usage: openmeet-db make-heats FILE CODE [--events LIST] [--confirmed-only]
                                          [--programme-creation]
+                                         [--seeding club|standard|circle]
 
 Runs "Make Heats" of the meet-day window on the meet CODE of the meet database FILE: every
 event (or the events in LIST, such as 1,4,7-9) is seeded by entry time into heats, each swimmer
@@ -197,9 +201,13 @@ together are seeded as one pool event under their first event.
                          entries?")
   --programme-creation   the heats are made for the programme: the events' maximum entries do
                          not apply (the answer Yes to "Program creation?")
+  --seeding METHOD       seed by METHOD for this run instead of the meet's seeding keyword:
+                         club (the default), standard (timed finals) or circle (preliminaries)
 
-The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and
-entry time, separated by tabs. The window's messages go to the standard error.
+The method used is named first on the standard error ("Make Heats - standard seeding"). The
+allocation is printed one swimmer a line: event, heat, lane, entrant number, name and entry
+time, separated by tabs; lanes are numbered as the pool is (from 0 with the keyword
+firstlane=0). The window's messages go to the standard error.
 )";
 
 const char *const UpdatePbsHelp = R"(Usage: openmeet-db update-pbs FILE CODE [--members MEMBERFILE]
@@ -953,12 +961,24 @@ int MakeHeats(const QStringList &args)
     QString events;
     bool haveEvents = false;
     MeetDay::MakeHeatsOptions options;
+    std::optional<Core::SeedingMethod> method;
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--events")) {
             if (i + 1 >= args.size())
                 return WrongArguments(MakeHeatsHelp);
             events = args.at(++i);
             haveEvents = true;
+        } else if (args.at(i) == QLatin1String("--seeding")) {
+            if (i + 1 >= args.size())
+                return WrongArguments(MakeHeatsHelp);
+            Core::SeedingMethod named = Core::SeedingMethod::Club;
+            if (!Core::SeedingFromName(args.at(++i), named)) {
+                PrintLine(stderr, QStringLiteral("openmeet-db: --seeding takes club, standard or "
+                                                 "circle, not \"%1\"; no heats made")
+                                      .arg(args.at(i)));
+                return 2;
+            }
+            method = named;
         } else if (args.at(i) == QLatin1String("--confirmed-only")) {
             options.OnlyConfirmed = true;
         } else if (args.at(i) == QLatin1String("--programme-creation")) {
@@ -985,6 +1005,9 @@ int MakeHeats(const QStringList &args)
     if (!loaded)
         return Fail(QStringLiteral("no heats made"));
     session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    // The option stands for this run only: the meet's keyword is left as it is.
+    if (method)
+        session.Gala.Seeding = *method;
     if (haveEvents) {
         QString error;
         if (!SelectEvents(session.Gala, events, &error))
@@ -1000,18 +1023,14 @@ int MakeHeats(const QStringList &args)
         return Fail(QStringLiteral("no heats made"));
 
     QList<MeetDay::SeededEvent> seeded;
+    PrintLine(stderr,
+              positional.at(1) + QStringLiteral(": ") + MeetDay::MakeHeatsTitle(session.Gala));
     const bool made = MeetDay::MakeHeats(session, roster, options, prompts, seeded);
     report();
     if (!made)
         return Fail(QStringLiteral("no heats made"));
-    for (const MeetDay::HeatLine &line : MeetDay::HeatLines(seeded)) {
-        PrintLine(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
-                              .arg(line.Event)
-                              .arg(line.Heat)
-                              .arg(line.Lane)
-                              .arg(line.EntrantNumber)
-                              .arg(line.Name, line.EntryTime));
-    }
+    for (const MeetDay::HeatLine &line : MeetDay::HeatLines(seeded))
+        PrintLine(stdout, MeetDay::HeatLineText(session.Gala, line));
     return 0;
 }
 

@@ -169,6 +169,21 @@ private Q_SLOTS:
         row("heats", "make-heats @natamar.mdb SPRING27 --events 35-36", 0,
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
             "", {lanes36, "35:1/4 37:1/2 38:1/3"});
+        // Lanes are positions in the meet, and painted numbers in the output. Any method seeds
+        // three swimmers in the middle lanes, fastest in the centre.
+        const QString firstLane0 = R"(INSERT INTO "Parameter Table" VALUES ('SPRING27', 999, 'firstlane', '0'))";
+        row("heats, pool numbered from 0", "make-heats @natamar.mdb SPRING27 --events 36", 0,
+            "36\t1\t1\t37\tHugo Holloway\t31.67\n36\t1\t2\t38\tEwan Eastleigh\t29.56\n36\t1\t3\t35\tOscar Orrin\t30.08\n",
+            firstLane0, {lanes36, "35:1/4 37:1/2 38:1/3"});
+        row("heats, 8 lanes from 0", "make-heats @natamar.mdb SPRING27 --events 36 --seeding standard", 0,
+            "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
+            firstLane0 + ";\n" R"(UPDATE "Meet Table" SET "Lanes" = 8 WHERE "Meet code" = 'SPRING27')",
+            {lanes36, "35:1/5 37:1/3 38:1/4"});
+        row("heats by a method named in capitals", "make-heats @natamar.mdb SPRING27 --events 36 --seeding CIRCLE", 0,
+            "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n");
+        row("heats by an unknown method", "make-heats @natamar.mdb SPRING27 --seeding fastest", 2,
+            "openmeet-db: --seeding takes club, standard or circle, not \"fastest\"; no heats made", "", {lanes36, "35:/ 37:/ 38:/"});
+        row("heats, method missing", "make-heats @natamar.mdb SPRING27 --seeding", 2, "Usage: openmeet-db make-heats");
         row("heats of an unknown event", "make-heats @natamar.mdb SPRING27 --events 99", 1, "no event \"99\" in the meet", "", {lanes36, "35:/ 37:/ 38:/"});
         row("heats, nothing confirmed", "make-heats @natamar.mdb SPRING27 --events 36 --confirmed-only", 0, "", "", {lanes36, "35:/0 37:/0 38:/0"});
         row("heats, unknown option", "make-heats @natamar.mdb SPRING27 --fast", 2, "Usage: openmeet-db make-heats");
@@ -322,6 +337,41 @@ private Q_SLOTS:
             if (pages.hasMatch())
                 QCOMPARE(text.count(u'\f'), pages.captured(1).toInt());
         }
+    }
+
+    // "make-heats" names the method it runs before anything else: the meet's keyword, or
+    // --seeding for this run alone. Rows: the meet's keyword ("" for none), the option, the
+    // first line of the standard error.
+    void makeHeatsMethod_data()
+    {
+        AddRows({"||SPRING27: Make Heats - club seeding",
+                 "standard||SPRING27: Make Heats - standard seeding",
+                 "standard|circle|SPRING27: Make Heats - circle seeding",
+                 "circle|club|SPRING27: Make Heats - club seeding"});
+    }
+
+    void makeHeatsMethod()
+    {
+        const QStringList row = RowCells();
+        TestDir dir;
+        const QString db = dir.FilePath("natamar.mdb");
+        QVERIFY(QFile::copy(m_template.FilePath("natamar.mdb"), db));
+        if (!row[0].isEmpty()) {
+            MeetDb::Database meet;
+            meet.Open(db);
+            meet.Exec(R"(INSERT INTO "Parameter Table" VALUES ('SPRING27', 999, 'seeding', :m))",
+                      {{"m", row[0]}});
+        }
+        QStringList args{"make-heats", db, "SPRING27", "--events", "36"};
+        if (!row[1].isEmpty())
+            args << "--seeding" << row[1];
+        const Outcome outcome = Run(args);
+        QCOMPARE(outcome.ExitCode, 0);
+        QCOMPARE(outcome.Err.section(u'\n', 0, 0), row[2]);
+        // The option is for one run: the meet keeps its keyword.
+        QCOMPARE(Value(db, R"(SELECT group_concat("Parameter") FROM "Parameter Table" WHERE )"
+                           R"("Key Word" = 'seeding')"),
+                 row[0]);
     }
 
     // On a folder that cannot be written "list" still lists, says the file is read-only, and
