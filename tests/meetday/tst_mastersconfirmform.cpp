@@ -444,6 +444,36 @@ private Q_SLOTS:
         QCOMPARE(meet.form->HeatsViewVisible(), !lines.isEmpty() || row.size() > 2);
     }
 
+    // "Make Heats" names the method in the status line before its first question, and again
+    // when it is done. Rows: method, the line shown first, the line after (the events of "Select
+    // Events": all, or none).
+    void makeHeatsTitle_data()
+    {
+        AddRows({"club|Make Heats - club seeding|Heats made for 3 events by club seeding: F7 "
+                 "shows them",
+                 "circle|Make Heats - circle seeding|Heats made for 3 events by circle seeding: "
+                 "F7 shows them",
+                 "standard none|Make Heats - standard seeding|No heats were made"});
+    }
+
+    void makeHeatsTitle()
+    {
+        const QStringList row = RowCells();
+        ConfirmMeet meet;
+        meet.session.Gala.Hdw = true;
+        QVERIFY(Core::SeedingFromName(row[0].section(u' ', 0, 0), meet.session.Gala.Seeding));
+        QStringList shown;
+        meet.form->ShowStatusLine = [&](const QString &text) {
+            shown << text << meet.prompts.Shown.join(u',');
+        };
+        for (Core::GalaEvent &event : meet.session.Gala.Events)
+            event.EvSelected = !row[0].endsWith("none");
+        meet.prompts.No().No();
+        meet.form->MakeHeats();
+        QCOMPARE(shown, (QStringList{row[1], ""}));
+        QCOMPARE(meet.form->Status, row[2]);
+    }
+
     void wholeRosterCommands()
     {
         ConfirmMeet meet;
