@@ -204,8 +204,8 @@ together are seeded as one pool event under their first event.
   --seeding METHOD       seed by METHOD for this run instead of the meet's seeding keyword:
                          club (the default), standard (timed finals) or circle (preliminaries)
 
-The method used is named first on the standard error ("Make Heats - standard seeding"). The
-allocation is printed one swimmer a line: event, heat, lane, entrant number, name and entry
+The method is named on the standard error before the heats are made ("Make Heats - standard
+seeding"). The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and entry
 time, separated by tabs; lanes are numbered as the pool is (from 0 with the keyword
 firstlane=0). The window's messages go to the standard error.
 )";
