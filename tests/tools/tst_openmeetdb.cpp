@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include "core/galastate.h"
+#include "meetday/seeding.h"
 #include "meetdb/database.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
@@ -372,6 +374,34 @@ private Q_SLOTS:
         QCOMPARE(Value(db, R"(SELECT group_concat("Parameter") FROM "Parameter Table" WHERE )"
                            R"("Key Word" = 'seeding')"),
                  row[0]);
+    }
+
+    // A pool of 10 lanes numbered 0 to 9: three swimmers take the centre lanes 4, 5 and 3 as
+    // painted, fastest in 4, and the meet stores them as positions 5, 6 and 4.
+    void makeHeatsTenLanes()
+    {
+        if (MeetDay::MaxPoolLanes < Core::MaxLanes)
+            QSKIP("heats are made for pools of up to 8 lanes in this build");
+        TestDir dir;
+        const QString db = dir.FilePath("natamar.mdb");
+        QVERIFY(QFile::copy(m_template.FilePath("natamar.mdb"), db));
+        {
+            MeetDb::Database meet;
+            meet.Open(db);
+            meet.Exec(R"(UPDATE "Meet Table" SET "Lanes" = 10 WHERE "Meet code" = 'SPRING27')");
+            meet.Exec(
+                R"(INSERT INTO "Parameter Table" VALUES ('SPRING27', 999, 'firstlane', '0'))");
+        }
+        const Outcome outcome =
+            Run({"make-heats", db, "SPRING27", "--events", "36", "--seeding", "standard"});
+        QCOMPARE(outcome.ExitCode, 0);
+        QCOMPARE(outcome.Out, "36\t1\t3\t37\tHugo Holloway\t31.67\n"
+                              "36\t1\t4\t38\tEwan Eastleigh\t29.56\n"
+                              "36\t1\t5\t35\tOscar Orrin\t30.08\n");
+        QCOMPARE(Value(db, R"(SELECT group_concat("Lane No", ' ') FROM (SELECT "Lane No" FROM )"
+                           R"("Swim Table" WHERE "Meet code" = 'SPRING27' AND "Event number" = )"
+                           R"('36' ORDER BY "Entrant Number"))"),
+                 QString("6 4 5"));
     }
 
     // On a folder that cannot be written "list" still lists, says the file is read-only, and
