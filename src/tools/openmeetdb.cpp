@@ -976,7 +976,7 @@ int MakeHeats(const QStringList &args)
                 PrintLine(stderr, QStringLiteral("openmeet-db: --seeding takes club, standard or "
                                                  "circle, not \"%1\"; no heats made")
                                       .arg(args.at(i)));
-                return 2;
+                return WrongArguments(MakeHeatsHelp);
             }
             method = named;
         } else if (args.at(i) == QLatin1String("--confirmed-only")) {

@@ -184,7 +184,8 @@ private Q_SLOTS:
         row("heats by a method named in capitals", "make-heats @natamar.mdb SPRING27 --events 36 --seeding CIRCLE", 0,
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n");
         row("heats by an unknown method", "make-heats @natamar.mdb SPRING27 --seeding fastest", 2,
-            "openmeet-db: --seeding takes club, standard or circle, not \"fastest\"; no heats made", "", {lanes36, "35:/ 37:/ 38:/"});
+            "openmeet-db: --seeding takes club, standard or circle, not \"fastest\"; no heats made\nUsage: openmeet-db make-heats",
+            "", {lanes36, "35:/ 37:/ 38:/"});
         row("heats, method missing", "make-heats @natamar.mdb SPRING27 --seeding", 2, "Usage: openmeet-db make-heats");
         row("heats of an unknown event", "make-heats @natamar.mdb SPRING27 --events 99", 1, "no event \"99\" in the meet", "", {lanes36, "35:/ 37:/ 38:/"});
         row("heats, nothing confirmed", "make-heats @natamar.mdb SPRING27 --events 36 --confirmed-only", 0, "", "", {lanes36, "35:/0 37:/0 38:/0"});
