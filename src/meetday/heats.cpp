@@ -160,8 +160,10 @@ QStringList SelectedPoolEvents(const Core::GalaState &gala)
     return events;
 }
 
-QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster)
+QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster, int *outsidePool)
 {
+    if (outsidePool)
+        *outsidePool = 0;
     const Core::GalaState &gala = session.Gala;
     QHash<int, const RosterEntrant *> entrants;
     for (const RosterEntrant &entrant : roster)
@@ -182,6 +184,11 @@ QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster)
         const int lane = rows->Int(QStringLiteral("Lane No"));
         if (heat <= 0 || lane <= 0)
             continue;
+        if (lane > gala.Lanes) {
+            if (outsidePool)
+                ++*outsidePool;
+            continue;
+        }
         HeatLine line;
         line.Event = rows->Text(QStringLiteral("Event number"));
         line.Heat = heat;
@@ -214,6 +221,9 @@ QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster)
 
 QList<HeatLine> WorkFileHeatLines(const Core::GalaState &gala, const QString &dir)
 {
+    // The lanes are placed afresh from each file: only in a pool the placement is made for.
+    if (gala.Lanes < MinPoolLanes || gala.Lanes > MaxPoolLanes)
+        return {};
     QList<SeededEvent> events;
     for (const Core::GalaEvent &event : gala.Events) {
         if (!CombinedLeadOf(gala, event.EvNumber).isEmpty() || !SafeEventFileName(event.EvNumber))
@@ -344,12 +354,12 @@ QString FinalsFileName(const QString &event)
     return QStringLiteral("wk") + event + QStringLiteral("-f.vb");
 }
 
-QList<HeatLine> MeetHeatLines(MeetDb::Session &session, const Roster &roster)
+QList<HeatLine> MeetHeatLines(MeetDb::Session &session, const Roster &roster, int *outsidePool)
 {
     const Core::GalaState &gala = session.Gala;
     if (!gala.MeetDbOpen)
         return WorkFileHeatLines(gala, gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir);
-    return StoredHeatLines(session, roster);
+    return StoredHeatLines(session, roster, outsidePool);
 }
 
 } // namespace MeetDay

@@ -59,19 +59,24 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
 
 // The heats stored in the meet: every swim of the meet whose "Heat No" and "Lane No" are above
 // 0, by pool event ("Combined With", else its own event) in event-list order, heat and lane.
-// Names and clubs come from `roster`; the time is the one the heats were seeded with. Throws
-// MeetDb::DbError.
-QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster);
+// Names and clubs come from `roster`; the time is the one the heats were seeded with. Lanes are
+// positions 1..Lanes: a swim stored in a lane the pool has not (heats made before the meet's
+// lanes were changed, or a file from elsewhere) is left out and counted in `outsidePool`, so
+// that no lane is ever shown under a number the pool has not painted. Throws MeetDb::DbError.
+QList<HeatLine> StoredHeatLines(MeetDb::Session &session, const Roster &roster,
+                                int *outsidePool = nullptr);
 
 // The heats of the heat work files in `dir` (galas kept in entry files): each pool event of the
 // meet with a readable work file, split into heats and lanes as "Make Heats" splits a seeded
-// list. Events without a file, or with a damaged one, are left out.
+// list. Events without a file, or with a damaged one, are left out; so is everything in a pool
+// whose width the heats are not made for.
 QList<HeatLine> WorkFileHeatLines(const Core::GalaState &gala, const QString &dir);
 
 // The heats of the meet as the "Heats" view shows them: StoredHeatLines with the meet database,
 // else WorkFileHeatLines of the work directory (the program's folder when it has none). Throws
-// MeetDb::DbError.
-QList<HeatLine> MeetHeatLines(MeetDb::Session &session, const Roster &roster);
+// MeetDb::DbError. `outsidePool` as for StoredHeatLines.
+QList<HeatLine> MeetHeatLines(MeetDb::Session &session, const Roster &roster,
+                              int *outsidePool = nullptr);
 
 // Writes the seeded events to the open meet database in one transaction. Throws
 // MeetDb::DbError; the transaction is then rolled back.

@@ -11,6 +11,7 @@
 #include "core/prompts.h"
 #include "core/timeutil.h"
 #include "entries/entryfiles.h"
+#include "meetday/heatdisplay.h"
 #include "meetday/heats.h"
 #include "meetday/swimedits.h"
 #include "meetday/updatepbs.h"
@@ -447,6 +448,9 @@ void MastersConfirmForm::MakeHeats()
 {
     if (!m_meetDay || !WriteAllowed())
         return;
+    Status = MakeHeatsTitle(m_session.Gala);
+    if (ShowStatusLine)
+        ShowStatusLine(Status);
     MakeHeatsOptions options;
     options.ProgramCreation = m_prompts.AskYesNo(ProgramCreationQuestion);
     options.OnlyConfirmed = m_prompts.AskYesNo(OnlyConfirmedQuestion);
@@ -455,25 +459,43 @@ void MastersConfirmForm::MakeHeats()
     if (ShowSelectEvents)
         ShowSelectEvents(select);
     QList<SeededEvent> made;
-    if (!MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made))
+    if (!MeetDay::MakeHeats(m_session, m_roster, options, m_prompts, made)) {
+        Status = QStringLiteral("No heats were made");
         return;
+    }
     m_heats = std::move(made);
     RefreshHeats();
     int withHeats = 0;
     for (const SeededEvent &event : std::as_const(m_heats))
         withHeats += event.HeatCount > 0 ? 1 : 0;
     Status = withHeats == 0 ? QStringLiteral("No heats were made")
-                            : QStringLiteral("Heats made for %1: F7 shows them")
-                                  .arg(Counted(withHeats, QStringLiteral("event")));
+                            : QStringLiteral("Heats made for %1 by %2: F7 shows them")
+                                  .arg(Counted(withHeats, QStringLiteral("event")),
+                                       SeedingCaption(m_session.Gala.Seeding));
+}
+
+QString MastersConfirmForm::HeatsViewHeading() const
+{
+    return HeatsHeading(m_session.Gala, m_heatsOutsidePool);
+}
+
+QList<QStringList> MastersConfirmForm::HeatsViewRows() const
+{
+    QList<QStringList> rows;
+    rows.reserve(m_heatLines.size());
+    for (const HeatLine &line : m_heatLines)
+        rows.append(HeatLineCells(m_session.Gala, line));
+    return rows;
 }
 
 void MastersConfirmForm::RefreshHeats()
 {
     m_heatLines.clear();
+    m_heatsOutsidePool = 0;
     if (!m_meetDay)
         return;
     try {
-        m_heatLines = MeetHeatLines(m_session, m_roster);
+        m_heatLines = MeetHeatLines(m_session, m_roster, &m_heatsOutsidePool);
     } catch (const MeetDb::DbError &) {
         // The view only shows what is stored, for checking. A meet whose heats cannot be read
         // shows none; the commands that need them say what is wrong when they run.

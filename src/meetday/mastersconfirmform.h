@@ -132,9 +132,11 @@ public:
     QList<Reports::EventStatistic> EntryStatistics() const;
     void Utilities();
     void CheckinLog();
-    // "Make Heats": asks "Program creation?" and "Only confirmed entries?", lets the user choose
-    // the events ("Select Events", through ShowSelectEvents) and makes their heats from the
-    // roster as it stands. The allocation is kept for the "Heats" view.
+    // "Make Heats": puts the method about to run in the status line ("Make Heats - standard
+    // seeding", shown at once through ShowStatusLine), asks "Program creation?" and "Only
+    // confirmed entries?", lets the user choose the events ("Select Events", through
+    // ShowSelectEvents) and makes their heats from the roster as it stands. The allocation is
+    // kept for the "Heats" view.
     void MakeHeats();
     // "Programme": checks that the command may run and lets the user choose its events
     // ("Select Events"). Returns false when it may not run; the caller then prepares and prints
@@ -213,8 +215,12 @@ public:
     // "Clear Confirms", "Confirm all swimmers", "Check-in Log" and "Update PBs", toggled by
     // "Utilities".
     bool UtilityButtonsVisible() const { return m_meetDay && m_utilitiesShown; }
-    // "Heats", when the meet has heats: stored before the window opened, or made since.
-    bool HeatsViewVisible() const { return m_meetDay && !m_heatLines.isEmpty(); }
+    // "Heats", when the meet has heats: stored before the window opened, or made since (also
+    // when all of them lie outside the pool, so that the view can say so).
+    bool HeatsViewVisible() const
+    {
+        return m_meetDay && (!m_heatLines.isEmpty() || m_heatsOutsidePool > 0);
+    }
     // "Programme".
     bool ProgrammeVisible() const { return m_meetDay; }
 
@@ -226,8 +232,15 @@ public:
     // The lines of the "Heats" view: the heats stored with the swims of the meet database, or
     // those of the heat work files for a gala kept in entry files.
     const QList<HeatLine> &HeatsShown() const { return m_heatLines; }
+    // The "Heats" view: its heading (the meet's method and lane numbers) and its rows, each
+    // lane as painted on the pool (heatdisplay.h).
+    QString HeatsViewHeading() const;
+    QList<QStringList> HeatsViewRows() const;
     // Reads the stored heats again, after a command that wrote them.
     void RefreshHeats();
+    // Shows Status in the window at once, while a command is still asking its questions. Set by
+    // the window; without it Status is shown when the command ends.
+    std::function<void(const QString &)> ShowStatusLine;
 
     // ---- For the window, the tool and the tests -------------------------------------------------
 
@@ -258,6 +271,8 @@ private:
     int m_current = -1;
     ConfirmFocus m_focus;
     QList<SeededEvent> m_heats;
+    // Stored swims left out of the "Heats" view for a lane outside the pool.
+    int m_heatsOutsidePool = 0;
     // Whether "Export" writes programme references: as the last "Programme" or "Export All"
     // left it, off before either.
     bool m_assignNumbers = false;

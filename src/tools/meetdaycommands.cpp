@@ -1,11 +1,14 @@
 // openmeet-db's meet-day commands: confirming swims, making the heats, changing an entrant's
 // swims, and the club and name lists.
 
+#include <optional>
+
 #include <QHash>
 
 #include "core/captureprompts.h"
 #include "core/galastate.h"
 #include "meetday/daylists.h"
+#include "meetday/heatdisplay.h"
 #include "meetday/heats.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetday/roster.h"
@@ -44,12 +47,15 @@ together are seeded as one pool event under their first event.
                          entries?")
   --programme-creation   the heats are made for the programme: the events' maximum entries do
                          not apply (the answer Yes to "Program creation?")
-  --seeding METHOD       seeds this run by METHOD instead of the meet's own: club (the club's
-                         rules), standard (timed finals, the fastest heat last) or circle
-                         (preliminaries: the fastest dealt over the last three heats)
+  --seeding METHOD       seeds this run by METHOD instead of the meet's seeding keyword: club
+                         (the club's rules, the default), standard (timed finals, the fastest
+                         heat last) or circle (preliminaries: the fastest dealt over the last
+                         three heats)
 
-The allocation is printed one swimmer a line: event, heat, lane, entrant number, name and
-entry time, separated by tabs. The window's messages go to the standard error.
+The method is named on the standard error before the heats are made ("Make Heats - standard
+seeding"). The allocation is printed one swimmer a line: event, heat, lane, entrant number,
+name and entry time, separated by tabs; lanes are numbered as the pool is (from 0 with the
+keyword firstlane=0). The window's messages go to the standard error.
 )";
 
 const char *const SwimsHelp =
@@ -147,16 +153,17 @@ int MakeHeats(const Arguments &arguments)
     MeetDay::MakeHeatsOptions options;
     options.OnlyConfirmed = arguments.Options.isSet(QStringLiteral("confirmed-only"));
     options.ProgramCreation = arguments.Options.isSet(QStringLiteral("programme-creation"));
+    std::optional<Core::SeedingMethod> seeding;
     if (arguments.Options.isSet(QStringLiteral("seeding"))) {
         Core::SeedingMethod method = Core::SeedingMethod::Club;
         const QString name = arguments.Options.value(QStringLiteral("seeding"));
         if (!Core::SeedingFromName(name, method)) {
-            PrintLine(stderr, QStringLiteral("openmeet-db make-heats: \"%1\" is no seeding "
-                                             "method: club, standard or circle")
+            PrintLine(stderr, QStringLiteral("openmeet-db make-heats: --seeding takes club, "
+                                             "standard or circle, not \"%1\"")
                                   .arg(name));
             return WrongArguments(MakeHeatsHelp);
         }
-        options.Method = method;
+        seeding = method;
     }
 
     MeetDb::Session session;
@@ -172,6 +179,9 @@ int MakeHeats(const Arguments &arguments)
     if (!loaded)
         return Fail(QStringLiteral("no heats made"));
     session.Gala.ProgramMode = MeetDay::ModeMeetDay;
+    // The option stands for this run only: the meet's keyword is left as it is.
+    if (seeding)
+        session.Gala.Seeding = *seeding;
     if (QString error; !SelectEventsOption(session.Gala, arguments.Options, &error))
         return Fail(error + QStringLiteral("; no heats made"));
     MeetDay::Roster roster;
@@ -181,18 +191,14 @@ int MakeHeats(const Arguments &arguments)
         return Fail(QStringLiteral("no heats made"));
 
     QList<MeetDay::SeededEvent> seeded;
+    PrintLine(stderr,
+              positional.at(1) + QStringLiteral(": ") + MeetDay::MakeHeatsTitle(session.Gala));
     const bool made = MeetDay::MakeHeats(session, roster, options, prompts, seeded);
     report();
     if (!made)
         return Fail(QStringLiteral("no heats made"));
-    for (const MeetDay::HeatLine &line : MeetDay::HeatLines(seeded)) {
-        PrintLine(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
-                              .arg(line.Event)
-                              .arg(line.Heat)
-                              .arg(line.Lane)
-                              .arg(line.EntrantNumber)
-                              .arg(line.Name, line.EntryTime));
-    }
+    for (const MeetDay::HeatLine &line : MeetDay::HeatLines(seeded))
+        PrintLine(stdout, MeetDay::HeatLineText(session.Gala, line));
     return 0;
 }
 

@@ -333,13 +333,14 @@ void MastersConfirm::Connect()
                 RunStartList(m_session, m_form->Entrants(), m_prompts, Output());
         });
     });
+    m_form->ShowStatusLine = [this](const QString &text) { m_status->setText(text); };
     m_form->ShowSelectEvents = [this](MeetDb::GalaSelectEventsForm &select) {
         GalaSelectEvents window(select, this);
         window.exec();
     };
     connect(Command(QStringLiteral("Heats")), &QPushButton::clicked, this, [this] {
         Run([this] {
-            HeatsView view(m_form->HeatsShown(), this);
+            HeatsView view(m_form->HeatsViewHeading(), m_form->HeatsViewRows(), this);
             view.exec();
         });
     });

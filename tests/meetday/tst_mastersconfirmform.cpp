@@ -378,7 +378,9 @@ private Q_SLOTS:
 
     // The "Heats" view shows the heats stored when the window opens. Rows: the stored swims'
     // entrant:event:heat:lane[:pool event] ("file" for a heat work file of event 1 instead,
-    // "entries" for the entries mode), then the lines shown as event/heat/lane/name.
+    // "entries" for the entries mode, "lanes=N" and "first=N" for the pool), then the lines shown
+    // as event/heat/lane/name with each lane as painted on the pool, then the view's heading
+    // when it is not "Club seeding, lanes 1 to 5". A lane the pool has not is left out and named.
     void heatsAtOpen_data()
     {
         AddRows({"|", "1:1:1:3|1/1/3/Ann Lee",
@@ -387,7 +389,14 @@ private Q_SLOTS:
                  "4:1:2:1 1:12:1:1 1:1:1:4 2:3:1:2|1/1/4/Ann Lee 1/2/1/Cy Orr 3/1/2/Bob Ray "
                  "12/1/1/Ann Lee",
                  "1:12:1:2:1 4:1:1:1|1/1/1/Cy Orr 12/1/2/Ann Lee", // 12 swum with 1
-                 "entries 1:1:1:3|", "file|1/1/3/Ann Lee 1/1/4/Cy Orr"});
+                 "entries 1:1:1:3|", "file|1/1/3/Ann Lee 1/1/4/Cy Orr",
+                 "lanes=10 first=0 1:1:1:10 4:1:1:1|1/1/0/Cy Orr 1/1/9/Ann Lee|"
+                 "Club seeding, lanes 0 to 9",
+                 "lanes=10 1:1:1:11 4:1:1:10|1/1/10/Cy Orr|Club seeding, lanes 1 to 10\nNot "
+                 "shown: 1 swim stored outside this pool's 10 lanes. Make the heats again.",
+                 "lanes=8 first=0 1:1:1:9 4:1:1:8 2:3:1:9|1/1/7/Cy Orr|Club seeding, lanes 0 to "
+                 "7\nNot shown: 2 swims stored outside this pool's 8 lanes. Make the heats again.",
+                 "lanes=4 1:1:1:5|| 1 swim stored outside"});
     }
 
     void heatsAtOpen()
@@ -396,6 +405,11 @@ private Q_SLOTS:
         QStringList stored = row[0].split(u' ', Qt::SkipEmptyParts);
         const bool file = stored.contains("file");
         ConfirmMeet meet(stored.removeAll("entries") ? ModeEntries : ModeMeetDay, !file);
+        for (const QString &pool : stored.filter("=")) {
+            (pool.startsWith("lanes") ? meet.session.Gala.Lanes : meet.session.Gala.FirstLane) =
+                pool.section(u'=', 1).toInt();
+            stored.removeAll(pool);
+        }
         if (file) {
             meet.session.Gala.AllHeats = true; // two swimmers swim in one heat
             meet.dir.Write("wk1.vb",
@@ -418,11 +432,46 @@ private Q_SLOTS:
         }
         meet.form->Open();
         QStringList lines;
-        for (const HeatLine &line : meet.form->HeatsShown())
-            lines << QStringLiteral("%1/%2/%3/").arg(line.Event).arg(line.Heat).arg(line.Lane) +
-                         line.Name;
+        for (const QStringList &cells : meet.form->HeatsViewRows())
+            lines << QStringList{cells[0], cells[1], cells[2], cells[3]}.join(u'/');
         QCOMPARE(lines.join(u' '), row[1]);
-        QCOMPARE(meet.form->HeatsViewVisible(), !lines.isEmpty());
+        const QString heading = row.value(2, "Club seeding, lanes 1 to 5");
+        if (heading.startsWith(u' '))
+            QVERIFY2(meet.form->HeatsViewHeading().contains(heading.mid(1)),
+                     qPrintable(meet.form->HeatsViewHeading()));
+        else if (meet.form->MeetDayMode())
+            QCOMPARE(meet.form->HeatsViewHeading(), heading);
+        QCOMPARE(meet.form->HeatsViewVisible(), !lines.isEmpty() || row.size() > 2);
+    }
+
+    // "Make Heats" names the method in the status line before its first question, and again
+    // when it is done. Rows: method, the line shown first, the line after (the events of "Select
+    // Events": all, or none).
+    void makeHeatsTitle_data()
+    {
+        AddRows({"club|Make Heats - club seeding|Heats made for 3 events by club seeding: F7 "
+                 "shows them",
+                 "circle|Make Heats - circle seeding|Heats made for 3 events by circle seeding: "
+                 "F7 shows them",
+                 "standard none|Make Heats - standard seeding|No heats were made"});
+    }
+
+    void makeHeatsTitle()
+    {
+        const QStringList row = RowCells();
+        ConfirmMeet meet;
+        meet.session.Gala.Hdw = true;
+        QVERIFY(Core::SeedingFromName(row[0].section(u' ', 0, 0), meet.session.Gala.Seeding));
+        QStringList shown;
+        meet.form->ShowStatusLine = [&](const QString &text) {
+            shown << text << meet.prompts.Shown.join(u',');
+        };
+        for (Core::GalaEvent &event : meet.session.Gala.Events)
+            event.EvSelected = !row[0].endsWith("none");
+        meet.prompts.No().No();
+        meet.form->MakeHeats();
+        QCOMPARE(shown, (QStringList{row[1], ""}));
+        QCOMPARE(meet.form->Status, row[2]);
     }
 
     void wholeRosterCommands()

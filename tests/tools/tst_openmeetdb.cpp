@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include "core/galastate.h"
+#include "meetday/seeding.h"
 #include "meetdb/database.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
@@ -169,6 +171,22 @@ private Q_SLOTS:
         row("heats", "make-heats @natamar.mdb SPRING27 --events 35-36", 0,
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
             "", {lanes36, "35:1/4 37:1/2 38:1/3"});
+        // Lanes are positions in the meet, and painted numbers in the output. Any method seeds
+        // three swimmers in the middle lanes, fastest in the centre.
+        const QString firstLane0 = R"(INSERT INTO "Parameter Table" VALUES ('SPRING27', 999, 'firstlane', '0'))";
+        row("heats, pool numbered from 0", "make-heats @natamar.mdb SPRING27 --events 36", 0,
+            "36\t1\t1\t37\tHugo Holloway\t31.67\n36\t1\t2\t38\tEwan Eastleigh\t29.56\n36\t1\t3\t35\tOscar Orrin\t30.08\n",
+            firstLane0, {lanes36, "35:1/4 37:1/2 38:1/3"});
+        row("heats, 8 lanes from 0", "make-heats @natamar.mdb SPRING27 --events 36 --seeding standard", 0,
+            "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
+            firstLane0 + ";\n" R"(UPDATE "Meet Table" SET "Lanes" = 8 WHERE "Meet code" = 'SPRING27')",
+            {lanes36, "35:1/5 37:1/3 38:1/4"});
+        row("heats by a method named in capitals", "make-heats @natamar.mdb SPRING27 --events 36 --seeding CIRCLE", 0,
+            "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n");
+        row("heats by an unknown method", "make-heats @natamar.mdb SPRING27 --seeding fastest", 2,
+            "openmeet-db make-heats: --seeding takes club, standard or circle, not \"fastest\"\nUsage: openmeet-db make-heats",
+            "", {lanes36, "35:/ 37:/ 38:/"});
+        row("heats, method missing", "make-heats @natamar.mdb SPRING27 --seeding", 2, "Usage: openmeet-db make-heats");
         row("heats of an unknown event", "make-heats @natamar.mdb SPRING27 --events 99", 1, "no event \"99\" in the meet", "", {lanes36, "35:/ 37:/ 38:/"});
         row("heats, nothing confirmed", "make-heats @natamar.mdb SPRING27 --events 36 --confirmed-only", 0, "", "", {lanes36, "35:/0 37:/0 38:/0"});
         row("heats, unknown option", "make-heats @natamar.mdb SPRING27 --fast", 2, "Usage: openmeet-db make-heats");
@@ -181,8 +199,6 @@ private Q_SLOTS:
         row("heats by circle seeding", "make-heats @natamar.mdb SPRING27 --events 36 --seeding circle", 0,
             "36\t1\t2\t37\tHugo Holloway\t31.67\n36\t1\t3\t38\tEwan Eastleigh\t29.56\n36\t1\t4\t35\tOscar Orrin\t30.08\n",
             "", {lanes36, "35:1/4 37:1/2 38:1/3"});
-        row("heats, unknown seeding", "make-heats @natamar.mdb SPRING27 --seeding fast", 2, "Usage: openmeet-db make-heats");
-        row("heats, seeding not given", "make-heats @natamar.mdb SPRING27 --seeding", 2, "Usage: openmeet-db make-heats");
         // A finals session from the database has no heat ranks to order its finalists by.
         row("finals without heat results", "make-heats @natamar.mdb CHAMPS27 --events 1-2", 1,
             "CHAMPS27: No heat results for events 1, 2\nopenmeet-db: no heats made",
@@ -333,6 +349,69 @@ private Q_SLOTS:
             if (pages.hasMatch())
                 QCOMPARE(text.count(u'\f'), pages.captured(1).toInt());
         }
+    }
+
+    // "make-heats" names the method it runs before anything else: the meet's keyword, or
+    // --seeding for this run alone. Rows: the meet's keyword ("" for none), the option, the
+    // first line of the standard error.
+    void makeHeatsMethod_data()
+    {
+        AddRows({"||SPRING27: Make Heats - club seeding",
+                 "standard||SPRING27: Make Heats - standard seeding",
+                 "standard|circle|SPRING27: Make Heats - circle seeding",
+                 "circle|club|SPRING27: Make Heats - club seeding"});
+    }
+
+    void makeHeatsMethod()
+    {
+        const QStringList row = RowCells();
+        TestDir dir;
+        const QString db = dir.FilePath("natamar.mdb");
+        QVERIFY(QFile::copy(m_template.FilePath("natamar.mdb"), db));
+        if (!row[0].isEmpty()) {
+            MeetDb::Database meet;
+            meet.Open(db);
+            meet.Exec(R"(INSERT INTO "Parameter Table" VALUES ('SPRING27', 999, 'seeding', :m))",
+                      {{"m", row[0]}});
+        }
+        QStringList args{"make-heats", db, "SPRING27", "--events", "36"};
+        if (!row[1].isEmpty())
+            args << "--seeding" << row[1];
+        const Outcome outcome = Run(args);
+        QCOMPARE(outcome.ExitCode, 0);
+        QCOMPARE(outcome.Err.section(u'\n', 0, 0), row[2]);
+        // The option is for one run: the meet keeps its keyword.
+        QCOMPARE(Value(db, R"(SELECT group_concat("Parameter") FROM "Parameter Table" WHERE )"
+                           R"("Key Word" = 'seeding')"),
+                 row[0]);
+    }
+
+    // A pool of 10 lanes numbered 0 to 9: three swimmers take the centre lanes 4, 5 and 3 as
+    // painted, fastest in 4, and the meet stores them as positions 5, 6 and 4.
+    void makeHeatsTenLanes()
+    {
+        if (MeetDay::MaxPoolLanes < Core::MaxLanes)
+            QSKIP("heats are made for pools of up to 8 lanes in this build");
+        TestDir dir;
+        const QString db = dir.FilePath("natamar.mdb");
+        QVERIFY(QFile::copy(m_template.FilePath("natamar.mdb"), db));
+        {
+            MeetDb::Database meet;
+            meet.Open(db);
+            meet.Exec(R"(UPDATE "Meet Table" SET "Lanes" = 10 WHERE "Meet code" = 'SPRING27')");
+            meet.Exec(
+                R"(INSERT INTO "Parameter Table" VALUES ('SPRING27', 999, 'firstlane', '0'))");
+        }
+        const Outcome outcome =
+            Run({"make-heats", db, "SPRING27", "--events", "36", "--seeding", "standard"});
+        QCOMPARE(outcome.ExitCode, 0);
+        QCOMPARE(outcome.Out, "36\t1\t3\t37\tHugo Holloway\t31.67\n"
+                              "36\t1\t4\t38\tEwan Eastleigh\t29.56\n"
+                              "36\t1\t5\t35\tOscar Orrin\t30.08\n");
+        QCOMPARE(Value(db, R"(SELECT group_concat("Lane No", ' ') FROM (SELECT "Lane No" FROM )"
+                           R"("Swim Table" WHERE "Meet code" = 'SPRING27' AND "Event number" = )"
+                           R"('36' ORDER BY "Entrant Number"))"),
+                 QString("6 4 5"));
     }
 
     // On a folder that cannot be written "list" still lists, says the file is read-only, and

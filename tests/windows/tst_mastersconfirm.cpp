@@ -173,7 +173,7 @@ private Q_SLOTS:
         if (kind == "select events")
             other = std::make_unique<Windows::GalaSelectEvents>(select);
         else if (kind == "heats")
-            other = std::make_unique<Windows::HeatsView>(QList<MeetDay::HeatLine>{});
+            other = std::make_unique<Windows::HeatsView>(QString(), QList<QStringList>{});
         else if (kind == "main")
             other = std::make_unique<Windows::PbMain>(w.session, w.prompts);
         QWidget *window = other ? other.get() : w.window.get();
@@ -258,27 +258,34 @@ private Q_SLOTS:
         QCOMPARE(w.prompts.Questions, QStringList{"Save Current Values?"});
     }
 
-    // "Make Heats": two questions, "Select Events" ("Select All", "Confirm"), then "Heats" shows
-    // the allocation; "Programme" the same events, two heading questions, then the output.
+    // "Make Heats": the method in the status line while it asks, two questions, "Select Events"
+    // ("Select All", "Confirm"), then "Heats" shows the allocation under the method, each lane
+    // as painted on a pool numbered from 0; "Programme" the same events, two heading questions,
+    // then the output.
     void makeHeatsViewAndProgramme()
     {
         Window w("Meet Day");
         w.session.Gala.Hdw = true;
+        w.session.Gala.Seeding = Core::SeedingMethod::Standard;
+        w.session.Gala.FirstLane = 0;
         QVERIFY(!w.window->Command("Heats")->isVisible());
         w.prompts.No().No();
         QStringList captions;
         WhenShown<Windows::GalaSelectEvents>([&](Windows::GalaSelectEvents *select) {
+            captions << w.window->StatusLine()->text();
             captions << select->Box(0)->text() << select->Box(2)->text();
             select->Command(3)->click();
             select->Command(1)->click();
         });
         w.window->Command("MakeHeats")->click();
-        QCOMPARE(captions, (QStringList{"1:OPEN 50 FS", "3:OPEN 200 MED"}));
+        QCOMPARE(captions,
+                 (QStringList{"Make Heats - standard seeding", "1:OPEN 50 FS", "3:OPEN 200 MED"}));
         QCOMPARE(w.prompts.Messages, QStringList{});
         QVERIFY(w.window->Command("Heats")->isVisible());
 
         QStringList rows;
         WhenShown<Windows::HeatsView>([&](Windows::HeatsView *view) {
+            rows << view->Heading()->text();
             for (int r = 0; r < view->Table()->rowCount(); ++r) {
                 QStringList cells;
                 for (int c = 0; c < view->Table()->columnCount(); ++c)
@@ -287,12 +294,13 @@ private Q_SLOTS:
             }
             view->accept();
         });
-        QCOMPARE(w.window->StatusLine()->text(), QString("Heats made for 3 events: F7 shows them"));
+        QCOMPARE(w.window->StatusLine()->text(),
+                 QString("Heats made for 3 events by standard seeding: F7 shows them"));
         w.window->activateWindow(); // back from "Select Events"
         QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
         QTest::keyClick(w.window.get(), Qt::Key_F7);
-        const QStringList made{"1|1|3|Ann Lee|ASHB|35.10", "2|1|3|Ann Lee|ASHB|1:05.00",
-                               "3|1|3|Bob Ray|VMSC|2:30.00"};
+        const QStringList made{"Standard seeding, lanes 0 to 4", "1|1|2|Ann Lee|ASHB|35.10",
+                               "2|1|2|Ann Lee|ASHB|1:05.00", "3|1|2|Bob Ray|VMSC|2:30.00"};
         QCOMPARE(rows, made);
 
         // Opened again, the window shows the heats stored with the swims.
