@@ -61,10 +61,12 @@ bool IsSwimTime(QStringView text)
 // ---------------------------------------------------------------------------------------------
 // Reading the bytes
 
+enum class Capped { Whole, TooBig, Failed };
+
 // Reads `device` whole in chunks, stopping as soon as more than MaxLenexBytes have come: a zip
-// member's header may claim any size, so only the bytes actually delivered are counted.
-// `what` names the source in messages.
-bool ReadCapped(QIODevice &device, const QString &what, QByteArray &bytes, QString &error)
+// member's header may claim any size, so only the bytes actually delivered are counted. `bytes`
+// is left empty unless the read is whole.
+Capped ReadCapped(QIODevice &device, QByteArray &bytes)
 {
     bytes.clear();
     if (!device.isSequential())
@@ -74,23 +76,22 @@ bool ReadCapped(QIODevice &device, const QString &what, QByteArray &bytes, QStri
         const qsizetype before = bytes.size();
         bytes.resize(before + qsizetype(qMin(ChunkBytes, room)));
         const qint64 got = device.read(bytes.data() + before, bytes.size() - before);
-        if (got < 0) {
+        bytes.resize(before + qsizetype(qMax<qint64>(got, 0)));
+        if (got < 0 || bytes.size() > MaxLenexBytes) {
             bytes.clear();
-            error = QStringLiteral("%1 cannot be read: %2").arg(what, device.errorString());
-            return false;
-        }
-        bytes.resize(before + qsizetype(got));
-        if (bytes.size() > MaxLenexBytes) {
-            bytes.clear();
-            error = QStringLiteral("%1 holds more than %2 MB of Lenex XML, which no meet needs; "
-                                   "it is not read")
-                        .arg(what)
-                        .arg(MaxLenexBytes / (1024 * 1024));
-            return false;
+            return got < 0 ? Capped::Failed : Capped::TooBig;
         }
         if (got == 0)
-            return true;
+            return Capped::Whole;
     }
+}
+
+QString TooBig(const QString &what)
+{
+    return QStringLiteral("%1 holds more than %2 MB of Lenex XML, which no meet needs; it is not "
+                          "read")
+        .arg(what)
+        .arg(MaxLenexBytes / (1024 * 1024));
 }
 
 // A member name that would leave the folder it is unpacked into.
@@ -159,8 +160,13 @@ bool ReadZipMember(QIODevice &device, const QString &path, QByteArray &xml, QStr
                     .arg(what);
         return false;
     }
-    if (!ReadCapped(member, what, xml, error))
+    const Capped read = ReadCapped(member, xml);
+    if (read != Capped::Whole) {
+        error = read == Capped::TooBig
+                    ? TooBig(what)
+                    : QStringLiteral("%1 is damaged and cannot be unpacked").arg(what);
         return false;
+    }
     member.close();
     if (member.getZipError() != UNZ_OK) {
         xml.clear();
@@ -203,7 +209,7 @@ private:
     bool Number(const char *attribute, int &value);
     bool Date(const char *attribute, QDate &value);
     bool SwimTime(const char *attribute, QString &value);
-    QString Quote(const char *attribute, const QString &expected);
+    QString NotA(const char *attribute, const QString &expected);
 
     bool ReadMeet(Meet &meet);
     bool ReadPool(Meet &meet);
@@ -305,8 +311,8 @@ QString Parser::Text(const char *attribute) const
     return m_xml.attributes().value(QLatin1StringView(attribute)).toString();
 }
 
-// Quotes an attribute's value in a message, cut short when it is long.
-QString Parser::Quote(const char *attribute, const QString &expected)
+// "ELEMENT attribute=\"value\" is not <expected>", the value cut short when it is long.
+QString Parser::NotA(const char *attribute, const QString &expected)
 {
     QString value = Text(attribute);
     if (value.size() > 40)
@@ -328,7 +334,7 @@ bool Parser::Number(const char *attribute, int &value)
         ok = (text[i] >= u'0' && text[i] <= u'9') || (i == 0 && text[i] == u'-');
     const int number = ok ? text.toInt(&ok) : 0;
     if (!ok)
-        return Fail(Quote(attribute, QStringLiteral("a whole number")));
+        return Fail(NotA(attribute, QStringLiteral("a whole number")));
     value = number;
     return true;
 }
@@ -343,7 +349,7 @@ bool Parser::Date(const char *attribute, QDate &value)
                            ? QDate::fromString(text.toString(), QStringLiteral("yyyy-MM-dd"))
                            : QDate();
     if (!date.isValid())
-        return Fail(Quote(attribute, QStringLiteral("a date (YYYY-MM-DD)")));
+        return Fail(NotA(attribute, QStringLiteral("a date (YYYY-MM-DD)")));
     value = date;
     return true;
 }
@@ -355,7 +361,7 @@ bool Parser::SwimTime(const char *attribute, QString &value)
         return true;
     const QStringView text = attributes.value(QLatin1StringView(attribute));
     if (!IsSwimTime(text))
-        return Fail(Quote(attribute, QStringLiteral("a swim time (HH:MM:SS.hh or NT)")));
+        return Fail(NotA(attribute, QStringLiteral("a swim time (HH:MM:SS.hh or NT)")));
     value = text.toString();
     return true;
 }
@@ -793,9 +799,16 @@ bool ReadLenexFile(const QString &path, Document &document, QString *error)
         // A zip that holds files starts with the first one; this one starts with the end of
         // its (empty) list.
         fault = QStringLiteral("%1 holds no Lenex file (.lef)").arg(path);
-    } else if (file.peek(4) == QByteArray("PK\x03\x04", 4) ? ReadZipMember(file, path, xml, fault)
-                                                           : ReadCapped(file, path, xml, fault)) {
-        return ReadLenexXml(xml, path, document, error);
+    } else if (file.peek(4) == QByteArray("PK\x03\x04", 4)) {
+        if (ReadZipMember(file, path, xml, fault))
+            return ReadLenexXml(xml, path, document, error);
+    } else {
+        const Capped read = ReadCapped(file, xml);
+        if (read == Capped::Whole)
+            return ReadLenexXml(xml, path, document, error);
+        fault = read == Capped::TooBig
+                    ? TooBig(path)
+                    : QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
     }
     if (error)
         *error = fault;
@@ -807,10 +820,7 @@ bool ReadLenexXml(const QByteArray &xml, const QString &name, Document &document
     document = {};
     if (xml.size() > MaxLenexBytes) {
         if (error)
-            *error = QStringLiteral("%1 holds more than %2 MB of Lenex XML, which no meet needs; "
-                                    "it is not read")
-                         .arg(name)
-                         .arg(MaxLenexBytes / (1024 * 1024));
+            *error = TooBig(name);
         return false;
     }
     Parser parser(xml, name);

@@ -159,6 +159,8 @@ private Q_SLOTS:
     void WriteFailure();
     void Input_data();
     void Input();
+    void SizeLimit_data();
+    void SizeLimit();
 };
 
 void TstLenexFile::ReadsFile_data()
@@ -365,6 +367,10 @@ void TstLenexFile::Input_data()
     QTest::newRow("zip check sum")
         << altered
         << u"in.lef (meet.lef) is damaged: its contents do not match the archive's check sum"_s;
+    QByteArray scrambled = zipped;
+    scrambled.replace(60, 40, QByteArray(40, '\xff'));
+    QTest::newRow("zip data damaged")
+        << scrambled << u"in.lef (meet.lef) is damaged and cannot be unpacked"_s;
     QTest::newRow("zip xml damaged")
         << Zip({{u"meet.lef"_s, open.left(200)}})
         << u"the file ends before its Lenex document does; it may have been cut short"_s;
@@ -401,6 +407,35 @@ void TstLenexFile::Input()
     QVERIFY(!read);
     QVERIFY2(error.endsWith(expected) && error.startsWith(path), qPrintable(error));
     QCOMPARE(Dump(document), Dump(Document()));
+}
+
+// A file on disk (sparse, so that it costs no writing) and XML in memory, at the size limit and
+// one byte past it. Zeros are not XML: within the limit they are read and refused as such.
+void TstLenexFile::SizeLimit_data()
+{
+    AddRows({"file|0|is not a Lenex file",
+             "file|1|holds more than 200 MB of Lenex XML, which no meet needs; it is not read",
+             "xml|0|is not a Lenex file",
+             "xml|1|holds more than 200 MB of Lenex XML, which no meet needs; it is not read"});
+}
+
+void TstLenexFile::SizeLimit()
+{
+    const QStringList cells = RowCells();
+    const qint64 size = MaxLenexBytes + cells.at(1).toInt();
+    TestDir dir;
+    QString name = u"in.lef"_s;
+    Document document;
+    QString error;
+    if (cells.at(0) == u"file"_s) {
+        QFile file(name = dir.FilePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));
+        file.close();
+        QVERIFY(!ReadLenexFile(name, document, &error));
+    } else {
+        QVERIFY(!ReadLenexXml(QByteArray(size, '\0'), name, document, &error));
+    }
+    QCOMPARE(error, name + u' ' + cells.at(2));
 }
 
 QTEST_GUILESS_MAIN(TstLenexFile)
