@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QLocale>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -300,9 +301,9 @@ bool Parser::Items(QStringView item, const std::function<bool()> &read)
 bool Parser::Counted()
 {
     if (++m_items > MaxItems)
-        return Fail(QStringLiteral("the file holds more than %L1 events, clubs, athletes, "
+        return Fail(QStringLiteral("the file holds more than %1 events, clubs, athletes, "
                                    "entries and results, far more than any meet; it is not read")
-                        .arg(MaxItems));
+                        .arg(QLocale(QLocale::English).toString(MaxItems)));
     return true;
 }
 
