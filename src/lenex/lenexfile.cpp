@@ -37,6 +37,11 @@ constexpr int MaxZipMembers = 1000;
 
 const QString NoTime = QStringLiteral("NT");
 
+bool IsDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
 // "HH:MM:SS.hh" to hundredths of a second; -1 for anything else ("NT" included).
 qint64 SwimTimeHundredths(QStringView text)
 {
@@ -45,7 +50,7 @@ qint64 SwimTimeHundredths(QStringView text)
     qint64 fields[4] = {};
     for (int field = 0; field < 4; ++field) {
         const QStringView digits = text.mid(field * 3, 2);
-        if (digits[0] < u'0' || digits[0] > u'9' || digits[1] < u'0' || digits[1] > u'9')
+        if (!IsDigit(digits[0]) || !IsDigit(digits[1]))
             return -1;
         fields[field] = (digits[0].unicode() - u'0') * 10 + (digits[1].unicode() - u'0');
     }
@@ -202,7 +207,8 @@ private:
     // Walks the children of the element just started: `read` is called at each child's start
     // tag and must consume the child through its end tag.
     bool Children(const std::function<bool(QStringView)> &read);
-    // The children named `item` each given to `read`; others skipped.
+    // The children named `item` each counted against MaxItems and given to `read`; others
+    // skipped.
     bool Items(QStringView item, const std::function<bool()> &read);
     bool Counted();
 
@@ -211,6 +217,8 @@ private:
     bool Date(const char *attribute, QDate &value);
     bool SwimTime(const char *attribute, QString &value);
     QString NotA(const char *attribute, const QString &expected);
+    bool Typed(const char *attribute, const QString &expected,
+               const std::function<bool(QStringView)> &parse);
 
     bool ReadMeet(Meet &meet);
     bool ReadPool(Meet &meet);
@@ -295,7 +303,7 @@ bool Parser::Children(const std::function<bool(QStringView)> &read)
 
 bool Parser::Items(QStringView item, const std::function<bool()> &read)
 {
-    return Children([&](QStringView name) { return name == item ? read() : Skip(); });
+    return Children([&](QStringView name) { return name == item ? Counted() && read() : Skip(); });
 }
 
 bool Parser::Counted()
@@ -322,49 +330,54 @@ QString Parser::NotA(const char *attribute, const QString &expected)
         .arg(m_xml.name(), QLatin1StringView(attribute), value, expected);
 }
 
-// Each typed attribute is left as it was when the element does not give it; a value that is
-// not of the type fails the read with a message naming the element, attribute and line.
-bool Parser::Number(const char *attribute, int &value)
+// Each typed attribute is left as it was when the element does not give it; a value that
+// `parse` refuses fails the read with a message naming the element, attribute and line.
+bool Parser::Typed(const char *attribute, const QString &expected,
+                   const std::function<bool(QStringView)> &parse)
 {
     const QXmlStreamAttributes attributes = m_xml.attributes();
-    if (!attributes.hasAttribute(QLatin1StringView(attribute)))
+    if (!attributes.hasAttribute(QLatin1StringView(attribute)) ||
+        parse(attributes.value(QLatin1StringView(attribute))))
         return true;
-    const QStringView text = attributes.value(QLatin1StringView(attribute));
-    bool ok = !text.isEmpty();
-    for (qsizetype i = 0; ok && i < text.size(); ++i)
-        ok = (text[i] >= u'0' && text[i] <= u'9') || (i == 0 && text[i] == u'-');
-    const int number = ok ? text.toInt(&ok) : 0;
-    if (!ok)
-        return Fail(NotA(attribute, QStringLiteral("a whole number")));
-    value = number;
-    return true;
+    return Fail(NotA(attribute, expected));
+}
+
+bool Parser::Number(const char *attribute, int &value)
+{
+    // Lenex numbers are digits with an optional minus: no blanks, no plus sign.
+    return Typed(attribute, QStringLiteral("a whole number"), [&value](QStringView text) {
+        bool ok = !text.isEmpty();
+        for (qsizetype i = 0; ok && i < text.size(); ++i)
+            ok = IsDigit(text[i]) || (i == 0 && text[i] == u'-');
+        const int number = ok ? text.toInt(&ok) : 0;
+        if (ok)
+            value = number;
+        return ok;
+    });
 }
 
 bool Parser::Date(const char *attribute, QDate &value)
 {
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    if (!attributes.hasAttribute(QLatin1StringView(attribute)))
-        return true;
-    const QStringView text = attributes.value(QLatin1StringView(attribute));
-    const QDate date = text.size() == 10 && text[4] == u'-' && text[7] == u'-'
-                           ? QDate::fromString(text.toString(), QStringLiteral("yyyy-MM-dd"))
-                           : QDate();
-    if (!date.isValid())
-        return Fail(NotA(attribute, QStringLiteral("a date (YYYY-MM-DD)")));
-    value = date;
-    return true;
+    return Typed(attribute, QStringLiteral("a date (YYYY-MM-DD)"), [&value](QStringView text) {
+        bool ok = text.size() == 10;
+        for (qsizetype i = 0; ok && i < text.size(); ++i)
+            ok = i == 4 || i == 7 ? text[i] == u'-' : IsDigit(text[i]);
+        const QDate date =
+            ok ? QDate::fromString(text.toString(), QStringLiteral("yyyy-MM-dd")) : QDate();
+        if (date.isValid())
+            value = date;
+        return date.isValid();
+    });
 }
 
 bool Parser::SwimTime(const char *attribute, QString &value)
 {
-    const QXmlStreamAttributes attributes = m_xml.attributes();
-    if (!attributes.hasAttribute(QLatin1StringView(attribute)))
-        return true;
-    const QStringView text = attributes.value(QLatin1StringView(attribute));
-    if (!IsSwimTime(text))
-        return Fail(NotA(attribute, QStringLiteral("a swim time (HH:MM:SS.hh or NT)")));
-    value = text.toString();
-    return true;
+    return Typed(attribute, QStringLiteral("a swim time (HH:MM:SS.hh or NT)"),
+                 [&value](QStringView text) {
+                     if (IsSwimTime(text))
+                         value = text.toString();
+                     return IsSwimTime(text);
+                 });
 }
 
 bool Parser::Read(Document &document)
@@ -390,8 +403,7 @@ bool Parser::Read(Document &document)
             return Skip();
         }
         if (name == u"MEETS")
-            return Items(u"MEET",
-                         [&] { return Counted() && ReadMeet(document.Meets.emplace_back()); });
+            return Items(u"MEET", [&] { return ReadMeet(document.Meets.emplace_back()); });
         return Skip();
     });
 }
@@ -412,10 +424,10 @@ bool Parser::ReadMeet(Meet &meet)
         }
         if (name == u"SESSIONS")
             return Items(u"SESSION", [&] {
-                return Counted() && ReadSession(meet.Sessions.emplace_back(), meet, poolGiven);
+                return ReadSession(meet.Sessions.emplace_back(), meet, poolGiven);
             });
         if (name == u"CLUBS")
-            return Items(u"CLUB", [&] { return Counted() && ReadClub(meet.Clubs.emplace_back()); });
+            return Items(u"CLUB", [&] { return ReadClub(meet.Clubs.emplace_back()); });
         return Skip();
     });
 }
@@ -436,8 +448,7 @@ bool Parser::ReadSession(Session &session, Meet &meet, bool &poolGiven)
             return ReadPool(meet);
         }
         if (name == u"EVENTS")
-            return Items(u"EVENT",
-                         [&] { return Counted() && ReadEvent(session.Events.emplace_back()); });
+            return Items(u"EVENT", [&] { return ReadEvent(session.Events.emplace_back()); });
         return Skip();
     });
 }
@@ -458,11 +469,9 @@ bool Parser::ReadEvent(Event &event)
                    Skip();
         }
         if (name == u"AGEGROUPS")
-            return Items(u"AGEGROUP",
-                         [&] { return Counted() && ReadAgeGroup(event.AgeGroups.emplace_back()); });
+            return Items(u"AGEGROUP", [&] { return ReadAgeGroup(event.AgeGroups.emplace_back()); });
         if (name == u"HEATS")
-            return Items(u"HEAT",
-                         [&] { return Counted() && ReadHeat(event.Heats.emplace_back()); });
+            return Items(u"HEAT", [&] { return ReadHeat(event.Heats.emplace_back()); });
         return Skip();
     });
 }
@@ -487,11 +496,9 @@ bool Parser::ReadClub(Club &club)
     club.Nation = Text("nation");
     return Children([&](QStringView name) {
         if (name == u"ATHLETES")
-            return Items(u"ATHLETE",
-                         [&] { return Counted() && ReadAthlete(club.Athletes.emplace_back()); });
+            return Items(u"ATHLETE", [&] { return ReadAthlete(club.Athletes.emplace_back()); });
         if (name == u"RELAYS")
-            return Items(u"RELAY",
-                         [&] { return Counted() && ReadRelay(club.Relays.emplace_back()); });
+            return Items(u"RELAY", [&] { return ReadRelay(club.Relays.emplace_back()); });
         return Skip();
     });
 }
@@ -520,10 +527,9 @@ bool Parser::ReadSwims(QList<Entry> &entries, QList<Result> &results)
 {
     return Children([&](QStringView name) {
         if (name == u"ENTRIES")
-            return Items(u"ENTRY", [&] { return Counted() && ReadEntry(entries.emplace_back()); });
+            return Items(u"ENTRY", [&] { return ReadEntry(entries.emplace_back()); });
         if (name == u"RESULTS")
-            return Items(u"RESULT",
-                         [&] { return Counted() && ReadResult(results.emplace_back()); });
+            return Items(u"RESULT", [&] { return ReadResult(results.emplace_back()); });
         return Skip();
     });
 }
