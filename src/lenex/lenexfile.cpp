@@ -14,6 +14,7 @@
 
 #include <quazip.h>
 #include <quazipfile.h>
+#include <quazipfileinfo.h>
 #include <quazipnewinfo.h>
 
 #include "core/filesync.h"
@@ -158,12 +159,26 @@ bool ReadZipMember(QIODevice &device, const QString &path, QByteArray &xml, QStr
     zip.goToFirstFile();
     for (int at = 1; at < lenexMember; ++at)
         zip.goToNextFile();
-    QuaZipFile member(&zip);
     const QString what = QStringLiteral("%1 (%2)").arg(path, lenexName);
+    QuaZipFileInfo64 info;
+    if (!zip.getCurrentFileInfo(&info)) {
+        error = QStringLiteral("%1 is damaged and cannot be unpacked").arg(what);
+        return false;
+    }
+    if (info.isEncrypted()) {
+        error = QStringLiteral("%1 is protected by a password and cannot be unpacked").arg(what);
+        return false;
+    }
+    // Only stored and deflated members are read, as every Lenex program writes them.
+    if (info.method != 0 && info.method != Z_DEFLATED) {
+        error = QStringLiteral("%1 is packed in a way this program does not read (method %2)")
+                    .arg(what)
+                    .arg(info.method);
+        return false;
+    }
+    QuaZipFile member(&zip);
     if (!member.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1 cannot be unpacked (it is encrypted, or packed in a way this "
-                               "program does not read)")
-                    .arg(what);
+        error = QStringLiteral("%1 is damaged and cannot be unpacked").arg(what);
         return false;
     }
     const Capped read = ReadCapped(member, xml);

@@ -95,6 +95,21 @@ QByteArray Zip(const QList<Member> &members, bool stored = false)
     return bytes;
 }
 
+// A zip of one member "meet.lef" holding `xml`, encrypted with a password.
+QByteArray EncryptedZip(const QByteArray &xml)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QuaZip zip(&buffer);
+    zip.open(QuaZip::mdCreate);
+    QuaZipFile file(&zip);
+    file.open(QIODevice::WriteOnly, QuaZipNewInfo(u"meet.lef"_s), "secret");
+    file.write(xml);
+    file.close();
+    zip.close();
+    return bytes;
+}
+
 // A zip whose one member "big.lef" unpacks to `size` zero bytes, written a block at a time.
 QByteArray ZerosZip(qint64 size)
 {
@@ -371,6 +386,13 @@ void TstLenexFile::Input_data()
     scrambled.replace(60, 40, QByteArray(40, '\xff'));
     QTest::newRow("zip data damaged")
         << scrambled << u"in.lef (meet.lef) is damaged and cannot be unpacked"_s;
+    QTest::newRow("zip encrypted")
+        << EncryptedZip(small)
+        << u"in.lef (meet.lef) is protected by a password and cannot be unpacked"_s;
+    QByteArray lzma = Zip({{u"meet.lef"_s, small}}, true);
+    lzma[8] = lzma[lzma.indexOf("PK\x01\x02") + 10] = 14;
+    QTest::newRow("zip method unknown")
+        << lzma << u"in.lef (meet.lef) is packed in a way this program does not read (method 14)"_s;
     QTest::newRow("zip xml damaged")
         << Zip({{u"meet.lef"_s, open.left(200)}})
         << u"the file ends before its Lenex document does; it may have been cut short"_s;
