@@ -160,16 +160,17 @@ bool ReadZipMember(QIODevice &device, const QString &path, QByteArray &xml, QStr
     for (int at = 1; at < lenexMember; ++at)
         zip.goToNextFile();
     const QString what = QStringLiteral("%1 (%2)").arg(path, lenexName);
+    const QString damaged = QStringLiteral("%1 is damaged and cannot be unpacked").arg(what);
     QuaZipFileInfo64 info;
     if (!zip.getCurrentFileInfo(&info)) {
-        error = QStringLiteral("%1 is damaged and cannot be unpacked").arg(what);
+        error = damaged;
         return false;
     }
     if (info.isEncrypted()) {
         error = QStringLiteral("%1 is protected by a password and cannot be unpacked").arg(what);
         return false;
     }
-    // Only stored and deflated members are read, as every Lenex program writes them.
+    // Only stored and deflated members are read, as Lenex programs write them.
     if (info.method != 0 && info.method != Z_DEFLATED) {
         error = QStringLiteral("%1 is packed in a way this program does not read (method %2)")
                     .arg(what)
@@ -178,14 +179,12 @@ bool ReadZipMember(QIODevice &device, const QString &path, QByteArray &xml, QStr
     }
     QuaZipFile member(&zip);
     if (!member.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1 is damaged and cannot be unpacked").arg(what);
+        error = damaged;
         return false;
     }
     const Capped read = ReadCapped(member, xml);
     if (read != Capped::Whole) {
-        error = read == Capped::TooBig
-                    ? TooBig(what)
-                    : QStringLiteral("%1 is damaged and cannot be unpacked").arg(what);
+        error = read == Capped::TooBig ? TooBig(what) : damaged;
         return false;
     }
     member.close();
