@@ -244,11 +244,11 @@ void TstLenexFile::RoundTrip()
     expected[0] = u"lenex|3.0|openmeet"_s;
     QCOMPARE(Dump(again), expected);
 
-    const QByteArray bytes = TestDir::Read(path);
+    QByteArray bytes = TestDir::Read(path);
     const bool zipped = cells.at(1).endsWith(u"xf"_s, Qt::CaseInsensitive);
     QCOMPARE(bytes.startsWith("PK\x03\x04"), zipped);
     if (zipped) {
-        QBuffer buffer(const_cast<QByteArray *>(&bytes));
+        QBuffer buffer(&bytes);
         QuaZip zip(&buffer);
         QVERIFY(zip.open(QuaZip::mdUnzip));
         QCOMPARE(zip.getFileNameList(),
