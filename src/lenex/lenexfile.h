@@ -10,7 +10,8 @@
  * one ".lef". A Lenex file comes from outside and is not trusted: a DTD, an entity, nesting
  * deeper than Lenex has, a zip member over MaxLenexBytes once unpacked, a member path that leaves
  * the archive, or XML that does not read whole is refused with a message naming the file (and the
- * line where there is one), and nothing is returned.
+ * line where there is one), and nothing is returned. So is a number, date or swim time attribute
+ * that is not one ("3a", "2023-02-29", "1:05.32"): a value is never guessed at.
  */
 namespace Lenex {
 
@@ -22,7 +23,11 @@ bool ReadLenexFile(const QString &path, Document &document, QString *error);
 // Reads Lenex XML already in memory; `name` names it in messages.
 bool ReadLenexXml(const QByteArray &xml, const QString &name, Document &document, QString *error);
 
-// The document as Lenex XML (UTF-8).
+// The document as Lenex XML (UTF-8, indented), with openmeet as its constructor. Ids and lanes
+// the document does not give (NoId, NoLane) and empty optional texts are left out; a result
+// without a swim time is written "NT"; characters XML cannot carry (control characters other than
+// tab and line ends) are dropped, so the XML always reads back. Entry and swim times must already
+// be Lenex swim times (SwimTimeFromEntryTime).
 QByteArray LenexXml(const Document &document);
 // Writes `document` to `path`: zipped when the name ends ".lxf" (one member, the same name
 // ending ".lef"), plain XML otherwise. Written under a scratch name and renamed, so a failure
@@ -30,9 +35,11 @@ QByteArray LenexXml(const Document &document);
 bool WriteLenexFile(const QString &path, const Document &document, QString *error);
 
 // Lenex swim time ("00:01:05.32") to the meet's entry time text ("1:05.32", "32.10"); "" for
-// "NT", an empty text or a text that is not a swim time.
+// "NT", an empty text, a text that is not a swim time, a zero time and a time over an hour (the
+// longest the meet's times hold).
 QString EntryTimeFromSwimTime(const QString &swimTime);
-// The meet's entry time text to a Lenex swim time; "NT" for no time ("9:99.99", "", "NT").
+// The meet's entry time text, read as Core::TimeToSeconds reads it, to a Lenex swim time; "NT"
+// for no time ("9:99.99", "", "NT", a time that rounds to 0.00) and for 100 hours or more.
 QString SwimTimeFromEntryTime(const QString &entryTime);
 
 } // namespace Lenex
