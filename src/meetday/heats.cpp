@@ -47,6 +47,9 @@ public:
                                        "\"Combined With\" = ?, \"Time\" = ?, \"DNS\" = 0, "
                                        "\"Notes\" = '', \"Points\" = 0, \"Heat No\" = ?, "
                                        "\"Lane No\" = ? WHERE rowid = ?"));
+        // A final keeps the heat results it was seeded from: only its places are written.
+        Prepare(m_final, QStringLiteral("UPDATE \"Swim Table\" SET \"Seed Order\" = ?, "
+                                        "\"Heat No\" = ?, \"Lane No\" = ? WHERE rowid = ?"));
     }
 
     // An event refused by the seeding has an empty list, so its old heats are cleared as well:
@@ -59,7 +62,8 @@ public:
         // Seeds and lanes by swim; the first of a swim listed twice counts.
         QHash<SwimKey, int> seedOf;
         QHash<SwimKey, const HeatListRow *> placed;
-        if (seeded.WritesSeeds) {
+        const bool isFinal = !seeded.WritesSeeds && !seeded.List.isEmpty();
+        if (seeded.WritesSeeds || isFinal) {
             for (qsizetype k = 0; k < seeded.List.size(); ++k)
                 seedOf.insert({seeded.List.at(k).EntrantNumber, seeded.List.at(k).Event},
                               int(k + 1));
@@ -69,7 +73,7 @@ public:
                     placed.insert(key, &row);
             }
         }
-        const bool seeds = seeded.WritesSeeds && !seeded.List.isEmpty();
+        const bool seeds = (seeded.WritesSeeds || isFinal) && !seeded.List.isEmpty();
         for (const QString &event : seeded.Events) {
             m_entrantsForEvent.SetParameter(MeetDb::ParamEventNumber, event);
             std::unique_ptr<MeetDb::RecordSet> rows = m_entrantsForEvent.Open();
@@ -80,6 +84,12 @@ public:
                 }
                 const SwimKey key{rows->Int(QStringLiteral("Entrant Number")), event};
                 const HeatListRow *lane = placed.value(key);
+                if (isFinal) {
+                    Run(m_final, {seedOf.value(key, 0),
+                                  lane ? QVariant(lane->HeatOf) : QVariant(QStringLiteral("")),
+                                  lane ? lane->LaneOf : 0, rows->RowId()});
+                    continue;
+                }
                 Run(m_seed, {seedOf.value(key, 0), seeded.PoolEvent,
                              Text(rows->Text(QStringLiteral("Entry Time"))),
                              lane ? QVariant(lane->HeatOf) : QVariant(QStringLiteral("")),
@@ -106,7 +116,7 @@ private:
 
     MeetDb::Database &m_db;
     MeetDb::Database::SavedQuery m_entrantsForEvent;
-    QSqlQuery m_clear, m_seed;
+    QSqlQuery m_clear, m_seed, m_final;
 };
 
 bool WriteFinalsFile(const Core::GalaState &gala, const QString &programDir,
@@ -303,9 +313,10 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
 
 QString NoHeatResultsMessage(const QStringList &events)
 {
-    return events.size() == 1
-               ? QStringLiteral("No heat results for event ") + events.first()
-               : QStringLiteral("No heat results for events ") + events.join(QStringLiteral(", "));
+    return (events.size() == 1 ? QStringLiteral("No heat results for event ") + events.first()
+                               : QStringLiteral("No heat results for events ") +
+                                     events.join(QStringLiteral(", "))) +
+           QStringLiteral(": import the results first");
 }
 
 QByteArray FinalsFileBytes(const SeededEvent &seeded, int lanes, bool programCreation)

@@ -345,9 +345,9 @@ private Q_SLOTS:
         // The meet database holds no heat ranks: a final would come out in entrant order, so
         // none is made, nothing is written, and the events refused are named in one message.
         QTest::newRow("champs finals") << "finals only1" << ""
-            << QStringList{"No heat results for event 1"};
+            << QStringList{"No heat results for event 1: import the results first"};
         QTest::newRow("champs finals, several") << "finals" << ""
-            << QStringList{"No heat results for events 1, 3", none + "4"};
+            << QStringList{"No heat results for events 1, 3: import the results first", none + "4"};
         // Without the meet database the heats are made and kept for the window; nothing is
         // written anywhere.
         QTest::newRow("no meet database") << "nodb" << "" << QStringList{none + "4"};

@@ -174,7 +174,7 @@ private Q_SLOTS:
         row("heats, unknown option", "make-heats @natamar.mdb SPRING27 --fast", 2, "Usage: openmeet-db make-heats");
         // A finals session from the database has no heat ranks to order its finalists by.
         row("finals without heat results", "make-heats @natamar.mdb CHAMPS27 --events 1-2", 1,
-            "CHAMPS27: No heat results for events 1, 2\nopenmeet-db: no heats made",
+            "CHAMPS27: No heat results for events 1, 2: import the results first\nopenmeet-db: no heats made",
             R"(INSERT INTO "Parameter Table" VALUES ('CHAMPS27', 999, 'session', 'FINALS'))");
         // The championship entries are the members' best times; Isla's slower one takes hers back.
         row("update bests", "update-pbs @natamar.mdb CHAMPS27 --members @pbsys.mdb", 0,
