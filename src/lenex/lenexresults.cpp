@@ -4,8 +4,10 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QDir>
+#include <QMultiHash>
 #include <QRegularExpression>
 #include <QSqlQuery>
 
@@ -67,13 +69,10 @@ bool SameClub(const ResultsMeet &meet, const ResultsMeet::Entrant &entrant, cons
     return !name.isEmpty() && !club.Name.trimmed().isEmpty() && SameText(club.Name, name);
 }
 
+// Whether the entrant, found by the athlete's name, is the athlete.
 bool SamePerson(const ResultsMeet &meet, const ResultsMeet::Entrant &entrant,
                 const Athlete &athlete, const Club &club)
 {
-    const QString name = Folded(entrant.Name);
-    if (name != Folded(athlete.FirstName + u' ' + athlete.LastName) &&
-        name != Folded(athlete.LastName + QStringLiteral(", ") + athlete.FirstName))
-        return false;
     if (!SameClub(meet, entrant, club))
         return false;
     // A masters meet may keep an age group in place of the date of birth: then only the name,
@@ -137,16 +136,21 @@ QString ReadOutcome(const Result &result, Placed &placed)
     return {};
 }
 
-// Ranks the valid swims of one event: one more than the number of faster swims.
+// Ranks the valid swims of one event: one more than the number of faster swims. Sorted, not
+// compared pair by pair, so that a crafted file of many results cannot hang the desk.
 void Rank(QList<Placed> &swims)
 {
+    std::vector<qint64> times;
+    for (const Placed &swim : std::as_const(swims))
+        if (swim.Hundredths)
+            times.push_back(*swim.Hundredths);
+    std::sort(times.begin(), times.end());
     for (Placed &swim : swims) {
-        if (!swim.Hundredths)
-            continue;
-        int faster = 0;
-        for (const Placed &other : std::as_const(swims))
-            faster += other.Hundredths && *other.Hundredths < *swim.Hundredths ? 1 : 0;
-        swim.Swim.Position = faster + 1;
+        if (swim.Hundredths)
+            swim.Swim.Position =
+                int(std::lower_bound(times.begin(), times.end(), *swim.Hundredths) -
+                    times.begin()) +
+                1;
     }
     std::stable_sort(swims.begin(), swims.end(), [](const Placed &a, const Placed &b) {
         // Ranked swims first by rank; the others keep the file's order after them.
@@ -155,6 +159,9 @@ void Rank(QList<Placed> &swims)
         return ra < rb;
     });
 }
+
+// The most refusals listed; a file of another meet would otherwise list every swimmer.
+constexpr int MaxRefusals = 100;
 
 } // namespace
 
@@ -171,6 +178,11 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
         for (const Event &event : session.Events)
             eventById.insert(event.Id, &event);
 
+    // The entrants by name, so that each athlete is looked up rather than compared with all.
+    QMultiHash<QString, qsizetype> byName;
+    for (qsizetype row = 0; row < meet.Entrants.size(); ++row)
+        byName.insert(Folded(meet.Entrants.at(row).Name), row);
+
     QHash<QString, QList<Placed>> byEvent;
     QHash<SwimKey, QString> seen; // the athlete who gave each swim its result
     int results = 0;
@@ -183,9 +195,17 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
                 continue;
             const QString who = AthleteText(athlete, club);
             QList<int> matches;
-            for (const ResultsMeet::Entrant &entrant : meet.Entrants)
-                if (SamePerson(meet, entrant, athlete, club))
-                    matches << entrant.Number;
+            for (const QString &name :
+                 {Folded(athlete.FirstName + u' ' + athlete.LastName),
+                  Folded(athlete.LastName + QStringLiteral(", ") + athlete.FirstName)}) {
+                for (qsizetype row : byName.values(name)) {
+                    const ResultsMeet::Entrant &entrant = meet.Entrants.at(row);
+                    if (!matches.contains(entrant.Number) &&
+                        SamePerson(meet, entrant, athlete, club))
+                        matches << entrant.Number;
+                }
+            }
+            std::sort(matches.begin(), matches.end());
             if (matches.size() != 1) {
                 QStringList numbers;
                 for (int number : std::as_const(matches))
@@ -245,6 +265,11 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
                            .arg(relayResults);
     if (results == 0 && check.Refusals.isEmpty())
         check.Refusals << QStringLiteral("The file holds no results of swimmers");
+    if (check.Refusals.size() > MaxRefusals) {
+        const qsizetype more = check.Refusals.size() - MaxRefusals;
+        check.Refusals.resize(MaxRefusals);
+        check.Refusals << QStringLiteral("... and %1 more results refused").arg(more);
+    }
     if (!check.Refusals.isEmpty())
         return check;
     for (const QString &event : meet.Events) {
@@ -403,7 +428,11 @@ QString ImportResultsCommand(MeetDb::Session &session, MeetDay::Roster &roster, 
     const QString summary = report.takeLast();
     if (!report.isEmpty())
         prompts.Message(report.join(u'\n'));
-    MeetDay::ReadFinalRanks(session, roster);
+    try {
+        MeetDay::ReadFinalRanks(session, roster);
+    } catch (const MeetDb::DbError &error) {
+        prompts.Message(error.Message());
+    }
     return summary;
 }
 

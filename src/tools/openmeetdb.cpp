@@ -38,6 +38,7 @@
 #include "reports/printer.h"
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
+#include "tools/lenexresultscommands.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ Commands:
   lists FILE CODE DIR                    write clublist.csv and namelist.csv into DIR
   non-swimmers FILE CODE OUT.pdf [--events LIST]
                                          print the swimmers not yet confirmed to a PDF file
+  import-results FILE CODE LENEXFILE     read heat results from a Lenex file into a meet
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -1061,6 +1063,7 @@ int main(int argc, char *argv[])
         {"swims", SwimsHelp, Swims},
         {"lists", ListsHelp, Lists},
         {"non-swimmers", NonSwimmersHelp, NonSwimmers},
+        {"import-results", Tools::ImportResultsHelp, Tools::ImportResults},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/prompts.h"
+#include "lenex/lenexresults.h"
 #include "meetdb/session.h"
 #include "windows/announcerwindow.h"
 #include "windows/entrystats.h"
@@ -170,8 +171,10 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
     AddButton(QStringLiteral("Checkin"), tr("Check-in Lo&g"));
     AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
-    AddButton(QStringLiteral("NameList"), tr("Name L&ist"));
+    // "Name List" keeps F11 and gives its letter to "Import Results".
+    AddButton(QStringLiteral("NameList"), tr("Name List (F11)"));
     AddButton(QStringLiteral("ClubList"), tr("Clu&bs List"));
+    AddButton(QStringLiteral("ImportResults"), tr("&Import Results"));
     AddButton(QStringLiteral("MakeHeats"), tr("Ma&ke Heats"));
     AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
     AddButton(QStringLiteral("Command5"), tr("Programme (F8)"));
@@ -184,12 +187,17 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Command1"), tr("&Save All"));
     AddButton(QStringLiteral("Command2"), tr("Cl&ose"));
 
-    m_meetDay = {
-        Command(QStringLiteral("Command3")),   Command(QStringLiteral("Command8")),
-        Command(QStringLiteral("Command10")),  Command(QStringLiteral("MakeHeats")),
-        Command(QStringLiteral("Command6")),   Command(QStringLiteral("Command7")),
-        Command(QStringLiteral("Command11")),  Command(QStringLiteral("Unconf_to_announcer")),
-        Command(QStringLiteral("ExportData")), Command(QStringLiteral("ExportAll"))};
+    m_meetDay = {Command(QStringLiteral("Command3")),
+                 Command(QStringLiteral("Command8")),
+                 Command(QStringLiteral("Command10")),
+                 Command(QStringLiteral("MakeHeats")),
+                 Command(QStringLiteral("ImportResults")),
+                 Command(QStringLiteral("Command6")),
+                 Command(QStringLiteral("Command7")),
+                 Command(QStringLiteral("Command11")),
+                 Command(QStringLiteral("Unconf_to_announcer")),
+                 Command(QStringLiteral("ExportData")),
+                 Command(QStringLiteral("ExportAll"))};
     m_utilities = {
         Command(QStringLiteral("FileConfirm")), Command(QStringLiteral("FileClearConfirm")),
         Command(QStringLiteral("Checkin")),     Command(QStringLiteral("Update_PB")),
@@ -339,6 +347,12 @@ void MastersConfirm::Connect()
                 return;
             RunProgramme(m_session, m_form->Entrants(), m_prompts, Output());
             m_form->RefreshHeats();
+        });
+    });
+    connect(Command(QStringLiteral("ImportResults")), &QPushButton::clicked, this, [this] {
+        Run([this] {
+            m_form->Status = Lenex::ImportResultsCommand(m_session, m_form->Entrants(),
+                                                         m_form->WhatIfMode, m_prompts);
         });
     });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,

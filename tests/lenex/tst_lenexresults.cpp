@@ -167,6 +167,10 @@ private Q_SLOTS:
         QTest::newRow("unknown status") << "status RAN" << ann + ", event 1: status \"RAN\" is not a result status";
         QTest::newRow("no results") << "none" << "The file holds no results of swimmers";
         QTest::newRow("no meet") << "no meet" << "The file holds no meet";
+        QTest::newRow("two entrants alike") << "twin" << ann + ": matches entrants 1, 9 alike";
+        QTest::newRow("relay results left out") << "relay" << "";
+        QTest::newRow("100 refused, all listed") << "strangers 100" << "Zed 100 Zee (VMSC, born 01/01/2010): not an entrant of the meet";
+        QTest::newRow("101 refused, the last counted") << "strangers 101" << "... and 1 more results refused";
         // clang-format on
     }
     void refusals()
@@ -178,7 +182,21 @@ private Q_SLOTS:
         Meet &lenexMeet = document.Meets[0];
         Athlete &ann = AthleteNamed(document, "Ann");
         const QString value = change.section(u' ', 1);
-        if (change == "zed") {
+        if (change.startsWith("strangers")) {
+            for (int n = 1; n <= value.toInt(); ++n) {
+                Athlete zed = Swimmer(QStringLiteral("Zed %1").arg(n), "Zee", "01/01/2010");
+                zed.Results << Swum(101, "00:00:40.00");
+                lenexMeet.Clubs[0].Athletes << zed;
+            }
+        } else if (change == "twin") {
+            InsertRows(meet.session.MeetDb, "Entrant Table",
+                       "Meet code|Entrant Number|Swimmer Name|club|age|Sex",
+                       {"M1|9|ann lee|VMSC|05/03/2010|F"});
+        } else if (change == "relay") {
+            Relay relay;
+            relay.Results << Swum(101, "00:02:10.00");
+            lenexMeet.Clubs[0].Relays << relay;
+        } else if (change == "zed") {
             Athlete zed = Swimmer("Zed", "Zee", "01/01/2010");
             zed.Results << Swum(101, "00:00:40.00");
             lenexMeet.Clubs[0].Athletes << zed;
@@ -223,9 +241,13 @@ private Q_SLOTS:
         QCOMPARE(ImportResults(meet.session, document, report), reason.isEmpty());
         if (reason.isEmpty()) {
             QVERIFY(report.last().startsWith("Imported 8 results"));
+            QCOMPARE(report.first().startsWith("1 relay results left out"), change == "relay");
             QVERIFY(meet.Rows(ResultColumns) != before);
         } else {
-            QCOMPARE(report, QStringList{reason});
+            QCOMPARE(report.last(), reason);
+            QCOMPARE(report.size(), change == "strangers 101"        ? 101
+                                    : change.startsWith("strangers") ? 100
+                                                                     : 1);
             QCOMPARE(meet.Rows(ResultColumns), before);
         }
     }
