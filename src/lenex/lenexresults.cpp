@@ -195,8 +195,10 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
                 continue;
             const QString who = AthleteText(athlete, club);
             QList<int> matches;
+            // Meets keep names first name first, or surname first as the member lists do.
+            const QString last = Folded(athlete.LastName + u' ' + athlete.FirstName);
             for (const QString &name :
-                 {Folded(athlete.FirstName + u' ' + athlete.LastName),
+                 {Folded(athlete.FirstName + u' ' + athlete.LastName), last,
                   Folded(athlete.LastName + QStringLiteral(", ") + athlete.FirstName)}) {
                 for (qsizetype row : byName.values(name)) {
                     const ResultsMeet::Entrant &entrant = meet.Entrants.at(row);

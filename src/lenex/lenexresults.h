@@ -28,10 +28,10 @@ struct Session;
  * athlete and the reason. WriteResults then writes everything in one transaction. A file with
  * any refusal writes nothing.
  *
- * Matching: an athlete is the meet's entrant with the same name ("First Last", or "Last, First";
- * case and spacing aside), the same club (the Lenex club's code is the entrant's club code, or
- * its name is that club's name in the meet) and, when the meet keeps a date of birth for the
- * entrant, the same date of birth; when both carry a registration number (licence, "Regno")
+ * Matching: an athlete is the meet's entrant with the same name ("First Last", "Last First" or
+ * "Last, First"; case and spacing aside), the same club (the Lenex club's code is the entrant's
+ * club code, or its name is that club's name in the meet) and, when the meet keeps a date of birth
+ * for the entrant, the same date of birth; when both carry a registration number (licence, "Regno")
  * those must be equal too. The result's event is the meet's event of the Lenex event's number.
  *
  * Statuses: a valid swim keeps its time and is ranked; "EXH" keeps its time without a rank;

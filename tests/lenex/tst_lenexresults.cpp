@@ -158,6 +158,7 @@ private Q_SLOTS:
         QTest::newRow("no licence") << "licence" << "";
         QTest::newRow("club by its name, name in other case") << "club name" << "";
         QTest::newRow("surname first") << "surname first" << "";
+        QTest::newRow("surname, first name") << "surname, first" << "";
         QTest::newRow("two results") << "twice" << ann + ": two results for event 1";
         QTest::newRow("time not a swim time") << "time 00:00:35.1" << ann + ", event 1: swim time \"00:00:35.1\" is not a time";
         QTest::newRow("an hour") << "time 01:00:00.00" << "";
@@ -220,9 +221,10 @@ private Q_SLOTS:
         } else if (change == "club name") {
             lenexMeet.Clubs[0].Code.clear();
             lenexMeet.Clubs[0].Name = "velmora  MARLETS";
-        } else if (change == "surname first") {
-            meet.session.MeetDb.Exec("UPDATE \"Entrant Table\" SET \"Swimmer Name\" = 'lee, ann' "
-                                     "WHERE \"Entrant Number\" = 1");
+        } else if (change.startsWith("surname")) {
+            meet.session.MeetDb.Exec("UPDATE \"Entrant Table\" SET \"Swimmer Name\" = :name "
+                                     "WHERE \"Entrant Number\" = 1",
+                                     {{"name", change.contains(',') ? "lee, ann" : "Lee  Ann"}});
         } else if (change == "twice") {
             ann.Results << Swum(101, "00:00:36.00");
         } else if (change.startsWith("time")) {
