@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QMultiHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlQuery>
 
 #include "core/galastate.h"
@@ -17,6 +18,7 @@
 #include "lenex/lenexfile.h"
 #include "meetday/mastersconfirmform.h"
 #include "meetdb/database.h"
+#include "meetdb/keywords.h"
 #include "meetdb/schema.h"
 #include "meetdb/session.h"
 
@@ -26,12 +28,15 @@ namespace {
 
 using SwimKey = QPair<int, QString>; // entrant number, event number
 
+// The longest swim the meet's time texts hold: an hour.
+constexpr qint64 MaxHundredths = 3600 * 100;
+
 // A Lenex swim time "HH:MM:SS.hh" in hundredths; nullopt for "NT", "" and anything that is not
 // a swim time.
 std::optional<qint64> SwimTimeHundredths(const QString &text)
 {
     static const QRegularExpression form(
-        QStringLiteral("^(\\d{2}):([0-5]\\d):([0-5]\\d)\\.(\\d{2})$"));
+        QStringLiteral("^([0-9]{2}):([0-5][0-9]):([0-5][0-9])\\.([0-9]{2})$"));
     const QRegularExpressionMatch match = form.match(text.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
@@ -51,10 +56,13 @@ bool SameText(const QString &a, const QString &b)
     return Folded(a) == Folded(b);
 }
 
+// The athlete as a refusal names it. The names come from the file: shown printable and cut.
 QString AthleteText(const Athlete &athlete, const Club &club)
 {
-    const QString name = (athlete.FirstName + u' ' + athlete.LastName).simplified();
-    const QString clubText = club.Code.trimmed().isEmpty() ? club.Name.simplified() : club.Code;
+    const QString name =
+        MeetDb::PrintableText((athlete.FirstName + u' ' + athlete.LastName).simplified());
+    const QString clubText = MeetDb::PrintableText(
+        club.Code.trimmed().isEmpty() ? club.Name.simplified() : club.Code, 40);
     return athlete.BirthDate.isValid()
                ? QStringLiteral("%1 (%2, born %3)")
                      .arg(name, clubText, athlete.BirthDate.toString(QStringLiteral("dd/MM/yyyy")))
@@ -84,17 +92,6 @@ bool SamePerson(const ResultsMeet &meet, const ResultsMeet::Entrant &entrant,
            entrant.RegNo.trimmed() == athlete.License.trimmed();
 }
 
-// The meet's event for a Lenex event number, or "" when the meet has none.
-QString MeetEvent(const ResultsMeet &meet, int number)
-{
-    for (const QString &event : meet.Events) {
-        bool numeric = false;
-        if (event.trimmed().toInt(&numeric) == number && numeric)
-            return event;
-    }
-    return {};
-}
-
 // The result's swim without its place: time, flags, and whether it takes part in the ranking.
 struct Placed
 {
@@ -111,8 +108,9 @@ QString ReadOutcome(const Result &result, Placed &placed)
     const bool noTime =
         time.isEmpty() || time.compare(QLatin1String("NT"), Qt::CaseInsensitive) == 0;
     if (!hundredths && !noTime)
-        return QStringLiteral("swim time \"%1\" is not a time").arg(time.left(40));
-    if (hundredths && (*hundredths <= 0 || *hundredths > 360000))
+        return QStringLiteral("swim time \"%1\" is not a time")
+            .arg(MeetDb::PrintableText(time, 40));
+    if (hundredths && (*hundredths <= 0 || *hundredths > MaxHundredths))
         return QStringLiteral("swim time \"%1\" is not a time between 0 and an hour").arg(time);
     const QString text =
         hundredths ? Core::SecondsToTimeQuiet(float(*hundredths) / 100.0f) : QString();
@@ -131,7 +129,8 @@ QString ReadOutcome(const Result &result, Placed &placed)
     } else if (status == u"DNS" || status == u"SICK" || status == u"WDR") {
         placed.Swim.Dns = true;
     } else {
-        return QStringLiteral("status \"%1\" is not a result status").arg(status.left(20));
+        return QStringLiteral("status \"%1\" is not a result status")
+            .arg(MeetDb::PrintableText(status, 20));
     }
     return {};
 }
@@ -178,13 +177,27 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
         for (const Event &event : session.Events)
             eventById.insert(event.Id, &event);
 
-    // The entrants by name, so that each athlete is looked up rather than compared with all.
+    // The meet's events by number, and its entrants by name, so that each result is looked up
+    // rather than compared with all.
+    QHash<int, QString> eventOfNumber;
+    for (const QString &event : meet.Events) {
+        bool numeric = false;
+        const int number = event.trimmed().toInt(&numeric);
+        if (numeric && !eventOfNumber.contains(number))
+            eventOfNumber.insert(number, event);
+    }
     QMultiHash<QString, qsizetype> byName;
     for (qsizetype row = 0; row < meet.Entrants.size(); ++row)
         byName.insert(Folded(meet.Entrants.at(row).Name), row);
 
     QHash<QString, QList<Placed>> byEvent;
-    QHash<SwimKey, QString> seen; // the athlete who gave each swim its result
+    QSet<SwimKey> seen; // the swims given a result
+    int refused = 0;
+    // Only the first MaxRefusals are kept; the rest are counted.
+    const auto refuse = [&](const QString &reason) {
+        if (++refused <= MaxRefusals)
+            check.Refusals << reason;
+    };
     int results = 0;
     int relayResults = 0;
     for (const Club &club : lenexMeet.Clubs) {
@@ -196,9 +209,9 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
             const QString who = AthleteText(athlete, club);
             QList<int> matches;
             // Meets keep names first name first, or surname first as the member lists do.
-            const QString last = Folded(athlete.LastName + u' ' + athlete.FirstName);
             for (const QString &name :
-                 {Folded(athlete.FirstName + u' ' + athlete.LastName), last,
+                 {Folded(athlete.FirstName + u' ' + athlete.LastName),
+                  Folded(athlete.LastName + u' ' + athlete.FirstName),
                   Folded(athlete.LastName + QStringLiteral(", ") + athlete.FirstName)}) {
                 for (qsizetype row : byName.values(name)) {
                     const ResultsMeet::Entrant &entrant = meet.Entrants.at(row);
@@ -212,49 +225,46 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
                 QStringList numbers;
                 for (int number : std::as_const(matches))
                     numbers << QString::number(number);
-                check.Refusals << (matches.isEmpty()
-                                       ? QStringLiteral("%1: not an entrant of the meet").arg(who)
-                                       : QStringLiteral("%1: matches entrants %2 alike")
-                                             .arg(who, numbers.join(QStringLiteral(", "))));
+                refuse(matches.isEmpty() ? QStringLiteral("%1: not an entrant of the meet").arg(who)
+                                         : QStringLiteral("%1: matches entrants %2 alike")
+                                               .arg(who, numbers.join(QStringLiteral(", "))));
                 continue;
             }
             for (const Result &result : athlete.Results) {
                 ++results;
                 const Event *event = eventById.value(result.EventId);
                 if (!event) {
-                    check.Refusals << QStringLiteral("%1: a result for event id %2, which the "
-                                                     "file does not define")
-                                          .arg(who)
-                                          .arg(result.EventId);
+                    refuse(QStringLiteral("%1: a result for event id %2, which the file does not "
+                                          "define")
+                               .arg(who)
+                               .arg(result.EventId));
                     continue;
                 }
-                const QString meetEvent = MeetEvent(meet, event->Number);
+                const QString meetEvent = eventOfNumber.value(event->Number);
                 if (meetEvent.isEmpty()) {
-                    check.Refusals << QStringLiteral("%1: event %2 is not an event of the meet")
-                                          .arg(who)
-                                          .arg(event->Number);
+                    refuse(QStringLiteral("%1: event %2 is not an event of the meet")
+                               .arg(who)
+                               .arg(event->Number));
                     continue;
                 }
                 const SwimKey key{matches.first(), meetEvent};
                 if (!meet.Swims.contains(key)) {
-                    check.Refusals << QStringLiteral("%1: not entered in event %2 (entrant %3)")
-                                          .arg(who, meetEvent)
-                                          .arg(key.first);
+                    refuse(QStringLiteral("%1: not entered in event %2 (entrant %3)")
+                               .arg(who, meetEvent)
+                               .arg(key.first));
                     continue;
                 }
                 if (seen.contains(key)) {
-                    check.Refusals
-                        << QStringLiteral("%1: two results for event %2").arg(who, meetEvent);
+                    refuse(QStringLiteral("%1: two results for event %2").arg(who, meetEvent));
                     continue;
                 }
-                seen.insert(key, who);
+                seen.insert(key);
                 Placed placed;
                 placed.Swim.EntrantNumber = key.first;
                 placed.Swim.Event = meetEvent;
                 const QString reason = ReadOutcome(result, placed);
                 if (!reason.isEmpty()) {
-                    check.Refusals
-                        << QStringLiteral("%1, event %2: %3").arg(who, meetEvent, reason);
+                    refuse(QStringLiteral("%1, event %2: %3").arg(who, meetEvent, reason));
                     continue;
                 }
                 byEvent[meetEvent].append(placed);
@@ -265,13 +275,11 @@ ResultsCheck CheckResults(const Document &document, const ResultsMeet &meet)
         check.Notes << QStringLiteral("%1 relay results left out: relay teams are not matched "
                                       "to entrants")
                            .arg(relayResults);
-    if (results == 0 && check.Refusals.isEmpty())
-        check.Refusals << QStringLiteral("The file holds no results of swimmers");
-    if (check.Refusals.size() > MaxRefusals) {
-        const qsizetype more = check.Refusals.size() - MaxRefusals;
-        check.Refusals.resize(MaxRefusals);
-        check.Refusals << QStringLiteral("... and %1 more results refused").arg(more);
-    }
+    if (results == 0 && refused == 0)
+        refuse(QStringLiteral("The file holds no results of swimmers"));
+    if (refused > MaxRefusals)
+        check.Refusals
+            << QStringLiteral("... and %1 more results refused").arg(refused - MaxRefusals);
     if (!check.Refusals.isEmpty())
         return check;
     for (const QString &event : meet.Events) {

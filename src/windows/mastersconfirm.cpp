@@ -187,17 +187,13 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Command1"), tr("&Save All"));
     AddButton(QStringLiteral("Command2"), tr("Cl&ose"));
 
-    m_meetDay = {Command(QStringLiteral("Command3")),
-                 Command(QStringLiteral("Command8")),
-                 Command(QStringLiteral("Command10")),
-                 Command(QStringLiteral("MakeHeats")),
-                 Command(QStringLiteral("ImportResults")),
-                 Command(QStringLiteral("Command6")),
-                 Command(QStringLiteral("Command7")),
-                 Command(QStringLiteral("Command11")),
-                 Command(QStringLiteral("Unconf_to_announcer")),
-                 Command(QStringLiteral("ExportData")),
-                 Command(QStringLiteral("ExportAll"))};
+    m_meetDay = {
+        Command(QStringLiteral("Command3")),   Command(QStringLiteral("Command8")),
+        Command(QStringLiteral("Command10")),  Command(QStringLiteral("MakeHeats")),
+        Command(QStringLiteral("Command6")),   Command(QStringLiteral("Command7")),
+        Command(QStringLiteral("Command11")),  Command(QStringLiteral("Unconf_to_announcer")),
+        Command(QStringLiteral("ExportData")), Command(QStringLiteral("ExportAll"))};
+    m_meetDay.append(Command(QStringLiteral("ImportResults")));
     m_utilities = {
         Command(QStringLiteral("FileConfirm")), Command(QStringLiteral("FileClearConfirm")),
         Command(QStringLiteral("Checkin")),     Command(QStringLiteral("Update_PB")),
