@@ -58,6 +58,9 @@ public:
                                        "\"Combined With\" = ?, \"Time\" = ?, \"DNS\" = 0, "
                                        "\"Notes\" = '', \"Points\" = 0, \"Heat No\" = ?, "
                                        "\"Lane No\" = ? WHERE rowid = ?"));
+        // A final keeps the heat results it was seeded from: only its places are written.
+        Prepare(m_final, QStringLiteral("UPDATE \"Swim Table\" SET \"Seed Order\" = ?, "
+                                        "\"Heat No\" = ?, \"Lane No\" = ? WHERE rowid = ?"));
     }
 
     // An event refused by the seeding has an empty list, so its old heats are cleared as well:
@@ -70,7 +73,8 @@ public:
         // Seeds and lanes by swim; the first of a swim listed twice counts.
         QHash<SwimKey, int> seedOf;
         QHash<SwimKey, const HeatListRow *> placed;
-        if (seeded.WritesSeeds) {
+        const bool isFinal = !seeded.WritesSeeds && !seeded.List.isEmpty();
+        if (seeded.WritesSeeds || isFinal) {
             for (qsizetype k = 0; k < seeded.List.size(); ++k)
                 seedOf.insert({seeded.List.at(k).EntrantNumber, seeded.List.at(k).Event},
                               int(k + 1));
@@ -80,7 +84,7 @@ public:
                     placed.insert(key, &row);
             }
         }
-        const bool seeds = seeded.WritesSeeds && !seeded.List.isEmpty();
+        const bool seeds = (seeded.WritesSeeds || isFinal) && !seeded.List.isEmpty();
         for (const QString &event : seeded.Events) {
             for (const StoredSwim &swim : m_swimsOf.value(event)) {
                 if (!seeds) {
@@ -89,6 +93,12 @@ public:
                 }
                 const SwimKey key{swim.EntrantNumber, event};
                 const HeatListRow *lane = placed.value(key);
+                if (isFinal) {
+                    Run(m_final, {seedOf.value(key, 0),
+                                  lane ? QVariant(lane->HeatOf) : QVariant(QStringLiteral("")),
+                                  lane ? lane->LaneOf : 0, swim.RowId});
+                    continue;
+                }
                 Run(m_seed, {seedOf.value(key, 0), seeded.PoolEvent, swim.EntryTime,
                              lane ? QVariant(lane->HeatOf) : QVariant(QStringLiteral("")),
                              lane ? lane->LaneOf : 0, swim.RowId});
@@ -121,7 +131,7 @@ private:
 
     MeetDb::Database &m_db;
     QHash<QString, QList<StoredSwim>> m_swimsOf; // by event number
-    QSqlQuery m_clear, m_seed;
+    QSqlQuery m_clear, m_seed, m_final;
 };
 
 bool WriteFinalsFile(const Core::GalaState &gala, const QString &programDir,
@@ -329,9 +339,10 @@ bool MakeHeats(MeetDb::Session &session, const Roster &roster, const MakeHeatsOp
 
 QString NoHeatResultsMessage(const QStringList &events)
 {
-    return events.size() == 1
-               ? QStringLiteral("No heat results for event ") + events.first()
-               : QStringLiteral("No heat results for events ") + events.join(QStringLiteral(", "));
+    return (events.size() == 1 ? QStringLiteral("No heat results for event ") + events.first()
+                               : QStringLiteral("No heat results for events ") +
+                                     events.join(QStringLiteral(", "))) +
+           QStringLiteral(": import the results first");
 }
 
 QByteArray FinalsFileBytes(const SeededEvent &seeded, int lanes, bool programCreation)

@@ -23,9 +23,10 @@ struct Session;
  * "Make Heats": seeds every chosen pool event from the roster as it stands (unsaved edits
  * included) and stores the result with each swim in the meet database: "Seed Order", "Combined
  * With" (the pool event), "Time" (the entry time), cleared results, "Heat No" and "Lane No". A
- * "Champs" finals session writes a finals file per event instead. A gala kept in entry files
- * has no database to store heats in: its heats are made and shown all the same, and its finals
- * files written.
+ * "Champs" finals session writes a finals file per event, and stores only the final's places:
+ * "Seed Order" by heat rank, "Heat No" 1 and "Lane No" for the finalists; the heat results stay. A
+ * gala kept in entry files has no database to store heats in: its heats are made and shown all the
+ * same, and its finals files written.
  *
  * The seeding itself is seeding.h; this file only writes it. All events of one run are written
  * in one transaction: a failure writes nothing, and the message says so.
@@ -83,7 +84,8 @@ QList<HeatLine> MeetHeatLines(MeetDb::Session &session, const Roster &roster,
 void WriteSeededEvents(MeetDb::Database &db, const QString &meetCode,
                        const QList<SeededEvent> &events);
 
-// "No heat results for event 12", or "No heat results for events 3, 7, 12" for several.
+// "No heat results for event 12: import the results first", or "No heat results for events 3,
+// 7, 12: ..." for several.
 QString NoHeatResultsMessage(const QStringList &events);
 
 // The finals file of a "Champs" finals session: the number of finalists, then one line per

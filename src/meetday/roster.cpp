@@ -111,8 +111,39 @@ LoadResult LoadFromDatabase(MeetDb::Session &session, Roster &roster)
         swim.MeetSpecific = rows->Text(QStringLiteral("Meet Specific"));
         entrant.Swims.append(std::move(swim));
     }
+    ReadFinalRanks(session, roster);
     return LoadResult::Loaded;
 }
+
+} // namespace
+
+void ReadFinalRanks(MeetDb::Session &session, Roster &roster)
+{
+    const Core::GalaState &gala = session.Gala;
+    if (gala.GalaType != Core::GalaChamps || gala.SessionTitle != QLatin1String("FINALS") ||
+        !gala.MeetDbOpen)
+        return;
+    QHash<QPair<int, QString>, int> rankOf;
+    QSqlQuery ranks(session.MeetDb.Connection());
+    ranks.setForwardOnly(true);
+    MeetDb::PrepareBulk(session.MeetDb, ranks,
+                        QStringLiteral("SELECT \"Entrant Number\", \"Event number\", "
+                                       "\"Position\" FROM \"Swim Table\" WHERE \"Meet code\" = ?"),
+                        QStringLiteral("Cannot read the heat results of"));
+    MeetDb::RunBulk(session.MeetDb, ranks, {gala.MeetCode},
+                    QStringLiteral("Cannot read the heat results of"));
+    while (ranks.next()) {
+        // A rank from a damaged or crafted file that is no place in an event counts as none.
+        const qint64 rank = ranks.value(2).toLongLong();
+        if (rank >= 1 && rank <= Entries::MaxEntrantNumber)
+            rankOf.insert({ranks.value(0).toInt(), ranks.value(1).toString()}, int(rank));
+    }
+    for (RosterEntrant &entrant : roster)
+        for (RosterSwim &swim : entrant.Swims)
+            swim.FinalRank = rankOf.value({entrant.EntrantNumber, swim.EventNumber}, 0);
+}
+
+namespace {
 
 /*
  * Writes roster entrants to the meet database. The statements are prepared once and bound per

@@ -42,7 +42,7 @@ struct RosterSwim
     QString EventNumber;
     QString EntryTime; // a time text; "9:99.99" for none
     bool Confirmed = false;
-    int FinalRank = 0;    // entry files only; above Lanes marks a reserve
+    int FinalRank = 0;    // rank in the heats, in a "Champs" finals session; above Lanes: reserve
     QString CombinedWith; // meet database only
     QString MeetSpecific; // meet database only; "(Res)" marks a reserve
 
@@ -101,6 +101,11 @@ enum class LoadResult {
 // A damaged file or database shows its message and gives Failed, with the roster empty: a
 // roster read in part must not be saved over the whole.
 LoadResult LoadRoster(MeetDb::Session &session, Core::Prompts &prompts, Roster &roster);
+
+// In the finals session of a "Champs" meet held in the meet database: each swim's final rank
+// becomes its rank in the heats, the "Position" the heat results gave it (0 for none). Other
+// meets and sessions are left alone. Throws MeetDb::DbError.
+void ReadFinalRanks(MeetDb::Session &session, Roster &roster);
 
 // Writes the whole roster back. Meet database: in one transaction, every entrant's details and
 // swims (SaveRosterEntrant's rule for each); a failure writes nothing and shows the reason.

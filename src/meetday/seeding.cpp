@@ -6,6 +6,7 @@
 
 #include "core/galastate.h"
 #include "core/timeutil.h"
+#include "meetday/finals.h"
 
 namespace MeetDay {
 
@@ -461,16 +462,17 @@ SeededEvent SeedPoolEvent(const Roster &roster, const Core::GalaState &gala, con
 
     if (RuleFor(gala) == SeedRule::ChampsFinals) {
         result.WritesSeeds = false;
-        // A rank of 0 is no rank: it would sort that swimmer to the head of the final.
-        for (const EventListRow &row : std::as_const(result.List)) {
-            if (row.FinalRank < 1) {
-                result.NoHeatResults = true;
-                result.Refused = true;
-                result.List.clear();
-                return result;
-            }
+        // A rank of 0 is no rank (disqualified, did not start, or no heat result): it would sort
+        // that swimmer to the head of the final, so the swimmer has no place in it. An event
+        // without a single rank has no heat results, and seeding it would give entrant order.
+        result.List.removeIf([](const EventListRow &row) { return row.FinalRank < 1; });
+        if (result.List.isEmpty()) {
+            result.NoHeatResults = true;
+            result.Refused = true;
+            return result;
         }
         SeedEventList(result.List, gala);
+        PlaceFinal(result, gala.Lanes);
         return result;
     }
     SeedEventList(result.List, gala, *result.Method);

@@ -162,13 +162,15 @@ struct SeededEvent
     HeatList Heats;     // the heat list; HeatOf/LaneOf set when heats are swum
     int HeatCount = 0;
     int SplitHeatCount = 0;
-    // False in a "Champs" finals session: seeds and heats are not written, the finals file is.
+    // False in a "Champs" finals session: the finals file is written, and of the database only
+    // the final's places (heats.h).
     bool WritesSeeds = true;
     // Nothing is seeded or written for the event: more than MaxEventList swims (its heats are
-    // only cleared), or a finals session without a heat rank for every finalist (NoHeatResults).
+    // only cleared), or a finals session without any heat rank (NoHeatResults).
     bool Refused = false;
-    // A "Champs" finals session whose swims do not all carry a heat rank (a meet database holds
-    // none): ordering them would put the finalists in entrant order, so no final is made.
+    // A "Champs" finals session none of whose swims carries a heat rank (no heat results were
+    // imported): ordering them would put the finalists in entrant order, so no final is made.
+    // Swims without a rank where others have one are left out of the final.
     bool NoHeatResults = false;
     QStringList Messages; // to show, in order
     // The method the heats are made by; unset means the meet's own (GalaState::Seeding).

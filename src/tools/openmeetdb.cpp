@@ -43,6 +43,7 @@ Commands:
                                          print the swimmers not yet confirmed to a PDF file
   start-list FILE CODE OUT.pdf [--events LIST]
                                          print the start list of the heats made to a PDF file
+  import-results FILE CODE LENEXFILE     read heat results from a Lenex file into a meet
 
 "openmeet-db COMMAND --help" describes a command and "openmeet-db --version" prints the
 version. Paths are taken as given, relative to the current folder. The exit code is 0 on
@@ -53,7 +54,7 @@ error.
 QList<Tool::Command> AllCommands()
 {
     return Tool::SetUpCommands() + Tool::EntriesCommands() + Tool::MeetDayCommands() +
-           Tool::ReportCommands();
+           Tool::ReportCommands() + Tool::InterchangeCommands();
 }
 
 } // namespace

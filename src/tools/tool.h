@@ -57,6 +57,7 @@ QList<Command> SetUpCommands();
 QList<Command> EntriesCommands();
 QList<Command> MeetDayCommands();
 QList<Command> ReportCommands();
+QList<Command> InterchangeCommands();
 
 // Reads `args` (the words after the command's name) for `command`. Returns false after printing
 // what is wrong and the command's help to the standard error: the caller exits with 2.

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/prompts.h"
+#include "lenex/lenexresults.h"
 #include "meetdb/session.h"
 #include "windows/announcerwindow.h"
 #include "windows/entrystats.h"
@@ -171,8 +172,10 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("FileClearConfirm"), tr("Clear Con&firms"));
     AddButton(QStringLiteral("Checkin"), tr("Check-in Lo&g"));
     AddButton(QStringLiteral("Update_PB"), tr("Update &PBs"));
-    AddButton(QStringLiteral("NameList"), tr("Name L&ist"));
+    // "Name List" keeps F11 and gives its letter to "Import Results".
+    AddButton(QStringLiteral("NameList"), tr("Name List (F11)"));
     AddButton(QStringLiteral("ClubList"), tr("Clu&bs List"));
+    AddButton(QStringLiteral("ImportResults"), tr("&Import Results"));
     AddButton(QStringLiteral("MakeHeats"), tr("Ma&ke Heats"));
     AddButton(QStringLiteral("Heats"), tr("Heats (F7)"));
     AddButton(QStringLiteral("Command5"), tr("Programme (F8)"));
@@ -194,6 +197,7 @@ void MastersConfirm::BuildBoxes()
         Command(QStringLiteral("Command11")),  Command(QStringLiteral("Unconf_to_announcer")),
         Command(QStringLiteral("ExportData")), Command(QStringLiteral("ExportAll"))};
     m_meetDay << Command(QStringLiteral("StartList"));
+    m_meetDay.append(Command(QStringLiteral("ImportResults")));
     m_utilities = {
         Command(QStringLiteral("FileConfirm")), Command(QStringLiteral("FileClearConfirm")),
         Command(QStringLiteral("Checkin")),     Command(QStringLiteral("Update_PB")),
@@ -350,6 +354,12 @@ void MastersConfirm::Connect()
                 return;
             RunProgramme(m_session, m_form->Entrants(), m_prompts, Output());
             m_form->RefreshHeats();
+        });
+    });
+    connect(Command(QStringLiteral("ImportResults")), &QPushButton::clicked, this, [this] {
+        Run([this] {
+            m_form->Status = Lenex::ImportResultsCommand(m_session, m_form->Entrants(),
+                                                         m_form->WhatIfMode, m_prompts);
         });
     });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,

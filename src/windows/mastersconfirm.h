@@ -43,7 +43,8 @@ class PrintOutput;
  * captions, so the entrant's other boxes and "What If Mode" have none (they are a Tab away). The
  * lists and exports have a function key as well as their letter: "List Unconf" F2, "Compare" F3,
  * "Unconfirm to announcer" F4, "Export" F9, "Export All" F10, "Name List" F11 and "Clubs List"
- * F12. The list of "List Unconf" takes the focus and hides itself when the focus leaves it (Tab).
+ * F12 ("Name List" has only its key: its letter is "Import Results"'s). The list of "List Unconf"
+ * takes the focus and hides itself when the focus leaves it (Tab).
  */
 class MastersConfirm : public QDialog
 {

@@ -258,7 +258,7 @@ private Q_SLOTS:
         QTest::newRow("masters seeding groups")
             << "Masters|5|Hdw|C1@1 C2@2 C3@3 C4@4 A1@5|B1@1 B3@2 B5@3 B4@4 B2@5|A2@1 A4@2 A6@3 A5@4 A3@5|Less than 5 swimmers in age group C"
             << Field("A", 6, 100, "A") + Field("B", 5, 50, "B") + Field("C", 4, 200, "C");
-        QTest::newRow("champs finals write no seeds") << "Champs|6|FINALS||" << QStringList{"B 30.00 - - 2", "A 31.00 - - 1"};
+        QTest::newRow("champs finals: the best in the middle lane") << "Champs|6|FINALS|A@3 B@4|" << QStringList{"B 30.00 - - 2", "A 31.00 - - 1"};
         QTest::newRow("as many swims as can be seeded") << "Open|6|||Too many swimmers for 40 heats in event 1" << Field("S", MaxEventList, 2000);
         QTest::newRow("too many swims") << "Open|6|||Event 1 has 1001 swims" << Field("S", MaxEventList + 1, 2000);
         // clang-format on
@@ -345,9 +345,9 @@ private Q_SLOTS:
         // The meet database holds no heat ranks: a final would come out in entrant order, so
         // none is made, nothing is written, and the events refused are named in one message.
         QTest::newRow("champs finals") << "finals only1" << ""
-            << QStringList{"No heat results for event 1"};
+            << QStringList{"No heat results for event 1: import the results first"};
         QTest::newRow("champs finals, several") << "finals" << ""
-            << QStringList{"No heat results for events 1, 3", none + "4"};
+            << QStringList{"No heat results for events 1, 3: import the results first", none + "4"};
         // Without the meet database the heats are made and kept for the window; nothing is
         // written anywhere.
         QTest::newRow("no meet database") << "nodb" << "" << QStringList{none + "4"};

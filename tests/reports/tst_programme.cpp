@@ -675,12 +675,18 @@ private Q_SLOTS:
         QCOMPARE(prompts.Messages + QDir(dir.Path()).entryList(QDir::Files),
                  QStringList{"wk1-f.vb"});
         QVERIFY(TestDir::Read(dir.FilePath("wk1-f.vb")).startsWith("7\r\n"));
-        // Ranks 1 to 8 made the final; one rank of 0 (no heat result) refuses it whole, and the
-        // last one's file is left as it was.
-        const QByteArray final = TestDir::Read(dir.FilePath("wk1-f.vb"));
+        // Ranks 1 to 8 made the final. A swimmer without a rank (disqualified in the heats) has
+        // no place in it; with no rank at all there is no final, and the last one's file is left
+        // as it was.
         roster[2].Swims[0].FinalRank = 0;
+        QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts), 7);
+        const QByteArray final = TestDir::Read(dir.FilePath("wk1-f.vb"));
+        QVERIFY(final.startsWith("7\r\n") && !final.contains("Swimmer 3"));
+        for (MeetDay::RosterEntrant &entrant : roster)
+            entrant.Swims[0].FinalRank = 0;
         QCOMPARE(MeetDay::MakeProgrammeEvent(meet, roster, "1", false, true, prompts), 0);
-        QCOMPARE(prompts.Messages, QStringList{"No heat results for event 1"});
+        QCOMPARE(prompts.Messages,
+                 QStringList{"No heat results for event 1: import the results first"});
         QCOMPARE(TestDir::Read(dir.FilePath("wk1-f.vb")), final);
     }
 

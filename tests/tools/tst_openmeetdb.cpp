@@ -201,8 +201,12 @@ private Q_SLOTS:
             "", {lanes36, "35:1/4 37:1/2 38:1/3"});
         // A finals session from the database has no heat ranks to order its finalists by.
         row("finals without heat results", "make-heats @natamar.mdb CHAMPS27 --events 1-2", 1,
-            "CHAMPS27: No heat results for events 1, 2\nopenmeet-db: no heats made",
+            "CHAMPS27: No heat results for events 1, 2: import the results first\nopenmeet-db: no heats made",
             R"(INSERT INTO "Parameter Table" VALUES ('CHAMPS27', 999, 'session', 'FINALS'))");
+        // Results need a meet, and a Lenex file the reader takes; nothing is written without.
+        row("import results, missing argument", "import-results @natamar.mdb CHAMPS27", 2, "Usage: openmeet-db import-results");
+        row("import results, unknown meet", "import-results @natamar.mdb NOPE @heats.lef", 1, "openmeet-db: no results imported");
+        row("import results, no Lenex file", "import-results @natamar.mdb CHAMPS27 @missing.lef", 1, "missing.lef");
         // The championship entries are the members' best times; Isla's slower one takes hers back.
         row("update bests", "update-pbs @natamar.mdb CHAMPS27 --members @pbsys.mdb", 0,
             "Updated Time for Underhay Isla From 40.00 To 27.98\nChanged 1 entry times in meet CHAMPS27\n", "", {isla, "27.98"});

@@ -158,6 +158,19 @@ private Q_SLOTS:
             QVERIFY(TableRows(w.session.MeetDb, "Entrant Table", {"club"}).contains("ZZZ"));
     }
 
+    // "Import Results" (Alt+I) pressed straight after typing a number: the entrant is shown
+    // first, then the Lenex file is asked for; with no file chosen nothing is imported.
+    void importResults()
+    {
+        Window w("Meet Day");
+        w.prompts.Browse("");
+        QTest::keyClicks(w.window->EntrantNumberBox(), "2");
+        QTest::keyClick(w.window.get(), Qt::Key_I, Qt::AltModifier);
+        QTRY_COMPARE(w.prompts.Shown, QStringList{"browse: Import Results"});
+        QCOMPARE(w.window->findChild<QLineEdit *>("FName")->text(), QString("Bob Ray"));
+        QCOMPARE(w.window->StatusLine()->text(), QString());
+    }
+
     // No two controls of a window share a letter (labels count by their boxes), and every
     // command shown has a letter or a function key.
     void mnemonics_data() { AddRows({"meet day", "entries", "select events", "heats", "main"}); }
