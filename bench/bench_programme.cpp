@@ -7,7 +7,7 @@
 #include "meetday/roster.h"
 #include "meetdb/session.h"
 #include "reports/printer.h"
-#include "reports/programme.h"
+#include "reports/programmerun.h"
 #include "reports/reportoutput.h"
 
 /*

@@ -2,7 +2,7 @@
 
 #include "core/galastate.h"
 #include "core/prompts.h"
-#include "meetday/programme.h"
+#include "meetday/programmenumbers.h"
 #include "meetdb/database.h"
 #include "meetdb/session.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/galastate.h"
 #include "core/prompts.h"
-#include "meetday/programme.h"
+#include "meetday/heatworkfiles.h"
 #include "meetdb/database.h"
 #include "meetdb/schema.h"
 

@@ -18,7 +18,7 @@
 #include "meetdb/session.h"
 #include "reports/entrantslist.h"
 #include "reports/nonswimmers.h"
-#include "reports/programme.h"
+#include "reports/programmerun.h"
 
 namespace Windows {
 

@@ -3,7 +3,7 @@
 
 #include "core/galastate.h"
 #include "meetday/heats.h"
-#include "meetday/programme.h"
+#include "meetday/heatworkfiles.h"
 #include "meetday/seeding.h"
 #include "meetdb/database.h"
 #include "support/dbrows.h"

@@ -1,4 +1,4 @@
-#include "reports/programme.h"
+#include "reports/programmerun.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,7 +8,7 @@
 #include "core/prompts.h"
 #include "core/timeutil.h"
 #include "meetday/heats.h"
-#include "meetday/programme.h"
+#include "meetday/programmenumbers.h"
 #include "meetdb/database.h"
 #include "meetdb/session.h"
 #include "reports/printer.h"
