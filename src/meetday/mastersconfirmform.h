@@ -140,7 +140,7 @@ public:
     void MakeHeats();
     // "Programme": checks that the command may run and lets the user choose its events
     // ("Select Events"). Returns false when it may not run; the caller then prepares and prints
-    // the programme of the chosen events from the roster (reports/programme.h).
+    // the programme of the chosen events from the roster (reports/programmerun.h).
     bool StartProgramme();
     // "Update PBs": slower entry times take the swimmers' personal bests from the member
     // database, then the roster is saved.

@@ -43,7 +43,7 @@ using PoolEventList = QList<PoolEventRow>;
 PoolEventList LoadPoolEventList(MeetDb::Database &db, const QString &meetCode, const QString &event,
                                 bool altClubCode);
 
-// The swims of a heat work file or a finals file (see meetday/programme.h for the layout) into
+// The swims of a heat work file or a finals file (see meetday/heatworkfiles.h for the layout) into
 // `list`. A file that cannot be read, is larger than Core::MaxDayFileBytes, or is damaged (its
 // count does not match the records that follow, a record is not whole) gives false with `error`
 // naming the file and the line, and an empty `list`: half an event is never printed as if it

@@ -14,7 +14,7 @@
  * note "Continued".
  *
  * ProgrammePages only draws: the swims, the holders and the answers to the heading questions are
- * gathered before (programme.h), so a preview can draw the same pages again.
+ * gathered before (programmerun.h), so a preview can draw the same pages again.
  */
 namespace Core {
 struct GalaState;
