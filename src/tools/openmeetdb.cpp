@@ -38,6 +38,7 @@
 #include "reports/printer.h"
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
+#include "tools/lenexcommands.h"
 
 namespace {
 
@@ -66,6 +67,9 @@ Commands:
   lists FILE CODE DIR                    write clublist.csv and namelist.csv into DIR
   non-swimmers FILE CODE OUT.pdf [--events LIST]
                                          print the swimmers not yet confirmed to a PDF file
+  import-lenex FILE MEETFILE [--code CODE]
+                                         add a meet with its entries from a Lenex file
+  export-lenex FILE CODE OUT.lxf         write a meet's start list as a Lenex file
 
 "openmeet-db COMMAND --help" describes a command. The exit code is 0 on success, 1 when the
 command fails and 2 for a wrong command line; messages go to the standard error.
@@ -1061,6 +1065,8 @@ int main(int argc, char *argv[])
         {"swims", SwimsHelp, Swims},
         {"lists", ListsHelp, Lists},
         {"non-swimmers", NonSwimmersHelp, NonSwimmers},
+        {"import-lenex", Tools::ImportLenexHelp, Tools::ImportLenex},
+        {"export-lenex", Tools::ExportLenexHelp, Tools::ExportLenex},
     };
     for (const Command &c : commands) {
         if (command != QLatin1String(c.Name))

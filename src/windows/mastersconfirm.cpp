@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/prompts.h"
+#include "lenex/lenexmeet.h"
 #include "meetdb/session.h"
 #include "windows/announcerwindow.h"
 #include "windows/entrystats.h"
@@ -181,15 +182,18 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Unconf_to_announcer"), tr("Unconfi&rm to announcer"));
     AddButton(QStringLiteral("ExportData"), tr("E&xport"));
     AddButton(QStringLiteral("ExportAll"), tr("Export &All"));
+    // Every letter of the caption is taken; J is free.
+    AddButton(QStringLiteral("ExportStartList"), tr("Export Start List (&J)"));
     AddButton(QStringLiteral("Command1"), tr("&Save All"));
     AddButton(QStringLiteral("Command2"), tr("Cl&ose"));
 
     m_meetDay = {
-        Command(QStringLiteral("Command3")),   Command(QStringLiteral("Command8")),
-        Command(QStringLiteral("Command10")),  Command(QStringLiteral("MakeHeats")),
-        Command(QStringLiteral("Command6")),   Command(QStringLiteral("Command7")),
-        Command(QStringLiteral("Command11")),  Command(QStringLiteral("Unconf_to_announcer")),
-        Command(QStringLiteral("ExportData")), Command(QStringLiteral("ExportAll"))};
+        Command(QStringLiteral("Command3")),       Command(QStringLiteral("Command8")),
+        Command(QStringLiteral("Command10")),      Command(QStringLiteral("MakeHeats")),
+        Command(QStringLiteral("Command6")),       Command(QStringLiteral("Command7")),
+        Command(QStringLiteral("Command11")),      Command(QStringLiteral("Unconf_to_announcer")),
+        Command(QStringLiteral("ExportData")),     Command(QStringLiteral("ExportAll")),
+        Command(QStringLiteral("ExportStartList"))};
     m_utilities = {
         Command(QStringLiteral("FileConfirm")), Command(QStringLiteral("FileClearConfirm")),
         Command(QStringLiteral("Checkin")),     Command(QStringLiteral("Update_PB")),
@@ -339,6 +343,15 @@ void MastersConfirm::Connect()
                 return;
             RunProgramme(m_session, m_form->Entrants(), m_prompts, Output());
             m_form->RefreshHeats();
+        });
+    });
+    connect(Command(QStringLiteral("ExportStartList")), &QPushButton::clicked, this, [this] {
+        Run([this] {
+            // What If Mode's changes are tried out, not meant for others: the stored meet goes.
+            const QString status = Lenex::ExportStartListCommand(
+                m_session, m_prompts, [this] { return m_form->WhatIfMode || m_form->SaveAll(); });
+            if (!status.isEmpty())
+                m_form->Status = status;
         });
     });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,
