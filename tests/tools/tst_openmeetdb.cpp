@@ -197,6 +197,11 @@ private Q_SLOTS:
             "its table \"Swim Table\" is not as this program makes it",
             "UPDATE \"Swim Table\" SET \"Meet Specific\" = NULL;\n"
             "CREATE UNIQUE INDEX \"One blank\" ON \"Swim Table\" (\"Meet Specific\") WHERE \"Meet Specific\" = ''");
+        row("import lenex, no meet file", "import-lenex @natamar.mdb", 2, "Usage: openmeet-db import-lenex");
+        row("import lenex, bad code", "import-lenex @natamar.mdb @meet.lxf --code a-b", 1, "meet code \"a-b\" is not valid");
+        row("import lenex, no such file", "import-lenex @natamar.mdb @none.lxf", 1, "openmeet-db: no meet added to natamar.mdb");
+        row("export lenex, unknown meet", "export-lenex @natamar.mdb NOPE @out.lxf", 1, "no start list written");
+        row("export lenex, no file named", "export-lenex @natamar.mdb SPRING27", 2, "Usage: openmeet-db export-lenex");
         row("programme, unknown club", "programme @natamar.mdb SPRING27 @out.pdf --highlight NOPE", 1, "no club \"NOPE\" in the meet; no programme written");
         row("programme, unknown event", "programme @natamar.mdb SPRING27 @out.pdf --events 36,99", 1, "no event \"99\" in the meet; no programme written");
         row("programme, no copies", "programme @natamar.mdb SPRING27 @out.pdf --copies 0", 2, "\"0\" copies cannot be printed: give a number from 1 to 99");
