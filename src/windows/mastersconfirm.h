@@ -43,7 +43,9 @@ class PrintOutput;
  * captions, so the entrant's other boxes and "What If Mode" have none (they are a Tab away). The
  * lists and exports have a function key as well as their letter: "List Unconf" F2, "Compare" F3,
  * "Unconfirm to announcer" F4, "Export" F9, "Export All" F10, "Name List" F11 and "Clubs List"
- * F12. The list of "List Unconf" takes the focus and hides itself when the focus leaves it (Tab).
+ * F12. "Export Start List" came last, when every letter of its caption was taken and no function
+ * key was left: it has Alt+J, shown in its caption. The list of "List Unconf" takes the focus and
+ * hides itself when the focus leaves it (Tab).
  */
 class MastersConfirm : public QDialog
 {
