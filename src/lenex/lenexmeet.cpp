@@ -109,6 +109,9 @@ std::pair<int, int> RangeOfGroup(const QString &description)
     return ok ? std::pair(age, age) : std::pair(-1, -1);
 }
 
+// A refusal names an element and quotes a value or two; longer is a crafted file.
+constexpr int MaxRefusalLength = 400;
+
 // Collects the refusals of one file, each naming where in the document it is.
 class Refusals
 {
@@ -127,7 +130,7 @@ public:
         }
         const QString text = where.isEmpty() ? reason : where + QStringLiteral(": ") + reason;
         // Names come from the file: a crafted one must not reach a terminal as it stands.
-        m_errors << MeetDb::PrintableText(m_name + QStringLiteral(": ") + text, 400);
+        m_errors << MeetDb::PrintableText(m_name + QStringLiteral(": ") + text, MaxRefusalLength);
     }
 
     bool Finish()
@@ -187,7 +190,7 @@ private:
     {
         const QString where = QStringLiteral("meet");
         if (const QString fault = Core::TextLimitFault(meet.Name, Core::MaxMeetNameLength,
-                                                       QStringLiteral("Its name"));
+                                                       QStringLiteral("The meet's name"));
             !fault.isEmpty())
             m_refusals.Add(where, fault);
         m_gala.GalaName = meet.Name;
@@ -969,8 +972,15 @@ QString ExportStartListCommand(MeetDb::Session &session, Core::Prompts &prompts,
     if (path.isEmpty())
         return {};
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != u"lxf" && suffix != u"lef")
+    if (suffix != u"lxf" && suffix != u"lef") {
         path += QStringLiteral(".lxf");
+        // The window asked about the name as typed, not about this one.
+        if (QFileInfo::exists(path) &&
+            !prompts.AskYesNo(QStringLiteral("%1 already exists. Replace it?")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              true))
+            return {};
+    }
     QString error;
     QString summary;
     if (!ExportStartList(session, path, &error, &summary)) {

@@ -473,6 +473,13 @@ private Q_SLOTS:
                  QString());
         QCOMPARE(prompts.Shown.last(), QStringLiteral("save: Export Start List"));
         QCOMPARE(prompts.Messages.size(), 1);
+
+        // A name typed without its ending is asked about again under the name it gets.
+        const QString kept = m_dir.Write(QStringLiteral("kept.lxf"), "earlier start list");
+        prompts.Browse(m_dir.FilePath(QStringLiteral("kept"))).No();
+        QCOMPARE(ExportStartListCommand(session, prompts, {}), QString());
+        QCOMPARE(prompts.DefaultNoQuestions, QStringList{kept + " already exists. Replace it?"});
+        QCOMPARE(TestDir::Read(kept), QByteArray("earlier start list"));
     }
 };
 

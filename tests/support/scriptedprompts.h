@@ -16,8 +16,8 @@
  * must be of the matching kind. A question with no answer queued, or with an answer of another
  * kind, fails the running test (QTest::qFail) and answers "no"/cancel. Messages need no answer:
  * they are recorded in Messages, and Shown holds every text in order with its kind as a prefix
- * ("message: ", "yesno: " or "yesno, default no: ", "input: ", "pick: ", "browse: ", "exists: "),
- * for asserting order.
+ * ("message: ", "yesno: " or "yesno, default no: ", "input: ", "pick: ", "browse: ", "save: ",
+ * "exists: "), for asserting order.
  */
 class ScriptedPrompts : public Core::Prompts
 {
