@@ -47,6 +47,9 @@ const QString SecondFreestyle = QStringLiteral("FSS");
 // A relay's swimmers; the meet keeps no count, and four is what every relay here swims.
 constexpr int RelaySwimmers = 4;
 
+const QString MixedSex = QStringLiteral("X");
+const QString OpenGender = QStringLiteral("A");
+
 const QString FinalType = QStringLiteral("FINAL");
 const QString TimedFinal = QStringLiteral("TIM");
 const QString FinalRound = QStringLiteral("FIN");
@@ -343,17 +346,12 @@ private:
                                       .arg(MeetDb::MaxDistance));
             return;
         }
-        const bool sexKept =
-            event.Gender == u"M" || event.Gender == u"F" || (relay && event.Gender == u"X");
-        if (!sexKept) {
-            m_refusals.Add(
-                where,
-                relay
-                    ? QStringLiteral("a relay must be for M, F or X, not \"%1\"").arg(event.Gender)
-                    : QStringLiteral("an individual event must be for M or "
-                                     "F, not \"%1\"; the meet keeps the "
-                                     "sexes' events apart")
-                          .arg(event.Gender));
+        // Lenex gives open events as "A" (or not at all) and mixed relays as "X"; the meet's
+        // mixed events, individual or relay, are "X", and take swimmers of either sex.
+        const bool mixed = event.Gender.isEmpty() || event.Gender == u"A" || event.Gender == u"X";
+        if (!mixed && event.Gender != u"M" && event.Gender != u"F") {
+            m_refusals.Add(where,
+                           QStringLiteral("gender \"%1\" is not M, F, X or A").arg(event.Gender));
             return;
         }
         const QString round = event.Round.isEmpty() ? TimedFinal : event.Round;
@@ -369,7 +367,7 @@ private:
         ev.EvNumber = EventNumberFor(event);
         ev.EvSequence = m_gala.EventCount() + 1;
         ev.EvPrintNumber = ev.EvNumber;
-        ev.EvSex = event.Gender;
+        ev.EvSex = mixed ? MixedSex : event.Gender;
         ev.EvGroup = group;
         ev.EvDistance = QString::number(event.Distance);
         ev.EvStroke = stroke;
@@ -790,7 +788,8 @@ Document StartListDocument(MeetDb::Session &session)
         event.Id = i + 1;
         const int leading = int(Core::LeadingNumber(ev.EvNumber));
         event.Number = leading > 0 ? leading : i + 1;
-        event.Gender = ev.EvSex;
+        // Lenex keeps "X" for relays; an individual event for everyone is "A".
+        event.Gender = ev.EvSex == MixedSex && !IsRelayCode(ev.EvStroke) ? OpenGender : ev.EvSex;
         event.Round = RoundOfType(ev.EvType);
         event.Distance = ev.EvDistance.toInt();
         event.Stroke = LenexStroke(ev.EvStroke);
