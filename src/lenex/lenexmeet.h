@@ -34,6 +34,8 @@ struct Session;
  *     printed as a final), any other round its Lenex code ("PRE", "SEM" ...); a round that
  *     follows another is that event's "Final Event"; rounds that share a number are numbered
  *     with a letter after the first ("3", "3F");
+ *   - an event for everyone (Lenex "A", or no gender) is a mixed event "X", which takes either
+ *     sex; it goes back out as "A", or "X" for a relay;
  *   - every session's number goes to the events' "session", its date to their "Event Date";
  *   - an athlete is an entrant "First Last" with the date of birth as yyyy-mm-dd; a relay team
  *     is a relay entrant "CLUB n" entered under its first event's group, as a relay card is.

@@ -366,6 +366,35 @@ private Q_SLOTS:
         }
     }
 
+    // Refusals are listed up to a hundred, then counted.
+    void refusalCount_data()
+    {
+        QTest::addColumn<int>("refused");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("100") << 100 << 100;
+        QTest::newRow("101") << 101 << 101;
+    }
+
+    void refusalCount()
+    {
+        QFETCH(int, refused);
+        QFETCH(int, lines);
+        Document document = BaseDocument();
+        QList<Entry> &entries = FirstMeet(document).Clubs[0].Athletes[1].Entries;
+        entries.clear();
+        for (int i = 0; i < refused; ++i)
+            entries << Entry{1000 + i, {}, NoId, NoLane};
+        LenexMeetPlan plan;
+        QStringList errors;
+        QVERIFY(!PlanLenexMeet(document, QStringLiteral("meet.lxf"), plan, errors));
+        QCOMPARE(errors.size(), lines);
+        QCOMPARE(errors.last(), refused > MaxReportedRefusals
+                                    ? QStringLiteral("meet.lxf: 1 more refusals")
+                                    : QStringLiteral("meet.lxf: club ASHB, athlete Tom Brown, "
+                                                     "entry for event id 1099: no event of the "
+                                                     "file has this id"));
+    }
+
     // A meet code already in the file: the write fails whole and the file keeps what it had.
     void codeTaken()
     {
