@@ -1,7 +1,9 @@
 #include "lenex/lenexmeet.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
+#include <numeric>
 #include <tuple>
 #include <utility>
 
@@ -160,6 +162,10 @@ struct PlannedEvent
 
 class Planner
 {
+    // Numbering keys of entrants without an athlete id: after every athlete that has one.
+    static constexpr int LastAthlete = std::numeric_limits<int>::max() - 1;
+    static constexpr int RelayTeam = std::numeric_limits<int>::max();
+
 public:
     Planner(const QString &name, LenexMeetPlan &plan, QStringList &errors)
         : m_refusals(name, errors)
@@ -183,6 +189,7 @@ public:
         LinkRounds(meet);
         for (const Club &club : meet.Clubs)
             PlanClub(club);
+        NumberOrder();
         return m_refusals.Finish();
     }
 
@@ -451,7 +458,7 @@ private:
                 m_refusals.Add(who, fault);
                 continue;
             }
-            PlanEntrant(record, athlete.Entries, false, who);
+            PlanEntrant(record, athlete.Entries, athlete.Id > 0 ? athlete.Id : LastAthlete, who);
         }
 
         for (qsizetype i = 0; i < club.Relays.size(); ++i) {
@@ -474,14 +481,17 @@ private:
                                QStringLiteral("gender \"%1\" is not M, F or X").arg(relay.Gender));
                 continue;
             }
-            PlanEntrant(record, relay.Entries, true, who);
+            PlanEntrant(record, relay.Entries, RelayTeam, who);
         }
     }
 
     // The entrant's swims from its entries; an entrant with a refused entry is not planned.
-    void PlanEntrant(Entries::EntrantRecord &record, const QList<Entry> &entries, bool relay,
+    // `order` places it among the entrants when they are numbered: its athlete id, or one of the
+    // keys below.
+    void PlanEntrant(Entries::EntrantRecord &record, const QList<Entry> &entries, int order,
                      const QString &who)
     {
+        const bool relay = order == RelayTeam;
         const int entrant = int(m_plan.Entrants.size());
         QList<PlannedPlace> places;
         bool refused = false;
@@ -570,6 +580,28 @@ private:
         m_plan.Swims += int(record.Swims.size());
         m_plan.Entrants.append(record);
         m_plan.Places += places;
+        m_order.append(order);
+    }
+
+    // Entrants are numbered in the order of their athlete ids, then athletes without one, then
+    // relay teams: a start list this program exported keeps its entrant numbers when it is
+    // imported into a new meet.
+    void NumberOrder()
+    {
+        QList<int> byOrder(m_plan.Entrants.size());
+        std::iota(byOrder.begin(), byOrder.end(), 0);
+        std::stable_sort(byOrder.begin(), byOrder.end(),
+                         [this](int a, int b) { return m_order.at(a) < m_order.at(b); });
+        QList<int> position(byOrder.size());
+        QList<Entries::EntrantRecord> entrants;
+        entrants.reserve(byOrder.size());
+        for (qsizetype i = 0; i < byOrder.size(); ++i) {
+            position[byOrder.at(i)] = int(i);
+            entrants.append(m_plan.Entrants.at(byOrder.at(i)));
+        }
+        m_plan.Entrants = entrants;
+        for (PlannedPlace &place : m_plan.Places)
+            place.Entrant = position.at(place.Entrant);
     }
 
     Refusals m_refusals;
@@ -577,6 +609,7 @@ private:
     Core::GalaState &m_gala;
     QHash<int, PlannedEvent> m_events;    // by Lenex event id
     QHash<QString, QString> m_lanesTaken; // "event\nheat\nlane" to the entrant's name
+    QList<int> m_order;                   // each planned entrant's place in the numbering
 };
 
 // The version the meet database gives itself, which decides the fields an entrant is written
@@ -833,15 +866,25 @@ Document StartListDocument(MeetDb::Session &session)
                 {number, rows.value(2).toString(), rows.value(3).toInt(), rows.value(4).toInt()});
         }
     }
-    // Heat ids run through the meet: event id, then heat number.
-    QHash<QString, QHash<int, int>> heatIds; // event number to heat number to heat id
+    // Heat ids run through the meet in event order, then heat number, so that they depend on
+    // the heats alone and not on how the entrants happen to be numbered.
+    QHash<QString, std::map<int, int>> heatIds; // event number to heat number to heat id
+    for (const QList<StoredSwim> &entrantSwims : std::as_const(swims))
+        for (const StoredSwim &swim : entrantSwims)
+            if (swim.Heat > 0)
+                heatIds[swim.EventNumber][swim.Heat] = NoId;
     int nextHeatId = 1;
-    auto heatId = [&](const QString &eventNumber, int heat) {
-        QHash<int, int> &heats = heatIds[eventNumber];
-        if (!heats.contains(heat))
-            heats.insert(heat, nextHeatId++);
-        return heats.value(heat);
-    };
+    for (const Core::GalaEvent &ev : gala.Events) {
+        const auto heats = heatIds.find(ev.EvNumber);
+        if (heats == heatIds.end())
+            continue;
+        Event &event = meet.Sessions[eventAt.value(ev.EvNumber).first]
+                           .Events[eventAt.value(ev.EvNumber).second];
+        for (auto &[number, id] : *heats) {
+            id = nextHeatId++;
+            event.Heats.append({id, number});
+        }
+    }
 
     QHash<QString, int> clubAt;
     auto clubOf = [&](const QString &code) -> Club & {
@@ -884,7 +927,7 @@ Document StartListDocument(MeetDb::Session &session)
             entry.EventId = id;
             entry.EntryTime = SwimTimeFromEntryTime(swim.EntryTime);
             if (swim.Heat > 0)
-                entry.HeatId = heatId(swim.EventNumber, swim.Heat);
+                entry.HeatId = heatIds.value(swim.EventNumber).at(swim.Heat);
             if (swim.Lane > 0)
                 entry.Lane = Core::PrintedLane(gala, swim.Lane);
             entries.append(entry);
@@ -911,14 +954,6 @@ Document StartListDocument(MeetDb::Session &session)
         }
     }
 
-    for (auto it = heatIds.cbegin(); it != heatIds.cend(); ++it) {
-        const std::pair<int, int> at = eventAt.value(it.key());
-        Event &event = meet.Sessions[at.first].Events[at.second];
-        for (auto heat = it->cbegin(); heat != it->cend(); ++heat)
-            event.Heats.append({heat.value(), heat.key()});
-        std::sort(event.Heats.begin(), event.Heats.end(),
-                  [](const Heat &a, const Heat &b) { return a.Number < b.Number; });
-    }
     document.Meets.append(meet);
     return document;
 }

@@ -38,7 +38,9 @@ struct Session;
  *     sex; it goes back out as "A", or "X" for a relay;
  *   - every session's number goes to the events' "session", its date to their "Event Date";
  *   - an athlete is an entrant "First Last" with the date of birth as yyyy-mm-dd; a relay team
- *     is a relay entrant "CLUB n" entered under its first event's group, as a relay card is.
+ *     is a relay entrant "CLUB n" entered under its first event's group, as a relay card is;
+ *     entrants are numbered in athlete id order, relay teams last, and the export gives each
+ *     athlete its entrant number as its id, so a start list keeps its numbers in a new meet.
  *
  * The export builds the document from the meet database: one SESSION per session number, the
  * events with their round and age group, the clubs, every entrant with its swims, and where heats

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include "lenex/lenexfile.h"
 #include "meetdb/database.h"
 #include "support/dbrows.h"
 #include "support/entryfixture.h"
@@ -262,6 +263,33 @@ private Q_SLOTS:
             "redefine\t\"Meet code\" TEXT NOT NULL, \"Entrant Number\" INTEGER NOT NULL\t"
             "[Meet code] text   not null,\n`Entrant Number` integer NOT NULL");
         // clang-format on
+    }
+
+    // The README's pair: the start list of a seeded meet exported, imported under another code
+    // and exported again reads as the same document.
+    void lenexRoundTrip()
+    {
+        TestDir dir;
+        const QString db = dir.FilePath("natamar.mdb");
+        QVERIFY(QFile::copy(m_template.FilePath("natamar.mdb"), db));
+        QCOMPARE(Run({"make-heats", db, "SPRING27"}).ExitCode, 0);
+        const QString spring = dir.FilePath("spring.lxf");
+        const Outcome first = Run({"export-lenex", db, "SPRING27", spring});
+        if (first.ExitCode == 1 && first.Err.contains("cannot be written yet"))
+            QSKIP("the Lenex writer has not landed");
+        QCOMPARE(first.ExitCode, 0);
+        const Outcome imported = Run({"import-lenex", db, spring, "--code", "TRIP"});
+        QCOMPARE(imported.Err, QString());
+        QVERIFY2(imported.Out.startsWith("Added meet TRIP (Velmora Spring Open): 4 groups, 40 "
+                                         "events, "),
+                 qPrintable(imported.Out));
+        const QString trip = dir.FilePath("trip.lxf");
+        QCOMPARE(Run({"export-lenex", db, "TRIP", trip}).ExitCode, 0);
+        Lenex::Document before, after;
+        QString error;
+        QVERIFY2(Lenex::ReadLenexFile(spring, before, &error), qPrintable(error));
+        QVERIFY2(Lenex::ReadLenexFile(trip, after, &error), qPrintable(error));
+        QCOMPARE(Lenex::LenexXml(after), Lenex::LenexXml(before));
     }
 
     void commands()
