@@ -927,7 +927,7 @@ Document StartListDocument(MeetDb::Session &session)
             entry.EventId = id;
             entry.EntryTime = SwimTimeFromEntryTime(swim.EntryTime);
             if (swim.Heat > 0)
-                entry.HeatId = heatIds.value(swim.EventNumber).at(swim.Heat);
+                entry.HeatId = heatIds.constFind(swim.EventNumber)->at(swim.Heat);
             if (swim.Lane > 0)
                 entry.Lane = Core::PrintedLane(gala, swim.Lane);
             entries.append(entry);
