@@ -928,7 +928,8 @@ Document StartListDocument(MeetDb::Session &session)
             entry.EntryTime = SwimTimeFromEntryTime(swim.EntryTime);
             if (swim.Heat > 0)
                 entry.HeatId = heatIds.constFind(swim.EventNumber)->at(swim.Heat);
-            if (swim.Lane > 0)
+            // A lane the pool does not have (a file changed by hand) is given as none.
+            if (swim.Lane > 0 && swim.Lane <= gala.Lanes)
                 entry.Lane = Core::PrintedLane(gala, swim.Lane);
             entries.append(entry);
         }
