@@ -461,6 +461,11 @@ private Q_SLOTS:
         const QList<Club> &clubs = out.Meets.constFirst().Clubs;
         QCOMPARE(clubs.at(0).Athletes.at(0).Entries.at(0).Lane, 0);
         QCOMPARE(clubs.at(1).Athletes.at(0).Entries.at(0).Lane, 9);
+
+        // A lane past the pool's, put there by hand, goes out as none.
+        db.Exec("UPDATE \"Swim Table\" SET \"Lane No\" = 11 WHERE \"Entrant Number\" = 3");
+        QCOMPARE(Exported(path).Meets.constFirst().Clubs.at(1).Athletes.at(0).Entries.at(0).Lane,
+                 NoLane);
     }
 
     // Exported, imported into a new database and exported again: the same document.
