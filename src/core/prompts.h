@@ -43,6 +43,19 @@ public:
     // Browse for an existing file. Returns the chosen path, or "" when none was chosen.
     virtual QString BrowseExistingFile(const QString &caption, const QString &startDir) = 0;
 
+    // Browse for a file to write, starting at `startPath` (a folder, or a folder and a name),
+    // offering the files `filter` names ("Lenex (*.lxf *.lef)"). Returns the chosen path, or ""
+    // when none was chosen. The window itself asks before an existing file is replaced. A front
+    // end without such a window chooses none.
+    virtual QString BrowseNewFile(const QString &caption, const QString &startPath,
+                                  const QString &filter)
+    {
+        (void)caption;
+        (void)startPath;
+        (void)filter;
+        return {};
+    }
+
     // The existing-file window `FileDialogue` ("File already exists, what do you want to do?").
     virtual ExistingFileAnswer AskExistingFile() = 0;
 

@@ -376,7 +376,8 @@ void WriteEvents(Database &db, const QString &code, const Core::GalaState &g)
                         QStringLiteral("Stroke"), QStringLiteral("Event Date"),
                         QStringLiteral("Limit Time"), QStringLiteral("Maximum Entries"),
                         QStringLiteral("Final Event"), QStringLiteral("NOTE"),
-                        QStringLiteral("Sponsor"), QStringLiteral("BCP Age")});
+                        QStringLiteral("Sponsor"), QStringLiteral("BCP Age"),
+                        QStringLiteral("session"), QStringLiteral("Event Type")});
     const QDate meetDate = Core::ParseDate(g.GalaDate);
     for (int i = 0; i < g.EventCount(); ++i) {
         const Core::GalaEvent &ev = g.Events.at(i);
@@ -392,7 +393,9 @@ void WriteEvents(Database &db, const QString &code, const Core::GalaState &g)
         events.Insert({code, ev.EvNumber, i + 1, ev.EvPrintNumber, ev.EvSex, ev.EvGroup,
                        ev.EvDistance.toDouble(), ev.EvStroke, eventDate, limit, maxEntries,
                        NullIfEmpty(ev.EvFinalEvent), NullIfEmpty(ev.EvNote),
-                       NullIfEmpty(ev.EvSponsor), NullIfEmpty(ev.EvBcpAge)});
+                       NullIfEmpty(ev.EvSponsor), NullIfEmpty(ev.EvBcpAge),
+                       ev.EvSession > 0 ? QVariant(ev.EvSession) : QVariant(),
+                       NullIfEmpty(ev.EvType)});
     }
 }
 

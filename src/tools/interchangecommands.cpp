@@ -1,7 +1,10 @@
 // openmeet-db's interchange commands: Lenex files in and out.
 
+#include <QFileInfo>
+
 #include "core/captureprompts.h"
 #include "lenex/lenexfile.h"
+#include "lenex/lenexmeet.h"
 #include "lenex/lenexresults.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/session.h"
@@ -10,6 +13,32 @@
 namespace Tool {
 
 namespace {
+
+const char *const ImportLenexHelp = R"(Usage: openmeet-db import-lenex FILE MEETFILE [--code CODE]
+
+Adds the first meet of the Lenex file MEETFILE (.lxf or .lef) to the meet database FILE as an
+"Open" meet: its name, its first session's date, the pool's lanes (lanemin must be 0 or 1: it
+becomes the meet's firstlane), a group per age range ("Open" when an event has none), an event
+per event and round, the clubs, every athlete as an entrant with its entries (heat and lane
+where the file gives them) and every relay team as a relay entrant "CLUB n".
+
+A final becomes an event of type FINAL; the other rounds keep their Lenex code as the event's
+type, and a round that follows another is that event's final event. Rounds that share a number
+are told apart by a letter (3, 3F).
+
+The meet's code is CODE, or the file's name upper-cased, letters and digits only, at most 10
+characters. Everything is written in one transaction: anything the meet cannot keep is listed
+with its reason and nothing is added.
+)";
+
+const char *const ExportLenexHelp = R"(Usage: openmeet-db export-lenex FILE CODE OUT.lxf
+
+Writes the start list of the meet CODE of the meet database FILE as a Lenex file: the meet, its
+sessions and events (stroke, round, age group), its clubs, every entrant with its entries and
+entry times, and where heats were made each event's heats with every entry's heat and lane as
+the pool numbers it. OUT ending ".lxf" is zipped, any other name is plain XML. The file is
+written under a temporary name and renamed when it is complete.
+)";
 
 const char *const ImportResultsHelp = R"(Usage: openmeet-db import-results FILE CODE LENEXFILE
 
@@ -61,11 +90,50 @@ int ImportResults(const Arguments &arguments)
     return 0;
 }
 
+int ImportLenex(const Arguments &arguments)
+{
+    const QStringList &positional = arguments.Positional;
+    const QString code = arguments.Options.value(QStringLiteral("code"));
+    if (arguments.Options.isSet(QStringLiteral("code")) && code.isEmpty())
+        return Fail(QStringLiteral("--code needs a meet code"));
+
+    QStringList errors;
+    QString summary;
+    if (!Lenex::ImportLenexMeet(positional.at(0), positional.at(1), code, errors, &summary)) {
+        for (const QString &error : std::as_const(errors))
+            PrintLine(stderr, error);
+        return Fail(
+            QStringLiteral("no meet added to %1").arg(QFileInfo(positional.at(0)).fileName()));
+    }
+    PrintLine(stdout, summary);
+    return 0;
+}
+
+int ExportLenex(const Arguments &arguments)
+{
+    const QStringList &args = arguments.Positional;
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
+    for (const QString &message : std::as_const(prompts.Messages))
+        PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
+    if (!loaded)
+        return Fail(QStringLiteral("no start list written"));
+    QString error;
+    QString summary;
+    if (!Lenex::ExportStartList(session, args.at(2), &error, &summary))
+        return Fail(error + QStringLiteral("; no start list written"));
+    PrintLine(stdout, summary);
+    return 0;
+}
+
 } // namespace
 
 QList<Command> InterchangeCommands()
 {
     return {
+        {"import-lenex", ImportLenexHelp, {{"code", "CODE"}}, 2, 2, ImportLenex},
+        {"export-lenex", ExportLenexHelp, {}, 3, 3, ExportLenex},
         {"import-results", ImportResultsHelp, {}, 3, 3, ImportResults},
     };
 }

@@ -43,6 +43,9 @@ Commands:
                                          print the swimmers not yet confirmed to a PDF file
   start-list FILE CODE OUT.pdf [--events LIST]
                                          print the start list of the heats made to a PDF file
+  import-lenex FILE MEETFILE [--code CODE]
+                                         add a meet with its entries from a Lenex file
+  export-lenex FILE CODE OUT.lxf         write a meet's start list as a Lenex file
   import-results FILE CODE LENEXFILE     read heat results from a Lenex file into a meet
 
 "openmeet-db COMMAND --help" describes a command and "openmeet-db --version" prints the

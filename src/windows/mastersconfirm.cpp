@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "core/prompts.h"
+#include "lenex/lenexmeet.h"
 #include "lenex/lenexresults.h"
 #include "meetdb/session.h"
 #include "windows/announcerwindow.h"
@@ -187,17 +188,19 @@ void MastersConfirm::BuildBoxes()
     AddButton(QStringLiteral("Unconf_to_announcer"), tr("Unconfi&rm to announcer"));
     AddButton(QStringLiteral("ExportData"), tr("E&xport"));
     AddButton(QStringLiteral("ExportAll"), tr("Export &All"));
+    // Every letter of the caption is taken; J is free.
+    AddButton(QStringLiteral("ExportStartList"), tr("Export Start List (&J)"));
     AddButton(QStringLiteral("Command1"), tr("&Save All"));
     AddButton(QStringLiteral("Command2"), tr("Cl&ose"));
 
     m_meetDay = {
-        Command(QStringLiteral("Command3")),   Command(QStringLiteral("Command8")),
-        Command(QStringLiteral("Command10")),  Command(QStringLiteral("MakeHeats")),
-        Command(QStringLiteral("Command6")),   Command(QStringLiteral("Command7")),
-        Command(QStringLiteral("Command11")),  Command(QStringLiteral("Unconf_to_announcer")),
-        Command(QStringLiteral("ExportData")), Command(QStringLiteral("ExportAll"))};
-    m_meetDay << Command(QStringLiteral("StartList"));
-    m_meetDay.append(Command(QStringLiteral("ImportResults")));
+        Command(QStringLiteral("Command3")),     Command(QStringLiteral("Command8")),
+        Command(QStringLiteral("Command10")),    Command(QStringLiteral("MakeHeats")),
+        Command(QStringLiteral("Command6")),     Command(QStringLiteral("Command7")),
+        Command(QStringLiteral("Command11")),    Command(QStringLiteral("Unconf_to_announcer")),
+        Command(QStringLiteral("ExportData")),   Command(QStringLiteral("ExportAll")),
+        Command(QStringLiteral("StartList")),    Command(QStringLiteral("ExportStartList")),
+        Command(QStringLiteral("ImportResults"))};
     m_utilities = {
         Command(QStringLiteral("FileConfirm")), Command(QStringLiteral("FileClearConfirm")),
         Command(QStringLiteral("Checkin")),     Command(QStringLiteral("Update_PB")),
@@ -360,6 +363,15 @@ void MastersConfirm::Connect()
         Run([this] {
             m_form->Status = Lenex::ImportResultsCommand(m_session, m_form->Entrants(),
                                                          m_form->WhatIfMode, m_prompts);
+        });
+    });
+    connect(Command(QStringLiteral("ExportStartList")), &QPushButton::clicked, this, [this] {
+        Run([this] {
+            // What If Mode's changes are tried out, not meant for others: the stored meet goes.
+            const QString status = Lenex::ExportStartListCommand(
+                m_session, m_prompts, [this] { return m_form->WhatIfMode || m_form->SaveAll(); });
+            if (!status.isEmpty())
+                m_form->Status = status;
         });
     });
     connect(Command(QStringLiteral("Command1")), &QPushButton::clicked, this,

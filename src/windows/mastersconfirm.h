@@ -43,8 +43,11 @@ class PrintOutput;
  * captions, so the entrant's other boxes and "What If Mode" have none (they are a Tab away). The
  * lists and exports have a function key as well as their letter: "List Unconf" F2, "Compare" F3,
  * "Unconfirm to announcer" F4, "Export" F9, "Export All" F10, "Name List" F11 and "Clubs List"
- * F12 ("Name List" has only its key: its letter is "Import Results"'s). The list of "List Unconf"
- * takes the focus and hides itself when the focus leaves it (Tab).
+ * F12 ("Name List" has only its key: its letter is "Import Results"'s). "Start List",
+ * "Export Start List" and "Import Results" came last, when every letter of their captions was
+ * taken and no function key was left: they have Alt+Q, Alt+J and Alt+I, shown in the first two
+ * captions. The list of "List Unconf" takes the focus and hides itself when the focus leaves it
+ * (Tab).
  */
 class MastersConfirm : public QDialog
 {

@@ -58,6 +58,12 @@ QString QtPrompts::BrowseExistingFile(const QString &caption, const QString &sta
     return QFileDialog::getOpenFileName(m_parent, caption, startDir);
 }
 
+QString QtPrompts::BrowseNewFile(const QString &caption, const QString &startPath,
+                                 const QString &filter)
+{
+    return QFileDialog::getSaveFileName(m_parent, caption, startPath, filter);
+}
+
 Core::ExistingFileAnswer QtPrompts::AskExistingFile()
 {
     FileDialogue dialog(m_parent);

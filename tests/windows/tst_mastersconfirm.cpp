@@ -171,6 +171,24 @@ private Q_SLOTS:
         QCOMPARE(w.window->StatusLine()->text(), QString());
     }
 
+    // "Export Start List" (meet day only) takes the typed time and saves the entries before it
+    // asks for the file, so that the file holds what the official sees.
+    void exportStartList()
+    {
+        Window entries("Entries");
+        QVERIFY(entries.window->Command("ExportStartList")->isHidden());
+
+        Window w("Meet Day");
+        w.prompts.Browse(QString());
+        QLineEdit *time = w.window->TimeBox(0);
+        time->setFocus();
+        time->selectAll();
+        QTest::keyClicks(time, "34.5");
+        QTest::keyClick(w.window.get(), Qt::Key_J, Qt::AltModifier);
+        QTRY_COMPARE(w.prompts.Shown.value(0), QString("save: Export Start List"));
+        QVERIFY(TableRows(w.session.MeetDb, "Swim Table", {"Entry Time"}).contains("34.50"));
+    }
+
     // No two controls of a window share a letter (labels count by their boxes), and every
     // command shown has a letter or a function key.
     void mnemonics_data() { AddRows({"meet day", "entries", "select events", "heats", "main"}); }
