@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "benchsupport.h"
 #include "core/captureprompts.h"
 #include "entries/entryimport.h"
 #include "meetdb/competitionload.h"
@@ -84,65 +85,6 @@ QByteArray EntriesCsv(const std::vector<BenchEntrant> &entrants)
     return csv;
 }
 
-// An open meet with 40 events, one group and ten clubs, and no entrants yet.
-void MakeMeetDatabase(const QString &path)
-{
-    MeetDb::CreateMeetDatabase(path);
-    MeetDb::Database db;
-    db.Open(path);
-    MeetDb::Transaction transaction(db);
-    db.Exec(QStringLiteral(R"(INSERT INTO "Meet Table" ("Meet code", "Meet Name", "Meet Date", )"
-                           R"("Qual Date", "Meet Type", "Lanes") VALUES (:code, 'Bench Open', )"
-                           R"('2027-03-14', '2027-03-14', 'Open', 6))"),
-            {{QStringLiteral("code"), MeetCode}});
-    db.Exec(
-        QStringLiteral(R"(INSERT INTO "Group Table" ("Meet code", "Group Order", )"
-                       R"("Group Name", "Group Description") VALUES (:code, 1, 'OPEN', 'Open'))"),
-        {{QStringLiteral("code"), MeetCode}});
-    const QStringList strokes{"FS", "BK", "BR", "FLY", "MED"};
-    for (int i = 1; i <= EventCount; ++i)
-        db.Exec(QStringLiteral(R"(INSERT INTO "Event Table" ("Meet code", "Event number", )"
-                               R"("Event Sequence", "Sex", "Group", "Distance", "Stroke") )"
-                               R"(VALUES (:code, :num, :seq, :sex, 'OPEN', 100, :stroke))"),
-                {{QStringLiteral("code"), MeetCode},
-                 {QStringLiteral("num"), QString::number(i)},
-                 {QStringLiteral("seq"), i},
-                 {QStringLiteral("sex"), i % 2 ? QStringLiteral("F") : QStringLiteral("M")},
-                 {QStringLiteral("stroke"), strokes.at((i / 2) % strokes.size())}});
-    for (int c = 0; c < 10; ++c)
-        db.Exec(QStringLiteral(R"(INSERT INTO "Club Name Table" ("Meet code", "Club Code", )"
-                               R"("Club Name") VALUES (:code, :club, :name))"),
-                {{QStringLiteral("code"), MeetCode},
-                 {QStringLiteral("club"), QStringLiteral("CL%1").arg(c)},
-                 {QStringLiteral("name"), QStringLiteral("Club %1").arg(c)}});
-    transaction.Commit();
-}
-
-class Statement
-{
-public:
-    Statement(sqlite3 *db, const char *sql) { sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    void Text(int index, const QString &text)
-    {
-        const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    void Int(int index, int value) { sqlite3_bind_int(m_stmt, index, value); }
-    bool Step()
-    {
-        const bool done = sqlite3_step(m_stmt) == SQLITE_DONE;
-        sqlite3_reset(m_stmt);
-        return done;
-    }
-    bool Valid() const { return m_stmt != nullptr; }
-
-private:
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
 // The same rows as the import writes, by plain SQLite: one transaction, each statement prepared
 // once. Returns false when a statement failed.
 bool WritePlain(const QString &path, const std::vector<BenchEntrant> &entrants)
@@ -155,16 +97,18 @@ bool WritePlain(const QString &path, const std::vector<BenchEntrant> &entrants)
     }
     bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     {
-        Statement entrant(db, R"(INSERT INTO "Entrant Table" ("Meet code", "Entrant Number", )"
-                              R"("Swimmer Name", "club", "age", "Sex", "Card Printed", "Regno") )"
-                              R"(VALUES (?, ?, ?, ?, ?, ?, 0, ?))");
-        Statement swim(db, R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", )"
-                           R"("Event number", "Event Sequence", "Combined With", "Entry Time", )"
-                           R"("Time", "Confirmed", "Position", "DQ", "DQ Reason", )"
-                           R"("Meet Specific", "Seed Order", "DNS", "Notes", "Points") )"
-                           R"(VALUES (?, ?, ?, ?, ?, ?, ?, 0, 0, 0, '', '', 0, 0, '', 0))");
-        Statement next(db, R"(UPDATE "Meet Table" SET "Next Competitor Number" = ? )"
-                           R"(WHERE "Meet code" = ?)");
+        SqliteStatement entrant(db,
+                                R"(INSERT INTO "Entrant Table" ("Meet code", "Entrant Number", )"
+                                R"("Swimmer Name", "club", "age", "Sex", "Card Printed", "Regno") )"
+                                R"(VALUES (?, ?, ?, ?, ?, ?, 0, ?))");
+        SqliteStatement swim(db,
+                             R"(INSERT INTO "Swim Table" ("Meet code", "Entrant Number", )"
+                             R"("Event number", "Event Sequence", "Combined With", "Entry Time", )"
+                             R"("Time", "Confirmed", "Position", "DQ", "DQ Reason", )"
+                             R"("Meet Specific", "Seed Order", "DNS", "Notes", "Points") )"
+                             R"(VALUES (?, ?, ?, ?, ?, ?, ?, 0, 0, 0, '', '', 0, 0, '', 0))");
+        SqliteStatement next(db, R"(UPDATE "Meet Table" SET "Next Competitor Number" = ? )"
+                                 R"(WHERE "Meet code" = ?)");
         ok = ok && entrant.Valid() && swim.Valid() && next.Valid();
         for (const BenchEntrant &e : entrants) {
             if (!ok)
@@ -197,11 +141,6 @@ bool WritePlain(const QString &path, const std::vector<BenchEntrant> &entrants)
     return ok;
 }
 
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
 // "openmeet-db add-entries" of 3,000 entrants with 9,000 swims into an empty open meet (read,
 // checked and written in one transaction), against plain SQLite writing the same rows in the
 // same run. The iteration time is the import's; the counters give both figures and the ratio,
@@ -210,7 +149,7 @@ void BM_AddEntries(benchmark::State &state)
 {
     QTemporaryDir dir;
     const QString templ = dir.filePath(QStringLiteral("template.mdb"));
-    MakeMeetDatabase(templ);
+    MakeBenchOpenMeet(templ, MeetCode, EventCount);
     const std::vector<BenchEntrant> entrants = MakeEntrants();
     const QString csvPath = dir.filePath(QStringLiteral("entries.csv"));
     {
@@ -238,7 +177,7 @@ void BM_AddEntries(benchmark::State &state)
             state.SkipWithError("plain SQLite failed");
             return;
         }
-        const double plain = Seconds(start);
+        const double plain = BenchSeconds(start);
 
         MeetDb::Session session;
         Core::CapturePrompts prompts;
@@ -250,7 +189,7 @@ void BM_AddEntries(benchmark::State &state)
         int written = 0;
         start = std::chrono::steady_clock::now();
         const bool ok = Entries::ImportEntriesCsv(session, csvPath, errors, &written);
-        const double imported = Seconds(start);
+        const double imported = BenchSeconds(start);
         if (!ok || written != EntrantCount) {
             state.SkipWithError(qPrintable(errors.value(0, QStringLiteral("entrants missing"))));
             return;

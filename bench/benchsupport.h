@@ -1,11 +1,15 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
+
+#include <sqlite3.h>
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include "core/galastate.h"
@@ -100,4 +104,76 @@ struct BenchMeet
         }
         transaction.Commit();
     }
+};
+
+// Seconds since `since`.
+inline double BenchSeconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// An open meet `code` in a new meet database at `path`: `events` events of 100 m (odd numbers
+// for girls, even for boys, strokes in turn) in one open group, ten clubs CL0 to CL9, and no
+// entrants yet. For the benchmarks that load the meet as the program does.
+inline void MakeBenchOpenMeet(const QString &path, const QString &code, int events)
+{
+    MeetDb::CreateMeetDatabase(path);
+    MeetDb::Database db;
+    db.Open(path);
+    MeetDb::Transaction transaction(db);
+    db.Exec(QStringLiteral(R"(INSERT INTO "Meet Table" ("Meet code", "Meet Name", "Meet Date", )"
+                           R"("Qual Date", "Meet Type", "Lanes") VALUES (:code, 'Bench Open', )"
+                           R"('2027-03-14', '2027-03-14', 'Open', 6))"),
+            {{QStringLiteral("code"), code}});
+    db.Exec(
+        QStringLiteral(R"(INSERT INTO "Group Table" ("Meet code", "Group Order", )"
+                       R"("Group Name", "Group Description") VALUES (:code, 1, 'OPEN', 'Open'))"),
+        {{QStringLiteral("code"), code}});
+    const QStringList strokes{"FS", "BK", "BR", "FLY", "MED"};
+    for (int i = 1; i <= events; ++i)
+        db.Exec(QStringLiteral(R"(INSERT INTO "Event Table" ("Meet code", "Event number", )"
+                               R"("Event Sequence", "Sex", "Group", "Distance", "Stroke") )"
+                               R"(VALUES (:code, :num, :seq, :sex, 'OPEN', 100, :stroke))"),
+                {{QStringLiteral("code"), code},
+                 {QStringLiteral("num"), QString::number(i)},
+                 {QStringLiteral("seq"), i},
+                 {QStringLiteral("sex"), i % 2 ? QStringLiteral("F") : QStringLiteral("M")},
+                 {QStringLiteral("stroke"), strokes.at((i / 2) % strokes.size())}});
+    for (int c = 0; c < 10; ++c)
+        db.Exec(QStringLiteral(R"(INSERT INTO "Club Name Table" ("Meet code", "Club Code", )"
+                               R"("Club Name") VALUES (:code, :club, :name))"),
+                {{QStringLiteral("code"), code},
+                 {QStringLiteral("club"), QStringLiteral("CL%1").arg(c)},
+                 {QStringLiteral("name"), QStringLiteral("Club %1").arg(c)}});
+    transaction.Commit();
+}
+
+// One statement of plain SQLite, the yardstick of bulk writes: prepared once, bound by
+// position, run and reset.
+class SqliteStatement
+{
+public:
+    SqliteStatement(sqlite3 *db, const char *sql)
+    {
+        sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr);
+    }
+    ~SqliteStatement() { sqlite3_finalize(m_stmt); }
+    SqliteStatement(const SqliteStatement &) = delete;
+    SqliteStatement &operator=(const SqliteStatement &) = delete;
+    void Text(int index, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    void Int(int index, int value) { sqlite3_bind_int(m_stmt, index, value); }
+    bool Step()
+    {
+        const bool done = sqlite3_step(m_stmt) == SQLITE_DONE;
+        sqlite3_reset(m_stmt);
+        return done;
+    }
+    bool Valid() const { return m_stmt != nullptr; }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
 };

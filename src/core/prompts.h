@@ -43,6 +43,15 @@ public:
     // Browse for an existing file. Returns the chosen path, or "" when none was chosen.
     virtual QString BrowseExistingFile(const QString &caption, const QString &startDir) = 0;
 
+    // Browse for a file to write, starting at `suggestedPath`. Returns the chosen path, or ""
+    // when none was chosen. Prompts without a user (the tools) choose none, which is the default.
+    virtual QString BrowseSaveFile(const QString &caption, const QString &suggestedPath)
+    {
+        (void)caption;
+        (void)suggestedPath;
+        return {};
+    }
+
     // The existing-file window `FileDialogue` ("File already exists, what do you want to do?").
     virtual ExistingFileAnswer AskExistingFile() = 0;
 

@@ -38,6 +38,7 @@
 #include "reports/printer.h"
 #include "reports/programme.h"
 #include "reports/reportoutput.h"
+#include "tools/lenexentriescommands.h"
 
 namespace {
 
@@ -50,6 +51,8 @@ Commands:
   add-meet FILE GALAFILE [--code CODE]   add a meet from a file of keyword lines
   list FILE                              list the meets of a meet database
   add-entries FILE CODE CSVFILE          add the entries of a CSV file to a meet
+  import-entries FILE CODE LENEXFILE [--dry-run]
+                                         add a club's Lenex entries to a meet
   create-members FILE CSVFILE            make a new member database from a CSV file
   confirm FILE CODE (--all | --entrants LIST)
                                          confirm swims as on the meet day
@@ -1051,6 +1054,7 @@ int main(int argc, char *argv[])
         {"add-meet", AddMeetHelp, AddMeet},
         {"list", ListHelp, List},
         {"add-entries", AddEntriesHelp, AddEntries},
+        {"import-entries", Tools::ImportEntriesHelp, Tools::ImportEntries},
         {"create-members", CreateMembersHelp, CreateMembers},
         {"confirm", ConfirmHelp, Confirm},
         {"entrants-list", EntrantsListHelp, EntrantsList},

@@ -58,6 +58,12 @@ QString QtPrompts::BrowseExistingFile(const QString &caption, const QString &sta
     return QFileDialog::getOpenFileName(m_parent, caption, startDir);
 }
 
+QString QtPrompts::BrowseSaveFile(const QString &caption, const QString &suggestedPath)
+{
+    // The dialog asks before a file that exists is replaced.
+    return QFileDialog::getSaveFileName(m_parent, caption, suggestedPath);
+}
+
 Core::ExistingFileAnswer QtPrompts::AskExistingFile()
 {
     FileDialogue dialog(m_parent);

@@ -32,6 +32,7 @@ public:
                                  const QString &defaultText) override;
     int PickFromList(const QString &caption, const QStringList &lines) override;
     QString BrowseExistingFile(const QString &caption, const QString &startDir) override;
+    QString BrowseSaveFile(const QString &caption, const QString &suggestedPath) override;
     Core::ExistingFileAnswer AskExistingFile() override;
     void ShowStatus(const QString &text) override;
 

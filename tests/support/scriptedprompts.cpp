@@ -73,6 +73,13 @@ QString ScriptedPrompts::BrowseExistingFile(const QString &caption, const QStrin
     return answer ? answer->Path : QString();
 }
 
+QString ScriptedPrompts::BrowseSaveFile(const QString &caption, const QString &)
+{
+    Shown.append(QStringLiteral("save: ") + caption);
+    const std::optional<BrowseAnswer> answer = Next<BrowseAnswer>("save");
+    return answer ? answer->Path : QString();
+}
+
 Core::ExistingFileAnswer ScriptedPrompts::AskExistingFile()
 {
     Shown.append(QStringLiteral("exists: ") + Core::ExistingFileQuestion);

@@ -16,7 +16,8 @@
  * must be of the matching kind. A question with no answer queued, or with an answer of another
  * kind, fails the running test (QTest::qFail) and answers "no"/cancel. Messages need no answer:
  * they are recorded in Messages, and Shown holds every text in order with its kind as a prefix
- * ("message: ", "yesno: " or "yesno, default no: ", "input: ", "pick: ", "browse: ", "exists: "),
+ * ("message: ", "yesno: " or "yesno, default no: ", "input: ", "pick: ", "browse: ", "save: ",
+ * "exists: "),
  * for asserting order.
  */
 class ScriptedPrompts : public Core::Prompts
@@ -81,6 +82,8 @@ public:
                                  const QString &defaultText) override;
     int PickFromList(const QString &caption, const QStringList &lines) override;
     QString BrowseExistingFile(const QString &caption, const QString &startDir) override;
+    // Takes a Browse answer, like BrowseExistingFile; shown as "save: ".
+    QString BrowseSaveFile(const QString &caption, const QString &suggestedPath) override;
     Core::ExistingFileAnswer AskExistingFile() override;
     void ShowStatus(const QString &text) override;
 
