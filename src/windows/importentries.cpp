@@ -48,7 +48,12 @@ ImportEntries::ImportEntries(Lenex::ImportEntriesForm &form, QWidget *parent)
     layout->addLayout(buttons);
 
     connect(m_import, &QPushButton::clicked, this, &ImportEntries::Import);
-    connect(m_saveReport, &QPushButton::clicked, this, [this] { m_form.SaveReport(); });
+    connect(m_saveReport, &QPushButton::clicked, this, [this] {
+        m_form.SaveReport();
+        // Back to the summary, so that Alt+I or Esc follows at once.
+        activateWindow();
+        m_summary->setFocus();
+    });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     m_summary->setFocus();
