@@ -104,9 +104,9 @@ MeetEntrants ReadMeetEntrants(MeetDb::Session &session)
     ThrowOnFailure(query);
     while (query.next()) {
         AddRow(digest, query, 2);
-        const auto found = byNumber.constFind(query.value(0).toInt());
-        if (found != byNumber.cend())
-            entrants.List[*found].Events.insert(query.value(1).toString().trimmed());
+        const int at = byNumber.value(query.value(0).toInt(), -1);
+        if (at >= 0)
+            entrants.List[at].Events.insert(query.value(1).toString().trimmed());
     }
     entrants.State = digest.result();
     return entrants;
@@ -372,8 +372,8 @@ void Checker::CheckAthlete(const Club &club, const QString &clubCode, const Athl
     int at = int(m_check.Accepted.size());
     QSet<QString> entered;
     QSet<QString> taken;
-    if (const auto found = m_accepted.constFind(key); found != m_accepted.cend()) {
-        at = *found;
+    if (const int earlierAt = m_accepted.value(key, -1); earlierAt >= 0) {
+        at = earlierAt;
         const AcceptedSwimmer &earlier = m_check.Accepted.at(at);
         if (earlier.Existing > 0)
             entered = m_entrants.List.at(m_entrants.ByKey.value(key)).Events;
@@ -383,14 +383,15 @@ void Checker::CheckAthlete(const Club &club, const QString &clubCode, const Athl
         AcceptedSwimmer accepted;
         accepted.Swimmer = who;
         accepted.Record = record;
-        if (const auto meet = m_entrants.ByKey.constFind(key); meet != m_entrants.ByKey.cend()) {
-            accepted.Existing = m_entrants.List.at(*meet).Number;
-            entered = m_entrants.List.at(*meet).Events;
-        } else if (const auto other =
-                       m_entrants.ByNameAndAge.constFind(NameAndAgeKey(record.Name, record.Age));
-                   other != m_entrants.ByNameAndAge.cend()) {
-            accepted.SameSwimmer = m_entrants.List.at(*other).Number;
-            accepted.SameSwimmerClub = m_entrants.List.at(*other).Club;
+        const int inMeet = m_entrants.ByKey.value(key, -1);
+        const int otherClub =
+            m_entrants.ByNameAndAge.value(NameAndAgeKey(record.Name, record.Age), -1);
+        if (inMeet >= 0) {
+            accepted.Existing = m_entrants.List.at(inMeet).Number;
+            entered = m_entrants.List.at(inMeet).Events;
+        } else if (otherClub >= 0) {
+            accepted.SameSwimmer = m_entrants.List.at(otherClub).Number;
+            accepted.SameSwimmerClub = m_entrants.List.at(otherClub).Club;
         }
         m_check.Accepted.append(accepted);
     }
