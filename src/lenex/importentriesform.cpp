@@ -16,6 +16,11 @@ ImportEntriesForm::ImportEntriesForm(MeetDb::Session &session, Core::Prompts &pr
 
 bool ImportEntriesForm::Open()
 {
+    // Said before the official looks for a file the meet cannot take.
+    if (const QString refusal = MeetTakesNoLenexEntries(m_session); !refusal.isEmpty()) {
+        m_prompts.Message(refusal);
+        return false;
+    }
     const QString start = QFileInfo(m_session.Gala.MeetDbPath).absolutePath();
     const QString path =
         m_prompts.BrowseExistingFile(QStringLiteral("Open a Lenex entries file"), start);

@@ -547,6 +547,18 @@ QString EntriesCheck::Summary() const
     return lines.join(u'\n') + u'\n';
 }
 
+QString MeetTakesNoLenexEntries(const MeetDb::Session &session)
+{
+    const Core::GalaState &gala = session.Gala;
+    if (!gala.MeetDbOpen || !session.MeetDb.IsOpen())
+        return QStringLiteral("No meet is loaded from a meet database");
+    if (gala.GalaType != Core::GalaOpen && gala.GalaType != Core::GalaMasters)
+        return QStringLiteral("Lenex entries are taken into Open and Masters meets only; "
+                              "%1 is a %2 meet")
+            .arg(gala.GalaName, gala.GalaType);
+    return {};
+}
+
 bool CheckLenexEntries(MeetDb::Session &session, const Document &document, const QString &source,
                        EntriesCheck &check, QString *error)
 {
@@ -559,12 +571,8 @@ bool CheckLenexEntries(MeetDb::Session &session, const Document &document, const
             *error = message;
         return false;
     };
-    if (!gala.MeetDbOpen || !session.MeetDb.IsOpen())
-        return fail(QStringLiteral("No meet is loaded from a meet database"));
-    if (gala.GalaType != Core::GalaOpen && gala.GalaType != Core::GalaMasters)
-        return fail(QStringLiteral("Lenex entries are taken into Open and Masters meets only; "
-                                   "%1 is a %2 meet")
-                        .arg(gala.GalaName, gala.GalaType));
+    if (const QString refusal = MeetTakesNoLenexEntries(session); !refusal.isEmpty())
+        return fail(refusal);
     if (document.Meets.size() != 1)
         return fail(QStringLiteral("%1 holds %2 meets; a club's entries file holds one")
                         .arg(source)

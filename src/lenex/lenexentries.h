@@ -70,6 +70,10 @@ struct EntriesCheck
     QString Summary() const;
 };
 
+// Why the session's meet takes no Lenex entries (none loaded from a meet database, or one that is
+// not Open or Masters); "" when it takes them.
+QString MeetTakesNoLenexEntries(const MeetDb::Session &session);
+
 // Checks `document` against the loaded meet and reads the meet's entrants; writes nothing.
 // Returns false with `error` set when there is nothing to check: no meet loaded from a meet
 // database, a meet that is not Open or Masters, a document that does not hold one meet, or a

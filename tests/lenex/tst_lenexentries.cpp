@@ -354,6 +354,12 @@ private Q_SLOTS:
         QString error;
         QVERIFY(!CheckLenexEntries(meet.session, document, "club.lef", check, &error));
         QTEST(error, "error");
+        // The window says so before asking for a file.
+        ScriptedPrompts prompts;
+        if (meets == 1) {
+            QVERIFY(!ImportEntriesForm(meet.session, prompts).Open());
+            QCOMPARE(prompts.Messages, QStringList{error});
+        }
     }
 
     // The window's form: the report saved where the official chose, then the import with what
