@@ -14,6 +14,7 @@
 #include "meetdb/competitionload.h"
 #include "meetdb/session.h"
 #include "windows/clublistamend.h"
+#include "windows/importentries.h"
 #include "windows/intentries.h"
 #include "windows/mastersconfirm.h"
 #include "windows/pbmain.h"
@@ -136,6 +137,9 @@ int main(int argc, char *argv[])
 
     mainWindow.SetClubNameHandler(
         [&] { Windows::RunClubListAmend(session, clubCodes, prompts, &mainWindow); });
+
+    mainWindow.SetImportEntriesHandler(
+        [&] { Windows::RunImportEntries(session, prompts, &mainWindow); });
 
     mainWindow.SetPrintListHandler(
         [&] { Windows::RunPrintEntrantsList(session, prompts, printOutput); });

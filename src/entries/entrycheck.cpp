@@ -11,9 +11,10 @@ namespace Entries {
 
 namespace {
 
-EntryFault Refuse(const QString &text, EntryField field, int swim = -1)
+EntryFault Refuse(const QString &text, EntryField field, int swim = -1,
+                  SwimRefusal refusal = SwimRefusal::None)
 {
-    return EntryFault{text, EntryQuestion::None, field, swim};
+    return EntryFault{text, EntryQuestion::None, field, swim, refusal};
 }
 
 EntryFault Ask(EntryQuestion question, const QString &text, EntryField field)
@@ -42,21 +43,21 @@ EntryFault CheckSwim(const Core::GalaState &gala, const EntrantToCheck &entrant,
 {
     if (swim.EventIndex < 0 || swim.EventIndex >= gala.EventCount())
         return Refuse(QStringLiteral("Event %1 is not an event of this meet").arg(swim.EventNumber),
-                      EntryField::None);
+                      EntryField::None, index, SwimRefusal::NoEvent);
     const Core::GalaEvent &event = gala.Events.at(swim.EventIndex);
     if (event.EvType == u"Final")
         return Refuse(
             QStringLiteral("Event %1 is a final, which takes no entries").arg(event.EvNumber),
-            EntryField::None);
+            EntryField::None, index, SwimRefusal::Final);
     if (event.EvSex != entrant.Record.Sex)
         return Refuse(QStringLiteral("Event %1 is for sex %2, not %3")
                           .arg(event.EvNumber, event.EvSex, entrant.Record.Sex),
-                      EntryField::None);
+                      EntryField::None, index, SwimRefusal::WrongSex);
     if (entrant.Group >= 0 && entrant.Group < gala.GroupCount() &&
         event.EvGroup != gala.Groups.at(entrant.Group).GroupName)
         return Refuse(QStringLiteral("Event %1 is not in group %2")
                           .arg(event.EvNumber, gala.Groups.at(entrant.Group).GroupDescription),
-                      EntryField::None);
+                      EntryField::None, index, SwimRefusal::WrongGroup);
 
     // An "under n" group takes swimmers younger than n on the qualifying date; masters groups
     // go by the masters letter instead.
@@ -68,13 +69,13 @@ EntryFault CheckSwim(const Core::GalaState &gala, const EntrantToCheck &entrant,
             return Refuse(QStringLiteral("Age %1 on the qualifying date is too old for %2")
                               .arg(age)
                               .arg(group->GroupDescription),
-                          EntryField::IntDob);
+                          EntryField::IntDob, index, SwimRefusal::TooOld);
     }
 
     if (entrant.TypedTimes) {
         const std::optional<QString> time = NormaliseTypedTime(swim.EntryTime);
         if (!time)
-            return Refuse(InvalidTimeText, EntryField::EntryTime, index);
+            return Refuse(InvalidTimeText, EntryField::EntryTime, index, SwimRefusal::InvalidTime);
         swim.EntryTime = *time;
     }
     return {};

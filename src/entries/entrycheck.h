@@ -28,12 +28,16 @@ enum class EntryField { None, FullName, ClubName, IntDob, EntryTime };
 // The questions a check may ask instead of refusing.
 enum class EntryQuestion { None, UnknownClub, Duplicate };
 
+// Why a swim was refused, for callers that word the refusal their own way (an import's report).
+enum class SwimRefusal { None, NoEvent, Final, WrongSex, WrongGroup, TooOld, InvalidTime };
+
 struct EntryFault
 {
     QString Text; // the message or the question; "" when the entrant may be written
     EntryQuestion Question = EntryQuestion::None; // None: a refusal
     EntryField Field = EntryField::None;
-    int Swim = -1; // EntryTime: the index into the record's swims
+    int Swim = -1;                           // a swim's refusal: the index into the record's swims
+    SwimRefusal Refusal = SwimRefusal::None; // set for a swim's refusal
 
     bool IsFault() const { return !Text.isEmpty(); }
 };

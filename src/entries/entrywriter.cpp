@@ -408,13 +408,19 @@ int EntrantBatchWriter::Write(const EntrantRecord &record)
     Statements &s = *m_statements;
     s.Run(s.Prepared(s.Entrant.at(size_t(record.Kind)), EntrantInsertSql(gala, record.Kind)),
           EntrantValues(gala, record, number));
-    for (const EntrySwimRecord &swim : record.Swims)
-        s.Run(s.Prepared(s.Swim, SwimInsertSql), SwimValues(gala, swim, number));
+    AddSwims(number, record.Swims);
     m_used.insert(number);
     m_highest = std::max(m_highest, number);
     m_next = number + 1;
     m_written = true;
     return number;
+}
+
+void EntrantBatchWriter::AddSwims(int number, const QList<EntrySwimRecord> &swims)
+{
+    Statements &s = *m_statements;
+    for (const EntrySwimRecord &swim : swims)
+        s.Run(s.Prepared(s.Swim, SwimInsertSql), SwimValues(m_session.Gala, swim, number));
 }
 
 int EntrantBatchWriter::Finish()

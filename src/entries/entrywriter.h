@@ -168,6 +168,10 @@ public:
 
     // Writes the entrant and its swims; returns the number it took. Throws MeetDb::DbError.
     int Write(const EntrantRecord &record);
+    // Writes more swims for an entrant already in the meet under `number`, as Write writes an
+    // entrant's swims. The caller has checked that the entrant has none of these events yet.
+    // Throws MeetDb::DbError.
+    void AddSwims(int number, const QList<EntrySwimRecord> &swims);
     // Stores the number after the last one written as the meet's next number and returns it
     // (the stored number as read when nothing was written). Throws MeetDb::DbError.
     int Finish();

@@ -60,6 +60,7 @@ struct Entry
     QString EntryTime; // Lenex swim time "HH:MM:SS.hh", or "NT"; "" when not given
     int HeatId = NoId;
     int Lane = NoLane; // the lane number as painted on the pool
+    QString Status{};  // "" for a regular entry, else "EXH", "RJC", "SICK" or "WDR"
 };
 
 struct Result

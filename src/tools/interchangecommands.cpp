@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "core/captureprompts.h"
+#include "lenex/lenexentries.h"
 #include "lenex/lenexfile.h"
 #include "lenex/lenexmeet.h"
 #include "lenex/lenexresults.h"
@@ -13,6 +14,22 @@
 namespace Tool {
 
 namespace {
+
+const char *const ImportEntriesHelp =
+    R"(Usage: openmeet-db import-entries FILE CODE LENEXFILE [--dry-run]
+
+Reads a club's Lenex entries (LENEXFILE, .lxf or .lef) into the Open or Masters meet CODE of the
+meet database FILE, as "Import Entries" in the main window does. Every athlete and entry is
+checked as the entry window's "Record" checks it: an event of the meet (by the event number the
+file gives the entry's event, which must also have the meet's distance and stroke) for the
+swimmer's sex and group, an age that fits the group or a masters letter, a club of the meet, a
+real entry time. A swimmer already in the meet (same name, date of birth and club) keeps the
+number and takes the new swims; a swim the swimmer has already is refused.
+
+The summary is printed first: new entrants and their swims, swims for entrants already in the
+meet, and every entry refused with its reason. Then the accepted entries are written, all in
+one step, new entrants numbered as "Record" numbers them. With --dry-run nothing is written.
+)";
 
 const char *const ImportLenexHelp = R"(Usage: openmeet-db import-lenex FILE MEETFILE [--code CODE]
 
@@ -127,6 +144,43 @@ int ExportLenex(const Arguments &arguments)
     return 0;
 }
 
+int ImportEntries(const Arguments &arguments)
+{
+    const QStringList &positional = arguments.Positional;
+    const bool dryRun = arguments.Options.isSet(QStringLiteral("dry-run"));
+    const QString &meetCode = positional.at(1);
+    const QString &lenexPath = positional.at(2);
+
+    Lenex::Document document;
+    QString error;
+    if (!Lenex::ReadLenexFile(lenexPath, document, &error))
+        return Fail(error);
+
+    MeetDb::Session session;
+    Core::CapturePrompts prompts;
+    const bool loaded = MeetDb::LoadMeetByCode(session, positional.at(0), meetCode, prompts);
+    ReportMessages(prompts, meetCode);
+    if (!loaded)
+        return Fail(QStringLiteral("no entries imported"));
+
+    Lenex::EntriesCheck check;
+    if (!Lenex::CheckLenexEntries(session, document, QFileInfo(lenexPath).fileName(), check,
+                                  &error))
+        return Fail(error);
+    Print(stdout, check.Summary());
+    if (dryRun) {
+        PrintLine(stdout, QStringLiteral("Dry run: nothing was written."));
+        return 0;
+    }
+    if (!check.HasWork())
+        return Fail(QStringLiteral("no entries imported"));
+    QList<int> numbers;
+    if (!Lenex::WriteLenexEntries(session, check, &numbers, &error))
+        return Fail(error);
+    PrintLine(stdout, Lenex::ImportedMessage(check, numbers));
+    return 0;
+}
+
 } // namespace
 
 QList<Command> InterchangeCommands()
@@ -134,6 +188,7 @@ QList<Command> InterchangeCommands()
     return {
         {"import-lenex", ImportLenexHelp, {{"code", "CODE"}}, 2, 2, ImportLenex},
         {"export-lenex", ExportLenexHelp, {}, 3, 3, ExportLenex},
+        {"import-entries", ImportEntriesHelp, {{"dry-run"}}, 3, 3, ImportEntries},
         {"import-results", ImportResultsHelp, {}, 3, 3, ImportResults},
     };
 }

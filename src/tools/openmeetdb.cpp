@@ -46,6 +46,8 @@ Commands:
   import-lenex FILE MEETFILE [--code CODE]
                                          add a meet with its entries from a Lenex file
   export-lenex FILE CODE OUT.lxf         write a meet's start list as a Lenex file
+  import-entries FILE CODE LENEXFILE [--dry-run]
+                                         add a club's Lenex entries to a meet
   import-results FILE CODE LENEXFILE     read heat results from a Lenex file into a meet
 
 "openmeet-db COMMAND --help" describes a command and "openmeet-db --version" prints the

@@ -51,6 +51,7 @@ PbMain::PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent
     m_modifyEntriesButton = AddCommand(QStringLiteral("ModifyEntries"), tr("&Modify Entries"));
     m_clubNameButton = AddCommand(QStringLiteral("ClubName"), tr("Add &Club Name"));
     m_printListButton = AddCommand(QStringLiteral("PrintList"), tr("&Print Entrants List"));
+    m_importEntriesButton = AddCommand(QStringLiteral("ImportEntries"), tr("&Import Entries"));
     m_exitButton = AddCommand(QStringLiteral("ExitButton"), tr("E&xit"));
     m_meetDayMode = new QCheckBox(tr("Meet &Day Mode"), central);
     m_meetDayMode->setObjectName(QStringLiteral("MeetDayMode"));
@@ -58,7 +59,7 @@ PbMain::PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent
 
     auto *commands = new QVBoxLayout;
     for (QPushButton *button : {m_selectMeetButton, m_addEntryButton, m_modifyEntriesButton,
-                                m_clubNameButton, m_printListButton})
+                                m_clubNameButton, m_printListButton, m_importEntriesButton})
         commands->addWidget(button);
     commands->addSpacing(8);
     commands->addWidget(m_meetDayMode);
@@ -103,6 +104,8 @@ PbMain::PbMain(MeetDb::Session &session, Core::Prompts &prompts, QWidget *parent
     connect(m_clubNameButton, &QPushButton::clicked, this,
             [this] { RunCommand(m_clubName, m_clubNameButton->text()); });
     connect(m_printListButton, &QPushButton::clicked, this, &PbMain::PrintList);
+    connect(m_importEntriesButton, &QPushButton::clicked, this,
+            [this] { RunCommand(m_importEntries, m_importEntriesButton->text()); });
     // Nothing is written on the way out; the meet database is released with the session.
     connect(m_exitButton, &QPushButton::clicked, this, &QWidget::close);
     connect(m_meetDayMode, &QCheckBox::toggled, this, &PbMain::ApplyProgramMode);
@@ -132,6 +135,7 @@ void PbMain::RefreshFromSession()
     m_addEntryButton->setVisible(fromDb || fromFile);
     m_modifyEntriesButton->setVisible(fromDb || fromFile);
     m_clubNameButton->setVisible(fromDb);
+    m_importEntriesButton->setVisible(fromDb);
     if (fromDb || fromFile)
         setWindowTitle(gala.GalaName);
 }

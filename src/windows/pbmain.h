@@ -53,12 +53,14 @@ public:
     void SetModifyEntriesHandler(CommandHandler handler) { m_modifyEntries = std::move(handler); }
     void SetClubNameHandler(CommandHandler handler) { m_clubName = std::move(handler); }
     void SetPrintListHandler(CommandHandler handler) { m_printList = std::move(handler); }
+    // "Import Entries", offered with the meet database open, as "Add Club Name" is.
+    void SetImportEntriesHandler(CommandHandler handler) { m_importEntries = std::move(handler); }
 
     // Shows the session's competition: with the meet database open, its path, GalaName as the
     // competition and window title, and the entry, amendment and club commands; after a load
     // from a gala parameter file, the file's path, GalaName, and the entry and amendment
-    // commands (the club command edits the meet database, so it stays hidden); otherwise "None"
-    // twice and those commands hidden.
+    // commands (the club and import commands edit the meet database, so they stay hidden);
+    // otherwise "None" twice and those commands hidden.
     void RefreshFromSession();
 
     // Ticks or clears "Meet Day Mode", which sets the session's ProgramMode to match.
@@ -73,6 +75,7 @@ public:
     QPushButton *ModifyEntriesButton() const { return m_modifyEntriesButton; }
     QPushButton *ClubNameButton() const { return m_clubNameButton; }
     QPushButton *PrintListButton() const { return m_printListButton; }
+    QPushButton *ImportEntriesButton() const { return m_importEntriesButton; }
     QPushButton *ExitButton() const { return m_exitButton; }
     QCheckBox *MeetDayModeBox() const { return m_meetDayMode; }
     QLabel *SelectedDbCaption() const { return m_selectedDbCaption; }
@@ -94,6 +97,7 @@ private:
     CommandHandler m_modifyEntries;
     CommandHandler m_clubName;
     CommandHandler m_printList;
+    CommandHandler m_importEntries;
     // The last "Select Competition" loaded a gala parameter file (the state alone cannot tell
     // it from a load that ended early).
     bool m_galaFileLoaded = false;
@@ -103,6 +107,7 @@ private:
     QPushButton *m_modifyEntriesButton;
     QPushButton *m_clubNameButton;
     QPushButton *m_printListButton;
+    QPushButton *m_importEntriesButton;
     QPushButton *m_exitButton;
     QCheckBox *m_meetDayMode;
     QLabel *m_selectedDbCaption;

@@ -143,6 +143,8 @@ private Q_SLOTS:
         row("bad line", "add-meet @natamar.mdb @bad.ini", 1, "bad.ini:3: Lanes paramater invalid\n");
         row("missing argument", "add-meet @natamar.mdb", 2, "Usage: openmeet-db add-meet FILE GALAFILE");
         row("unknown command", "drop @natamar.mdb", 2, "unknown command \"drop\"");
+        row("import entries without a file", "import-entries @natamar.mdb SPRING27 --dry-run", 2, "Usage: openmeet-db import-entries FILE CODE LENEXFILE");
+        row("import entries of a file not read", "import-entries @natamar.mdb SPRING27 @missing.lef", 1, "missing.lef");
         row("create members", "create-members @new.mdb demo:members.csv", 0, "Created member database @new.mdb with 200 members\n");
         row("bad member line", "create-members @new.mdb @bad.csv", 1, "bad.csv:3: Sex \"Q\" is not M or F"); // and no @new.mdb left
         row("list", "list @natamar.mdb", 0, list);

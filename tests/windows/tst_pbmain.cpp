@@ -98,7 +98,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown"); // the commands offered after the last one, labels
         const QString none = "SelectMeet PrintList ExitButton|Current Natamar Database|None|None";
         // clang-format off
-        QTest::newRow("gala file, then db")   << "file db"     << "SelectMeet AddEntry ModifyEntries ClubName PrintList ExitButton|Current Natamar Database|/club/natamar.mdb|Spring Open";
+        QTest::newRow("gala file, then db")   << "file db"     << "SelectMeet AddEntry ModifyEntries ClubName PrintList ImportEntries ExitButton|Current Natamar Database|/club/natamar.mdb|Spring Open";
         QTest::newRow("db, then gala file")   << "db file"     << "SelectMeet AddEntry ModifyEntries PrintList ExitButton|Current Gala File|/club/internal.ini|Winter Internal";
         QTest::newRow("gala file, then fail") << "file failed" << none;
         QTest::newRow("gala file, then cancel") << "file cancel" << "SelectMeet AddEntry ModifyEntries PrintList ExitButton|Current Gala File|/club/internal.ini|Winter Internal";
