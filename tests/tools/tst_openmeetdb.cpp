@@ -418,6 +418,31 @@ private Q_SLOTS:
                  QString("6 4 5"));
     }
 
+    // Preliminaries in a 10-lane pool painted 0 to 9, made from the gala file's own keywords:
+    // 40 swimmers give four heats, and the three fastest are dealt to the centre lane of the
+    // last three heats, fastest in the last.
+    void makeHeatsCircleTenLanes()
+    {
+        if (MeetDay::MaxPoolLanes < Core::MaxLanes)
+            QSKIP("heats are made for pools of up to 8 lanes in this build");
+        TestDir dir;
+        const QString db = dir.FilePath("circle.mdb");
+        for (const QStringList &args :
+             {QStringList{"create", db},
+              {"add-meet", db, TestDataPath("tools/circle10.ini"), "--code", "CIRCLE10"},
+              {"add-entries", db, "CIRCLE10", TestDataPath("tools/circle10.csv")}})
+            QVERIFY2(Run(args).ExitCode == 0, qPrintable(args.join(u' ')));
+        const Outcome outcome = Run({"make-heats", db, "CIRCLE10"});
+        QCOMPARE(outcome.ExitCode, 0);
+        QVERIFY2(outcome.Err.startsWith("CIRCLE10: Make Heats - circle seeding"),
+                 qPrintable(outcome.Err));
+        const QStringList lines = outcome.Out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 40);
+        QCOMPARE(lines.filter(QRegularExpression("^1\t[2-4]\t4\t")),
+                 QStringList({"1\t2\t4\t24\tDot Cutler\t28.50", "1\t3\t4\t31\tAda Draycott\t28.25",
+                              "1\t4\t4\t38\tHope Draycott\t28.00"}));
+    }
+
     // On a folder that cannot be written "list" still lists, says the file is read-only, and
     // leaves the folder as it was, also for a file left in WAL mode (by an earlier version).
     void listOnReadOnlyMedia_data()
