@@ -120,7 +120,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file"); // a pattern the text of the written @out file matches
 
         const QString list = "MASTERS\t24/04/2027\tHarlowmere Masters Open\t0\n"
-                             "SPRING27\t14/03/2027\tVelmora Spring Open\t38\n"
+                             "SPRING27\t14/03/2027\tVelmora Spring Open\t46\n"
                              "CHAMPS27\t07/02/2027\tVelmora Club Championships 2027\t30\n"
                              "GRADED\t\tGraded Gala\t0\n";
         // clang-format off
@@ -154,7 +154,7 @@ private Q_SLOTS:
         row("endless query, never run", "list @natamar.mdb", 0, list,
             Craft(R"(WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT x AS "_rowid" FROM c)"));
         row("confirm", "confirm @natamar.mdb SPRING27 --entrants 1,3-4", 0, "Confirmed 8 swims of 3 entrants in meet SPRING27\n", "", {confirmed, "1 3 4"});
-        row("confirm all", "confirm @natamar.mdb SPRING27 --all", 0, "Confirmed 118 swims of 38 entrants in meet SPRING27\n", "",
+        row("confirm all", "confirm @natamar.mdb SPRING27 --all", 0, "Confirmed 126 swims of 46 entrants in meet SPRING27\n", "",
             {R"(SELECT count(*) FROM "Swim Table" WHERE "Meet code" = 'SPRING27' AND NOT "Confirmed")", "0"});
         row("confirm unknown meet", "confirm @natamar.mdb NOPE --all", 1, "nothing confirmed");
         row("confirm unknown entrant", "confirm @natamar.mdb SPRING27 --entrants 2,999", 1, "entrant 999 is not in meet SPRING27");
@@ -275,7 +275,7 @@ private Q_SLOTS:
             "GRADED: No Clubs\nGRADED: No Entries\nopenmeet-db: not every list was written");
         row("lists into no folder", "lists @natamar.mdb SPRING27 @missing", 1, "Cannot write");
         row("non-swimmers", "non-swimmers @natamar.mdb SPRING27 @out.pdf --events 35-37", 0,
-            "Wrote the non-swimmers of meet SPRING27 to @out.pdf (38 missing, 1 pages)\n", "", {},
+            "Wrote the non-swimmers of meet SPRING27 to @out.pdf (46 missing, 1 pages)\n", "", {},
             "^Swimmers who have not posted their cards for this session\n(.|\n)*Non swimmers for event 36\n");
         row("non-swimmers of no event", "non-swimmers @natamar.mdb SPRING27 @out.pdf --events 99", 1, "no event \"99\" in the meet");
         // "Swim Table" redefined by another tool (the differences are the schema check's): a
@@ -451,6 +451,31 @@ private Q_SLOTS:
                            R"("Swim Table" WHERE "Meet code" = 'SPRING27' AND "Event number" = )"
                            R"('36' ORDER BY "Entrant Number"))"),
                  QString("6 4 5"));
+    }
+
+    // Preliminaries in a 10-lane pool painted 0 to 9, made from the gala file's own keywords:
+    // 40 swimmers give four heats, and the three fastest are dealt to the centre lane of the
+    // last three heats, fastest in the last.
+    void makeHeatsCircleTenLanes()
+    {
+        if (MeetDay::MaxPoolLanes < Core::MaxLanes)
+            QSKIP("heats are made for pools of up to 8 lanes in this build");
+        TestDir dir;
+        const QString db = dir.FilePath("circle.mdb");
+        for (const QStringList &args :
+             {QStringList{"create", db},
+              {"add-meet", db, TestDataPath("tools/circle10.ini"), "--code", "CIRCLE10"},
+              {"add-entries", db, "CIRCLE10", TestDataPath("tools/circle10.csv")}})
+            QVERIFY2(Run(args).ExitCode == 0, qPrintable(args.join(u' ')));
+        const Outcome outcome = Run({"make-heats", db, "CIRCLE10"});
+        QCOMPARE(outcome.ExitCode, 0);
+        QVERIFY2(outcome.Err.startsWith("CIRCLE10: Make Heats - circle seeding"),
+                 qPrintable(outcome.Err));
+        const QStringList lines = outcome.Out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 40);
+        QCOMPARE(lines.filter(QRegularExpression("^1\t[2-4]\t4\t")),
+                 QStringList({"1\t2\t4\t24\tDot Cutler\t28.50", "1\t3\t4\t31\tAda Draycott\t28.25",
+                              "1\t4\t4\t38\tHope Draycott\t28.00"}));
     }
 
     // On a folder that cannot be written "list" still lists, says the file is read-only, and
