@@ -550,6 +550,7 @@ bool Parser::ReadSwims(QList<Entry> &entries, QList<Result> &results)
 
 bool Parser::ReadEntry(Entry &entry)
 {
+    entry.Status = Text("status");
     return Number("eventid", entry.EventId) && SwimTime("entrytime", entry.EntryTime) &&
            Number("heatid", entry.HeatId) && Number("lane", entry.Lane) && Skip();
 }
@@ -771,6 +772,7 @@ void Writer::WriteSwims(const QList<Entry> &entries, const QList<Result> &result
             Text(u"entrytime", entry.EntryTime);
             Id(u"heatid", entry.HeatId);
             Lane(entry.Lane);
+            Text(u"status", entry.Status);
         }
         m_xml.writeEndElement();
     }
