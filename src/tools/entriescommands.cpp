@@ -54,9 +54,7 @@ int AddEntries(const Arguments &arguments)
     const QStringList &args = arguments.Positional;
     MeetDb::Session session;
     Core::CapturePrompts prompts;
-    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
-    for (const QString &message : std::as_const(prompts.Messages))
-        PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
+    const bool loaded = LoadMeet(args, session, prompts);
     if (!loaded)
         return Fail(QStringLiteral("no entries added"));
 

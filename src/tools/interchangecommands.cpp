@@ -131,9 +131,7 @@ int ExportLenex(const Arguments &arguments)
     const QStringList &args = arguments.Positional;
     MeetDb::Session session;
     Core::CapturePrompts prompts;
-    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
-    for (const QString &message : std::as_const(prompts.Messages))
-        PrintLine(stderr, args.at(1) + QStringLiteral(": ") + message);
+    const bool loaded = LoadMeet(args, session, prompts);
     if (!loaded)
         return Fail(QStringLiteral("no start list written"));
     QString error;
@@ -148,7 +146,6 @@ int ImportEntries(const Arguments &arguments)
 {
     const QStringList &positional = arguments.Positional;
     const bool dryRun = arguments.Options.isSet(QStringLiteral("dry-run"));
-    const QString &meetCode = positional.at(1);
     const QString &lenexPath = positional.at(2);
 
     Lenex::Document document;
@@ -158,9 +155,7 @@ int ImportEntries(const Arguments &arguments)
 
     MeetDb::Session session;
     Core::CapturePrompts prompts;
-    const bool loaded = MeetDb::LoadMeetByCode(session, positional.at(0), meetCode, prompts);
-    ReportMessages(prompts, meetCode);
-    if (!loaded)
+    if (!LoadMeet(positional, session, prompts))
         return Fail(QStringLiteral("no entries imported"));
 
     Lenex::EntriesCheck check;

@@ -246,8 +246,7 @@ int ProgrammeCsv(const Arguments &arguments)
     const QStringList &args = arguments.Positional;
     MeetDb::Session session;
     Core::CapturePrompts prompts;
-    const bool loaded = MeetDb::LoadMeetByCode(session, args.at(0), args.at(1), prompts);
-    ReportMessages(prompts, args.at(1));
+    const bool loaded = LoadMeet(args, session, prompts);
     if (!loaded)
         return Fail(QStringLiteral("no programme written"));
     if (session.Gala.GalaType != Core::GalaChamps)

@@ -83,13 +83,19 @@ bool SelectEventsOption(Core::GalaState &gala, const QCommandLineParser &options
     return true;
 }
 
-bool LoadMeetDay(const QStringList &positional, MeetDb::Session &session,
-                 Core::CapturePrompts &prompts, MeetDay::Roster &roster)
+bool LoadMeet(const QStringList &positional, MeetDb::Session &session,
+              Core::CapturePrompts &prompts)
 {
     const bool loaded =
         MeetDb::LoadMeetByCode(session, positional.at(0), positional.at(1), prompts);
     ReportMessages(prompts, positional.at(1));
-    if (!loaded)
+    return loaded;
+}
+
+bool LoadMeetDay(const QStringList &positional, MeetDb::Session &session,
+                 Core::CapturePrompts &prompts, MeetDay::Roster &roster)
+{
+    if (!LoadMeet(positional, session, prompts))
         return false;
     session.Gala.ProgramMode = MeetDay::ModeMeetDay;
     const MeetDay::LoadResult result = MeetDay::LoadRoster(session, prompts, roster);

@@ -76,6 +76,10 @@ void ReportMessages(Core::CapturePrompts &prompts, const QString &meetCode);
 // every event without it. Returns false with `error` naming a part that is no event of the meet.
 bool SelectEventsOption(Core::GalaState &gala, const QCommandLineParser &options, QString *error);
 
+// Loads the meet CODE of the database FILE (the first two of `positional`), printing the
+// messages of the load after the code. Returns whether it loaded.
+bool LoadMeet(const QStringList &positional, MeetDb::Session &session,
+              Core::CapturePrompts &prompts);
 // Loads the meet CODE of the database FILE (the first two of `positional`) for the meet day and
 // reads its roster. Returns false after printing why when either fails.
 bool LoadMeetDay(const QStringList &positional, MeetDb::Session &session,
