@@ -120,17 +120,6 @@ QString MeetFile(const TestDir &dir, const std::function<void(Database &)> &more
     return path;
 }
 
-// A copy of the meet database at `path` as stick.mdb, its meet named "Stick Open".
-QString StickFile(const TestDir &dir, const QString &path)
-{
-    const QString stick = dir.FilePath("stick.mdb");
-    QFile::copy(path, stick);
-    Database db;
-    db.Open(stick);
-    db.Exec(R"(UPDATE "Meet Table" SET "Meet Name" = 'Stick Open')");
-    return stick;
-}
-
 // One "Select Competition" run whose only known meet database is `path`, answering the windows
 // as a user would: the source window with `source`, the database window with line 1, the meet
 // list with line `meetLine` (0 = Cancel).
@@ -670,7 +659,13 @@ private Q_SLOTS:
         QFETCH(QString, kept);
         TestDir dir;
         const QString path = MeetFile(dir);
-        const QString stick = StickFile(dir, path);
+        const QString stick = dir.FilePath("stick.mdb"); // a copy, its meet named "Stick Open"
+        QFile::copy(path, stick);
+        {
+            Database db;
+            db.Open(stick);
+            db.Exec(R"(UPDATE "Meet Table" SET "Meet Name" = 'Stick Open')");
+        }
         dir.Write("internal.ini", "galaname=Winter Gala\ngalatype=Internal\n");
         Load load(path);
         load.session.ProgramDir = dir.Path();
