@@ -217,7 +217,6 @@ private Q_SLOTS:
             {"Club line ignored (the code is empty): club= Velmora", "Club line ignored (the name is empty): club=VMS ",
              "Club line ignored (the name is empty): club=VMS  "});
 
-        row("event, five words", {date, "group=10U Ten", "event=101 M 10U 50 FS"}, "Events", "101|101|1|M|10U|50|FS|01/06/24|0||||0|");
         row("event, commas, date, T and M", {date, "group=12-14 Teens", "event=7,F,12-14,100,BR,15/06/24,T1:05.5,M24"},
             "Events", "7|7|1|F|12-14|100|BR|15/06/24|65.5||||24|");
         row("event, commas, empty date, blanks", {date, "group=10U Ten", "event=4, M ,10U,50,FS,,T40,"}, "Events",
