@@ -447,7 +447,6 @@ private Q_SLOTS:
         // Codes are kept in capitals and compared without case.
         QTest::newRow("small letters, code used") << "hand" << QStringList{"ddd", "D"} << QStringList{code, name, codeUsed} << t;
         QTest::newRow("small letters, new") << "hand" << QStringList{"eee", "Echo"} << QStringList{code, name} << "BBB:Bravo|DDD:Delta|EEE:Echo|FFF:Foxtrot";
-        QTest::newRow("same code") << "hand" << QStringList{"DDD", "D"} << QStringList{code, name, codeUsed} << t;
         QTest::newRow("same name") << "hand" << QStringList{"ZZZ", "Foxtrot"} << QStringList{code, name, exists + "FFF"} << t;
         QTest::newRow("full") << "hand" << QStringList{"ZZZ", "Z"} << QStringList{code, name, "message: Sorry .. Table of club names is full!"} << t;
         QTest::newRow("full, same code") << "hand" << QStringList{"BBB", "Z"} << QStringList{code, name, codeUsed} << t;

@@ -18,7 +18,6 @@ namespace {
 // Meet "M1" in natamar.mdb with events 1, 2 and 3, where 3 swims in the pool with 1.
 struct Meet : EntryGala
 {
-
     explicit Meet(const QString &version = QStringLiteral("1.0"))
         : EntryGala(Core::GalaOpen, {"1|F|OPEN|100|FS", "2|F|OPEN|100|FS", "3|F|OPEN|100|FS"})
     {

@@ -449,9 +449,7 @@ private Q_SLOTS:
     // Events": all, or none).
     void makeHeatsTitle_data()
     {
-        AddRows({"club|Make Heats - club seeding|Heats made for 3 events by club seeding: F7 "
-                 "shows them",
-                 "circle|Make Heats - circle seeding|Heats made for 3 events by circle seeding: "
+        AddRows({"circle|Make Heats - circle seeding|Heats made for 3 events by circle seeding: "
                  "F7 shows them",
                  "standard none|Make Heats - standard seeding|No heats were made"});
     }
@@ -1063,22 +1061,6 @@ private Q_SLOTS:
                  cells[5]);
     }
 
-    // An added swim is saved unconfirmed, without a time, in the pool event of its event; a
-    // swimmer left with no swims is removed from the meet.
-    void addAndRemoveSaved()
-    {
-        SwimMeet meet;
-        meet.prompts.Type("4").Yes().Yes();
-        meet.form->DelEvent(2);
-        meet.form->DelEvent(0);
-        meet.form->ShowEntrant(2);
-        meet.form->DelEvent(0);
-        QVERIFY(meet.form->SaveAll());
-        QCOMPARE(meet.Stored(), (QStringList{"1|3|40.00|0|3", "1|4|9:99.99|0|2"}));
-        QCOMPARE(TableRows(meet.session.MeetDb, "Entrant Table", {"Entrant Number"}),
-                 QStringList{"1"});
-    }
-
     // A swim moved to another event is swum, seeded and printed with that event: it takes the
     // new event's pool event. Moving it to an event the entrant has already, or to one the meet
     // does not hold, is refused at once and nothing is asked. Rows: the row|the event typed|the
@@ -1088,7 +1070,6 @@ private Q_SLOTS:
         // clang-format off
         AddRows({"0|4|y|1|3|40.00|0|3 1|4|35.10|1|2|",
                  "1|2|y|1|1|35.10|1|1 1|2|40.00|0|2|",
-                 "1|12|y|1|1|35.10|1|1 1|12|40.00|0|12|",
                  "1|12|n|1|1|35.10|1|1 1|3|40.00|0|3|",
                  "0|3||1|1|35.10|1|1 1|3|40.00|0|3|Ann Lee is already entered in event 3",
                  "1|13||1|1|35.10|1|1 1|3|40.00|0|3|Event 13 is not an event of this meet",

@@ -66,7 +66,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         // clang-format off
         QTest::newRow("table") << "Heat Table" << "Table 'Heat Table' not found in %path";
-        QTest::newRow("query") << "Heats" << "Saved query 'Heats' not found in %path";
         QTest::newRow("field") << "Lane" << "Field 'Lane' not found in 'Entrant Table'";
         QTest::newRow("parameter") << "Lane" << "Saved query 'Entrants for 1 Meet' has no parameter 'Lane'";
         // clang-format on
@@ -83,8 +82,6 @@ private Q_SLOTS:
         try {
             if (kind == u"table")
                 db.OpenTable(name);
-            else if (kind == u"query")
-                db.OpenQuery(name);
             else if (kind == u"parameter")
                 db.OpenQuery("Entrants for 1 Meet").SetParameter(name, 1);
             else

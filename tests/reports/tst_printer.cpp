@@ -257,7 +257,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("script"); // T text line, N new page, E empty line
         QTest::addColumn<int>("pages");
         QTest::newRow("nothing printed: one empty page") << "" << 1;
-        QTest::newRow("one line") << "T" << 1;
         QTest::newRow("new page at the end gives no blank sheet") << "TN" << 1;
         QTest::newRow("new page between") << "TNT" << 2;
         QTest::newRow("empty lines after a new page draw nothing") << "TNEE" << 1;
