@@ -1,9 +1,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "core/captureprompts.h"
 #include "lenex/importentriesform.h"
+#include "lenex/lenexfile.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
@@ -97,6 +99,25 @@ private Q_SLOTS:
                 QVERIFY(prompts.Messages.isEmpty());
             }
         }
+    }
+
+    // The longest refusal of a club's file (an unknown club, with its advice) is read whole in
+    // the window as it opens: nothing hides past its right edge.
+    void longRefusalsShownWhole()
+    {
+        Fixture fixture;
+        Lenex::Document document;
+        QString error;
+        QVERIFY2(Lenex::ReadLenexFile(TestDataPath("lenex/spring27-entries.lef"), document, &error),
+                 qPrintable(error));
+        ScriptedPrompts prompts;
+        Lenex::ImportEntriesForm form(fixture.session, prompts);
+        QVERIFY(form.Load(document, "spring27-entries.lef"));
+        QVERIFY(form.SummaryText().contains("is not a club of this meet; add it with"));
+        Windows::ImportEntries window(form);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.SummaryBox()->horizontalScrollBar()->maximum(), 0);
     }
 };
 
