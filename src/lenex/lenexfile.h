@@ -17,6 +17,9 @@
  */
 namespace Lenex {
 
+// What the file windows offer for Lenex files.
+inline const QString LenexFileFilter = QStringLiteral("Lenex (*.lxf *.lef)");
+
 inline constexpr qint64 MaxLenexBytes = qint64(200) * 1024 * 1024;
 
 // Reads `path` (".lxf" or ".lef", by content: a zip is recognised by its signature). On failure

@@ -397,8 +397,9 @@ QString ImportResultsCommand(MeetDb::Session &session, MeetDay::Roster &roster, 
         prompts.Message(NotAvailableMessage);
         return {};
     }
-    const QString path = prompts.BrowseExistingFile(
-        ImportResultsTitle, gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir);
+    const QString path = prompts.BrowseExistingFileOfType(
+        ImportResultsTitle, gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir,
+        LenexFileFilter);
     if (path.isEmpty())
         return {};
     Document document;

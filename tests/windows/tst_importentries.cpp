@@ -5,7 +5,6 @@
 
 #include "core/captureprompts.h"
 #include "lenex/importentriesform.h"
-#include "lenex/lenexfile.h"
 #include "meetdb/competitionload.h"
 #include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
@@ -101,18 +100,16 @@ private Q_SLOTS:
         }
     }
 
-    // The longest refusal of a club's file (an unknown club, with its advice) is read whole in
-    // the window as it opens: nothing hides past its right edge.
+    // The club's file is chosen among Lenex files, and the longest refusal (an unknown club,
+    // with its advice) is read whole in the window as it opens: nothing hides past its edge.
     void longRefusalsShownWhole()
     {
         Fixture fixture;
-        Lenex::Document document;
-        QString error;
-        QVERIFY2(Lenex::ReadLenexFile(TestDataPath("lenex/spring27-entries.lef"), document, &error),
-                 qPrintable(error));
         ScriptedPrompts prompts;
+        prompts.Browse(TestDataPath("lenex/spring27-entries.lef"));
         Lenex::ImportEntriesForm form(fixture.session, prompts);
-        QVERIFY(form.Load(document, "spring27-entries.lef"));
+        QVERIFY(form.Open());
+        QCOMPARE(prompts.Filters, QStringList{"Lenex (*.lxf *.lef)"});
         QVERIFY(form.SummaryText().contains("is not a club of this meet; add it with"));
         Windows::ImportEntries window(form);
         window.show();
