@@ -359,7 +359,9 @@ private Q_SLOTS:
             "34\t1\t2\t17\tRookhill Erin\t35.48\n34\t1\t3\t1\tUnderhay Isla\t30.97\n34\t1\t4\t6\tGarrowby Megan\t34.72\n"
             "39\t1\t2\t27\tNethercott Finn\t32.83\n39\t1\t3\t26\tTenwick Cody\t30.64\n39\t1\t4\t2\tUnderhay Finn\t32.75\n"
             "39\t1\t5\t13\tOrrin Leo\t34.08\n",
-            heats + ";\n" R"(INSERT INTO "Parameter Table" VALUES ('CHAMPS27', 999, 'session', 'FINALS'))",
+            heats + ";\n" R"(INSERT INTO "Parameter Table" VALUES ('CHAMPS27', 999, 'session', 'FINALS'))" ";\n"
+            // The finals files go into the test's folder, not the folder the test runs in.
+            R"(UPDATE "Meet Table" SET "Work Directory" = '@' WHERE "Meet code" = 'CHAMPS27')",
             {lanes34, "1:1/3 6:1/4 17:1/2 29:/0"});
         // clang-format on
     }
