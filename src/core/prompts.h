@@ -42,6 +42,15 @@ public:
 
     // Browse for an existing file. Returns the chosen path, or "" when none was chosen.
     virtual QString BrowseExistingFile(const QString &caption, const QString &startDir) = 0;
+    // The same, offering first the files `filter` names ("Lenex (*.lxf *.lef)") and then all
+    // files, so that the official sees the files that can be read and can still pick another
+    // name. A front end without filters browses as BrowseExistingFile does.
+    virtual QString BrowseExistingFileOfType(const QString &caption, const QString &startDir,
+                                             const QString &filter)
+    {
+        (void)filter;
+        return BrowseExistingFile(caption, startDir);
+    }
 
     // Browse for a file to write, starting at `startPath` (a folder, or a folder and a name),
     // offering the files `filter` names ("Lenex (*.lxf *.lef)"). Returns the chosen path, or ""

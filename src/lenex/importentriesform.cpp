@@ -22,8 +22,8 @@ bool ImportEntriesForm::Open()
         return false;
     }
     const QString start = QFileInfo(m_session.Gala.MeetDbPath).absolutePath();
-    const QString path =
-        m_prompts.BrowseExistingFile(QStringLiteral("Open a Lenex entries file"), start);
+    const QString path = m_prompts.BrowseExistingFileOfType(
+        QStringLiteral("Open a Lenex entries file"), start, LenexFileFilter);
     return !path.isEmpty() && OpenFile(path);
 }
 

@@ -14,6 +14,7 @@
 #include "core/timeutil.h"
 #include "entries/agegroups.h"
 #include "entries/entrycheck.h"
+#include "lenex/lenexfile.h"
 #include "meetdb/database.h"
 #include "meetdb/session.h"
 
@@ -454,26 +455,17 @@ std::optional<QString> TypedTimeFromSwimTime(const QString &swimTime)
 {
     if (swimTime.isEmpty() || swimTime == u"NT")
         return QString();
-    // "HH:MM:SS.ss", fixed length, minutes and seconds under 60.
-    if (swimTime.size() != 11 || swimTime.at(2) != u':' || swimTime.at(5) != u':' ||
-        swimTime.at(8) != u'.')
+    const std::optional<qint64> hundredths = SwimTimeHundredths(swimTime);
+    if (!hundredths)
         return std::nullopt;
-    int parts[4] = {};
-    for (int i = 0; i < 4; ++i) {
-        const QChar high = swimTime.at(i * 3);
-        const QChar low = swimTime.at(i * 3 + 1);
-        if (high < u'0' || high > u'9' || low < u'0' || low > u'9')
-            return std::nullopt;
-        parts[i] = (high.unicode() - u'0') * 10 + (low.unicode() - u'0');
-    }
-    if (parts[1] > 59 || parts[2] > 59)
-        return std::nullopt;
-    const int minutes = parts[0] * 60 + parts[1];
-    if (minutes == 0 && parts[2] == 0 && parts[3] == 0)
+    if (*hundredths == 0)
         return QString(); // some programs write no time as zero
-    const QString seconds = QStringLiteral("%1.%2")
-                                .arg(parts[2], minutes > 0 ? 2 : 1, 10, QLatin1Char('0'))
-                                .arg(parts[3], 2, 10, QLatin1Char('0'));
+    // Written as typed: no leading zero, and minutes past the hour kept for "Record" to refuse.
+    const qint64 minutes = *hundredths / 6000;
+    const QString seconds =
+        QStringLiteral("%1.%2")
+            .arg(*hundredths / 100 % 60, minutes > 0 ? 2 : 1, 10, QLatin1Char('0'))
+            .arg(*hundredths % 100, 2, 10, QLatin1Char('0'));
     return minutes > 0 ? QStringLiteral("%1:%2").arg(minutes).arg(seconds) : seconds;
 }
 

@@ -43,26 +43,9 @@ bool IsDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
-// "HH:MM:SS.hh" to hundredths of a second; -1 for anything else ("NT" included).
-qint64 SwimTimeHundredths(QStringView text)
-{
-    if (text.size() != 11 || text[2] != u':' || text[5] != u':' || text[8] != u'.')
-        return -1;
-    qint64 fields[4] = {};
-    for (int field = 0; field < 4; ++field) {
-        const QStringView digits = text.mid(field * 3, 2);
-        if (!IsDigit(digits[0]) || !IsDigit(digits[1]))
-            return -1;
-        fields[field] = (digits[0].unicode() - u'0') * 10 + (digits[1].unicode() - u'0');
-    }
-    if (fields[1] > 59 || fields[2] > 59)
-        return -1;
-    return ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * 100 + fields[3];
-}
-
 bool IsSwimTime(QStringView text)
 {
-    return text == NoTime || SwimTimeHundredths(text) >= 0;
+    return text == NoTime || SwimTimeHundredths(text).has_value();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -888,13 +871,29 @@ bool WriteLenexFile(const QString &path, const Document &document, QString *erro
     return true;
 }
 
+std::optional<qint64> SwimTimeHundredths(QStringView swimTime)
+{
+    if (swimTime.size() != 11 || swimTime[2] != u':' || swimTime[5] != u':' || swimTime[8] != u'.')
+        return std::nullopt;
+    qint64 fields[4] = {};
+    for (int field = 0; field < 4; ++field) {
+        const QStringView digits = swimTime.mid(field * 3, 2);
+        if (!IsDigit(digits[0]) || !IsDigit(digits[1]))
+            return std::nullopt;
+        fields[field] = (digits[0].unicode() - u'0') * 10 + (digits[1].unicode() - u'0');
+    }
+    if (fields[1] > 59 || fields[2] > 59)
+        return std::nullopt;
+    return ((fields[0] * 60 + fields[1]) * 60 + fields[2]) * 100 + fields[3];
+}
+
 QString EntryTimeFromSwimTime(const QString &swimTime)
 {
-    const qint64 hundredths = SwimTimeHundredths(swimTime);
-    if (hundredths < 0)
+    const std::optional<qint64> hundredths = SwimTimeHundredths(swimTime);
+    if (!hundredths)
         return {};
     // The meet's own texts hold up to an hour; beyond that (and for zero) there is no time.
-    return Core::SecondsToTimeQuiet(float(hundredths) / 100.0f);
+    return Core::SecondsToTimeQuiet(float(*hundredths) / 100.0f);
 }
 
 QString SwimTimeFromEntryTime(const QString &entryTime)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,6 +16,9 @@
  * that is not one ("3a", "2023-02-29", "1:05.32"): a value is never guessed at.
  */
 namespace Lenex {
+
+// What the file windows offer for Lenex files.
+inline const QString LenexFileFilter = QStringLiteral("Lenex (*.lxf *.lef)");
 
 inline constexpr qint64 MaxLenexBytes = qint64(200) * 1024 * 1024;
 
@@ -33,6 +38,11 @@ QByteArray LenexXml(const Document &document);
 // ending ".lef"), plain XML otherwise. Written under a scratch name and renamed, so a failure
 // leaves any earlier file whole.
 bool WriteLenexFile(const QString &path, const Document &document, QString *error);
+
+// A Lenex swim time "HH:MM:SS.hh" in hundredths of a second, exactly (results rank on it, and
+// equal texts give equal numbers); std::nullopt for "NT", "" and anything that is not a swim time
+// (a field of other than two digits, minutes or seconds over 59, spaces).
+std::optional<qint64> SwimTimeHundredths(QStringView swimTime);
 
 // Lenex swim time ("00:01:05.32") to the meet's entry time text ("1:05.32", "32.10"); "" for
 // "NT", an empty text, a text that is not a swim time, a zero time and a time over an hour (the

@@ -1002,8 +1002,8 @@ QString ExportStartListCommand(MeetDb::Session &session, Core::Prompts &prompts,
     const QString start =
         QDir(session.Gala.GalaDir.isEmpty() ? session.ProgramDir : session.Gala.GalaDir)
             .filePath(session.Gala.MeetCode + QStringLiteral(".lxf"));
-    QString path = prompts.BrowseNewFile(QStringLiteral("Export Start List"), start,
-                                         QStringLiteral("Lenex (*.lxf *.lef)"));
+    QString path =
+        prompts.BrowseNewFile(QStringLiteral("Export Start List"), start, LenexFileFilter);
     if (path.isEmpty())
         return {};
     const QString suffix = QFileInfo(path).suffix().toLower();

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QMultiHash>
-#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -30,21 +29,6 @@ using SwimKey = QPair<int, QString>; // entrant number, event number
 
 // The longest swim the meet's time texts hold: an hour.
 constexpr qint64 MaxHundredths = 3600 * 100;
-
-// A Lenex swim time "HH:MM:SS.hh" in hundredths; nullopt for "NT", "" and anything that is not
-// a swim time.
-std::optional<qint64> SwimTimeHundredths(const QString &text)
-{
-    static const QRegularExpression form(
-        QStringLiteral("^([0-9]{2}):([0-5][0-9]):([0-5][0-9])\\.([0-9]{2})$"));
-    const QRegularExpressionMatch match = form.match(text.trimmed());
-    if (!match.hasMatch())
-        return std::nullopt;
-    return ((match.captured(1).toLongLong() * 60 + match.captured(2).toLongLong()) * 60 +
-            match.captured(3).toLongLong()) *
-               100 +
-           match.captured(4).toLongLong();
-}
 
 QString Folded(const QString &text)
 {
@@ -413,8 +397,9 @@ QString ImportResultsCommand(MeetDb::Session &session, MeetDay::Roster &roster, 
         prompts.Message(NotAvailableMessage);
         return {};
     }
-    const QString path = prompts.BrowseExistingFile(
-        ImportResultsTitle, gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir);
+    const QString path = prompts.BrowseExistingFileOfType(
+        ImportResultsTitle, gala.WorkDir.isEmpty() ? session.ProgramDir : gala.WorkDir,
+        LenexFileFilter);
     if (path.isEmpty())
         return {};
     Document document;

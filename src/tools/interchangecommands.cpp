@@ -101,7 +101,12 @@ int ImportResults(const Arguments &arguments)
     QStringList report;
     if (!Lenex::ImportResults(session, document, report))
         return Refuse(report);
-    PrintLine(stdout, report.takeLast() + QStringLiteral(" of meet ") + args.at(1));
+    // "Imported 8 results in 2 events of meet CHAMPS27: 1 disqualified": the meet is named
+    // before the counts of the disqualified and the non-starters.
+    QString summary = report.takeLast();
+    const qsizetype counts = summary.indexOf(u':');
+    summary.insert(counts < 0 ? summary.size() : counts, QStringLiteral(" of meet ") + args.at(1));
+    PrintLine(stdout, summary);
     for (const QString &note : std::as_const(report))
         PrintLine(stderr, note);
     return 0;

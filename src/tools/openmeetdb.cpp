@@ -22,7 +22,7 @@ Sets up meet databases for the Open Meet Entries Module.
 Commands:
   create FILE                            make a new, empty meet database
   add-meet FILE GALAFILE [--code CODE]   add a meet from a file of keyword lines
-  list FILE                              list the meets of a meet database
+  list FILE [CODE]                       list the meets, or one meet's events and entrants
   add-entries FILE CODE CSVFILE          add the entries of a CSV file to a meet
   create-members FILE CSVFILE            make a new member database from a CSV file
   confirm FILE CODE (--all | --entrants LIST)

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 
 #include "meetdb/database.h"
+#include "meetdb/keywords.h"
+#include "meetdb/meetcontents.h"
 #include "meetdb/meetimport.h"
 #include "meetdb/schema.h"
 #include "members/memberdb.h"
@@ -37,11 +39,17 @@ Every line is checked as the program checks it when it loads the meet. Any error
 as "file:line: message" and nothing is added.
 )";
 
-const char *const ListHelp = R"(Usage: openmeet-db list FILE
+const char *const ListHelp = R"(Usage: openmeet-db list FILE [CODE]
 
 Lists the meets of the meet database FILE, newest first, one per line: code, date (dd/mm/yyyy),
-name and number of entrants, separated by tabs. FILE is only read, never changed; it may be on
-read-only media.
+name and number of entrants, separated by tabs.
+
+With CODE it lists what the meet CODE holds instead: a line "event" per event in the meet's
+order (number, sex, group, distance, stroke, number of swims), then a line "entrant" per
+entrant by number (number, name, club, sex, date of birth as dd/mm/yyyy or the age group,
+number of swims), the values separated by tabs.
+
+FILE is only read, never changed; it may be on read-only media.
 )";
 
 const char *const CreateMembersHelp = R"(Usage: openmeet-db create-members FILE CSVFILE
@@ -98,8 +106,18 @@ int List(const Arguments &arguments)
         if (!db.ReadOnlyReason().isEmpty())
             PrintLine(stderr, QStringLiteral("openmeet-db: ") + db.ReadOnlyReason());
         MeetDb::CheckMeetDatabase(db);
-        for (const MeetDb::MeetListing &meet : MeetDb::ListMeets(db))
-            PrintLine(stdout, MeetDb::MeetListingLine(meet));
+        if (args.size() == 1) {
+            for (const MeetDb::MeetListing &meet : MeetDb::ListMeets(db))
+                PrintLine(stdout, MeetDb::MeetListingLine(meet));
+            return 0;
+        }
+        MeetDb::MeetContents contents;
+        if (!MeetDb::ReadMeetContents(db, args.at(1), contents))
+            return Fail(
+                QStringLiteral("no meet \"%1\" in %2")
+                    .arg(MeetDb::PrintableText(args.at(1), 20), QFileInfo(args.at(0)).fileName()));
+        for (const QString &line : std::as_const(contents.Events) + contents.Entrants)
+            PrintLine(stdout, line);
     } catch (const MeetDb::DbError &error) {
         return Fail(error.Message());
     }
@@ -138,7 +156,7 @@ QList<Command> SetUpCommands()
     return {
         {"create", CreateHelp, {}, 1, 1, Create},
         {"add-meet", AddMeetHelp, {{"code", "CODE"}}, 2, 2, AddMeet},
-        {"list", ListHelp, {}, 1, 1, List},
+        {"list", ListHelp, {}, 1, 2, List},
         {"create-members", CreateMembersHelp, {}, 2, 2, CreateMembers},
     };
 }

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextOption>
 #include <QVBoxLayout>
 
 #include "lenex/importentriesform.h"
@@ -20,7 +21,10 @@ ImportEntries::ImportEntries(Lenex::ImportEntriesForm &form, QWidget *parent)
     m_summary = new QPlainTextEdit(this);
     m_summary->setObjectName(QStringLiteral("Summary"));
     m_summary->setReadOnly(true);
-    m_summary->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A refusal names the athlete, the event and the reason in one line: wrapped, so that the
+    // reason is never cut off at the window's edge, whatever the screen.
+    m_summary->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_summary->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_summary->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_summary->setPlainText(form.SummaryText());
 

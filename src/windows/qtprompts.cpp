@@ -58,6 +58,13 @@ QString QtPrompts::BrowseExistingFile(const QString &caption, const QString &sta
     return QFileDialog::getOpenFileName(m_parent, caption, startDir);
 }
 
+QString QtPrompts::BrowseExistingFileOfType(const QString &caption, const QString &startDir,
+                                            const QString &filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, caption, startDir,
+                                        filter + QStringLiteral(";;All files (*)"));
+}
+
 QString QtPrompts::BrowseNewFile(const QString &caption, const QString &startPath,
                                  const QString &filter)
 {

@@ -32,6 +32,8 @@ public:
                                  const QString &defaultText) override;
     int PickFromList(const QString &caption, const QStringList &lines) override;
     QString BrowseExistingFile(const QString &caption, const QString &startDir) override;
+    QString BrowseExistingFileOfType(const QString &caption, const QString &startDir,
+                                     const QString &filter) override;
     QString BrowseNewFile(const QString &caption, const QString &startPath,
                           const QString &filter) override;
     Core::ExistingFileAnswer AskExistingFile() override;

@@ -73,6 +73,13 @@ QString ScriptedPrompts::BrowseExistingFile(const QString &caption, const QStrin
     return answer ? answer->Path : QString();
 }
 
+QString ScriptedPrompts::BrowseExistingFileOfType(const QString &caption, const QString &startDir,
+                                                  const QString &filter)
+{
+    Filters.append(filter);
+    return BrowseExistingFile(caption, startDir);
+}
+
 QString ScriptedPrompts::BrowseNewFile(const QString &caption, const QString &, const QString &)
 {
     Shown.append(QStringLiteral("save: ") + caption);

@@ -81,6 +81,9 @@ public:
                                  const QString &defaultText) override;
     int PickFromList(const QString &caption, const QStringList &lines) override;
     QString BrowseExistingFile(const QString &caption, const QString &startDir) override;
+    // Shown and answered as BrowseExistingFile; the filter is kept in Filters.
+    QString BrowseExistingFileOfType(const QString &caption, const QString &startDir,
+                                     const QString &filter) override;
     // Takes a Browse answer too, shown as "save: " and the caption.
     QString BrowseNewFile(const QString &caption, const QString &startPath,
                           const QString &filter) override;
@@ -92,6 +95,7 @@ public:
     QStringList DefaultNoQuestions; // the yes/no questions asked with "No" as the default
     QStringList Shown;              // every prompt, prefixed with its kind
     QStringList Statuses;           // ShowStatus texts
+    QStringList Filters;            // the filters of BrowseExistingFileOfType, in order
     QList<QStringList> PickLists;   // the lines offered by each PickFromList
     QStringList PickCaptions;
 

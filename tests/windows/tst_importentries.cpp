@@ -1,5 +1,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "core/captureprompts.h"
@@ -97,6 +98,23 @@ private Q_SLOTS:
                 QVERIFY(prompts.Messages.isEmpty());
             }
         }
+    }
+
+    // The club's file is chosen among Lenex files, and the longest refusal (an unknown club,
+    // with its advice) is read whole in the window as it opens: nothing hides past its edge.
+    void longRefusalsShownWhole()
+    {
+        Fixture fixture;
+        ScriptedPrompts prompts;
+        prompts.Browse(TestDataPath("lenex/spring27-entries.lef"));
+        Lenex::ImportEntriesForm form(fixture.session, prompts);
+        QVERIFY(form.Open());
+        QCOMPARE(prompts.Filters, QStringList{"Lenex (*.lxf *.lef)"});
+        QVERIFY(form.SummaryText().contains("is not a club of this meet; add it with"));
+        Windows::ImportEntries window(form);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.SummaryBox()->horizontalScrollBar()->maximum(), 0);
     }
 };
 

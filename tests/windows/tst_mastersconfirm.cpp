@@ -167,6 +167,7 @@ private Q_SLOTS:
         QTest::keyClicks(w.window->EntrantNumberBox(), "2");
         QTest::keyClick(w.window.get(), Qt::Key_I, Qt::AltModifier);
         QTRY_COMPARE(w.prompts.Shown, QStringList{"browse: Import Results"});
+        QCOMPARE(w.prompts.Filters, QStringList{"Lenex (*.lxf *.lef)"});
         QCOMPARE(w.window->findChild<QLineEdit *>("FName")->text(), QString("Bob Ray"));
         QCOMPARE(w.window->StatusLine()->text(), QString());
     }
