@@ -450,8 +450,12 @@ void MastersConfirm::Run(const std::function<void()> &command)
     m_running = true;
     Pull();
     m_form->Status.clear();
-    if (TakeTypedText())
+    if (TakeTypedText()) {
+        // The card shows what was just taken (the swimmer whose number was typed) before the
+        // command asks anything, so that the official answers over the card it acts on.
+        Push();
         command();
+    }
     Push();
     m_running = false;
     ApplyFocus(m_form->TakeFocus());

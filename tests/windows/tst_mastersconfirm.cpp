@@ -158,18 +158,74 @@ private Q_SLOTS:
             QVERIFY(TableRows(w.session.MeetDb, "Entrant Table", {"club"}).contains("ZZZ"));
     }
 
-    // "Import Results" (Alt+I) pressed straight after typing a number: the entrant is shown
-    // first, then the Lenex file is asked for; with no file chosen nothing is imported.
-    void importResults()
+    // A command pressed straight after typing a number shows that entrant before it asks
+    // anything, so that the official answers over the card the command acts on. Rows: the key|
+    // What If Mode|the command's prompt|the name on the card when it was shown.
+    void cardBeforeQuestions_data()
     {
+        AddRows({"Alt+I|0|browse: Import Results|Bob Ray",
+                 "Alt+I|1|message: Not updating .. what if mode|Bob Ray",
+                 "Alt+K|0|yesno: Only confirmed entries?|Bob Ray",
+                 "Alt+J|0|save: Export Start List|Bob Ray"});
+    }
+
+    void cardBeforeQuestions()
+    {
+        const QStringList row = RowCells();
+        // Notes the card's name at each prompt, then answers "No" or cancels.
+        struct CardSpy : ScriptedPrompts
+        {
+            QLineEdit *name = nullptr;
+            QStringList namesShown;
+            void Message(const QString &text) override
+            {
+                namesShown << name->text();
+                ScriptedPrompts::Message(text);
+            }
+            bool AskYesNo(const QString &question, bool defaultNo) override
+            {
+                namesShown << name->text();
+                No();
+                return ScriptedPrompts::AskYesNo(question, defaultNo);
+            }
+            QString BrowseExistingFile(const QString &caption, const QString &start) override
+            {
+                namesShown << name->text();
+                Browse(QString());
+                return ScriptedPrompts::BrowseExistingFile(caption, start);
+            }
+            QString BrowseNewFile(const QString &caption, const QString &start,
+                                  const QString &filter) override
+            {
+                namesShown << name->text();
+                Browse(QString());
+                return ScriptedPrompts::BrowseNewFile(caption, start, filter);
+            }
+        } spy;
         Window w("Meet Day");
-        w.prompts.Browse("");
-        QTest::keyClicks(w.window->EntrantNumberBox(), "2");
-        QTest::keyClick(w.window.get(), Qt::Key_I, Qt::AltModifier);
-        QTRY_COMPARE(w.prompts.Shown, QStringList{"browse: Import Results"});
-        QCOMPARE(w.prompts.Filters, QStringList{"Lenex (*.lxf *.lef)"});
-        QCOMPARE(w.window->findChild<QLineEdit *>("FName")->text(), QString("Bob Ray"));
-        QCOMPARE(w.window->StatusLine()->text(), QString());
+        w.window.reset();
+        MastersConfirm window(w.session, spy);
+        window.Start();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        spy.name = window.findChild<QLineEdit *>("FName");
+        if (row[1] == "1") {
+            window.findChild<QCheckBox *>("What_If_Mode")->setChecked(true);
+            spy.namesShown.clear();
+            spy.Shown.clear();
+        }
+        if (row[0] == "Alt+K") // after its two questions
+            WhenShown<Windows::GalaSelectEvents>(
+                [](Windows::GalaSelectEvents *select) { select->Command(2)->click(); });
+        QTest::keyClicks(window.EntrantNumberBox(), "2");
+        QTest::keyClick(&window, row[0].back().toLatin1(), Qt::AltModifier);
+        QTRY_COMPARE(spy.Shown.value(spy.Shown.size() - 1), row[2]);
+        QCOMPARE(spy.namesShown.value(spy.namesShown.size() - 1), row[3]);
+        if (row[2].startsWith("browse: "))
+            QCOMPARE(spy.Filters, QStringList{"Lenex (*.lxf *.lef)"});
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(spy.name->text(), QString("Bob Ray"));
     }
 
     // "Export Start List" (meet day only) takes the typed time and saves the entries before it
